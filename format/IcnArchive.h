@@ -1,0 +1,98 @@
+// IcnArchive: the ICN sprite archive container shared by both generations.
+//
+// Layout (little-endian, no padding):
+//
+//   offset 0  u16 FrameCount
+//   offset 2  u32 DataSize          file size - 6 (readers ignore it)
+//   offset 6  FrameCount records of R bytes (H1: 12, H2: 13)
+//   ...       frame pixel streams; frame i's begins at 6 + DataOffset(i)
+//
+//   TIcnFrameH1 (12 bytes)          TIcnFrameH2 (13 bytes)
+//   0  i16 Left                     0  i16 Left
+//   2  i16 Top                      2  i16 Top
+//   4  u16 Width                    4  u16 Width
+//   6  u16 Height                   6  u16 Height
+//   8  u32 DataOffset               8  u8  Bits   (bit 5: fill-only)
+//                                   9  u32 DataOffset (unaligned)
+//
+// A stream's length is stored nowhere: it ends with its end-of-frame code.
+// Readers address the whole file in memory ("archive image"); the writer
+// builds the whole archive in one growing buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+enum class TIcnGeneration { H1, H2 };
+
+constexpr size_t kIcnHeaderSize = 6;
+constexpr size_t kIcnMaxFrames = 65535;
+
+// One frame record, generation-neutral (Bits is 0 for H1).
+struct TIcnFrame {
+  int16_t Left = 0;
+  int16_t Top = 0;
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+  uint8_t Bits = 0;
+  uint32_t DataOffset = 0;
+};
+
+struct TIcnFrameH1 {
+  static constexpr size_t kSize = 12;
+  static TIcnFrame Read(const uint8_t* record);
+  static void Write(uint8_t* record, const TIcnFrame& frame);
+};
+
+struct TIcnFrameH2 {
+  static constexpr size_t kSize = 13;
+  static TIcnFrame Read(const uint8_t* record);
+  static void Write(uint8_t* record, const TIcnFrame& frame);
+};
+
+constexpr size_t RecordSize(TIcnGeneration generation) {
+  return generation == TIcnGeneration::H1 ? TIcnFrameH1::kSize : TIcnFrameH2::kSize;
+}
+
+using TArchiveImage = std::span<const uint8_t>;
+
+// Checks everything a reader relies on, before anything is decoded, and
+// raises TZtError with one of:
+//   "Invalid archive: file shorter than its header"
+//   "Invalid archive: frame table runs past the end of the file"
+//   "Invalid archive: frame %d starts outside the file"   (counted from 0)
+// A DataSize that disagrees with the length is not an error.
+void ValidateArchive(TArchiveImage image, TIcnGeneration generation);
+
+// Reading side. Callers validate first; then none of these reads outside.
+uint16_t FrameCount(TArchiveImage image);
+TIcnFrame FrameRecordAt(TArchiveImage image, TIcnGeneration generation, size_t i);
+// Offset of the frame's first stream byte: 6 + DataOffset.
+size_t FrameDataAt(TArchiveImage image, const TIcnFrame& record);
+// End (exclusive) of frame i's data region: the next frame's stream start
+// when that lies strictly beyond this one's, else the end of the file.
+size_t FrameDataEnd(TArchiveImage image, TIcnGeneration generation, size_t i);
+// The bytes from the frame's stream start to the end of the image: what the
+// decoders are given, so they can never read outside the image.
+std::span<const uint8_t> FrameStream(TArchiveImage image, const TIcnFrame& record);
+
+// Writing side over a growing buffer.
+class TIcnArchiveWriter {
+ public:
+  // Reserves the header and a table of frameCount records. Raises TZtError
+  // "Too many frames: %d" beyond 65535.
+  TIcnArchiveWriter(TIcnGeneration generation, size_t frameCount);
+  // Record i's DataOffset is set here to the buffer's size - 6; the caller
+  // then appends the frame's stream to Buffer().
+  void BeginFrame(size_t i, TIcnFrame record);
+  std::vector<uint8_t>& Buffer() { return Buffer_; }
+  // Writes FrameCount and DataSize; returns the finished archive.
+  std::vector<uint8_t>& Finish();
+
+ private:
+  TIcnGeneration Generation_;
+  size_t FrameCount_;
+  std::vector<uint8_t> Buffer_;
+};

@@ -1,0 +1,79 @@
+// TIndexedImage: an 8-bit palettised raster with a colour table of up to 256
+// colours, the one data type every frame passes through.
+//
+// Storage is bottom-up like a BMP file: row r (row 0 is the top of the
+// picture) lies at offset (height - 1 - r) * stride, each row padded to a
+// multiple of 4 bytes with zero bytes. RowAddress(1) - RowAddress(0) is thus
+// -stride, the row step the frame codecs are given.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TZtStream;
+
+struct TRgbQuad {
+  uint8_t Blue = 0;
+  uint8_t Green = 0;
+  uint8_t Red = 0;
+  uint8_t Reserved = 0;
+  bool operator==(const TRgbQuad&) const = default;
+};
+
+// Compression codes of the BMP info header.
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiRle8 = 1;
+constexpr uint32_t kBiRle4 = 2;
+constexpr uint32_t kBiBitFields = 3;
+
+class TIndexedImage {
+ public:
+  TIndexedImage() = default;
+
+  // Replaces the whole content with the BMP at the stream's position.
+  // Messages: "Stream read error", "Bitmap image is not valid",
+  // "Bitmap too large: %d x %d". A failed load leaves the image unchanged.
+  void LoadBmp(TZtStream& stream);
+  // New size, same bits per pixel and colour table; pixels unspecified, pad
+  // bytes 0. Raises "Bitmap too large: %d x %d" when the BMP of that size
+  // would not fit the format's 32-bit file size or cannot be allocated.
+  void Reshape(int32_t width, int32_t height);
+  // Sets every pixel to the index of colour (0x00BBGGRR): the lowest exact
+  // entry, else the nearest by squared RGB distance (lowest index on ties).
+  void Fill(uint32_t colour);
+  // Address of row r (0 = top); "Scan line index out of range" otherwise.
+  uint8_t* RowAddress(int32_t r);
+  const uint8_t* RowAddress(int32_t r) const;
+  // Writes the image as an 8-bit BMP (exact layout in IndexedImage.cpp)
+  // through SaveWholeFile; an image without pixels gives a 0-byte file.
+  void SaveBmpFile(const std::string& path) const;
+
+  int32_t Width() const { return Width_; }
+  int32_t Height() const { return Height_; }
+  uint16_t BitsPerPixel() const { return BitsPerPixel_; }
+  int32_t Stride() const;
+  const std::vector<TRgbQuad>& ColourTable() const { return ColourTable_; }
+  std::vector<TRgbQuad>& ColourTable() { return ColourTable_; }
+  bool HasPixels() const { return !Pixels_.empty(); }
+  // Read from compressed pixel data or from an empty stream.
+  bool DeviceDependent() const { return DeviceDependent_; }
+  uint32_t Compression() const { return Compression_; }
+  // Bit-field masks (red, green, blue) of a 16/32-bit bit-fields file.
+  const std::array<uint32_t, 3>& ColourMasks() const { return ColourMasks_; }
+
+  // For tests and tools that build images directly: an 8-bit image with the
+  // given colour table, pixels 0.
+  void Create8Bit(int32_t width, int32_t height, std::vector<TRgbQuad> colourTable);
+
+ private:
+  int32_t Width_ = 0;
+  int32_t Height_ = 0;
+  uint16_t BitsPerPixel_ = 8;
+  uint32_t Compression_ = kBiRgb;
+  bool DeviceDependent_ = false;
+  std::array<uint32_t, 3> ColourMasks_{};
+  std::vector<TRgbQuad> ColourTable_;
+  std::vector<uint8_t> Pixels_;
+};

@@ -1,0 +1,101 @@
+// Streams: the small abstraction the bitmap loader reads through.
+//
+// TZtStream is a byte stream with read, write, 64-bit seek, size and set
+// size. TZtMemoryStream keeps its bytes in memory, TZtFileStream reads and
+// writes a file through the platform layer, and TZtReplaceStream shows a block
+// of replacement bytes in place of part of another stream (the loader uses it
+// to present a corrected BMP header without copying the pixel data).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/ZtPlatform.h"
+
+class TZtStream {
+ public:
+  virtual ~TZtStream() = default;
+  // Reads up to count bytes at the position; returns the count read (fewer
+  // at the end of the data). Failures of the medium raise SystemError.
+  virtual int64_t Read(void* buffer, int64_t count) = 0;
+  // Writes count bytes at the position; returns the count written.
+  virtual int64_t Write(const void* buffer, int64_t count) = 0;
+  // Moves the position: origin kSeekBegin, kSeekCurrent or kSeekEnd.
+  // Returns the new position.
+  virtual int64_t Seek(int64_t offset, uint32_t origin) = 0;
+  virtual int64_t Size() = 0;
+  virtual void SetSize(int64_t size) = 0;
+
+  int64_t Position() { return Seek(0, kSeekCurrent); }
+  // Reads exactly count bytes or raises "Stream read error".
+  void ReadBuffer(void* buffer, int64_t count);
+  // Writes exactly count bytes or raises "Stream write error".
+  void WriteBuffer(const void* buffer, int64_t count);
+};
+
+class TZtMemoryStream : public TZtStream {
+ public:
+  TZtMemoryStream() = default;
+  explicit TZtMemoryStream(std::vector<uint8_t> bytes) : Bytes_(std::move(bytes)) {}
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, uint32_t origin) override;
+  int64_t Size() override { return static_cast<int64_t>(Bytes_.size()); }
+  // Grows with zero bytes or cuts; the position stays.
+  void SetSize(int64_t size) override;
+
+  std::vector<uint8_t>& Bytes() { return Bytes_; }
+  uint8_t* Data() { return Bytes_.data(); }
+
+ private:
+  std::vector<uint8_t> Bytes_;
+  int64_t Position_ = 0;
+};
+
+// A file opened through the platform. The handle is closed by the destructor.
+class TZtFileStream : public TZtStream {
+ public:
+  // Opens path with CreateFile(access, share, disposition, normal attributes).
+  // Raises "Cannot open file "%s". %s" (full path, system text) on failure.
+  TZtFileStream(const std::string& path, uint32_t access, uint32_t share, uint32_t disposition);
+  ~TZtFileStream() override;
+  TZtFileStream(const TZtFileStream&) = delete;
+  TZtFileStream& operator=(const TZtFileStream&) = delete;
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, uint32_t origin) override;
+  int64_t Size() override;
+  void SetSize(int64_t size) override;
+
+ private:
+  TZtHandle Handle_ = kInvalidHandle;
+};
+
+// Read-only overlay: inside [blockStart, blockStart + replacement size) the
+// replacement's bytes are shown, elsewhere the source's.
+class TZtReplaceStream : public TZtStream {
+ public:
+  TZtReplaceStream(TZtStream* source, TZtStream* replacement, bool ownsSource,
+                   bool ownsReplacement, int64_t blockStart);
+  ~TZtReplaceStream() override;
+  TZtReplaceStream(const TZtReplaceStream&) = delete;
+  TZtReplaceStream& operator=(const TZtReplaceStream&) = delete;
+
+  int64_t Read(void* buffer, int64_t count) override;
+  // Not supported: raises a TZtError whose message begins "Assertion failure".
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, uint32_t origin) override;
+  int64_t Size() override;
+  void SetSize(int64_t size) override;
+
+ private:
+  TZtStream* Source_;
+  TZtStream* Replacement_;
+  int64_t BlockStart_;
+  int64_t BlockEnd_;
+  int64_t Position_;
+  bool OwnsSource_;
+  bool OwnsReplacement_;
+};
