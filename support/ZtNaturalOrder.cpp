@@ -1,1 +1,80 @@
-// placeholder
+// Wildcard matching and natural ordering of file names.
+#include <string_view>
+
+#include "support/ZtFindFile.h"
+
+namespace {
+
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// '*' and '?' over ASCII-case-folded bytes. Greedy with one backtrack point
+// per star: O(pattern x name) at worst, no recursion.
+bool WildcardMatches(std::string_view pattern, std::string_view name) {
+  size_t p = 0, n = 0;
+  size_t starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace
+
+bool MaskMatches(std::string_view pattern, std::string_view name) {
+  if (WildcardMatches(pattern, name)) return true;
+  // "x.*" also names "x": the dot and any extension are optional, as
+  // users of "*.*" expect every file to be found.
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
+      name.find('.') == std::string_view::npos) {
+    return WildcardMatches(pattern.substr(0, pattern.size() - 2), name);
+  }
+  return false;
+}
+
+bool NaturalLess(std::string_view a, std::string_view b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (IsDigit(a[i]) && IsDigit(b[j])) {
+      size_t endA = i, endB = j;
+      while (endA < a.size() && IsDigit(a[endA])) ++endA;
+      while (endB < b.size() && IsDigit(b[endB])) ++endB;
+      size_t startA = i, startB = j;
+      while (startA + 1 < endA && a[startA] == '0') ++startA;
+      while (startB + 1 < endB && b[startB] == '0') ++startB;
+      const size_t digitsA = endA - startA, digitsB = endB - startB;
+      if (digitsA != digitsB) return digitsA < digitsB;
+      const int byValue = a.substr(startA, digitsA).compare(b.substr(startB, digitsB));
+      if (byValue != 0) return byValue < 0;
+      // Equal values: the shorter run ("7" before "007").
+      if (endA - i != endB - j) return endA - i < endB - j;
+      i = endA;
+      j = endB;
+      continue;
+    }
+    const char ca = LowerAscii(a[i]), cb = LowerAscii(b[j]);
+    if (ca != cb) return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
+    ++i;
+    ++j;
+  }
+  if (i < a.size() || j < b.size()) return j < b.size() && i >= a.size();
+  // Equal up to case and leading zeros: plain byte order decides.
+  return a < b;
+}

@@ -67,10 +67,10 @@ enum class TZtListResult {
 // How paths are split on a platform: which bytes delimit, which delimiter is
 // added, and which bytes start a double-byte character in the code page.
 struct TZtPathStyle {
-  const char* SplitSet;       // delimiters that end a folder part
-  const char* TrailingSet;    // delimiters the trailing-slash operations see
-  char Delimiter;             // the delimiter that is added
-  const char* ExtensionSet;   // bytes that end an extension search
+  const char* SplitSet;               // delimiters that end a folder part
+  const char* TrailingSet;            // delimiters the trailing-slash operations see
+  char Delimiter;                     // the delimiter that is added
+  const char* ExtensionSet;           // bytes that end an extension search
   bool (*IsLeadByte)(unsigned char);  // null: single-byte code page
 
   // "\/:" splitting, '\' added; lead bytes from the given predicate.
@@ -105,8 +105,7 @@ class TZtPlatform {
   virtual bool ReadFile(TZtHandle file, void* buffer, uint32_t count, uint32_t* read) = 0;
   // Writes count bytes; *written receives what was written. A short write
   // (a full disk) returns false with the last error set.
-  virtual bool WriteFile(TZtHandle file, const void* buffer, uint32_t count,
-                         uint32_t* written) = 0;
+  virtual bool WriteFile(TZtHandle file, const void* buffer, uint32_t count, uint32_t* written) = 0;
   // The file's size in bytes.
   virtual bool GetFileSize(TZtHandle file, uint64_t* size) = 0;
   // Moves the file pointer; *position receives the new position when not null.
@@ -151,8 +150,7 @@ class TZtPlatform {
   // Shows a message box with one OK button and no owner. text and caption
   // may be empty; style is kMbIconInformation or kMbIconError. Returns the
   // button pressed (1, OK) or 0 when nothing could be shown.
-  virtual int MessageBox(const std::string& text, const std::string& caption,
-                         uint32_t style) = 0;
+  virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t style) = 0;
 
   // Private-profile (INI) access. A null section, key and value in
   // WritePrivateProfileString flushes what the platform cached for path.

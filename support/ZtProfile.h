@@ -45,3 +45,6 @@ class TZtProfileCache {
   // Writes pending changes and forgets the document. False on failure.
   bool Flush(const std::string& path);
 };
+
+// The one cache behind the POSIX platform's profile functions.
+TZtProfileCache& ZtPosixProfileCache();

@@ -54,14 +54,18 @@ std::string ReplaceExtension(const std::string& path, const std::string& newExte
                              const TZtPathStyle& style = NativePathStyle());
 // True when position (1-based) lies inside s and holds a single-byte
 // delimiter of the style's trailing set.
-bool IsSlashAt(const std::string& s, size_t position, const TZtPathStyle& style = NativePathStyle());
+bool IsSlashAt(const std::string& s, size_t position,
+               const TZtPathStyle& style = NativePathStyle());
 // The path ending in a delimiter (the style's delimiter added when needed).
-std::string WithTrailingSlash(const std::string& path, const TZtPathStyle& style = NativePathStyle());
+std::string WithTrailingSlash(const std::string& path,
+                              const TZtPathStyle& style = NativePathStyle());
 // The path without one trailing delimiter.
 std::string WithoutTrailingSlash(const std::string& path,
                                  const TZtPathStyle& style = NativePathStyle());
 
-inline int32_t ChooseValue(bool flag, int32_t a, int32_t b) { return flag ? a : b; }
+inline int32_t ChooseValue(bool flag, int32_t a, int32_t b) {
+  return flag ? a : b;
+}
 
 // Raises SystemError for the platform's last error. Call it directly after
 // the failing platform call.
