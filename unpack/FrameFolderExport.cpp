@@ -1,0 +1,58 @@
+#include "unpack/FrameFolderExport.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "support/SettingsFile.h"
+#include "support/ZtSysUtils.h"
+#include "unpack/WorkImage.h"
+
+TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation) {
+  int32_t left = std::numeric_limits<int32_t>::max();
+  int32_t top = std::numeric_limits<int32_t>::max();
+  int32_t right = std::numeric_limits<int32_t>::min();
+  int32_t bottom = std::numeric_limits<int32_t>::min();
+  const size_t count = FrameCount(image);
+  for (size_t i = 0; i < count; ++i) {
+    const TIcnFrame record = FrameRecordAt(image, generation, i);
+    left = std::min<int32_t>(left, record.Left);
+    top = std::min<int32_t>(top, record.Top);
+    right = std::max<int32_t>(right, int32_t{record.Left} + int32_t{record.Width});
+    bottom = std::max<int32_t>(bottom, int32_t{record.Top} + int32_t{record.Height});
+  }
+  // Each edge lies within [-32768, 98302], so the differences fit.
+  return TUnionRectangle{left, top, right - left, bottom - top};
+}
+
+void ExportFrameFolder(const TUnpackerGeneration& generation, const std::string& archivePath,
+                       const std::string& folder) {
+  MakeFolders(folder);  // a folder that cannot be made fails at the first write
+  std::vector<uint8_t> bytes;
+  LoadWholeFile(archivePath, bytes);
+  const TArchiveImage archive(bytes);
+  ValidateArchive(archive, generation.Generation);
+
+  const size_t count = FrameCount(archive);
+  if (count == 0) return;  // the empty folder is the whole result
+
+  const TUnionRectangle bounds = UnionRectangle(archive, generation.Generation);
+  TSettingsFile settings(folder + "setup.ini");
+  settings.WriteNumber("Position", "X", bounds.X);
+  settings.WriteNumber("Position", "Y", bounds.Y);
+
+  TIndexedImage& image = WorkImage(generation);
+  image.Reshape(bounds.Width, bounds.Height);
+
+  std::string name;
+  for (size_t i = 0; i < count; ++i) {
+    const TIcnFrame record = FrameRecordAt(archive, generation.Generation, i);
+    const bool fillOnly = generation.FillOnly(archivePath, archive, i, record);
+    DrawFrame(generation, image, archive, record, fillOnly, record.Left - bounds.X,
+              record.Top - bounds.Y);
+    name = ZtFormat("%.4d.bmp", static_cast<int>(i));
+    image.SaveBmpFile(folder + name);
+    settings.WriteNumber("Bits", name, generation.BitsValue(fillOnly, record));
+  }
+  settings.Flush();
+}

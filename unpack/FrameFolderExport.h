@@ -1,0 +1,41 @@
+// Frame folder export: one archive into a folder of equally sized bitmaps.
+//
+// The folder (the archive's path + ".cadres" + delimiter) receives frame i as
+// "%.4d.bmp" (0000.bmp, ..., 9999.bmp, 10000.bmp), every bitmap the size of
+// the union rectangle of all frames with the frame drawn at its own place,
+// and "setup.ini":
+//
+//   [Position]
+//   X=<smallest Left>
+//   Y=<smallest Top>
+//   [Bits]
+//   0000.bmp=<the frame's Bits value>
+//   ...
+//
+// The packer recovers each frame's position from where its pixels lie. The
+// folder is never cleared: files and keys of the same names are replaced.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "format/IcnArchive.h"
+#include "unpack/UnpackerGeneration.h"
+
+// The common rectangle of all frames, in 32-bit signed arithmetic: Right and
+// Bottom may exceed the 16-bit range, Width and Height are never negative.
+struct TUnionRectangle {
+  int32_t X = 0;
+  int32_t Y = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+};
+
+// Union of every record of a validated archive with at least one frame.
+TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation);
+
+// Unpacks archivePath into folder (ending in a delimiter). Raises TZtError
+// (system errors, "Invalid archive: ...", "Unable to write to ...",
+// "Bitmap too large: ...", the palette's and the BMP writer's messages).
+void ExportFrameFolder(const TUnpackerGeneration& generation, const std::string& archivePath,
+                       const std::string& folder);

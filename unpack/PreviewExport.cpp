@@ -1,0 +1,54 @@
+#include "unpack/PreviewExport.h"
+
+#include <vector>
+
+#include "support/ZtSysUtils.h"
+#include "unpack/WorkImage.h"
+
+const uint8_t PreviewStartTable[2] = {0, 1};
+
+namespace {
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+}  // namespace
+
+bool IsStdArchive(const TUnpackerGeneration& generation, TArchiveImage image,
+                  const std::string& archivePath) {
+  return generation.StdPreviewStart && FrameCount(image) > 1 &&
+         AsciiLower(ExtensionOfPath(archivePath)) == ".std";
+}
+
+std::optional<size_t> ChoosePreviewFrame(const TUnpackerGeneration& generation, TArchiveImage image,
+                                         const std::string& archivePath) {
+  const size_t count = FrameCount(image);
+  const size_t start = PreviewStartTable[IsStdArchive(generation, image, archivePath) ? 1 : 0];
+  if (start >= count) return std::nullopt;
+  for (size_t i = start; i < count; ++i) {
+    if (FrameRecordAt(image, generation.Generation, i).Height > 1) return i;
+  }
+  return start;
+}
+
+void ExportPreview(const TUnpackerGeneration& generation, const std::string& archivePath,
+                   const std::string& bitmapPath) {
+  std::vector<uint8_t> bytes;
+  LoadWholeFile(archivePath, bytes);
+  const TArchiveImage archive(bytes);
+  ValidateArchive(archive, generation.Generation);
+
+  const std::optional<size_t> chosen = ChoosePreviewFrame(generation, archive, archivePath);
+  if (!chosen) return;  // nothing to show is not a failure
+
+  const TIcnFrame record = FrameRecordAt(archive, generation.Generation, *chosen);
+  TIndexedImage& image = WorkImage(generation);
+  image.Reshape(record.Width, record.Height);
+  const bool fillOnly = generation.FillOnly(archivePath, archive, *chosen, record);
+  DrawFrame(generation, image, archive, record, fillOnly, 0, 0);
+  image.SaveBmpFile(bitmapPath);
+}

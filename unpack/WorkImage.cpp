@@ -1,0 +1,59 @@
+#include "unpack/WorkImage.h"
+
+#include <memory>
+
+#include "support/ZtGraphics.h"
+#include "support/ZtSysUtils.h"
+
+namespace {
+
+std::unique_ptr<TIndexedImage>& WorkImageSlot() {
+  static std::unique_ptr<TIndexedImage> image;
+  return image;
+}
+
+}  // namespace
+
+std::string PalettePath(const TUnpackerGeneration& generation) {
+  const std::string besideExecutable = ApplicationFolder() + generation.PaletteName;
+  if (ZtPlatform().GetFileAttributes(besideExecutable) != kInvalidFileAttributes) {
+    return besideExecutable;
+  }
+  const std::string installed = ApplicationFolder() + "../share/icnkit/" + generation.PaletteName;
+  if (ZtPlatform().GetFileAttributes(installed) != kInvalidFileAttributes) return installed;
+  return besideExecutable;
+}
+
+TIndexedImage& WorkImage(const TUnpackerGeneration& generation) {
+  std::unique_ptr<TIndexedImage>& slot = WorkImageSlot();
+  if (!slot) slot.reset(LoadBmpFromFile(PalettePath(generation), nullptr));
+  return *slot;
+}
+
+void DiscardWorkImage() {
+  WorkImageSlot().reset();
+}
+
+TFrameRaster FrameRasterAt(TIndexedImage& image, int32_t column, int32_t row, int32_t width,
+                           int32_t height) {
+  TFrameRaster raster;
+  // Row 0 is the top of the picture; the storage is bottom-up, so the step
+  // from one row to the one below is negative.
+  uint8_t* const row0 = image.RowAddress(0);
+  const ptrdiff_t step = image.Height() > 1 ? image.RowAddress(1) - row0 : 0;
+  raster.TopLeft = image.RowAddress(row) + column;
+  raster.RowStep = step;
+  raster.Width = width;
+  raster.Height = height;
+  return raster;
+}
+
+void DrawFrame(const TUnpackerGeneration& generation, TIndexedImage& image, TArchiveImage archive,
+               const TIcnFrame& record, bool fillOnly, int32_t column, int32_t row) {
+  image.Fill(kFillColour);
+  // A frame of width or height 0 has a stream that paints nothing; skipping
+  // it keeps the decoder from being handed a rectangle outside the rows.
+  if (record.Width == 0 || record.Height == 0) return;
+  const TFrameRaster target = FrameRasterAt(image, column, row, record.Width, record.Height);
+  generation.Decode(FrameStream(archive, record), target, fillOnly);
+}

@@ -1,0 +1,42 @@
+// icnkit_make_palettes OUTPUT_FOLDER: writes H1Palette.bmp and H2Palette.bmp,
+// 16 x 16 pictures with one pixel per palette entry, which the unpackers load
+// as the colour table of every bitmap they write.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "support/IndexedImage.h"
+#include "support/ZtSysUtils.h"
+#include "unpack/palette/PaletteColours.h"
+
+namespace {
+
+void WritePalette(TIcnGeneration generation, const std::string& path) {
+  TIndexedImage image;
+  image.Create8Bit(16, 16, PaletteColours(generation));
+  for (int32_t row = 0; row < 16; ++row) {
+    uint8_t* pixels = image.RowAddress(row);
+    for (int32_t column = 0; column < 16; ++column) {
+      pixels[column] = static_cast<uint8_t>(row * 16 + column);
+    }
+  }
+  image.SaveBmpFile(path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: icnkit_make_palettes OUTPUT_FOLDER\n");
+    return 2;
+  }
+  try {
+    const std::string folder = WithTrailingSlash(argv[1]);
+    WritePalette(TIcnGeneration::H1, folder + "H1Palette.bmp");
+    WritePalette(TIcnGeneration::H2, folder + "H2Palette.bmp");
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "icnkit_make_palettes: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
