@@ -1,1 +1,55 @@
-// placeholder
+// The H1 fill-only rule. An H1 record has no flag byte, so the flag is
+// deduced from the archive's name and from whether the frame's stream reads
+// as a well-formed normal stream.
+#include <cstring>
+
+#include "format/H1Codec.h"
+#include "support/ZtSysUtils.h"
+
+namespace {
+
+std::string LowercaseAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// Reads the stream as if the frame were normal. Fill-only streams give
+// themselves away: a literal run swallows a code byte 0, or runs into the
+// last byte of the frame's data region, or the end-of-row codes do not
+// count h or h - 1. Reaching the end of the image without an end-of-frame
+// code also means fill-only.
+bool ScanSaysFillOnly(TArchiveImage image, size_t start, size_t last, int64_t rows) {
+  const uint8_t* const data = image.data();
+  const size_t size = image.size();
+  size_t p = start;
+  while (p < size) {
+    const uint8_t code = data[p++];
+    if (code == 0x00) {
+      --rows;
+    } else if (code < 0x80) {
+      const size_t n = code;
+      if (n > size - p) return true;
+      if (p <= last && last < p + n) return true;
+      if (std::memchr(data + p, 0, n) != nullptr) return true;
+      p += n;
+    } else if (code == 0x80) {
+      return rows != 0 && rows != 1;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DeduceH1FillOnly(const std::string& archivePath, TArchiveImage image, size_t index) {
+  const std::string name = LowercaseAscii(NameOfPath(archivePath));
+  if (name == "font.icn") return true;
+  if (index == 0 && ExtensionOfPath(name) == ".std") return true;
+  const TIcnFrame record = FrameRecordAt(image, TIcnGeneration::H1, index);
+  if (record.Height == 0) return false;
+  const size_t start = FrameDataAt(image, record);
+  const size_t last = FrameDataEnd(image, TIcnGeneration::H1, index) - 1;
+  return ScanSaysFillOnly(image, start, last, record.Height);
+}

@@ -18,7 +18,8 @@
 #include "format/IcnArchive.h"
 
 // The 16 palette indices a special-run selector 0x40..0x7F can name.
-extern const uint8_t kH2SpecialValues[16];
+inline constexpr uint8_t kH2SpecialValues[16] = {0x04, 0x03, 0x02, 0x01, 0x08, 0x09, 0xF6, 0xF7,
+                                                 0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
 
 // Bit 5 of the H2 record's Bits byte.
 bool IsFillOnly(const TIcnFrame& record);

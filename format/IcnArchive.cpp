@@ -1,1 +1,157 @@
-// placeholder
+#include "format/IcnArchive.h"
+
+#include <cstdint>
+
+#include "support/ZtSysUtils.h"
+
+namespace {
+
+uint16_t ReadU16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+uint32_t ReadU32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void WriteU16(uint8_t* p, uint16_t value) {
+  p[0] = static_cast<uint8_t>(value);
+  p[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void WriteU32(uint8_t* p, uint32_t value) {
+  for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(value >> (8 * k));
+}
+
+// Offset of record i; the caller has checked that the whole table fits.
+size_t RecordOffset(TIcnGeneration generation, size_t i) {
+  return kIcnHeaderSize + i * RecordSize(generation);
+}
+
+// The first 6 + R * FrameCount bytes hold the header and the table.
+bool TableFits(TArchiveImage image, TIcnGeneration generation) {
+  if (image.size() < kIcnHeaderSize) return false;
+  const uint64_t tableEnd = kIcnHeaderSize + uint64_t{FrameCount(image)} * RecordSize(generation);
+  return tableEnd <= image.size();
+}
+
+}  // namespace
+
+TIcnFrame TIcnFrameH1::Read(const uint8_t* record) {
+  TIcnFrame frame;
+  frame.Left = static_cast<int16_t>(ReadU16(record + 0));
+  frame.Top = static_cast<int16_t>(ReadU16(record + 2));
+  frame.Width = ReadU16(record + 4);
+  frame.Height = ReadU16(record + 6);
+  frame.DataOffset = ReadU32(record + 8);
+  return frame;
+}
+
+void TIcnFrameH1::Write(uint8_t* record, const TIcnFrame& frame) {
+  WriteU16(record + 0, static_cast<uint16_t>(frame.Left));
+  WriteU16(record + 2, static_cast<uint16_t>(frame.Top));
+  WriteU16(record + 4, frame.Width);
+  WriteU16(record + 6, frame.Height);
+  WriteU32(record + 8, frame.DataOffset);
+}
+
+TIcnFrame TIcnFrameH2::Read(const uint8_t* record) {
+  TIcnFrame frame;
+  frame.Left = static_cast<int16_t>(ReadU16(record + 0));
+  frame.Top = static_cast<int16_t>(ReadU16(record + 2));
+  frame.Width = ReadU16(record + 4);
+  frame.Height = ReadU16(record + 6);
+  frame.Bits = record[8];
+  frame.DataOffset = ReadU32(record + 9);
+  return frame;
+}
+
+void TIcnFrameH2::Write(uint8_t* record, const TIcnFrame& frame) {
+  WriteU16(record + 0, static_cast<uint16_t>(frame.Left));
+  WriteU16(record + 2, static_cast<uint16_t>(frame.Top));
+  WriteU16(record + 4, frame.Width);
+  WriteU16(record + 6, frame.Height);
+  record[8] = frame.Bits;
+  WriteU32(record + 9, frame.DataOffset);
+}
+
+void ValidateArchive(TArchiveImage image, TIcnGeneration generation) {
+  if (image.size() < kIcnHeaderSize) {
+    throw TZtError("Invalid archive: file shorter than its header");
+  }
+  if (!TableFits(image, generation)) {
+    throw TZtError("Invalid archive: frame table runs past the end of the file");
+  }
+  // A stream needs at least its end-of-frame code, so a start at the very
+  // end of the file is outside too.
+  const uint16_t count = FrameCount(image);
+  for (size_t i = 0; i < count; ++i) {
+    const TIcnFrame record = FrameRecordAt(image, generation, i);
+    if (FrameDataAt(image, record) >= image.size()) {
+      throw TZtError(ZtFormat("Invalid archive: frame %d starts outside the file", int(i)));
+    }
+  }
+}
+
+uint16_t FrameCount(TArchiveImage image) {
+  return image.size() < 2 ? 0 : ReadU16(image.data());
+}
+
+TIcnFrame FrameRecordAt(TArchiveImage image, TIcnGeneration generation, size_t i) {
+  // Guarded even though callers validate: a bad index must not read outside.
+  if (i >= FrameCount(image) || !TableFits(image, generation)) {
+    throw TZtError("Invalid archive: frame table runs past the end of the file");
+  }
+  const uint8_t* record = image.data() + RecordOffset(generation, i);
+  return generation == TIcnGeneration::H1 ? TIcnFrameH1::Read(record) : TIcnFrameH2::Read(record);
+}
+
+size_t FrameDataAt(TArchiveImage, const TIcnFrame& record) {
+  return kIcnHeaderSize + size_t{record.DataOffset};
+}
+
+size_t FrameDataEnd(TArchiveImage image, TIcnGeneration generation, size_t i) {
+  const size_t start = FrameDataAt(image, FrameRecordAt(image, generation, i));
+  size_t end = image.size();
+  if (i + 1 < FrameCount(image)) {
+    const size_t next = FrameDataAt(image, FrameRecordAt(image, generation, i + 1));
+    if (next > start && next < end) end = next;
+  }
+  return end;
+}
+
+std::span<const uint8_t> FrameStream(TArchiveImage image, const TIcnFrame& record) {
+  const size_t start = FrameDataAt(image, record);
+  if (start >= image.size()) return {};
+  return image.subspan(start);
+}
+
+TIcnArchiveWriter::TIcnArchiveWriter(TIcnGeneration generation, size_t frameCount)
+    : Generation_(generation), FrameCount_(frameCount) {
+  if (frameCount > kIcnMaxFrames) {
+    throw TZtError(ZtFormat("Too many frames: %zu", frameCount));
+  }
+  Buffer_.assign(kIcnHeaderSize + frameCount * RecordSize(generation), 0);
+}
+
+void TIcnArchiveWriter::BeginFrame(size_t i, TIcnFrame record) {
+  if (i >= FrameCount_) throw TZtError(ZtFormat("Frame %zu beyond the frame table", i));
+  const uint64_t offset = Buffer_.size() - kIcnHeaderSize;
+  if (offset > UINT32_MAX) throw TZtError("Archive too large");
+  record.DataOffset = static_cast<uint32_t>(offset);
+  uint8_t* at = Buffer_.data() + RecordOffset(Generation_, i);
+  if (Generation_ == TIcnGeneration::H1) {
+    TIcnFrameH1::Write(at, record);
+  } else {
+    TIcnFrameH2::Write(at, record);
+  }
+}
+
+std::vector<uint8_t>& TIcnArchiveWriter::Finish() {
+  const uint64_t dataSize = Buffer_.size() - kIcnHeaderSize;
+  if (dataSize > UINT32_MAX) throw TZtError("Archive too large");
+  WriteU16(Buffer_.data(), static_cast<uint16_t>(FrameCount_));
+  WriteU32(Buffer_.data() + 2, static_cast<uint32_t>(dataSize));
+  return Buffer_;
+}

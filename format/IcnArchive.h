@@ -40,6 +40,15 @@ struct TIcnFrame {
   uint32_t DataOffset = 0;
 };
 
+// Right and bottom edges in 32-bit signed arithmetic: Left 32000 with
+// Width 1000 gives 33000, beyond the 16-bit range.
+inline int32_t RightEdge(const TIcnFrame& frame) {
+  return int32_t{frame.Left} + int32_t{frame.Width};
+}
+inline int32_t BottomEdge(const TIcnFrame& frame) {
+  return int32_t{frame.Top} + int32_t{frame.Height};
+}
+
 struct TIcnFrameH1 {
   static constexpr size_t kSize = 12;
   static TIcnFrame Read(const uint8_t* record);
