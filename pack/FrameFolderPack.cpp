@@ -1,0 +1,91 @@
+#include "pack/FrameFolderPack.h"
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "pack/TrimBox.h"
+#include "support/IndexedImage.h"
+#include "support/SettingsFile.h"
+#include "support/ZtFindFile.h"
+#include "support/ZtGraphics.h"
+#include "support/ZtSysUtils.h"
+
+std::string CurrentFrameFile;
+
+namespace {
+
+// The frame files of the folder: "*.bmp" in any letter case, no folders, in
+// natural order, so 10000.bmp follows 9999.bmp as the unpackers number them.
+std::vector<std::string> ListFrameFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  TZtFindFile find(folder + "*.bmp");
+  while (find.NextMatch(0, kFileAttributeDirectory)) names.push_back(find.Name());
+  return names;
+}
+
+// What the loader makes of a 0-byte file. The unpackers write one for every
+// frame of a folder whose common rectangle is empty, so it stands for an
+// all-transparent frame rather than for a wrong format.
+bool IsEmptyImage(const TIndexedImage& image) {
+  return PixelFormatOf(image) == kPfDevice && !image.HasPixels();
+}
+
+// The record fields must fit their 16-bit fields: a silent wrap would move
+// the frame somewhere else.
+TIcnFrame FrameRecord(const TTrimBox& box, int64_t x, int64_t y, int32_t bits, bool storesBits) {
+  const int64_t left = x + box.Left;
+  const int64_t top = y + box.Top;
+  const int64_t width = int64_t{box.Right} - box.Left;
+  const int64_t height = int64_t{box.Bottom} - box.Top;
+  constexpr int64_t kMinPosition = std::numeric_limits<int16_t>::min();
+  constexpr int64_t kMaxPosition = std::numeric_limits<int16_t>::max();
+  constexpr int64_t kMaxSize = std::numeric_limits<uint16_t>::max();
+  if (left < kMinPosition || left > kMaxPosition || top < kMinPosition || top > kMaxPosition ||
+      width > kMaxSize || height > kMaxSize) {
+    throw TZtError("Frame out of range");
+  }
+  TIcnFrame record;
+  record.Left = static_cast<int16_t>(left);
+  record.Top = static_cast<int16_t>(top);
+  record.Width = static_cast<uint16_t>(width);
+  record.Height = static_cast<uint16_t>(height);
+  record.Bits = storesBits ? static_cast<uint8_t>(bits & 0xFF) : 0;
+  return record;
+}
+
+}  // namespace
+
+void PackFrameFolder(const TPackerGeneration& generation, const std::string& archivePath,
+                     const std::string& folder) {
+  generation.PrepareClassTables();
+  TSettingsFile settings(folder + "setup.ini");
+  const std::vector<std::string> names = ListFrameFiles(folder);
+  // Rejects more frames than the header can count, before any bitmap is read.
+  TIcnArchiveWriter writer(generation.Generation, names.size());
+  const int64_t x = settings.ReadNumber("Position", "X", 0);
+  const int64_t y = settings.ReadNumber("Position", "Y", 0);
+
+  TIndexedImage image;  // one image, reloaded for every bitmap
+  for (size_t i = 0; i < names.size(); ++i) {
+    CurrentFrameFile = folder + names[i];
+    LoadBmpFromFile(CurrentFrameFile, &image);
+    const bool empty = IsEmptyImage(image);
+    if (!empty && PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
+    const TTrimBox box = empty ? TTrimBox{} : TrimBox(image);
+    const int32_t bits = settings.ReadNumber("Bits", names[i], 0);
+    const TIcnFrame record = FrameRecord(box, x, y, bits, generation.StoresBits);
+    writer.BeginFrame(i, record);
+
+    const uint8_t* source = nullptr;
+    ptrdiff_t rowStep = 0;
+    if (record.Height > 0) {
+      source = image.RowAddress(box.Top) + box.Left;
+      if (image.Height() > 1) rowStep = image.RowAddress(1) - image.RowAddress(0);
+    }
+    generation.EncodeFrame(writer.Buffer(), source, rowStep, record.Width, record.Height,
+                           (bits & kFillOnlyBit) != 0);
+  }
+  CurrentFrameFile.clear();
+  SaveWholeFile(archivePath, writer.Finish(), /*durable=*/true);
+}
