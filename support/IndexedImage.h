@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ZtZeroedBuffer.h"
+
 class TZtStream;
 
 struct TRgbQuad {
@@ -36,17 +38,20 @@ class TIndexedImage {
   // Messages: "Stream read error", "Bitmap image is not valid",
   // "Bitmap too large: %d x %d". A failed load leaves the image unchanged.
   void LoadBmp(TZtStream& stream);
-  // New size, same bits per pixel and colour table; pixels unspecified, pad
-  // bytes 0. Raises "Bitmap too large: %d x %d" when the BMP of that size
-  // would not fit the format's 32-bit file size or cannot be allocated.
+  // New size and the same colour table; pixels unspecified (in fact 0), pad
+  // bytes 0. The result is always 8 bits per pixel, the depth the frame
+  // codecs write (one byte per pixel); an 8-bit image keeps its depth.
+  // Raises "Bitmap too large: %d x %d" when the BMP of that size would not
+  // fit the format's 32-bit file size or cannot be allocated.
   void Reshape(int32_t width, int32_t height);
   // Sets every pixel to the index of colour (0x00BBGGRR): the lowest exact
   // entry, else the nearest by squared RGB distance (lowest index on ties).
+  // Only 8-bit images can be filled ("Wrong bitmap format" otherwise).
   void Fill(uint32_t colour);
   // Address of row r (0 = top); "Scan line index out of range" otherwise.
   uint8_t* RowAddress(int32_t r);
   const uint8_t* RowAddress(int32_t r) const;
-  // Writes the image as an 8-bit BMP (exact layout in IndexedImage.cpp)
+  // Writes the image as a BMP file (exact layout in BmpWriter.cpp)
   // through SaveWholeFile; an image without pixels gives a 0-byte file.
   void SaveBmpFile(const std::string& path) const;
 
@@ -56,7 +61,7 @@ class TIndexedImage {
   int32_t Stride() const;
   const std::vector<TRgbQuad>& ColourTable() const { return ColourTable_; }
   std::vector<TRgbQuad>& ColourTable() { return ColourTable_; }
-  bool HasPixels() const { return !Pixels_.empty(); }
+  bool HasPixels() const { return !Pixels_.Empty(); }
   // Read from compressed pixel data or from an empty stream.
   bool DeviceDependent() const { return DeviceDependent_; }
   uint32_t Compression() const { return Compression_; }
@@ -64,8 +69,11 @@ class TIndexedImage {
   const std::array<uint32_t, 3>& ColourMasks() const { return ColourMasks_; }
 
   // For tests and tools that build images directly: an 8-bit image with the
-  // given colour table, pixels 0.
+  // given colour table (at most 256 entries), pixels 0.
   void Create8Bit(int32_t width, int32_t height, std::vector<TRgbQuad> colourTable);
+  // Index of the colour-table entry Fill chooses for colour (0 when the
+  // table is empty).
+  int NearestColourIndex(uint32_t colour) const;
 
  private:
   int32_t Width_ = 0;
@@ -75,5 +83,5 @@ class TIndexedImage {
   bool DeviceDependent_ = false;
   std::array<uint32_t, 3> ColourMasks_{};
   std::vector<TRgbQuad> ColourTable_;
-  std::vector<uint8_t> Pixels_;
+  TZtZeroedBuffer Pixels_;
 };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/ZtPlatform.h"
+#include "support/ZtZeroedBuffer.h"
 
 class TZtStream {
  public:
@@ -34,22 +35,25 @@ class TZtStream {
   void WriteBuffer(const void* buffer, int64_t count);
 };
 
+// Bytes in memory, growing on writes past the end. New bytes are zero and
+// cost no memory until written (TZtZeroedBuffer), so a bitmap declared large
+// but filled little stays cheap.
 class TZtMemoryStream : public TZtStream {
  public:
   TZtMemoryStream() = default;
-  explicit TZtMemoryStream(std::vector<uint8_t> bytes) : Bytes_(std::move(bytes)) {}
+  explicit TZtMemoryStream(const std::vector<uint8_t>& bytes);
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, uint32_t origin) override;
-  int64_t Size() override { return static_cast<int64_t>(Bytes_.size()); }
+  int64_t Size() override { return static_cast<int64_t>(Bytes_.Size()); }
   // Grows with zero bytes or cuts; the position stays.
   void SetSize(int64_t size) override;
 
-  std::vector<uint8_t>& Bytes() { return Bytes_; }
-  uint8_t* Data() { return Bytes_.data(); }
+  uint8_t* Data() { return Bytes_.Data(); }
+  std::vector<uint8_t> ToVector() const;
 
  private:
-  std::vector<uint8_t> Bytes_;
+  TZtZeroedBuffer Bytes_;
   int64_t Position_ = 0;
 };
 
@@ -77,8 +81,8 @@ class TZtFileStream : public TZtStream {
 // replacement's bytes are shown, elsewhere the source's.
 class TZtReplaceStream : public TZtStream {
  public:
-  TZtReplaceStream(TZtStream* source, TZtStream* replacement, bool ownsSource,
-                   bool ownsReplacement, int64_t blockStart);
+  TZtReplaceStream(TZtStream* source, TZtStream* replacement, bool ownsSource, bool ownsReplacement,
+                   int64_t blockStart);
   ~TZtReplaceStream() override;
   TZtReplaceStream(const TZtReplaceStream&) = delete;
   TZtReplaceStream& operator=(const TZtReplaceStream&) = delete;
