@@ -1,0 +1,162 @@
+// Helpers for the format tests: byte lists, guarded rasters that prove a
+// decoder writes nothing outside the frame, and small archive builders.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <random>
+#include <span>
+#include <vector>
+
+#include "format/FrameRaster.h"
+#include "format/IcnArchive.h"
+
+using TBytes = std::vector<uint8_t>;
+
+inline TBytes Bytes(std::initializer_list<int> values) {
+  TBytes bytes;
+  for (int v : values) bytes.push_back(static_cast<uint8_t>(v));
+  return bytes;
+}
+
+inline TBytes Concat(std::initializer_list<TBytes> parts) {
+  TBytes all;
+  for (const TBytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+inline TBytes Repeat(uint8_t value, size_t count) {
+  return TBytes(count, value);
+}
+
+// A frame of Width x Height inside a border of guard bytes. The frame's
+// pixels start as `initial`; Guarded() tells whether the border is intact.
+class TGuardedRaster {
+ public:
+  static constexpr uint8_t kGuard = 0xEE;
+  static constexpr int kBorder = 8;
+
+  TGuardedRaster(int32_t width, int32_t height, bool bottomUp = false, uint8_t initial = 0)
+      : Width_(width),
+        Height_(height),
+        Stride_(width + 2 * kBorder),
+        BottomUp_(bottomUp),
+        Memory_(size_t(Stride_) * size_t(height + 2 * kBorder), kGuard) {
+    for (int32_t y = 0; y < height; ++y) {
+      for (int32_t x = 0; x < width; ++x) Pixel(x, y) = initial;
+    }
+  }
+
+  TFrameRaster Frame() {
+    TFrameRaster raster;
+    raster.TopLeft = &Pixel(0, 0);
+    raster.RowStep = BottomUp_ ? -Stride_ : Stride_;
+    raster.Width = Width_;
+    raster.Height = Height_;
+    return raster;
+  }
+
+  uint8_t& Pixel(int32_t x, int32_t y) {
+    const int32_t memoryRow = BottomUp_ ? Height_ - 1 - y : y;
+    return Memory_[size_t(memoryRow + kBorder) * Stride_ + size_t(x + kBorder)];
+  }
+
+  // The frame's pixels, row by row from the top.
+  TBytes Pixels() {
+    TBytes pixels;
+    for (int32_t y = 0; y < Height_; ++y) {
+      for (int32_t x = 0; x < Width_; ++x) pixels.push_back(Pixel(x, y));
+    }
+    return pixels;
+  }
+
+  bool Guarded() const {
+    for (size_t i = 0; i < Memory_.size(); ++i) {
+      const ptrdiff_t row = ptrdiff_t(i) / Stride_ - kBorder;
+      const ptrdiff_t column = ptrdiff_t(i) % Stride_ - kBorder;
+      const bool inside = row >= 0 && row < Height_ && column >= 0 && column < Width_;
+      if (!inside && Memory_[i] != kGuard) return false;
+    }
+    return true;
+  }
+
+ private:
+  int32_t Width_, Height_;
+  ptrdiff_t Stride_;
+  bool BottomUp_;
+  TBytes Memory_;
+};
+
+// One frame of a hand-made archive: its record and the bytes to place at its
+// DataOffset (the offset is computed unless Shared names an earlier frame
+// whose stream it reuses).
+struct TTestFrame {
+  TIcnFrame Record;
+  TBytes Stream;
+  int Shared = -1;
+};
+
+// Builds an archive image with the streams in frame order after the table.
+inline TBytes BuildArchive(TIcnGeneration generation, const std::vector<TTestFrame>& frames) {
+  const size_t r = RecordSize(generation);
+  TBytes image(kIcnHeaderSize + r * frames.size(), 0);
+  std::vector<uint32_t> offsets;
+  for (const TTestFrame& frame : frames) {
+    uint32_t offset;
+    if (frame.Shared >= 0) {
+      offset = offsets[size_t(frame.Shared)];
+    } else {
+      offset = uint32_t(image.size() - kIcnHeaderSize);
+      image.insert(image.end(), frame.Stream.begin(), frame.Stream.end());
+    }
+    offsets.push_back(offset);
+  }
+  for (size_t i = 0; i < frames.size(); ++i) {
+    TIcnFrame record = frames[i].Record;
+    record.DataOffset = offsets[i];
+    uint8_t* at = image.data() + kIcnHeaderSize + i * r;
+    if (generation == TIcnGeneration::H1) {
+      TIcnFrameH1::Write(at, record);
+    } else {
+      TIcnFrameH2::Write(at, record);
+    }
+  }
+  image[0] = uint8_t(frames.size());
+  image[1] = uint8_t(frames.size() >> 8);
+  const uint32_t dataSize = uint32_t(image.size() - kIcnHeaderSize);
+  for (int k = 0; k < 4; ++k) image[2 + k] = uint8_t(dataSize >> (8 * k));
+  return image;
+}
+
+inline TIcnFrame Record(int16_t left, int16_t top, uint16_t width, uint16_t height,
+                        uint8_t bits = 0) {
+  TIcnFrame record;
+  record.Left = left;
+  record.Top = top;
+  record.Width = width;
+  record.Height = height;
+  record.Bits = bits;
+  return record;
+}
+
+// A random sprite-like rectangle: runs of transparent pixels, of one
+// repeated index and of mixed indices, with lengths from 1 to 300; `palette`
+// is what the non-transparent pixels are drawn from.
+inline TBytes RandomSprite(std::mt19937& random, int32_t width, int32_t height,
+                           const std::vector<uint8_t>& palette) {
+  TBytes pixels(size_t(width) * size_t(height));
+  std::uniform_int_distribution<int> kind(0, 2);
+  std::geometric_distribution<int> shortRun(0.2);
+  std::uniform_int_distribution<size_t> pick(0, palette.size() - 1);
+  size_t i = 0;
+  while (i < pixels.size()) {
+    const int k = kind(random);
+    size_t n = 1 + size_t(shortRun(random));
+    if (random() % 16 == 0) n += random() % 300;
+    const uint8_t repeated = k == 0 ? 0 : palette[pick(random)];
+    for (size_t j = 0; j < n && i < pixels.size(); ++j, ++i) {
+      pixels[i] = k == 2 ? palette[pick(random)] : repeated;
+    }
+  }
+  return pixels;
+}
