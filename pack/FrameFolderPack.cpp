@@ -11,7 +11,10 @@
 #include "support/ZtGraphics.h"
 #include "support/ZtSysUtils.h"
 
-std::string CurrentFrameFile;
+std::string& CurrentFrameFile() {
+  static std::string path;
+  return path;
+}
 
 namespace {
 
@@ -68,8 +71,9 @@ void PackFrameFolder(const TPackerGeneration& generation, const std::string& arc
 
   TIndexedImage image;  // one image, reloaded for every bitmap
   for (size_t i = 0; i < names.size(); ++i) {
-    CurrentFrameFile = folder + names[i];
-    LoadBmpFromFile(CurrentFrameFile, &image);
+    std::string& frameFile = CurrentFrameFile();
+    frameFile = folder + names[i];
+    LoadBmpFromFile(frameFile, &image);
     const bool empty = IsEmptyImage(image);
     if (!empty && PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
     const TTrimBox box = empty ? TTrimBox{} : TrimBox(image);
@@ -86,6 +90,6 @@ void PackFrameFolder(const TPackerGeneration& generation, const std::string& arc
     generation.EncodeFrame(writer.Buffer(), source, rowStep, record.Width, record.Height,
                            (bits & kFillOnlyBit) != 0);
   }
-  CurrentFrameFile.clear();
+  CurrentFrameFile().clear();
   SaveWholeFile(archivePath, writer.Finish(), /*durable=*/true);
 }

@@ -12,7 +12,7 @@
 // The bitmap being packed (folder + name), for the error box. Set before each
 // bitmap is loaded, cleared after the last frame; a failure while a bitmap is
 // packed leaves it naming that bitmap.
-extern std::string CurrentFrameFile;
+std::string& CurrentFrameFile();
 
 // Packs the bitmaps of folder (ending in a path delimiter) in the natural
 // order of their names into the archive at archivePath, which is created or

@@ -30,8 +30,8 @@ std::string PackerUsageText(const TPackerGeneration& generation) {
 }
 
 void ShowPackError(const TPackerGeneration& generation, const std::string& message) {
-  const std::string text =
-      CurrentFrameFile.empty() ? message + "." : message + ".\r\n" + CurrentFrameFile;
+  const std::string& frameFile = CurrentFrameFile();
+  const std::string text = frameFile.empty() ? message + "." : message + ".\r\n" + frameFile;
   ShowMessageBox(text, generation.ProgramName, kMbIconError);
 }
 
