@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -29,8 +30,11 @@ class SystemError : public TZtError {
 };
 
 // printf-style formatting into a std::string (messages of the system).
+// (MinGW: the C99 printf of its ANSI stdio, which ZtFormat uses, not msvcrt's.)
 std::string ZtFormat(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW_PRINTF_FORMAT)
+    __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2)))
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
