@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "support/SettingsFile.h"
+#include "support/ZtProfile.h"
+#include "support/ZtSysUtils.h"
+#include "tests/TestSupport.h"
+
+namespace {
+
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return "(no exception)";
+}
+
+TEST(SettingsNumber, ConvertsTheValueTexts) {
+  for (const char* text : {"12", "+12", "$C", "0xC", "0XC", "xC", "Xc", "  12", "$0000000C"}) {
+    EXPECT_EQ(ParseSettingsNumber(text), 12) << text;
+  }
+  EXPECT_EQ(ParseSettingsNumber("-0x1"), -1);
+  EXPECT_EQ(ParseSettingsNumber("0xFFFFFFFF"), -1);
+  EXPECT_EQ(ParseSettingsNumber("0x80000000"), INT32_MIN);
+  EXPECT_EQ(ParseSettingsNumber("-$FFFFFFFF"), 1);
+  EXPECT_EQ(ParseSettingsNumber("-2147483648"), INT32_MIN);
+  EXPECT_EQ(ParseSettingsNumber("2147483647"), INT32_MAX);
+  EXPECT_EQ(ParseSettingsNumber("0"), 0);
+  for (const char* text : {"12a", "0x", "", "12 ", "2147483648", "-2147483649", "$100000000", "x",
+                           "$", "+", "+-1", "- 1", "\t12", "0x-1", "1.0"}) {
+    EXPECT_EQ(ParseSettingsNumber(text), std::nullopt) << text;
+  }
+}
+
+TEST(SettingsFile, ReadNumberTakesTheTextsAsTheFileHoldsThem) {
+  TTempFolder folder;
+  const std::string path = folder / "setup.ini";
+  WriteText(path,
+            "[S]\na=12\nb=+12\nc=$C\nd=0xC\ne=0XC\nf=xC\ng=-0x1\nh=0xFFFFFFFF\n"
+            "i=12a\nj=0x\nk=\n");
+  TSettingsFile settings(path);
+  for (const char* key : {"a", "b", "c", "d", "e", "f"}) {
+    EXPECT_EQ(settings.ReadNumber("S", key, 99), 12) << key;
+  }
+  EXPECT_EQ(settings.ReadNumber("S", "g", 99), -1);
+  EXPECT_EQ(settings.ReadNumber("S", "h", 99), -1);
+  for (const char* key : {"i", "j", "k", "missing"}) {
+    EXPECT_EQ(settings.ReadNumber("S", key, 99), 99) << key;
+  }
+  EXPECT_EQ(settings.ReadNumber("Missing", "a", -7), -7);
+  TSettingsFile none(folder / "none.ini");
+  EXPECT_EQ(none.ReadNumber("S", "a", 5), 5);
+}
+
+// A file as a user's editor might leave it: BOM, CR LF, comments, quotes,
+// blanks, mixed case, duplicates, no key yet for a new frame.
+TEST(SettingsFile, HandWrittenFileIsReadAndRewrittenKeepingEveryOtherByte) {
+  TTempFolder folder;
+  const std::string path = folder / "setup.ini";
+  const std::string original =
+      "\xEF\xBB\xBF; frame folder\r\n"
+      "[Position]\r\n"
+      "  X = 17  \r\n"
+      "y=\"-4\"\r\n"
+      ";Y=100\r\n"
+      "\r\n"
+      "[ bits ]\r\n"
+      "0000 = '32'\r\n"
+      "0000=5\r\n"
+      "; end of bits\r\n"
+      "\r\n"
+      "[POSITION]\r\n"
+      "X=1\r\n"
+      "Z=9";
+  WriteText(path, original);
+  {
+    TSettingsFile settings(path);
+    EXPECT_EQ(settings.ReadNumber("position", "x", 0), 17);
+    EXPECT_EQ(settings.ReadNumber("Position", "Y", 0), -4);
+    EXPECT_EQ(settings.ReadNumber("Bits", "0000", 0), 32);
+    EXPECT_EQ(settings.ReadNumber("Position", "Z", -1), -1);  // only the first section counts
+    EXPECT_EQ(settings.ReadNumber("Bits", "0001", -1), -1);
+
+    settings.WriteNumber("POSITION", "x", 20);
+    settings.WriteNumber("Bits", "0001", 0);
+    settings.WriteNumber("New", "K", -5);
+    settings.WriteNumber("Bits", "0002", 32);
+  }
+  EXPECT_EQ(ReadText(path),
+            "\xEF\xBB\xBF; frame folder\r\n"
+            "[Position]\r\n"
+            "  X = 20  \r\n"
+            "y=\"-4\"\r\n"
+            ";Y=100\r\n"
+            "\r\n"
+            "[ bits ]\r\n"
+            "0000 = '32'\r\n"
+            "0000=5\r\n"
+            "0001=0\r\n"
+            "0002=32\r\n"
+            "; end of bits\r\n"
+            "\r\n"
+            "[POSITION]\r\n"
+            "X=1\r\n"
+            "Z=9\r\n"
+            "[New]\r\n"
+            "K=-5\r\n");
+  // A later object reads the file afresh.
+  TSettingsFile again(path);
+  EXPECT_EQ(again.ReadNumber("new", "k", 0), -5);
+  EXPECT_EQ(again.ReadNumber("Position", "X", 0), 20);
+}
+
+TEST(SettingsFile, NewFilesUseLineFeedsAndValuesAreWrittenPlainly) {
+  TZtProfileText empty;
+  empty.Set("Position", "X", "-5");
+  empty.Set("Position", "Y", "32");
+  EXPECT_EQ(empty.Text(), "[Position]\nX=-5\nY=32\n");
+
+  // An empty value is filled in; a last line without a line end gets one.
+  TZtProfileText blank("[a]\nk=\nq=  \n[b]\nm=1");
+  blank.Set("a", "k", "7");
+  blank.Set("a", "q", "8");
+  blank.Set("b", "n", "2");
+  EXPECT_EQ(blank.Text(), "[a]\nk=7\nq=8  \n[b]\nm=1\nn=2\n");
+  EXPECT_EQ(blank.Get("A", " K "), "7");
+  // Keys before any section belong to none.
+  TZtProfileText loose("k=1\n[s]\n");
+  EXPECT_EQ(loose.Get("", "k"), std::nullopt);
+  loose.Set("s", "k", "2");
+  EXPECT_EQ(loose.Text(), "k=1\n[s]\nk=2\n");
+}
+
+TEST(SettingsFile, FirstWriteReachesTheFileAtOnceLaterOnesOnFlush) {
+  TTempFolder folder;
+  const std::string path = folder / "setup.ini";
+  TSettingsFile settings(path);
+  settings.WriteNumber("Position", "X", 32);
+  EXPECT_EQ(ReadText(path), "[Position]\nX=32\n");
+  settings.WriteNumber("Position", "Y", 1);
+  EXPECT_EQ(ReadText(path), "[Position]\nX=32\n");
+  settings.Flush();
+  EXPECT_EQ(ReadText(path), "[Position]\nX=32\nY=1\n");
+
+  // 65535 frames: every key arrives, in order, with one more flush.
+  std::string expected = "[Position]\nX=32\nY=1\n[Bits]\n";
+  for (int i = 0; i < 65535; ++i) {
+    char key[8];
+    std::snprintf(key, sizeof key, "%.4d", i);
+    settings.WriteNumber("Bits", key, i % 2 ? 32 : 0);
+    expected += std::string(key) + (i % 2 ? "=32\n" : "=0\n");
+  }
+  settings.Flush();
+  TSettingsFile reader(path);
+  EXPECT_EQ(reader.ReadNumber("Bits", "0000", -1), 0);
+  EXPECT_EQ(reader.ReadNumber("Bits", "65534", -1), 0);
+  EXPECT_EQ(reader.ReadNumber("Bits", "9999", -1), 32);
+  EXPECT_EQ(ReadText(path), expected);
+}
+
+TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
+  TTempFolder folder;
+  // A folder that is a file: the first write fails at once.
+  WriteText(folder / "plain", "x");
+  const std::string blocked = folder / "plain/setup.ini";
+  {
+    TSettingsFile settings(blocked);
+    EXPECT_EQ(MessageOf([&] { settings.WriteNumber("Position", "X", 1); }),
+              "Unable to write to " + blocked);
+  }  // the destructor's flush does not throw
+
+  // A file that turns into a folder after the first write: the cached keys
+  // cannot be flushed, and the first key stays where it was written.
+  const std::string path = folder / "setup.ini";
+  TSettingsFile settings(path);
+  settings.WriteNumber("Position", "X", 1);
+  ASSERT_EQ(std::remove(path.c_str()), 0);
+  ASSERT_EQ(::mkdir(path.c_str(), 0777), 0);
+  settings.WriteNumber("Position", "Y", 2);
+  EXPECT_EQ(MessageOf([&] { settings.Flush(); }), "Unable to write to " + path);
+}
+
+TEST(SettingsFile, AFinishedObjectLetsTheNextOneSeeTheFileAgain) {
+  TTempFolder folder;
+  const std::string path = folder / "setup.ini";
+  WriteText(path, "[s]\nk=1\n");
+  {
+    TSettingsFile settings(path);
+    EXPECT_EQ(settings.ReadNumber("s", "k", 0), 1);
+  }
+  WriteText(path, "[s]\nk=2\n");
+  TSettingsFile settings(path);
+  EXPECT_EQ(settings.ReadNumber("s", "k", 0), 2);
+}
+
+}  // namespace
