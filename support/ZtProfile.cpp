@@ -194,6 +194,23 @@ std::string TZtProfileText::Text() const {
 
 namespace {
 
+// The line end of a file the cache creates: the platform's own.
+#if defined(_WIN32)
+constexpr const char* kNewFileLineEnd = "\r\n";
+#else
+constexpr const char* kNewFileLineEnd = "\n";
+#endif
+
+// A file that is not there, or whose folder is not (Windows tells the two
+// apart; POSIX reports both as ENOENT, which is 2 as well).
+bool IsMissingFile(uint32_t code) {
+#if defined(_WIN32)
+  return code == kErrorFileNotFound || code == 3;  // ERROR_PATH_NOT_FOUND
+#else
+  return code == kErrorFileNotFound;
+#endif
+}
+
 // Saves the document; on failure the platform's last error tells why.
 bool SaveDocument(const std::string& path, const TZtProfileText& document) {
   const std::string text = document.Text();
@@ -228,7 +245,7 @@ TZtProfileCache::TEntry* TZtProfileCache::Find(const std::string& path) {
   } catch (const SystemError& error) {
     // A missing file is an empty document; one that cannot be read must not
     // be overwritten with a document that lacks its content.
-    if (error.Code != kErrorFileNotFound) {
+    if (!IsMissingFile(error.Code)) {
       ZtPlatform().SetLastError(error.Code);
       return nullptr;
     }
@@ -237,7 +254,7 @@ TZtProfileCache::TEntry* TZtProfileCache::Find(const std::string& path) {
     return nullptr;
   }
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return &Entries_.emplace(key, TEntry{TZtProfileText(text, "\n")}).first->second;
+  return &Entries_.emplace(key, TEntry{TZtProfileText(text, kNewFileLineEnd)}).first->second;
 }
 
 std::string TZtProfileCache::Read(const std::string& section, const std::string& key,

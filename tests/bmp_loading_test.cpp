@@ -251,8 +251,9 @@ TEST(BmpLoading, FromFileCreatesOrReusesTheImage) {
   EXPECT_EQ(LoadBmpFromFile(path, created.get()), created.get());
   EXPECT_EQ(RowsOf(*created), (TRows{{3}}));
   const std::string missing = folder / "none.bmp";
-  EXPECT_EQ(MessageOf([&] { LoadBmpFromFile(missing, nullptr); }),
-            "Cannot open file \"" + missing + "\". " + SystemErrorText(2));
+  EXPECT_EQ(
+      MessageOf([&] { LoadBmpFromFile(missing, nullptr); }),
+      "Cannot open file \"" + ZtPlatform().GetFullPathName(missing) + "\". " + SystemErrorText(2));
 }
 
 // --- Files written by ImageMagick and Pillow (tests/data/bmp/README.md) ---

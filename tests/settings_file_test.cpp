@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <functional>
@@ -10,6 +9,13 @@
 #include "tests/TestSupport.h"
 
 namespace {
+
+// The line end of a settings file the tools create.
+#if defined(_WIN32)
+const std::string kEol = "\r\n";
+#else
+const std::string kEol = "\n";
+#endif
 
 std::string MessageOf(const std::function<void()>& action) {
   try {
@@ -141,19 +147,19 @@ TEST(SettingsFile, FirstWriteReachesTheFileAtOnceLaterOnesOnFlush) {
   const std::string path = folder / "setup.ini";
   TSettingsFile settings(path);
   settings.WriteNumber("Position", "X", 32);
-  EXPECT_EQ(ReadText(path), "[Position]\nX=32\n");
+  EXPECT_EQ(ReadText(path), "[Position]" + kEol + "X=32" + kEol);
   settings.WriteNumber("Position", "Y", 1);
-  EXPECT_EQ(ReadText(path), "[Position]\nX=32\n");
+  EXPECT_EQ(ReadText(path), "[Position]" + kEol + "X=32" + kEol);
   settings.Flush();
-  EXPECT_EQ(ReadText(path), "[Position]\nX=32\nY=1\n");
+  EXPECT_EQ(ReadText(path), "[Position]" + kEol + "X=32" + kEol + "Y=1" + kEol);
 
   // 65535 frames: every key arrives, in order, with one more flush.
-  std::string expected = "[Position]\nX=32\nY=1\n[Bits]\n";
+  std::string expected = "[Position]" + kEol + "X=32" + kEol + "Y=1" + kEol + "[Bits]" + kEol;
   for (int i = 0; i < 65535; ++i) {
     char key[8];
     std::snprintf(key, sizeof key, "%.4d", i);
     settings.WriteNumber("Bits", key, i % 2 ? 32 : 0);
-    expected += std::string(key) + (i % 2 ? "=32\n" : "=0\n");
+    expected += std::string(key) + (i % 2 ? "=32" : "=0") + kEol;
   }
   settings.Flush();
   TSettingsFile reader(path);
@@ -180,7 +186,7 @@ TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
   TSettingsFile settings(path);
   settings.WriteNumber("Position", "X", 1);
   ASSERT_EQ(std::remove(path.c_str()), 0);
-  ASSERT_EQ(::mkdir(path.c_str(), 0777), 0);
+  ASSERT_TRUE(ZtPlatform().CreateDirectory(path));
   settings.WriteNumber("Position", "Y", 2);
   EXPECT_EQ(MessageOf([&] { settings.Flush(); }), "Unable to write to " + path);
 }

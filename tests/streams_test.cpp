@@ -66,8 +66,9 @@ TEST(FileStream, OpensReadsWritesAndReportsMissingFiles) {
   }
   EXPECT_EQ(ReadBytes(path).size(), 50u);
   const std::string missing = folder / "missing.bmp";
-  EXPECT_EQ(MessageOf([&] { TZtFileStream file(missing, kGenericRead, 0, kOpenExisting); }),
-            "Cannot open file \"" + missing + "\". " + SystemErrorText(2));
+  EXPECT_EQ(
+      MessageOf([&] { TZtFileStream file(missing, kGenericRead, 0, kOpenExisting); }),
+      "Cannot open file \"" + ZtPlatform().GetFullPathName(missing) + "\". " + SystemErrorText(2));
 }
 
 // The overlay: 100 source bytes 0..99, 54 replacement bytes 200.., block at 0.
