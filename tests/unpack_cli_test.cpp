@@ -1,0 +1,233 @@
+// The unpackers' command line, mostly through the built executables.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "support/SettingsFile.h"
+#include "support/ZtSelfCopy.h"
+#include "support/ZtSysUtils.h"
+#include "tests/TestSupport.h"
+#include "tests/UnpackTestArchives.h"
+#include "unpack/UnpackerCommandLine.h"
+
+namespace {
+
+using namespace unpack_testing;
+
+constexpr TIcnGeneration kH1 = TIcnGeneration::H1;
+constexpr TIcnGeneration kH2 = TIcnGeneration::H2;
+const std::string kSuccess = "Operation succesful.\n";
+
+// A small valid archive of one 3 x 3 frame.
+std::vector<uint8_t> Archive(TIcnGeneration generation) {
+  return BuildArchive(generation, {SolidFrame(generation, -1, -2, 3, 3, 9)});
+}
+
+void CopyExecutable(const std::string& from, const std::string& to) {
+  WriteBytes(to, ReadBytes(from));
+  ::chmod(to.c_str(), 0755);
+}
+
+std::string WithoutCr(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+
+TEST(UnpackerCommandLine, ArchiveNamesAndErrorBox) {
+  for (const char* name :
+       {"a.icn", "X.Icn", "b.OBJ", "c.atk", "d.std", "e.wlk", "f.wip", "g.xtl"}) {
+    EXPECT_TRUE(IsArchiveName(kDravelGeneration, name)) << name;
+  }
+  for (const char* name : {"x.icn.bak", "x.icnx", "icn", "x.txt", "x.", ""}) {
+    EXPECT_FALSE(IsArchiveName(kDravelGeneration, name)) << name;
+  }
+  EXPECT_TRUE(IsArchiveName(kDravixGeneration, "A.ICN"));
+  EXPECT_FALSE(IsArchiveName(kDravixGeneration, "a.obj"));
+
+  TRecordingPlatform platform;
+  CurrentArchive().clear();
+  ShowUnpackError(kDravixGeneration, "Broken.");
+  CurrentArchive() = "/x/a.icn";
+  ShowUnpackError(kDravixGeneration, "Broken");
+  CurrentArchive().clear();
+  ASSERT_EQ(platform.Boxes.size(), 2u);
+  EXPECT_EQ(platform.Boxes[0].Text, "Broken..");  // the period comes whatever the text ends with
+  EXPECT_EQ(platform.Boxes[0].Caption, "Dravix");
+  EXPECT_EQ(platform.Boxes[0].Style, kMbIconError);
+  EXPECT_EQ(platform.Boxes[1].Text, "Broken.\r\n/x/a.icn");
+}
+
+TEST(UnpackerCommandLine, UsageHelpAndVersion) {
+  const std::string usage = std::string(
+                                "Dravel v1.3.1\r\n"
+                                "Usage 1:  dravel Target.icn\r\n"
+                                "Unpacks into \"Target.icn.cadres\" folder.\r\n"
+                                "File masks are supported. Use \"*.*\" to unpack all ICN files.\r\n"
+                                "\r\n"
+                                "Usage 2:  dravel InFolder [OutFolder]\r\n"
+                                "Extracts 1 frame of each ICN file into OutFolder.\r\n"
+                                "OutFolder defaults to \"InFolder/Icn Preview\".\r\n"
+                                "\r\n"
+                                "You can simply create a desktop shortcut for Dravel and drag "
+                                "files or folders you want to unpack onto it.\r\n"
+                                "\r\n") +
+                            kCreditLines;
+  EXPECT_EQ(UnpackerUsageText(kDravelGeneration), usage);
+  TTempFolder folder;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {""}, {"-h"}, {"--help", "x.icn"}}) {
+    const TRunResult run = RunProgram("dravel", args, folder.Path());
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Stdout, WithoutCr(usage) + "\n");
+    EXPECT_EQ(run.Stderr, "");
+  }
+  const TRunResult version = RunProgram("dravix", {"--version"}, folder.Path());
+  EXPECT_EQ(version.ExitCode, 0);
+  EXPECT_EQ(version.Stdout, "Dravix v1.3.1\n");
+  const TRunResult usage2 = RunProgram("dravix", {}, folder.Path());
+  EXPECT_NE(usage2.Stdout.find("Usage 2:  dravix InFolder [OutFolder]\n"), std::string::npos);
+  EXPECT_TRUE(ListNames(folder.Path()).empty());
+}
+
+TEST(UnpackerCommandLine, FrameFolderModeMasksAndArguments) {
+  TTempFolder folder;
+  for (const char* name : {"a.icn", "b.obj", "c.wlk", "d.txt"}) {
+    WriteBytes(folder / name, Archive(kH1));
+  }
+  ::mkdir((folder / "dir.icn").c_str(), 0755);  // a folder is never an archive
+  TRunResult run = RunProgram("dravel", {"*.*"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_EQ(run.Stdout, kSuccess);
+  EXPECT_EQ(run.Stderr, "");
+  EXPECT_EQ(ListNames(folder.Path()),
+            (std::vector<std::string>{"a.icn", "a.icn.cadres", "b.obj", "b.obj.cadres", "c.wlk",
+                                      "c.wlk.cadres", "d.txt", "dir.icn"}));
+  EXPECT_EQ(ListNames(folder / "a.icn.cadres"),
+            (std::vector<std::string>{"0000.bmp", "setup.ini"}));
+  EXPECT_EQ(TSettingsFile(folder / "b.obj.cadres/setup.ini").ReadNumber("Position", "Y", 0), -2);
+
+  // Dravix accepts only .icn; an absolute mask with a wildcard.
+  TTempFolder other;
+  for (const char* name : {"a.icn", "b.obj"}) WriteBytes(other / name, Archive(kH2));
+  ::mkdir((other / "dir.icn").c_str(), 0755);
+  run = RunProgram("dravix", {other / "*"}, folder.Path());
+  EXPECT_EQ(run.Stdout, kSuccess);
+  EXPECT_EQ(ListNames(other.Path()),
+            (std::vector<std::string>{"a.icn", "a.icn.cadres", "b.obj", "dir.icn"}));
+
+  // Every argument is a mask; the file name comes from the entry, the folder
+  // from the argument, letters match in any case.
+  TTempFolder third;
+  for (const char* name : {"Target.ICN", "x.icn", "y.icn"}) WriteBytes(third / name, Archive(kH2));
+  run = RunProgram("dravix", {"target.icn", "nothing*.icn", third / "y.icn"}, third.Path());
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_EQ(run.Stdout, kSuccess);
+  EXPECT_EQ(ListNames(third.Path()), (std::vector<std::string>{"Target.ICN", "Target.ICN.cadres",
+                                                               "x.icn", "y.icn", "y.icn.cadres"}));
+
+  // No match, a missing folder and a copy command of the wrong case are
+  // successful runs that write nothing.
+  for (const char* mask : {"*.icn", "missing/*.icn", ":COPYEXE", ":copyexe2"}) {
+    TTempFolder empty;
+    run = RunProgram("dravel", {mask}, empty.Path());
+    EXPECT_EQ(run.ExitCode, 0) << mask;
+    EXPECT_EQ(run.Stdout, kSuccess) << mask;
+    EXPECT_TRUE(ListNames(empty.Path()).empty()) << mask;
+  }
+}
+
+TEST(UnpackerCommandLine, PreviewMode) {
+  TTempFolder folder;
+  ::mkdir((folder / "in").c_str(), 0755);
+  for (const char* name : {"a.icn", "B.ICN", "c.txt"})
+    WriteBytes(folder / ("in/" + std::string(name)), Archive(kH2));
+  WriteBytes(folder / "in/empty.icn", BuildArchive(kH2, {}));
+  // Default output folder, with and without the trailing slash.
+  for (const std::string& input : {folder / "in", folder / "in/"}) {
+    const TRunResult run = RunProgram("dravix", {input}, folder.Path());
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Stdout, kSuccess);
+    EXPECT_EQ(ListNames(folder / "in/Icn Preview"),
+              (std::vector<std::string>{"B.ICN.bmp", "a.icn.bmp"}));
+  }
+  EXPECT_EQ(LoadBitmap(folder / "in/Icn Preview/a.icn.bmp").Width(), 3);
+  // An explicit folder is relative to the current folder; dravel's pattern
+  // "*" also lists the preview folder, which is skipped.
+  for (const char* name : {"a.icn", "B.ICN"}) {
+    WriteBytes(folder / ("in/" + std::string(name)), Archive(kH1));
+  }
+  const TRunResult run = RunProgram("dravel", {"in", "out"}, folder.Path());
+  EXPECT_EQ(run.Stdout, kSuccess);
+  EXPECT_EQ(ListNames(folder / "out"), (std::vector<std::string>{"B.ICN.bmp", "a.icn.bmp"}));
+  EXPECT_FALSE(FileExists(folder / "in/out"));
+  // A folder without archives still gets its preview folder.
+  ::mkdir((folder / "bare").c_str(), 0755);
+  EXPECT_EQ(RunProgram("dravix", {"bare"}, folder.Path()).Stdout, kSuccess);
+  EXPECT_TRUE(IsDirectory(folder / "bare/Icn Preview"));
+}
+
+TEST(UnpackerCommandLine, ErrorsEndTheRunWithStatusOne) {
+  TTempFolder folder;
+  for (const char* name : {"a.icn", "b.icn", "d.icn", "e.icn"})
+    WriteBytes(folder / name, Archive(kH1));
+  WriteBytes(folder / "c.icn", {1, 0});
+  TRunResult run = RunProgram("dravel", {"*.icn"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout, "");
+  // The archive line is the path as the search built it from the mask.
+  EXPECT_EQ(run.Stderr, "Dravel: Invalid archive: file shorter than its header.\nc.icn\n");
+  EXPECT_TRUE(FileExists(folder / "b.icn.cadres/0000.bmp"));
+  EXPECT_TRUE(IsDirectory(folder / "c.icn.cadres"));
+  EXPECT_FALSE(FileExists(folder / "d.icn.cadres"));
+
+  // A failure before any archive: no archive line.
+  const std::string longFolder(300, 'f');
+  run = RunProgram("dravel", {longFolder + "/*.icn"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stderr.rfind("Dravel: System Error.  Code: 36.\n", 0), 0u) << run.Stderr;
+  EXPECT_EQ(std::count(run.Stderr.begin(), run.Stderr.end(), '\n'), 2);
+
+  // A missing palette names the path beside the executable.
+  TTempFolder bin;
+  CopyExecutable(BinPath("dravix"), bin / "dravix");
+  WriteBytes(folder / "h2.icn", Archive(kH2));
+  run = RunProgram(bin / "dravix", {folder / "h2.icn"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stderr.rfind("Dravix: Cannot open file \"" + (bin / "H2Palette.bmp") + "\".", 0),
+            0u)
+      << run.Stderr;
+  EXPECT_NE(run.Stderr.find(".\n" + (folder / "h2.icn") + "\n"), std::string::npos);
+  // The installed layout: bin/dravix beside share/icnkit/H2Palette.bmp.
+  for (const char* sub : {"bin", "share", "share/icnkit"}) ::mkdir((bin / sub).c_str(), 0755);
+  CopyExecutable(BinPath("dravix"), bin / "bin/dravix");
+  WriteBytes(bin / "share/icnkit/H2Palette.bmp", ReadBytes(BinPath("H2Palette.bmp")));
+  run = RunProgram(bin / "bin/dravix", {"h2.icn"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 0) << run.Stderr;
+  EXPECT_EQ(run.Stdout, kSuccess);
+}
+
+TEST(UnpackerCommandLine, CopyExe) {
+  TTempFolder folder;
+  TRunResult run = RunProgram("dravel", {":copyexe"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_EQ(run.Stdout + run.Stderr, "");
+  EXPECT_EQ(ReadBytes(folder / "dravel"), ReadBytes(BinPath("dravel")));
+  struct stat original, copy;
+  ASSERT_EQ(::stat(BinPath("dravel").c_str(), &original), 0);
+  ASSERT_EQ(::stat((folder / "dravel").c_str(), &copy), 0);
+  EXPECT_EQ(copy.st_mode & 07777, original.st_mode & 07777);
+  // Run from its own folder, the copy would be itself: nothing is written.
+  run = RunProgram(folder / "dravel", {":copyexe"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_EQ(ReadBytes(folder / "dravel"), ReadBytes(BinPath("dravel")));
+  // A copy that cannot be made (the current folder is gone): silent, status 1.
+  ::mkdir((folder / "gone").c_str(), 0755);
+  const std::string gone = folder / "gone";
+  run = RunProgram("dravix", {":copyexe"}, gone, [&] { ::rmdir(gone.c_str()); });
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout + run.Stderr, "");
+}
+
+}  // namespace
