@@ -156,7 +156,7 @@ TEST(SettingsFile, FirstWriteReachesTheFileAtOnceLaterOnesOnFlush) {
   // 65535 frames: every key arrives, in order, with one more flush.
   std::string expected = "[Position]" + kEol + "X=32" + kEol + "Y=1" + kEol + "[Bits]" + kEol;
   for (int i = 0; i < 65535; ++i) {
-    char key[8];
+    char key[16];
     std::snprintf(key, sizeof key, "%.4d", i);
     settings.WriteNumber("Bits", key, i % 2 ? 32 : 0);
     expected += std::string(key) + (i % 2 ? "=32" : "=0") + kEol;
