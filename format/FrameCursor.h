@@ -4,7 +4,7 @@
 // rectangle: pixels beyond Width are not written (the column still
 // advances), and an end-of-row code that would leave the last row ends the
 // frame, since nothing after it could be written. Clipping is computed once
-// per run, so the hot loop stays a memcpy or memset per run.
+// per run, so the hot loop stays a few overlapping moves per run.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,61 @@
 #include <cstring>
 
 #include "format/FrameRaster.h"
+
+// Copies and fills of run length, inlined: runs are mostly short, and a
+// call into the C library per run would cost more than the run itself. The
+// moves overlap instead of looping byte by byte and never touch a byte
+// outside [0, n) of either side.
+inline void CopyRun(uint8_t* to, const uint8_t* from, size_t n) {
+  if (n >= 16) {
+    uint8_t chunk[16];
+    for (size_t i = 0; i + 16 < n; i += 16) {
+      std::memcpy(chunk, from + i, 16);
+      std::memcpy(to + i, chunk, 16);
+    }
+    std::memcpy(chunk, from + n - 16, 16);
+    std::memcpy(to + n - 16, chunk, 16);
+  } else if (n >= 8) {
+    uint64_t head, tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + n - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + n - 8, &tail, 8);
+  } else if (n >= 4) {
+    uint32_t head, tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + n - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + n - 4, &tail, 4);
+  } else if (n > 0) {
+    to[0] = from[0];
+    to[n / 2] = from[n / 2];
+    to[n - 1] = from[n - 1];
+  }
+}
+
+inline void FillRun(uint8_t* to, uint8_t value, size_t n) {
+  const uint64_t pattern = value * 0x0101010101010101ull;
+  if (n >= 16) {
+    for (size_t i = 0; i + 16 < n; i += 16) {
+      std::memcpy(to + i, &pattern, 8);
+      std::memcpy(to + i + 8, &pattern, 8);
+    }
+    std::memcpy(to + n - 16, &pattern, 8);
+    std::memcpy(to + n - 8, &pattern, 8);
+  } else if (n >= 8) {
+    std::memcpy(to, &pattern, 8);
+    std::memcpy(to + n - 8, &pattern, 8);
+  } else if (n >= 4) {
+    const uint32_t half = static_cast<uint32_t>(pattern);
+    std::memcpy(to, &half, 4);
+    std::memcpy(to + n - 4, &half, 4);
+  } else if (n > 0) {
+    to[0] = value;
+    to[n / 2] = value;
+    to[n - 1] = value;
+  }
+}
 
 class TFrameCursor {
  public:
@@ -35,12 +90,12 @@ class TFrameCursor {
   void Skip(uint32_t n) { X_ += n; }
 
   void Copy(const uint8_t* source, uint32_t n) {
-    if (const size_t count = Clip(n)) std::memcpy(Row_ + X_, source, count);
+    CopyRun(Row_ + X_, source, Clip(n));
     X_ += n;
   }
 
   void Fill(uint8_t value, uint32_t n) {
-    if (const size_t count = Clip(n)) std::memset(Row_ + X_, value, count);
+    FillRun(Row_ + X_, value, Clip(n));
     X_ += n;
   }
 

@@ -1,0 +1,150 @@
+// Frame codec throughput in pixels per second, beside a memset of the same
+// raster as the floor that decoding is measured against.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "format/H1Codec.h"
+#include "format/H2Codec.h"
+
+namespace {
+
+constexpr int32_t kSide = 256;
+
+// Two synthetic 256 x 256 frames, each about 30% transparent.
+//  - Sprite: a figure on a transparent background. Every row has margins on
+//    both sides and now and then a hole; inside, shaded pixels (literal
+//    runs of mixed lengths) with flat spans, which for H2 are partly the
+//    indices that special runs carry (shadow 5, 6, 7 and the table's).
+//  - Fragmented: short spans of every kind from 1 to 48 pixels, so nearly
+//    every run is short: the worst case for per-run costs.
+enum TShape { kSprite = 0, kFragmented = 1 };
+
+const uint8_t kSpecials[] = {5, 6, 7, 0x04, 0x01, 0x09, 0xF6, 0xFC};
+
+void PaintSpan(std::mt19937& random, uint8_t* at, int32_t n, bool specials) {
+  const int kind = int(random() % 4);
+  if (specials && kind == 0) {
+    std::memset(at, kSpecials[random() % std::size(kSpecials)], size_t(n));
+  } else if (kind == 1) {
+    std::memset(at, uint8_t(16 + random() % 200), size_t(n));
+  } else {
+    const uint8_t base = uint8_t(32 + random() % 180);
+    for (int32_t i = 0; i < n; ++i) at[i] = uint8_t(base + random() % 8);
+  }
+}
+
+std::vector<uint8_t> Frame(TShape shape, bool specials) {
+  std::mt19937 random(12345);
+  std::vector<uint8_t> pixels(size_t(kSide) * kSide, 0);
+  for (int32_t y = 0; y < kSide; ++y) {
+    uint8_t* row = &pixels[size_t(y) * kSide];
+    if (shape == kSprite) {
+      // Margins of 38 pixels on average on each side, some jitter.
+      const int32_t left = 20 + int32_t(random() % 37), right = kSide - 20 - int32_t(random() % 37);
+      int32_t x = left;
+      while (x < right) {
+        const int32_t n = std::min<int32_t>(4 + int32_t(random() % 60), right - x);
+        PaintSpan(random, row + x, n, specials);
+        x += n;
+        if (random() % 6 == 0) x += 1 + int32_t(random() % 6);  // a hole
+      }
+    } else {
+      int32_t x = 0;
+      while (x < kSide) {
+        const bool transparent = random() % 100 < 30;
+        const int32_t n =
+            std::min<int32_t>(1 + int32_t(random() % (transparent ? 24 : 48)), kSide - x);
+        if (!transparent) PaintSpan(random, row + x, n, specials);
+        x += n;
+      }
+    }
+  }
+  return pixels;
+}
+
+using TEncoder = void (*)(std::vector<uint8_t>&, const uint8_t*, ptrdiff_t, int32_t, int32_t, bool);
+using TDecoder = void (*)(std::span<const uint8_t>, const TFrameRaster&, bool);
+
+std::vector<uint8_t> EncodeOnce(TEncoder encode, const std::vector<uint8_t>& pixels,
+                                bool fillOnly) {
+  std::vector<uint8_t> stream;
+  encode(stream, pixels.data(), kSide, kSide, kSide, fillOnly);
+  return stream;
+}
+
+void Prepare() {
+  PrepareH1ClassTables();
+  PrepareH2ClassTables();
+}
+
+void RunDecode(benchmark::State& state, TEncoder encode, TDecoder decode, bool specials,
+               bool fillOnly) {
+  Prepare();
+  const std::vector<uint8_t> stream =
+      EncodeOnce(encode, Frame(TShape(state.range(0)), specials), fillOnly);
+  std::vector<uint8_t> raster(size_t(kSide) * kSide);
+  const TFrameRaster target{raster.data(), kSide, kSide, kSide};
+  for (auto _ : state) {
+    decode(stream, target, fillOnly);
+    benchmark::DoNotOptimize(raster.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+  state.counters["stream_bytes"] = double(stream.size());
+  state.SetLabel(state.range(0) == kSprite ? "sprite" : "fragmented");
+}
+
+void RunEncode(benchmark::State& state, TEncoder encode, bool specials, bool fillOnly) {
+  Prepare();
+  const std::vector<uint8_t> pixels = Frame(TShape(state.range(0)), specials);
+  std::vector<uint8_t> stream;
+  for (auto _ : state) {
+    stream.clear();
+    encode(stream, pixels.data(), kSide, kSide, kSide, fillOnly);
+    benchmark::DoNotOptimize(stream.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+  state.SetLabel(state.range(0) == kSprite ? "sprite" : "fragmented");
+}
+
+void BM_MemsetFloor(benchmark::State& state) {
+  std::vector<uint8_t> raster(size_t(kSide) * kSide);
+  uint8_t value = 0;
+  for (auto _ : state) {
+    std::memset(raster.data(), value++, raster.size());
+    benchmark::DoNotOptimize(raster.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+
+void BM_H1Decode(benchmark::State& s) {
+  RunDecode(s, EncodeH1Frame, DecodeH1Frame, false, false);
+}
+void BM_H1DecodeFillOnly(benchmark::State& s) {
+  RunDecode(s, EncodeH1Frame, DecodeH1Frame, false, true);
+}
+void BM_H2Decode(benchmark::State& s) {
+  RunDecode(s, EncodeH2Frame, DecodeH2Frame, true, false);
+}
+void BM_H1Encode(benchmark::State& s) {
+  RunEncode(s, EncodeH1Frame, false, false);
+}
+void BM_H2Encode(benchmark::State& s) {
+  RunEncode(s, EncodeH2Frame, true, false);
+}
+
+BENCHMARK(BM_MemsetFloor);
+BENCHMARK(BM_H1Decode)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H1DecodeFillOnly)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H2Decode)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H1Encode)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H2Encode)->Arg(kSprite)->Arg(kFragmented);
+
+}  // namespace
+
+BENCHMARK_MAIN();
