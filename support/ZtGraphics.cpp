@@ -93,6 +93,9 @@ void FlipTopDownBmp(TZtMemoryStream& header, TZtStream& source) {
   const THeaderFields fields = ReadFields(header.Data());
   const int64_t height = -fields.Height;
   const int64_t stride = bmp::Stride(fields.Width, fields.BitsPerPixel);
+  // A row of a deep image can pass 2^32 bytes: bounded by division before
+  // stride x height is formed.
+  if (height != 0 && stride > bmp::kMaxFileSize / height) bmp::ThrowTooLarge(fields.Width, height);
   const int64_t imageSize = stride * height;
   const int64_t fileSize = fields.PixelOffset + imageSize;
   if (fileSize > bmp::kMaxFileSize) bmp::ThrowTooLarge(fields.Width, height);
@@ -114,8 +117,9 @@ void FlipTopDownBmp(TZtMemoryStream& header, TZtStream& source) {
   p = header.Data();
   CopyGap(header, source, fields.PixelOffset);
   // The file's first row is the picture's top, the last row of a bottom-up
-  // file.
-  for (int64_t row = height - 1; row >= 0; --row) {
+  // file. Rows of no bytes (width 0, or a depth 0 the reader rejects) are
+  // not read one by one: there can be 2^31 of them.
+  for (int64_t row = stride > 0 ? height - 1 : -1; row >= 0; --row) {
     source.ReadBuffer(p + fields.PixelOffset + row * stride, stride);
   }
 }
@@ -190,9 +194,11 @@ TIndexedImage* LoadBmpFromStream(TZtStream& stream, TIndexedImage* image) {
       // 32 bits is left 0, which the reader recomputes and rejects.
       const int64_t width = bmp::GetI32(p + bmp::kOffWidth);
       const int64_t height = bmp::GetI32(p + bmp::kOffHeight);
-      const int64_t size = bmp::Stride(width, bmp::GetU16(p + bmp::kOffBitsPerPixel)) * height;
-      const bool fits = width >= 0 && size <= bmp::kMaxFileSize;
-      bmp::PutU32(header->Data() + bmp::kOffImageSize, fits ? static_cast<uint32_t>(size) : 0);
+      const int64_t stride = bmp::Stride(width, bmp::GetU16(p + bmp::kOffBitsPerPixel));
+      // Checked by division: stride x height can pass 64 bits.
+      const bool fits = width >= 0 && (height == 0 || stride <= bmp::kMaxFileSize / height);
+      bmp::PutU32(header->Data() + bmp::kOffImageSize,
+                  fits ? static_cast<uint32_t>(stride * height) : 0);
     }
     const int64_t blockStart = stream.Position() - n;
     TZtMemoryStream* replacement = header.release();

@@ -1,0 +1,10 @@
+// Fuzz target: the bytes as an H1 archive, through the frame folder export.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/ArchiveHarness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzArchive(TIcnGeneration::H1, data, size);
+  return 0;
+}

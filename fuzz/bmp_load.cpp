@@ -1,0 +1,101 @@
+// Fuzz target: the bytes as a bitmap file, loaded the way the packers and
+// the palette loading do, then classified and trimmed like a frame bitmap.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz/FuzzCheck.h"
+#include "pack/TrimBox.h"
+#include "support/IndexedImage.h"
+#include "support/ZtGraphics.h"
+#include "support/ZtStreams.h"
+#include "support/ZtSysUtils.h"
+
+namespace {
+
+uint32_t U16(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
+uint32_t U32(const uint8_t* p) {
+  return U16(p) | U16(p + 2) << 16;
+}
+
+// Bytes of pixel storage the header asks for. A file may legally ask for up
+// to 4 GiB and hold almost nothing (an RLE8 file expands into all of it);
+// the loader then allocates and, for RLE8, fills that much, which is right
+// for a tool but would only make the fuzzer measure memory. Such inputs are
+// skipped; larger requests are rejected before any allocation and stay in.
+int64_t DeclaredStorage(const uint8_t* data, size_t size) {
+  if (size < 30) return 0;
+  int64_t width, height, depth;
+  if (U32(data + 14) == 12) {
+    width = U16(data + 18);
+    height = U16(data + 20);
+    depth = U16(data + 24);
+  } else {
+    width = int32_t(U32(data + 18));
+    height = int32_t(U32(data + 22));
+    depth = U16(data + 28);
+  }
+  if (width < 0) width = -width;
+  if (height < 0) height = -height;
+  const int64_t stride = ((width * (depth < 8 ? 8 : depth) + 31) / 32) * 4;
+  if (stride != 0 && height > INT64_MAX / stride) return INT64_MAX;
+  return stride * height;
+}
+constexpr int64_t kMaxStorage = int64_t{1} << 20;
+constexpr int64_t kMaxBmpFileSize = 0xFFFFFFFF;
+
+bool IsLoaderMessage(const std::string& message) {
+  return message == "Stream read error" || message == "Bitmap image is not valid" ||
+         message.rfind("Bitmap too large: ", 0) == 0;
+}
+
+// The trim box the slow way: every pixel looked at.
+TTrimBox SlowTrimBox(const TIndexedImage& image) {
+  TTrimBox box{image.Width(), image.Height(), -1, -1};
+  for (int32_t y = 0; y < image.Height(); ++y) {
+    const uint8_t* row = image.RowAddress(y);
+    for (int32_t x = 0; x < image.Width(); ++x) {
+      if (row[x] == 0) continue;
+      box.Left = std::min(box.Left, x);
+      box.Top = std::min(box.Top, y);
+      box.Right = std::max(box.Right, x + 1);
+      box.Bottom = std::max(box.Bottom, y + 1);
+    }
+  }
+  if (box.Right < 0) return {};
+  return box;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const int64_t declared = DeclaredStorage(data, size);
+  if (declared > kMaxStorage && declared <= kMaxBmpFileSize) return 0;
+
+  TZtMemoryStream stream(std::vector<uint8_t>(data, data + size));
+  TIndexedImage image;
+  try {
+    LoadBmpFromStream(stream, &image);
+  } catch (const TZtError& error) {
+    FUZZ_CHECK(IsLoaderMessage(error.what()));
+    // A failed load leaves the image as it was.
+    FUZZ_CHECK(image.Width() == 0 && image.Height() == 0 && !image.HasPixels());
+    return 0;
+  }
+  FUZZ_CHECK(image.Width() >= 0 && image.Height() >= 0);
+  FUZZ_CHECK(image.ColourTable().size() <= 256);
+  const uint8_t format = PixelFormatOf(image);
+  FUZZ_CHECK(format <= kPfCustom);
+  if (format != kPf8Bit || !image.HasPixels()) return 0;
+  FUZZ_CHECK(image.BitsPerPixel() == 8);
+  // Every row of an 8-bit image with pixels can be addressed.
+  const TTrimBox box = TrimBox(image);
+  FUZZ_CHECK(box == SlowTrimBox(image));
+  FUZZ_CHECK(box.Left <= box.Right && box.Top <= box.Bottom && box.Right <= image.Width() &&
+             box.Bottom <= image.Height());
+  return 0;
+}
