@@ -215,6 +215,27 @@ TEST(PackFrameFolder, OnlyBitmapFilesInNaturalOrderAreFrames) {
   }
 }
 
+TEST(PackFrameFolder, TopDownAndRle8BitmapsPackLikePlainOnes) {
+  const TBytes pixels = {0, 0, 0, 0,  //
+                         0, 7, 7, 0,  //
+                         0, 9, 0, 0};
+  TPackFixture fixture;
+  fixture.Bitmap("0000.bmp", Bmp8(4, 3, pixels));
+  const TBytes plain = fixture.Pack(TIcnGeneration::H2);
+  // Top-down: negative height, rows stored from the top.
+  fixture.Bitmap("0000.bmp", BmpFile(4, -3, 8, 256, pixels));
+  EXPECT_EQ(fixture.Pack(TIcnGeneration::H2), plain);
+  // RLE8, bottom row first: (count, index) pairs, end of line, end of bitmap.
+  TBytes rle = BmpFile(4, 3, 8, 256, {1, 0, 1, 9, 2, 0, 0, 0,  //
+                                      1, 0, 2, 7, 1, 0, 0, 0,  //
+                                      4, 0, 0, 0, 0, 1});
+  PutU32(rle, 30, 1);  // compression: RLE8
+  fixture.Bitmap("0000.bmp", rle);
+  EXPECT_EQ(fixture.Pack(TIcnGeneration::H2), plain);
+  EXPECT_EQ(RecordOf(plain, TIcnGeneration::H2, 0).Top, 1);
+  EXPECT_EQ(RecordOf(plain, TIcnGeneration::H2, 0).Width, 2);
+}
+
 TEST(PackFrameFolder, NamesMatchInAnyLetterCase) {
   TPackFixture fixture;
   fixture.Setup("[Bits]\nB.bmp=32\n");
