@@ -87,7 +87,15 @@ void ReserveProjected(std::vector<uint8_t>& buffer, size_t tableEnd, size_t fram
 void PackFrameFolder(const TPackerGeneration& generation, const std::string& archivePath,
                      const std::string& folder) {
   generation.PrepareClassTables();
-  TSettingsFile settings(folder + "setup.ini");
+  const std::string settingsPath = folder + "setup.ini";
+  // A "setup.ini" that exists but cannot be read (a folder of that name, no
+  // read permission) would read as all defaults and pack every frame at the
+  // origin without its flags, over the old archive: it fails the pack.
+  if (ZtPlatform().GetFileAttributes(settingsPath) != kInvalidFileAttributes) {
+    std::vector<uint8_t> settingsBytes;
+    LoadWholeFile(settingsPath, settingsBytes);
+  }
+  TSettingsFile settings(settingsPath);
   const std::vector<std::string> names = ListFrameFiles(folder);
   // Rejects more frames than the header can count, before any bitmap is read.
   TIcnArchiveWriter writer(generation.Generation, names.size());

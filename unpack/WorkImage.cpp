@@ -26,7 +26,15 @@ std::string PalettePath(const TUnpackerGeneration& generation) {
 
 TIndexedImage& WorkImage(const TUnpackerGeneration& generation) {
   std::unique_ptr<TIndexedImage>& slot = WorkImageSlot();
-  if (!slot) slot.reset(LoadBmpFromFile(PalettePath(generation), nullptr));
+  if (!slot) {
+    const std::string path = PalettePath(generation);
+    std::unique_ptr<TIndexedImage> loaded(LoadBmpFromFile(path, nullptr));
+    // Every bitmap written carries the palette's colour table and one byte
+    // per pixel: a palette of another format (a 24-bit file has no table)
+    // would give bitmaps whose pixels read back as something else.
+    if (PixelFormatOf(*loaded) != kPf8Bit) throw TZtError("Wrong bitmap format: " + path);
+    slot = std::move(loaded);
+  }
   return *slot;
 }
 
