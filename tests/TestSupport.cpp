@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -90,6 +91,10 @@ std::vector<std::string> ListNames(const std::string& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+uint32_t NameTooLongError() {
+  return ENAMETOOLONG;
 }
 
 std::string BinPath(const std::string& program) {

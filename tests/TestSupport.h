@@ -49,6 +49,20 @@ std::string BinPath(const std::string& program);
 // Folder of committed test data (tests/data/), ending with '/'.
 std::string TestDataPath(const std::string& name = {});
 
+// Expected texts that differ between POSIX and Windows:
+// the text with every '/' turned into the delimiter the tools add ('\' on
+// Windows), for messages that show a path the tools built;
+inline std::string NativeSlashes(std::string text) {
+  const char delimiter = NativeZtPlatform().PathStyle().Delimiter;
+  for (char& c : text) {
+    if (c == '/') c = delimiter;
+  }
+  return text;
+}
+// the error code of a path too long for the system (ENAMETOOLONG; Windows:
+// ERROR_FILENAME_EXCED_RANGE).
+uint32_t NameTooLongError();
+
 // Forwards to the native platform, records message boxes instead of showing
 // them, and can make one chosen operation fail.
 class TRecordingPlatform : public TZtPlatform {

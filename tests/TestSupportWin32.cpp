@@ -127,8 +127,14 @@ std::vector<std::string> ListNames(const std::string& folder) {
   return names;
 }
 
+uint32_t NameTooLongError() {
+  return ERROR_FILENAME_EXCED_RANGE;
+}
+
+// A name without an extension is a program: the file is <name>.exe.
 std::string BinPath(const std::string& program) {
-  return NativeBuildPath(ICNKIT_BIN_DIR) + "\\" + program;
+  const bool hasExtension = program.find('.') != std::string::npos;
+  return NativeBuildPath(ICNKIT_BIN_DIR) + "\\" + program + (hasExtension ? "" : ".exe");
 }
 
 std::string TestDataPath(const std::string& name) {
@@ -142,10 +148,8 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
   if (setup) throw std::runtime_error("RunProgram: a child setup needs POSIX");
   std::string executable =
       program.find_first_of("/\\") == std::string::npos ? BinPath(program) : program;
-  if (executable.size() < 4 ||
-      ::lstrcmpiA(executable.c_str() + executable.size() - 4, ".exe") != 0) {
-    executable += ".exe";
-  }
+  // A program copied under a name without ".exe" runs under that name.
+  if (!FileExists(executable)) executable += ".exe";
   std::string commandLine = QuoteArgument(executable);
   for (const std::string& arg : args) commandLine += " " + QuoteArgument(arg);
 

@@ -7,13 +7,31 @@ foreach(name ${ICN_POSIX_ONLY_TESTS})
   list(REMOVE_ITEM ICN_TEST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${name})
 endforeach()
 
-# Single tests left out, with the reason. The pattern is a negative
-# --gtest_filter for the test discovery.
-set(ICN_POSIX_ONLY_TEST_CASES
-)
-list(JOIN ICN_POSIX_ONLY_TEST_CASES ":" ICN_POSIX_ONLY_FILTER)
-if(ICN_POSIX_ONLY_FILTER)
-  set(ICN_DISCOVERY_OPTIONS TEST_FILTER "-${ICN_POSIX_ONLY_FILTER}")
+# Single tests left out, each with its reason; they become a negative
+# --gtest_filter of the test discovery.
+set(ICN_SKIPPED_TEST_CASES
+  # POSIX path normalisation ("/a/./b" is "/a/b"); the Windows form is
+  # checked by Win32Platform.ErrorCodesAndTexts.
+  Platform.FullPathNamesAreNormalised
+  # A file-size limit (RLIMIT_FSIZE) set in the child between fork and exec.
+  PackDataSafety.AFullDiskLeavesTheOldArchiveWhole
+  # Removing the child's current folder between fork and exec.
+  UnpackerCommandLine.CopyExeIntoAVanishedFolderIsSilent
+  # Folder mode bits: a Windows folder without write permission for its
+  # owner does not exist as such.
+  PackDataSafety.AReadOnlyFolderLeavesTheOldArchiveWhole)
+if(CMAKE_CROSSCOMPILING_EMULATOR MATCHES "wine")
+  # Under Wine only: creating a file makes Wine read its whole folder (it
+  # looks for a name that differs only in case), so filling one folder with
+  # over 10000 bitmaps takes minutes (measured: 1000 files 3 s, 4000 files
+  # 22 s). Windows itself creates them in linear time; there these run.
+  list(APPEND ICN_SKIPPED_TEST_CASES
+    FrameFolderExport.NamesPastNineThousandNineHundredNinetyNine
+    PackFrameFolder.OnlyBitmapFilesInNaturalOrderAreFrames)
+endif()
+list(JOIN ICN_SKIPPED_TEST_CASES ":" ICN_SKIPPED_FILTER)
+if(ICN_SKIPPED_FILTER)
+  set(ICN_DISCOVERY_OPTIONS TEST_FILTER "-${ICN_SKIPPED_FILTER}")
 endif()
 
 function(icnkit_windows_test_settings target)

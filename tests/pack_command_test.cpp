@@ -29,10 +29,11 @@ void MakeFrameFolder(const std::string& folder, const std::string& name, uint8_t
 TEST(PackerCommandLine, UsageHelpAndVersion) {
   for (const std::string program : {"morlet", "morvix"}) {
     const std::string caption = program == "morlet" ? "Morlet" : "Morvix";
+    const std::string executable = NativeZtPlatform().ExecutableFileName(caption);
     const std::string usage =
         Console(caption + " v1.3.1\r\n" +                                                       //
-                "Usage 1:  " + program + " Target.icn\r\n" +                                    //
-                "Usage 2:  " + program + " Target.icn.cadres\r\n" +                             //
+                "Usage 1:  " + executable + " Target.icn\r\n" +                                 //
+                "Usage 2:  " + executable + " Target.icn.cadres\r\n" +                          //
                 "Creates \"Target.icn\" using frames from \"Target.icn.cadres\" folder.\r\n" +  //
                 "\r\n" +                                                                        //
                 "You can simply create a desktop shortcut for " + caption +
@@ -79,14 +80,15 @@ TEST(PackerCommandLine, FailuresAndTheirBoxes) {
   TRunResult run = RunProgram("morlet", {"a.icn"}, work.Path());
   EXPECT_EQ(run.ExitCode, 1);
   EXPECT_EQ(run.Stdout, "");
-  EXPECT_EQ(run.Stderr, "Morlet: Folder doesn't exist: a.icn.cadres/.\n");
+  EXPECT_EQ(run.Stderr, NativeSlashes("Morlet: Folder doesn't exist: a.icn.cadres/.\n"));
   run = RunProgram("morlet", {work / "a.icn"}, work.Path());
-  EXPECT_EQ(run.Stderr, "Morlet: Folder doesn't exist: " + work.Path() + "a.icn.cadres/.\n");
+  EXPECT_EQ(run.Stderr,
+            "Morlet: Folder doesn't exist: " + work.Path() + NativeSlashes("a.icn.cadres/.\n"));
 
   // Only ":copyexe" in this letter case copies; anything else is a path.
   run = RunProgram("morvix", {":COPYEXE"}, work.Path());
   EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stderr, "Morvix: Folder doesn't exist: :COPYEXE.cadres/.\n");
+  EXPECT_EQ(run.Stderr, NativeSlashes("Morvix: Folder doesn't exist: :COPYEXE.cadres/.\n"));
   EXPECT_TRUE(ListNames(work.Path()).empty());
 
   // A bitmap that fails: the message, then the bitmap's path on its own line.
@@ -95,7 +97,7 @@ TEST(PackerCommandLine, FailuresAndTheirBoxes) {
   WriteBytes(work / "b.icn.cadres/0002.bmp", Bmp24(1, 1));
   run = RunProgram("morvix", {"b.icn"}, work.Path());
   EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stderr, "Morvix: Wrong bitmap format.\nb.icn.cadres/0002.bmp\n");
+  EXPECT_EQ(run.Stderr, NativeSlashes("Morvix: Wrong bitmap format.\nb.icn.cadres/0002.bmp\n"));
   EXPECT_FALSE(FileExists(work / "b.icn"));
 
   // A folder without an extension is its own archive path: every bitmap is
@@ -128,23 +130,24 @@ TEST(PackerCommandLine, EveryArgumentIsPackedUntilTheFirstFailure) {
   run = RunProgram("morlet", {"a.icn", "missing.icn", "c.icn"}, work.Path());
   EXPECT_EQ(run.ExitCode, 1);
   EXPECT_EQ(run.Stdout, "");
-  EXPECT_EQ(run.Stderr, "Morlet: Folder doesn't exist: missing.icn.cadres/.\n");
+  EXPECT_EQ(run.Stderr, NativeSlashes("Morlet: Folder doesn't exist: missing.icn.cadres/.\n"));
   EXPECT_TRUE(FileExists(work / "a.icn"));
   EXPECT_FALSE(FileExists(work / "c.icn"));
 }
 
 TEST(PackerCommandLine, CopyExeCopiesItselfSilently) {
   TTempFolder work;
+  const std::string copyName = NativeZtPlatform().ExecutableFileName("Morvix");
   const TRunResult run = RunProgram("morvix", {":copyexe"}, work.Path());
   EXPECT_EQ(run.ExitCode, 0);
   EXPECT_EQ(run.Stdout, "");
   EXPECT_EQ(run.Stderr, "");
-  EXPECT_EQ(ReadBytes(work / "morvix"), ReadBytes(BinPath("morvix")));
+  EXPECT_EQ(ReadBytes(work / copyName), ReadBytes(BinPath("morvix")));
   struct stat info;
-  ASSERT_EQ(::stat((work / "morvix").c_str(), &info), 0);
+  ASSERT_EQ(::stat((work / copyName).c_str(), &info), 0);
   EXPECT_NE(info.st_mode & S_IXUSR, 0u);
   // The copy is a packer like the original.
-  EXPECT_EQ(RunProgram(work / "morvix", {"--version"}, work.Path()).Stdout, "Morvix v1.3.1\n");
+  EXPECT_EQ(RunProgram(work / copyName, {"--version"}, work.Path()).Stdout, "Morvix v1.3.1\n");
 }
 
 }  // namespace
