@@ -97,6 +97,10 @@ uint32_t NameTooLongError() {
   return ENAMETOOLONG;
 }
 
+uint32_t FolderAsFileError() {
+  return EISDIR;
+}
+
 std::string BinPath(const std::string& program) {
   return std::string(ICNKIT_BIN_DIR) + "/" + program;
 }

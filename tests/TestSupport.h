@@ -62,6 +62,9 @@ inline std::string NativeSlashes(std::string text) {
 // the error code of a path too long for the system (ENAMETOOLONG; Windows:
 // ERROR_FILENAME_EXCED_RANGE).
 uint32_t NameTooLongError();
+// the error code of opening a folder as a file (EISDIR; Windows:
+// ERROR_ACCESS_DENIED).
+uint32_t FolderAsFileError();
 
 // Forwards to the native platform, records message boxes instead of showing
 // them, and can make one chosen operation fail.

@@ -131,6 +131,10 @@ uint32_t NameTooLongError() {
   return ERROR_FILENAME_EXCED_RANGE;
 }
 
+uint32_t FolderAsFileError() {
+  return ERROR_ACCESS_DENIED;
+}
+
 // A name without an extension is a program: the file is <name>.exe.
 std::string BinPath(const std::string& program) {
   const bool hasExtension = program.find('.') != std::string::npos;

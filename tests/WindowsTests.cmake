@@ -15,11 +15,15 @@ set(ICN_SKIPPED_TEST_CASES
   Platform.FullPathNamesAreNormalised
   # A file-size limit (RLIMIT_FSIZE) set in the child between fork and exec.
   PackDataSafety.AFullDiskLeavesTheOldArchiveWhole
+  # A full disk made by a file-size limit set between fork and exec.
+  DiskFull.UnpackingStopsWithAnErrorBoxAndReplacesNothingHalfway
+  DiskFull.PackingLeavesTheOldArchiveByteIdentical
   # Removing the child's current folder between fork and exec.
   UnpackerCommandLine.CopyExeIntoAVanishedFolderIsSilent
   # Folder mode bits: a Windows folder without write permission for its
   # owner does not exist as such.
-  PackDataSafety.AReadOnlyFolderLeavesTheOldArchiveWhole)
+  PackDataSafety.AReadOnlyFolderLeavesTheOldArchiveWhole
+  UnwritablePlaces.ReadOnlyFrameFolderKeepsItsBitmaps)
 if(CMAKE_CROSSCOMPILING_EMULATOR MATCHES "wine")
   # Under Wine only: creating a file makes Wine read its whole folder (it
   # looks for a name that differs only in case), so filling one folder with
