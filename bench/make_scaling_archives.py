@@ -1,0 +1,60 @@
+#!/usr/bin/env python3
+"""Writes the archives of bench/scaling_bench.sh into FOLDER:
+h1_/h2_ 1000, 10000 and 65535 small frames, h1_far.icn (a union of
+131070 x 131070, beyond any BMP) and h1_large.icn (16384 x 16384, legal).
+
+Usage: make_scaling_archives.py FOLDER
+"""
+import random, struct, sys
+
+folder = sys.argv[1]
+
+def stream(w, h, rng):
+    out = bytearray()
+    for _ in range(h):
+        row = [0 if rng.random() < 0.25 else rng.randint(1, 4) for _ in range(w)]
+        x = 0
+        while x < w:
+            end = x
+            if row[x] == 0:
+                while end < w and row[end] == 0: end += 1
+                if end < w: out.append(0x80 + end - x)
+            else:
+                while end < w and row[end] != 0: end += 1
+                out.append(end - x)
+                out += bytes(row[x:end])
+            x = end
+        out.append(0x00)
+    out.append(0x80)
+    return bytes(out)
+
+def archive(path, frames, record):
+    # frames: (left, top, width, height, stream)
+    table = bytearray()
+    data = bytearray()
+    for left, top, w, h, s in frames:
+        offset = record * len(frames) + len(data)
+        if record == 12:
+            table += struct.pack('<hhHHI', left, top, w, h, offset)
+        else:
+            table += struct.pack('<hhHHBI', left, top, w, h, 0, offset)
+        data += s
+    body = table + data
+    with open(path, 'wb') as f:
+        f.write(struct.pack('<HI', len(frames), len(body)) + body)
+
+for count in (1000, 10000, 65535):
+    rng = random.Random(count)
+    frames = []
+    for _ in range(count):
+        w, h = rng.randint(2, 6), rng.randint(2, 6)
+        frames.append((rng.randint(0, 12 - w), rng.randint(0, 12 - h), w, h, stream(w, h, rng)))
+    archive(f'{folder}/h1_{count}.icn', frames, 12)
+    archive(f'{folder}/h2_{count}.icn', frames, 13)
+
+# Beyond any BMP: a union of 131070 x 131070.
+far = [(-32768, -32768, 1, 1, b'\x01\x07\x00\x80'), (32767, 32767, 65535, 65535, b'\x80')]
+archive(f'{folder}/h1_far.icn', far, 12)
+# Large but legal: a union of 16384 x 16384, 256 MiB per bitmap.
+large = [(0, 0, 1, 1, b'\x01\x07\x00\x80'), (16383, 16383, 1, 1, b'\x01\x08\x00\x80')]
+archive(f'{folder}/h1_large.icn', large, 12)
