@@ -4,6 +4,7 @@
 // generations, bitmaps of every layout the loader knows, settings files and
 // name triples. Deterministic, so a seed that finds something can be made
 // again.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -189,7 +190,7 @@ TBytes Bmp(int32_t width, int32_t height, uint16_t depth, uint32_t compression, 
   Put32(b, 46, colours);
   std::copy(masks.begin(), masks.end(), b.begin() + 14 + infoSize);
   for (uint32_t i = 0; i < colours; ++i) {
-    const size_t at = 14 + infoSize + masks.size() + 4 * i;
+    const size_t at = 14 + infoSize + masks.size() + 4 * size_t{i};
     b[at] = uint8_t(i * 7);
     b[at + 1] = uint8_t(i * 3);
     b[at + 2] = uint8_t(255 - i);
@@ -319,7 +320,7 @@ int main(int argc, char** argv) {
   try {
     const std::string out = WithTrailingSlash(argv[1]);
     const auto folder = [&out](const char* name) {
-      const std::string path = out + name + "/";
+      std::string path = out + name + "/";
       if (!MakeFolders(path)) throw TZtError("Cannot create folder " + path);
       return path;
     };

@@ -187,12 +187,12 @@ void TIndexedImage::LoadBmp(TZtStream& stream) {
     info.ColoursUsed = bmp::GetU32(header + 28);
     if (info.Compression == kBiBitFields && (info.BitsPerPixel == 16 || info.BitsPerPixel == 32)) {
       if (infoSize >= 52) {
-        for (int i = 0; i < 3; ++i) info.Masks[i] = bmp::GetU32(header + 36 + 4 * i);
+        for (size_t i = 0; i < 3; ++i) info.Masks[i] = bmp::GetU32(header + 36 + 4 * i);
       } else {
         uint8_t masks[12];
         stream.ReadBuffer(masks, sizeof masks);
         consumed += sizeof masks;
-        for (int i = 0; i < 3; ++i) info.Masks[i] = bmp::GetU32(masks + 4 * i);
+        for (size_t i = 0; i < 3; ++i) info.Masks[i] = bmp::GetU32(masks + 4 * i);
       }
     }
   }

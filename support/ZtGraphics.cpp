@@ -209,14 +209,14 @@ TIndexedImage* LoadBmpFromStream(TZtStream& stream, TIndexedImage* image) {
     reader = std::move(overlay);
   }
 
-  std::unique_ptr<TIndexedImage> created;
-  if (image == nullptr) {
-    created = std::make_unique<TIndexedImage>();
-    image = created.get();
+  if (image != nullptr) {
+    image->LoadBmp(*reader);
+    return image;
   }
-  image->LoadBmp(*reader);
-  created.release();
-  return image;
+  // A new image is the caller's once it has loaded; a failed load frees it.
+  auto created = std::make_unique<TIndexedImage>();
+  created->LoadBmp(*reader);
+  return created.release();
 }
 
 TIndexedImage* LoadBmpFromFile(const std::string& path, TIndexedImage* image) {

@@ -15,11 +15,11 @@ std::unique_ptr<TIndexedImage>& WorkImageSlot() {
 }  // namespace
 
 std::string PalettePath(const TUnpackerGeneration& generation) {
-  const std::string besideExecutable = ApplicationFolder() + generation.PaletteName;
+  std::string besideExecutable = ApplicationFolder() + generation.PaletteName;
   if (ZtPlatform().GetFileAttributes(besideExecutable) != kInvalidFileAttributes) {
     return besideExecutable;
   }
-  const std::string installed = ApplicationFolder() + "../share/icnkit/" + generation.PaletteName;
+  std::string installed = ApplicationFolder() + "../share/icnkit/" + generation.PaletteName;
   if (ZtPlatform().GetFileAttributes(installed) != kInvalidFileAttributes) return installed;
   return besideExecutable;
 }
