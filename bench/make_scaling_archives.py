@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the archives of bench/scaling_bench.sh into FOLDER:
 h1_/h2_ 1000, 10000 and 65535 small frames, h1_far.icn (a union of
-131070 x 131070, beyond any BMP) and h1_large.icn (16384 x 16384, legal).
+131070 x 131070, beyond any BMP), h1_large.icn (16384 x 16384, legal) and
+h1_endless.icn (65535 frames sharing one stream without an end).
 
 Usage: make_scaling_archives.py FOLDER
 """
@@ -58,3 +59,11 @@ archive(f'{folder}/h1_far.icn', far, 12)
 # Large but legal: a union of 16384 x 16384, 256 MiB per bitmap.
 large = [(0, 0, 1, 1, b'\x01\x07\x00\x80'), (16383, 16383, 1, 1, b'\x01\x08\x00\x80')]
 archive(f'{folder}/h1_large.icn', large, 12)
+
+# Hostile: 65535 frames of 1 x 1 share one stream of 256 KiB of skip codes
+# without an end; each frame must cost what a 1 x 1 frame does, not a read
+# to the end of the file.
+endless = b'\x81' * (256 * 1024)
+table = b''.join(struct.pack('<hhHHI', 0, 0, 1, 1, 12 * 65535) for _ in range(65535))
+with open(f'{folder}/h1_endless.icn', 'wb') as f:
+    f.write(struct.pack('<HI', 65535, len(table) + len(endless)) + table + endless)

@@ -6,7 +6,8 @@
 # peak memory of unpacking the 65,535-frame archive (/usr/bin/time -v), and
 # two archives whose union rectangle is huge: one beyond what a BMP can hold
 # (frames at Left/Top -32768 and at 32767 with Width/Height 65535), which
-# must fail with "Bitmap too large" at once, and one that is large but legal.
+# must fail with "Bitmap too large" at once, and one that is large but legal;
+# last 65,535 frames sharing one endless stream of 256 KiB (a hostile file).
 #
 # Each measurement is the best of RUNS runs (the machine is shared). All
 # files go to a scratch folder ($ICNKIT_BENCH_DIR, default a fresh folder
@@ -86,8 +87,9 @@ rm -rf h1_65535.icn.cadres
 peak=$(awk -F': ' '/Maximum resident set size/ {print $2}' .time)
 echo "peak memory, dravel over 65535 frames: ${peak} KiB"
 
-# The huge unions: time, peak memory and the outcome.
-for archive in h1_far.icn h1_large.icn; do
+# The huge unions and the endless shared stream: time, peak memory and
+# the outcome.
+for archive in h1_far.icn h1_large.icn h1_endless.icn; do
   rm -rf "$archive.cadres"
   message=$(/usr/bin/time -f 'TIME %e %M' -o .time "$bin/dravel" "$archive" 2>&1 | head -1 | tr -d '\r' || true)
   stats=$(awk '/^TIME/ {printf "%s s, %s KiB peak", $2, $3}' .time)

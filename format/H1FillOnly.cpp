@@ -19,10 +19,12 @@ std::string LowercaseAscii(std::string text) {
 // themselves away: a literal run swallows a code byte 0, or runs into the
 // last byte of the frame's data region, or the end-of-row codes do not
 // count h or h - 1. Reaching the end of the image without an end-of-frame
-// code also means fill-only.
-bool ScanSaysFillOnly(TArchiveImage image, size_t start, size_t last, int64_t rows) {
+// code also means fill-only, and so does reading past the longest stream a
+// well-formed frame of this size can have (limit), where the scan stops.
+bool ScanSaysFillOnly(TArchiveImage image, size_t start, size_t last, int64_t rows,
+                      uint64_t limit) {
   const uint8_t* const data = image.data();
-  const size_t size = image.size();
+  const size_t size = limit < image.size() - start ? start + size_t(limit) : image.size();
   size_t p = start;
   while (p < size) {
     const uint8_t code = data[p++];
@@ -51,5 +53,5 @@ bool DeduceH1FillOnly(const std::string& archivePath, TArchiveImage image, size_
   if (record.Height == 0) return false;
   const size_t start = FrameDataAt(image, record);
   const size_t last = FrameDataEnd(image, TIcnGeneration::H1, index) - 1;
-  return ScanSaysFillOnly(image, start, last, record.Height);
+  return ScanSaysFillOnly(image, start, last, record.Height, MaxStreamLength(record));
 }

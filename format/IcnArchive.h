@@ -87,6 +87,15 @@ size_t FrameDataEnd(TArchiveImage image, TIcnGeneration generation, size_t i);
 // decoders are given, so they can never read outside the image.
 std::span<const uint8_t> FrameStream(TArchiveImage image, const TIcnFrame& record);
 
+// The longest stream a well-formed frame of this size has: per row at most
+// two bytes per pixel (one-pixel runs of alternating kinds) and the
+// end-of-row code, then the end-of-frame code. Readers go no further, so a
+// stream without an end, which could otherwise be read on to the end of the
+// file once for every frame that points into it, costs what its frame does.
+inline uint64_t MaxStreamLength(const TIcnFrame& record) {
+  return uint64_t{record.Height} * (2 * uint64_t{record.Width} + 1) + 1;
+}
+
 // Writing side over a growing buffer.
 class TIcnArchiveWriter {
  public:

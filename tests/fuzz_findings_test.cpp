@@ -1,16 +1,19 @@
-// Replays the inputs the fuzz targets once failed on (tests/data/corrupt/,
-// the files other than the h1_*/h2_* archives, which the format tests
-// replay): each must now end in its known message or load, and quickly.
+// Replays the inputs the hardening work once failed on (tests/data/corrupt/;
+// the format tests replay the h1_*/h2_* archives there as well): each must
+// now end in its known message or load, and quickly.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 
+#include "format/H1Codec.h"
 #include "support/IndexedImage.h"
 #include "support/ZtGraphics.h"
 #include "support/ZtStreams.h"
 #include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"
+#include "unpack/UnpackerGeneration.h"
+#include "unpack/WorkImage.h"
 
 namespace {
 
@@ -47,6 +50,30 @@ TEST(FuzzFindings, BitmapsEndInTheirMessages) {
     ++replayed;
   }
   EXPECT_EQ(replayed, expected.size());
+}
+
+TEST(HardeningFindings, StreamsWithoutAnEndAreReadNoFurtherThanTheirFrameAllows) {
+  // Two 1 x 2 frames share one stream: seven skip codes, then the end of
+  // row 0, a literal 9 and the end of the frame. A 1 x 2 frame's stream is
+  // at most 2 x 3 + 1 = 7 bytes long, so both the decoder and the fill-only
+  // scan stop after the skips. Without that bound a stream of skip codes
+  // running to the end of a 1 MB archive was read once per frame: 65,535
+  // frames took a minute to unpack.
+  const std::string path = TestDataPath("corrupt/h1_endless_shared_stream.icn");
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  const TArchiveImage archive(bytes);
+  ValidateArchive(archive, TIcnGeneration::H1);
+  TIndexedImage image;
+  image.Create8Bit(1, 2, std::vector<TRgbQuad>(256));
+  for (size_t i = 0; i < 2; ++i) {
+    const TIcnFrame record = FrameRecordAt(archive, TIcnGeneration::H1, i);
+    EXPECT_EQ(MaxStreamLength(record), 7u);
+    // Past the bound without an end-of-frame code: not a normal stream.
+    EXPECT_TRUE(DeduceH1FillOnly(path, archive, i));
+    image.RowAddress(1)[0] = 3;
+    DrawFrame(kDravelGeneration, image, archive, record, false, 0, 0);
+    EXPECT_EQ(image.RowAddress(1)[0], 0) << "the literal after the bound was decoded";
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "unpack/WorkImage.h"
 
 #include <memory>
+#include <span>
 
 #include "support/ZtGraphics.h"
 #include "support/ZtSysUtils.h"
@@ -63,5 +64,7 @@ void DrawFrame(const TUnpackerGeneration& generation, TIndexedImage& image, TArc
   // it keeps the decoder from being handed a rectangle outside the rows.
   if (record.Width == 0 || record.Height == 0) return;
   const TFrameRaster target = FrameRasterAt(image, column, row, record.Width, record.Height);
-  generation.Decode(FrameStream(archive, record), target, fillOnly);
+  std::span<const uint8_t> stream = FrameStream(archive, record);
+  if (stream.size() > MaxStreamLength(record)) stream = stream.first(MaxStreamLength(record));
+  generation.Decode(stream, target, fillOnly);
 }
