@@ -184,8 +184,10 @@ void FuzzArchive(TIcnGeneration generation, const uint8_t* data, size_t size) {
       DrawFrame(unpacker, canvas, image, record, fillOnly, column, row);
       decoded = CutFrame(canvas, column, row, record);
     } else {
-      decoded =
-          DecodeAlone(unpacker, FrameStream(image, record), record.Width, record.Height, fillOnly);
+      // Cut like DrawFrame cuts it.
+      std::span<const uint8_t> stream = FrameStream(image, record);
+      stream = stream.first(std::min<uint64_t>(stream.size(), MaxStreamLength(record)));
+      decoded = DecodeAlone(unpacker, stream, record.Width, record.Height, fillOnly);
     }
     CheckRoundTrip(unpacker, record, fillOnly, decoded);
   }

@@ -41,7 +41,7 @@ int64_t DeclaredStorage(const uint8_t* data, size_t size) {
   }
   if (width < 0) width = -width;
   if (height < 0) height = -height;
-  const int64_t stride = ((width * (depth < 8 ? 8 : depth) + 31) / 32) * 4;
+  const int64_t stride = ((width * depth + 31) / 32) * 4;
   if (stride != 0 && height > INT64_MAX / stride) return INT64_MAX;
   return stride * height;
 }
