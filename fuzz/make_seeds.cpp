@@ -240,6 +240,13 @@ void BitmapSeeds(const std::string& folder) {
   seeds.Add(Bmp(8, 4, 8, 1, 256, rle));
   seeds.Add(Bmp(8, -4, 8, 1, 256, rle));
   seeds.Add(Bmp(8, 4, 4, 2, 16, TBytes{4, 0x12, 0, 0, 0, 1}));  // RLE4
+  // Colours-used 0 with only 20 entries stored: the pixels start at the
+  // offset, inside the 256 entries the depth implies.
+  for (int32_t height : {3, -3}) {
+    TBytes shortTable = Bmp(6, height, 8, 0, 20, Rows(6, 3, 8, random));
+    Put32(shortTable, 46, 0);
+    seeds.Add(shortTable);
+  }
   // The old core header: 12 bytes, 3-byte colour entries.
   {
     TBytes core(14 + 12 + 3 * 256, 0);

@@ -31,9 +31,12 @@ std::vector<std::string> ListFrameFiles(const std::string& folder) {
 
 // What the loader makes of a 0-byte file. The unpackers write one for every
 // frame of a folder whose common rectangle is empty, so it stands for an
-// all-transparent frame rather than for a wrong format.
+// all-transparent frame rather than for a wrong format. Compressed pixels the
+// loader does not decode (RLE4, JPEG, PNG, ...) also load without rows, but
+// keep their compression code: those are pictures in a wrong format.
 bool IsEmptyImage(const TIndexedImage& image) {
-  return PixelFormatOf(image) == kPfDevice && !image.HasPixels();
+  return PixelFormatOf(image) == kPfDevice && image.Compression() == kBiRgb && image.Width() == 0 &&
+         image.Height() == 0 && !image.HasPixels();
 }
 
 // The record fields must fit their 16-bit fields: a silent wrap would move

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "support/IndexedImage.h"
 #include "support/ZtSysUtils.h"
 
 namespace bmp {
@@ -22,6 +23,17 @@ constexpr int64_t kOffBitsPerPixel = 28;
 constexpr int64_t kOffCompression = 30;
 constexpr int64_t kOffImageSize = 34;
 constexpr int64_t kOffColoursUsed = 46;
+
+// Where the headers end and the colour table begins: the file header, the
+// info header and, when the info header is too short to hold them, the three
+// masks of a 16- or 32-bit bit-field file. Pixel data never begins before
+// it; the colour table runs from there to the pixel data at most.
+inline int64_t HeadersEnd(int64_t infoSize, uint32_t compression, uint16_t bitsPerPixel) {
+  const bool separateMasks = compression == kBiBitFields &&
+                             (bitsPerPixel == 16 || bitsPerPixel == 32) && infoSize != 12 &&
+                             infoSize < 52;
+  return kFileHeaderSize + infoSize + (separateMasks ? 12 : 0);
+}
 
 // The file-size field is 32 bits: no BMP may be larger.
 constexpr int64_t kMaxFileSize = 0xFFFFFFFF;

@@ -186,16 +186,18 @@ void TIndexedImage::LoadBmp(TZtStream& stream) {
     info.ImageSize = bmp::GetU32(header + 16);
     info.ColoursUsed = bmp::GetU32(header + 28);
     if (info.Compression == kBiBitFields && (info.BitsPerPixel == 16 || info.BitsPerPixel == 32)) {
-      if (infoSize >= 52) {
-        for (size_t i = 0; i < 3; ++i) info.Masks[i] = bmp::GetU32(header + 36 + 4 * i);
-      } else {
-        uint8_t masks[12];
-        stream.ReadBuffer(masks, sizeof masks);
-        consumed += sizeof masks;
-        for (size_t i = 0; i < 3; ++i) info.Masks[i] = bmp::GetU32(masks + 4 * i);
+      const uint8_t* masks = header + 36;
+      uint8_t separate[12];
+      if (bmp::HeadersEnd(infoSize, info.Compression, info.BitsPerPixel) > consumed) {
+        stream.ReadBuffer(separate, sizeof separate);
+        consumed += sizeof separate;
+        masks = separate;
       }
+      for (size_t i = 0; i < 3; ++i) info.Masks[i] = bmp::GetU32(masks + 4 * i);
     }
   }
+  // Pixel data that would begin inside the headers cannot be told from them.
+  if (pixelOffset < consumed) bmp::ThrowNotValid();
 
   if (info.Planes != 1) bmp::ThrowNotValid();
   if (info.Width < 0 || info.Height == std::numeric_limits<int32_t>::min()) bmp::ThrowNotValid();
@@ -208,11 +210,14 @@ void TIndexedImage::LoadBmp(TZtStream& stream) {
   }
   if (info.Compression == kBiBitFields && depth != 16 && depth != 32) bmp::ThrowNotValid();
 
-  // The colour table follows the header (and masks).
+  // The colour table follows the headers. It is as long as the header says
+  // (2^depth entries when it says nothing) but ends where the pixel data
+  // begins: many writers store only the colours they use.
   int64_t colours = info.ColoursUsed;
   if (core || colours == 0) colours = (depth >= 1 && depth <= 8) ? (int64_t{1} << depth) : 0;
   if (colours > 256) bmp::ThrowNotValid();
   const int64_t entrySize = core ? 3 : 4;
+  colours = std::min(colours, (pixelOffset - consumed) / entrySize);
   uint8_t table[256 * 4];
   stream.ReadBuffer(table, colours * entrySize);
   consumed += colours * entrySize;
@@ -236,15 +241,12 @@ void TIndexedImage::LoadBmp(TZtStream& stream) {
     return;
   }
 
-  // The pixel data begins where the header says when that lies beyond the
-  // colour table (a gap some writers leave); an offset inside the headers is
-  // a writer's slip and the data is taken to follow the table directly.
+  // The pixel data begins where the header says, after a gap some writers
+  // leave behind the colour table.
   int64_t remaining = available - consumed;
-  if (pixelOffset > consumed) {
-    if (pixelOffset - consumed > remaining) bmp::ThrowNotValid();
-    SkipBytes(stream, pixelOffset - consumed);
-    remaining -= pixelOffset - consumed;
-  }
+  if (pixelOffset - consumed > remaining) bmp::ThrowNotValid();
+  SkipBytes(stream, pixelOffset - consumed);
+  remaining -= pixelOffset - consumed;
 
   loaded.Pixels_ = AllocatePixels(info.Width, height, depth, colours);
   const int64_t storage = static_cast<int64_t>(loaded.Pixels_.Size());

@@ -37,6 +37,8 @@ class TIndexedImage {
   // Replaces the whole content with the BMP at the stream's position.
   // Messages: "Stream read error", "Bitmap image is not valid",
   // "Bitmap too large: %d x %d". A failed load leaves the image unchanged.
+  // The pixels are read from the file header's pixel-data offset, which may
+  // not lie inside the headers; the colour table ends there at the latest.
   void LoadBmp(TZtStream& stream);
   // New size and the same colour table; pixels unspecified (in fact 0), pad
   // bytes 0. The result is always 8 bits per pixel, the depth the frame
@@ -62,7 +64,8 @@ class TIndexedImage {
   const std::vector<TRgbQuad>& ColourTable() const { return ColourTable_; }
   std::vector<TRgbQuad>& ColourTable() { return ColourTable_; }
   bool HasPixels() const { return !Pixels_.Empty(); }
-  // Read from compressed pixel data or from an empty stream.
+  // Read from compressed pixel data (Compression() tells which) or from an
+  // empty stream (Compression() is kBiRgb).
   bool DeviceDependent() const { return DeviceDependent_; }
   uint32_t Compression() const { return Compression_; }
   // Bit-field masks (red, green, blue) of a 16/32-bit bit-fields file.

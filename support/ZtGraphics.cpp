@@ -35,10 +35,14 @@ THeaderFields ReadFields(const uint8_t* header) {
   fields.PixelOffset = bmp::GetU32(header + bmp::kOffPixelOffset);
   fields.FileSize = bmp::GetU32(header + bmp::kOffFileSize);
   // A negative width has no rows to rebuild, and the most negative height
-  // has no positive counterpart. Pixel data that would overlap the headers
-  // cannot be rebuilt in place either.
+  // has no positive counterpart. Pixel data that would begin inside the
+  // headers is refused as the image's reader refuses it; the colour table,
+  // however short, is whatever lies between the headers and the pixels.
+  const int64_t headersEnd =
+      bmp::HeadersEnd(bmp::GetU32(header + bmp::kOffInfoSize),
+                      bmp::GetU32(header + bmp::kOffCompression), fields.BitsPerPixel);
   if (fields.Width < 0 || fields.Height == std::numeric_limits<int32_t>::min() ||
-      fields.PixelOffset < bmp::kHeadersSize) {
+      fields.PixelOffset < std::max(headersEnd, bmp::kHeadersSize)) {
     bmp::ThrowNotValid();
   }
   return fields;

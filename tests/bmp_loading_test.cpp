@@ -324,12 +324,19 @@ TEST(BmpLoading, FilesOfImageMagickAndPillowLoadWithTheirPictures) {
     return (x + y) % 3 == 0 ? TRgb{255, 255, 255} : TRgb{0, 0, 0};
   };
   const TCase cases[] = {
-      {"im_4bit_a.bmp", 4, kPf4Bit, ColourA},         {"im_rle8_a.bmp", 8, kPf8Bit, ColourA},
-      {"im_24bit_a.bmp", 24, kPf24Bit, ColourA},      {"im_8bit_b.bmp", 8, kPf8Bit, ColourB},
-      {"im_rle8_b.bmp", 8, kPf8Bit, ColourB},         {"im_8bit_v5_b.bmp", 8, kPf8Bit, ColourB},
-      {"im_8bit_v5_none_b.bmp", 8, kPf8Bit, ColourB}, {"topdown_8bit_b.bmp", 8, kPf8Bit, ColourB},
-      {"pil_8bit_b.bmp", 8, kPf8Bit, ColourB},        {"pil_24bit_a.bmp", 24, kPf24Bit, ColourA},
+      {"im_4bit_a.bmp", 4, kPf4Bit, ColourA},
+      {"im_rle8_a.bmp", 8, kPf8Bit, ColourA},
+      {"im_24bit_a.bmp", 24, kPf24Bit, ColourA},
+      {"im_8bit_b.bmp", 8, kPf8Bit, ColourB},
+      {"im_rle8_b.bmp", 8, kPf8Bit, ColourB},
+      {"im_8bit_v5_b.bmp", 8, kPf8Bit, ColourB},
+      {"im_8bit_v5_none_b.bmp", 8, kPf8Bit, ColourB},
+      {"topdown_8bit_b.bmp", 8, kPf8Bit, ColourB},
+      {"pil_8bit_b.bmp", 8, kPf8Bit, ColourB},
+      {"pil_24bit_a.bmp", 24, kPf24Bit, ColourA},
       {"pil_1bit.bmp", 1, kPf1Bit, bilevel},
+      {"short_table_8bit_b.bmp", 8, kPf8Bit, ColourB},
+      {"core_252_8bit_b.bmp", 8, kPf8Bit, ColourB},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -345,7 +352,8 @@ TEST(BmpLoading, FilesOfImageMagickAndPillowLoadWithTheirPictures) {
     }
   }
   // The two files that store pattern B's own indices give exactly them.
-  for (const char* name : {"pil_8bit_b.bmp", "topdown_8bit_b.bmp"}) {
+  for (const char* name :
+       {"pil_8bit_b.bmp", "topdown_8bit_b.bmp", "short_table_8bit_b.bmp", "core_252_8bit_b.bmp"}) {
     std::unique_ptr<TIndexedImage> image(
         LoadBmpFromFile(TestDataPath(std::string("bmp/") + name), nullptr));
     for (int y = 0; y < 5; ++y) {

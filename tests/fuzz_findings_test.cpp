@@ -39,6 +39,11 @@ TEST(FuzzFindings, BitmapsEndInTheirMessages) {
       // Top-down, depth 0 and 2^31 rows of no bytes: the flip read each of
       // them, which took minutes.
       {"bmp_topdown_empty_rows.bmp", "Bitmap image is not valid"},
+      // bmp/im_8bit_b.bmp with its pixel-data offset 0, and
+      // bmp/im_8bit_v5_none_b.bmp made top-down with the offset 54, inside
+      // its 124-byte info header: both were read with shifted pixels.
+      {"bmp_pixel_offset_zero.bmp", "Bitmap image is not valid"},
+      {"bmp_topdown_offset_inside_info_header.bmp", "Bitmap image is not valid"},
   };
   size_t replayed = 0;
   for (const std::string& name : ListNames(TestDataPath("corrupt/"))) {

@@ -188,9 +188,11 @@ TEST(IndexedImage, AbsurdHeaderValuesAreRejected) {
   std::vector<uint8_t> hugeInfo = with([](TBmpSpec&) {});
   hugeInfo[17] = 0xFF;  // info-header size 0xFF000028
   EXPECT_EQ(LoadMessage(hugeInfo), "Stream read error");
-  // 8 colours used but only 2 stored: the table runs into the pixels and
-  // then off the end.
-  EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.ColoursUsed = 8; })), "Stream read error");
+  // 8 colours used but only 2 stored before the pixel-data offset: the
+  // table ends there and the pixels are read from it.
+  const TIndexedImage shortTable = LoadBytes(with([](TBmpSpec& s) { s.ColoursUsed = 8; }));
+  EXPECT_EQ(shortTable.ColourTable(), DistinctColours(2));
+  EXPECT_EQ(RowsOf(shortTable), (std::vector<std::vector<uint8_t>>{{1, 0}, {0, 1}}));
   // Beyond the 32-bit file size: refused before anything is allocated.
   EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.Width = 70000, s.Height = 70000; })),
             "Bitmap too large: 70000 x 70000");

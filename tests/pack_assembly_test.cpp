@@ -268,6 +268,48 @@ TEST(PackFrameFolder, WrongFormatNamesTheBitmapAndWritesNothing) {
   EXPECT_EQ(ReadBytes(fixture.Archive()), old);
 }
 
+// Compressed pixels the loader does not decode are artwork in a wrong format,
+// not the empty frame a 0-byte file stands for.
+TEST(PackFrameFolder, CompressedBitmapsAreAWrongFormatNotEmptyFrames) {
+  TPackFixture fixture;
+  fixture.Bitmap("0000.bmp", Bmp8(1, 1, {1}));
+  const TBytes old = {1, 2, 3, 4, 5};
+  WriteBytes(fixture.Archive(), old);
+  // depth, compression: RLE4, RLE8 of 4 bits, JPEG, PNG, alpha bit fields,
+  // CMYK, an unknown code, OS/2's RLE24.
+  const std::pair<uint16_t, uint32_t> kinds[] = {{4, 2},  {4, 1},   {0, 4},   {0, 5},
+                                                 {32, 6}, {32, 11}, {8, 100}, {24, 4}};
+  std::vector<TBytes> files = {ReadBytes(TestDataPath("bmp/rle4_a.bmp"))};
+  for (const auto& [bits, compression] : kinds) {
+    files.push_back(BmpFile(4, 2, bits, bits == 4 ? 16 : 0, {0xFF, 0xD8, 'P', 'N', 'G', 0, 0, 1}));
+    PutU32(files.back(), 30, compression);
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(i);
+    fixture.Bitmap("0001.bmp", files[i]);
+    EXPECT_EQ(fixture.PackFailure(i % 2 ? TIcnGeneration::H1 : TIcnGeneration::H2),
+              "Wrong bitmap format");
+    EXPECT_EQ(CurrentFrameFile(), fixture.Folder() + "0001.bmp");
+    EXPECT_EQ(ReadBytes(fixture.Archive()), old);
+  }
+  // The tool says so, names the file and leaves the archive as it was.
+  fixture.Bitmap("0001.bmp", files[0]);
+  const TRunResult run = RunProgram("morlet", {"a.icn"}, fixture.Temp.Path());
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stderr, NativeSlashes("Morlet: Wrong bitmap format.\na.icn.cadres/0001.bmp\n"));
+  EXPECT_EQ(ReadBytes(fixture.Archive()), old);
+  // 8-bit bit fields stay a bitmap that is not valid; a 0-byte file stays
+  // an empty frame.
+  TBytes fields = Bmp8(1, 1, {1});
+  PutU32(fields, 30, 3);
+  fixture.Bitmap("0001.bmp", fields);
+  EXPECT_EQ(fixture.PackFailure(TIcnGeneration::H1), "Bitmap image is not valid");
+  fixture.Bitmap("0001.bmp", {});
+  const TBytes archive = fixture.Pack(TIcnGeneration::H1);
+  EXPECT_EQ(RecordOf(archive, TIcnGeneration::H1, 1).Width, 0);
+  EXPECT_EQ(StreamOf(archive, TIcnGeneration::H1, 1), TBytes({0x80}));
+}
+
 TEST(PackFrameFolder, FramesBeyondTheRecordFieldsAreRejected) {
   {
     // Positions: -32768..32767 after the trim offset is added.
