@@ -29,6 +29,17 @@ std::string PackerUsageText(const TPackerGeneration& generation) {
          "\r\n" + kCreditLines;
 }
 
+namespace {
+
+void CheckOption(const std::string& argument) {
+  if (!argument.starts_with('-')) return;
+  if (ZtPlatform().GetFileAttributes(argument) != kInvalidFileAttributes) return;
+  if (IsDirectory(argument + ".cadres" + NativePathStyle().Delimiter)) return;
+  throw TZtError("Unknown option: " + argument + " (try --help)");
+}
+
+}  // namespace
+
 void ShowPackError(const TPackerGeneration& generation, const std::string& message) {
   const std::string& frameFile = CurrentFrameFile();
   const std::string text = frameFile.empty() ? message + "." : message + ".\r\n" + frameFile;
@@ -37,21 +48,24 @@ void ShowPackError(const TPackerGeneration& generation, const std::string& messa
 
 int RunPacker(TIcnGeneration generation, int argc, const char* const* argv) {
   const TPackerGeneration& packer = PackerGeneration(generation);
+  const auto inform = [&packer](const std::string& text) {
+    return ShowMessageBox(text, packer.ProgramName, kMbIconInformation) != 0 ? 0 : 1;
+  };
   const std::string first = argc > 1 ? argv[1] : "";
-  if (first.empty() || first == "-h" || first == "--help") {
-    ShowMessageBox(PackerUsageText(packer), packer.ProgramName, kMbIconInformation);
-    return 0;
-  }
+  if (first.empty() || first == "-h" || first == "--help") return inform(PackerUsageText(packer));
   if (first == "--version") {
     const std::string usage = PackerUsageText(packer);
-    ShowMessageBox(usage.substr(0, usage.find("\r\n")), packer.ProgramName, kMbIconInformation);
-    return 0;
+    return inform(usage.substr(0, usage.find("\r\n")));
   }
-  // Letter case counts: ":COPYEXE" is an archive path like any other.
-  if (first == ":copyexe") return CopySelfToCurrentFolder(packer.ProgramName) ? 0 : 1;
-
-  // Shells expand "morlet *.icn" into many arguments: each one is packed.
   try {
+    // Letter case counts: ":COPYEXE" is an archive path like any other.
+    if (first == ":copyexe") {
+      CopySelfToCurrentFolder(packer.ProgramName);
+      return 0;
+    }
+    // Shells expand "morlet *.icn" into many arguments: each one is packed,
+    // once no argument is a mistyped option.
+    for (int i = 1; i < argc; ++i) CheckOption(argv[i]);
     for (int i = 1; i < argc; ++i) {
       const TPackPaths paths = PackPathsFor(argv[i]);
       PackFrameFolder(packer, paths.Archive, paths.Folder);
@@ -63,6 +77,6 @@ int RunPacker(TIcnGeneration generation, int argc, const char* const* argv) {
     ShowPackError(packer, failure.what());
     return 1;
   }
-  ShowMessageBox("Operation succesful.", packer.ProgramName, kMbIconInformation);
-  return 0;
+  // Success that cannot be reported (stdout closed or full) is no success.
+  return inform("Operation succesful.");
 }

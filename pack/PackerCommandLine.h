@@ -9,8 +9,14 @@
 //                   extension (a.icn.cadres -> a.icn)
 //     otherwise:    the archive A from the folder A + ".cadres/"
 //
-// One final box: the usage text or "Operation succesful." (exit 0), or the
-// error box of the first failure, which ends the run (exit 1).
+// An argument that starts with '-' and names neither a file or folder nor an
+// archive with a frame folder is "Unknown option: %s (try --help)", found
+// before anything is packed.
+//
+// One final box: the usage text or "Operation succesful." (exit 0, or 1 when
+// it could not be written), or the error box of the first failure, which
+// ends the run (exit 1). ":copyexe" is silent on success and shows why it
+// failed.
 #pragma once
 
 #include <string>

@@ -66,15 +66,17 @@ void SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes, bool
   // (or another process) is never overwritten.
   TZtHandle handle = kInvalidHandle;
   std::string temporaryPath;
+  uint32_t createError = 0;
   for (uint32_t attempt = 0; attempt < 100; ++attempt) {
     temporaryPath = TemporaryPathFor(path, attempt);
     handle = platform.CreateFile(temporaryPath, kGenericRead | kGenericWrite, 0, kCreateNew,
                                  kFileAttributeNormal);
     if (handle != kInvalidHandle) break;
+    createError = platform.GetLastError();  // before the check below replaces it
     // Only a name clash is worth another attempt.
     if (platform.GetFileAttributes(temporaryPath) == kInvalidFileAttributes) break;
   }
-  if (handle == kInvalidHandle) ThrowCannotCreate(path, platform.GetLastError());
+  if (handle == kInvalidHandle) ThrowCannotCreate(path, createError);
 
   TTemporaryFile temporary(temporaryPath);
   temporary.Handle = handle;

@@ -8,11 +8,27 @@ const char* const kCreditLines =
     "Project page: the icnkit repository (see its README.md)\r\n"
     "Licence: MIT";
 
-bool CopySelfToCurrentFolder(const std::string& programName) {
+namespace {
+
+[[noreturn]] void ThrowCopyFailure(const std::string& target) {
   TZtPlatform& platform = ZtPlatform();
-  const std::string self = platform.GetModuleFileName();
-  const std::string target = platform.ExecutableFileName(programName);
-  if (self.empty()) return false;
-  platform.CopyFile(self, target, /*failIfExists=*/false);
-  return platform.GetFileAttributes(target) != kInvalidFileAttributes;
+  const uint32_t code = platform.GetLastError();
+  const std::string full = platform.GetFullPathName(target);  // empty once the folder is gone
+  throw TZtError(ZtFormat("Cannot copy to \"%s\". %s", (full.empty() ? target : full).c_str(),
+                          SystemErrorText(code).c_str()));
+}
+
+void CopyInto(const std::string& source, const std::string& target) {
+  if (source.empty() || !ZtPlatform().CopyFile(source, target, /*failIfExists=*/false)) {
+    ThrowCopyFailure(target);
+  }
+}
+
+}  // namespace
+
+void CopySelfToCurrentFolder(const std::string& programName,
+                             const std::vector<std::string>& companions) {
+  TZtPlatform& platform = ZtPlatform();
+  CopyInto(platform.GetModuleFileName(), platform.ExecutableFileName(programName));
+  for (const std::string& companion : companions) CopyInto(companion, NameOfPath(companion));
 }

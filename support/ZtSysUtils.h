@@ -110,5 +110,7 @@ void LoadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
 // write, flush or the rename fails.
 void SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes, bool durable = false);
 
-// Shows a message box through the platform. Returns the button pressed.
+// Shows a message box through the platform. Returns the button pressed, 0
+// when the box could not be shown (the console: the text could not be
+// written), which the tools turn into exit status 1.
 int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t style);

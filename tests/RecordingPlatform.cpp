@@ -122,7 +122,7 @@ std::string TRecordingPlatform::ExecutableFileName(const std::string& programNam
 int TRecordingPlatform::MessageBox(const std::string& text, const std::string& caption,
                                    uint32_t style) {
   Boxes.push_back({text, caption, style});
-  return 1;
+  return MessageBoxResult;
 }
 std::string TRecordingPlatform::GetPrivateProfileString(const std::string& section,
                                                         const std::string& key,

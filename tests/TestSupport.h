@@ -78,6 +78,9 @@ class TRecordingPlatform : public TZtPlatform {
   ~TRecordingPlatform() override;  // restores the previous platform
 
   std::vector<TBox> Boxes;
+  // What MessageBox returns after recording the box: 0 is a console that
+  // cannot be written.
+  int MessageBoxResult = 1;
   // When set, called before CreateFile/WriteFile/...: returning a non-zero
   // error code makes that call fail with it.
   std::function<uint32_t(const std::string& operation, const std::string& path)> FailWith;

@@ -19,9 +19,14 @@ set(ICN_SKIPPED_TEST_CASES
   DiskFull.UnpackingStopsWithAnErrorBoxAndReplacesNothingHalfway
   DiskFull.PackingLeavesTheOldArchiveByteIdentical
   # Removing the child's current folder between fork and exec.
-  UnpackerCommandLine.CopyExeIntoAVanishedFolderIsSilent
-  # Folder mode bits: a Windows folder without write permission for its
-  # owner does not exist as such.
+  UnpackerCommandLine.CopyExeFailuresSayWhy
+  # /dev/full and a closed stdout, set up between fork and exec.
+  UnpackerCommandLine.AFullOrClosedConsoleIsAFailure
+  PackerCommandLine.AFullConsoleIsAFailure
+  # Only POSIX copies the palette along with ":copyexe".
+  UnpackerCommandLine.CopyExeTakesThePaletteAlong
+  # A read-only folder made by refusing every creation under a path spelled
+  # with '/', which the Windows tools spell with '\'.
   PackDataSafety.AReadOnlyFolderLeavesTheOldArchiveWhole
   UnwritablePlaces.ReadOnlyFrameFolderKeepsItsBitmaps)
 if(CMAKE_CROSSCOMPILING_EMULATOR MATCHES "wine")

@@ -1,8 +1,12 @@
 // The packers' command line, end to end with the built morlet and morvix.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include "pack/PackerCommandLine.h"
 #include "support/ZtSelfCopy.h"
+#include "support/ZtSysUtils.h"
 #include "tests/PackTestSupport.h"
 #include "tests/TestSupport.h"
 
@@ -135,6 +139,60 @@ TEST(PackerCommandLine, EveryArgumentIsPackedUntilTheFirstFailure) {
   EXPECT_FALSE(FileExists(work / "c.icn"));
 }
 
+TEST(PackerCommandLine, UnknownOptionsFailBeforeAnythingIsPacked) {
+  TTempFolder work;
+  MakeFrameFolder(work.Path(), "a.icn");
+  for (const char* option : {"--frobnicate", "-v"}) {
+    const TRunResult run = RunProgram("morlet", {"a.icn", option}, work.Path());
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stdout, "");
+    EXPECT_EQ(run.Stderr, "Morlet: Unknown option: " + std::string(option) + " (try --help).\n");
+    EXPECT_FALSE(FileExists(work / "a.icn"));
+  }
+  // A name starting with '-' that names an archive's frame folder, or a
+  // folder, is packed.
+  MakeFrameFolder(work.Path(), "-v.icn");
+  MakeFrameFolder(work.Path(), "-w.icn");
+  const TRunResult run = RunProgram("morvix", {"-v.icn", "-w.icn.cadres"}, work.Path());
+  EXPECT_EQ(run.ExitCode, 0) << run.Stderr;
+  EXPECT_TRUE(FileExists(work / "-v.icn"));
+  EXPECT_TRUE(FileExists(work / "-w.icn"));
+}
+
+TEST(PackerCommandLine, AFinalMessageThatCannotBeWrittenIsAFailure) {
+  TTempFolder work;
+  MakeFrameFolder(work.Path(), "a.icn");
+  const std::string archive = work / "a.icn";
+  TRecordingPlatform platform;
+  platform.MessageBoxResult = 0;
+  for (const char* argument : {archive.c_str(), "--help", "--version", "--frobnicate"}) {
+    const std::vector<const char*> argv = {"morlet", argument};
+    EXPECT_EQ(RunPacker(TIcnGeneration::H1, 2, argv.data()), 1) << argument;
+  }
+  EXPECT_TRUE(FileExists(archive));
+  ASSERT_EQ(platform.Boxes.size(), 4u);
+  EXPECT_EQ(platform.Boxes[0].Text, "Operation succesful.");
+  platform.MessageBoxResult = 1;
+  const std::vector<const char*> argv = {"morlet", archive.c_str()};
+  EXPECT_EQ(RunPacker(TIcnGeneration::H1, 2, argv.data()), 0);
+}
+
+TEST(PackerCommandLine, AFullConsoleIsAFailure) {
+  TTempFolder work;
+  MakeFrameFolder(work.Path(), "a.icn");
+  const auto toDevFull = [](int fd) {
+    return [fd] {
+      const int full = ::open("/dev/full", O_WRONLY);
+      if (full >= 0) ::dup2(full, fd);
+    };
+  };
+  EXPECT_EQ(RunProgram("morvix", {"a.icn"}, work.Path(), toDevFull(1)).ExitCode, 1);
+  EXPECT_TRUE(FileExists(work / "a.icn"));
+  EXPECT_EQ(RunProgram("morvix", {"b.icn"}, work.Path(), toDevFull(2)).ExitCode, 1);
+  EXPECT_EQ(RunProgram("morvix", {"--version"}, work.Path(), [] { ::close(1); }).ExitCode, 1);
+  EXPECT_EQ(RunProgram("morvix", {"a.icn"}, work.Path()).ExitCode, 0);
+}
+
 TEST(PackerCommandLine, CopyExeCopiesItselfSilently) {
   TTempFolder work;
   const std::string copyName = NativeZtPlatform().ExecutableFileName("Morvix");
@@ -148,6 +206,15 @@ TEST(PackerCommandLine, CopyExeCopiesItselfSilently) {
   EXPECT_NE(info.st_mode & S_IXUSR, 0u);
   // The copy is a packer like the original.
   EXPECT_EQ(RunProgram(work / copyName, {"--version"}, work.Path()).Stdout, "Morvix v1.3.1\n");
+  // No palette goes along with a packer.
+  EXPECT_EQ(ListNames(work.Path()), std::vector<std::string>{copyName});
+  // A copy that fails says why.
+  TTempFolder other;
+  ::mkdir((other / copyName).c_str(), 0755);
+  const TRunResult failed = RunProgram("morvix", {":copyexe"}, other.Path());
+  EXPECT_EQ(failed.ExitCode, 1);
+  EXPECT_EQ(failed.Stderr, "Morvix: Cannot copy to \"" + (other / copyName) + "\". " +
+                               SystemErrorText(FolderAsFileError()) + ".\n");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"
 
@@ -186,15 +188,26 @@ TEST(Files, SaveWholeFileCreateFailures) {
   }
   EXPECT_TRUE(IsDirectory(temp / "dir.icn"));
 
-  if (::geteuid() != 0) {  // root ignores folder permissions
-    ASSERT_TRUE(MakeFolders(temp / "ro/"));
-    WriteBytes(temp / "ro/a.icn", {7});
-    ::chmod((temp / "ro").c_str(), 0500);
-    EXPECT_THROW(SaveWholeFile(temp / "ro/a.icn", std::vector<uint8_t>{1}), TZtError);
-    ::chmod((temp / "ro").c_str(), 0700);
-    EXPECT_EQ(ReadBytes(temp / "ro/a.icn"), std::vector<uint8_t>{7});
-    EXPECT_EQ(ListNames(temp / "ro"), std::vector<std::string>{"a.icn"});
+  // A folder where nothing can be created (refused as permissions would
+  // refuse it, also for root): the old file stays, nothing is left beside it.
+  ASSERT_TRUE(MakeFolders(temp / "ro/"));
+  WriteBytes(temp / "ro/a.icn", {7});
+  {
+    TRecordingPlatform readOnly;
+    const std::string folder = temp / "ro/";
+    readOnly.FailWith = [&folder](const std::string& operation, const std::string& path) {
+      return operation == "CreateFile" && path.rfind(folder, 0) == 0 ? uint32_t{EACCES} : 0u;
+    };
+    try {
+      SaveWholeFile(temp / "ro/a.icn", std::vector<uint8_t>{1});
+      ADD_FAILURE() << "no error";
+    } catch (const TZtError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + (temp / "ro/a.icn") + "\". " +
+                                           SystemErrorText(EACCES));
+    }
   }
+  EXPECT_EQ(ReadBytes(temp / "ro/a.icn"), std::vector<uint8_t>{7});
+  EXPECT_EQ(ListNames(temp / "ro"), std::vector<std::string>{"a.icn"});
 }
 
 TEST(Platform, MessageBoxesGoToTheConsole) {

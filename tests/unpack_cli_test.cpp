@@ -1,9 +1,11 @@
 // The unpackers' command line, mostly through the built executables.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "support/SettingsFile.h"
 #include "support/ZtSelfCopy.h"
@@ -135,9 +137,9 @@ TEST(UnpackerCommandLine, FrameFolderModeMasksAndArguments) {
   EXPECT_EQ(ListNames(third.Path()), (std::vector<std::string>{"Target.ICN", "Target.ICN.cadres",
                                                                "x.icn", "y.icn", "y.icn.cadres"}));
 
-  // No match, a missing folder and a copy command of the wrong case are
-  // successful runs that write nothing.
-  for (const char* mask : {"*.icn", "missing/*.icn", ":COPYEXE", ":copyexe2"}) {
+  // A mask without a match, also in a missing folder, is a successful run
+  // that writes nothing.
+  for (const char* mask : {"*.icn", "missing/*.icn"}) {
     TTempFolder empty;
     run = RunProgram("dravel", {mask}, empty.Path());
     EXPECT_EQ(run.ExitCode, 0) << mask;
@@ -201,16 +203,15 @@ TEST(UnpackerCommandLine, ErrorsEndTheRunWithStatusOne) {
       << run.Stderr;
   EXPECT_EQ(std::count(run.Stderr.begin(), run.Stderr.end(), '\n'), 2);
 
-  // A missing palette names the path beside the executable.
+  // A missing palette names both places searched.
   TTempFolder bin;
   CopyExecutable(BinPath("dravix"), bin / "dravix");
   WriteBytes(folder / "h2.icn", Archive(kH2));
   run = RunProgram(bin / "dravix", {folder / "h2.icn"}, folder.Path());
   EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stderr.rfind("Dravix: Cannot open file \"" + (bin / "H2Palette.bmp") + "\".", 0),
-            0u)
-      << run.Stderr;
-  EXPECT_NE(run.Stderr.find(".\n" + (folder / "h2.icn") + "\n"), std::string::npos);
+  EXPECT_EQ(run.Stderr, "Dravix: Palette not found: \"" + (bin / "H2Palette.bmp") + "\", \"" +
+                            (bin / "../share/icnkit/H2Palette.bmp") + "\".\n" +
+                            (folder / "h2.icn") + "\n");
   // The installed layout: bin/dravix beside share/icnkit/H2Palette.bmp.
   for (const char* sub : {"bin", "share", "share/icnkit"}) ::mkdir((bin / sub).c_str(), 0755);
   CopyExecutable(BinPath("dravix"), bin / "bin/dravix");
@@ -237,15 +238,140 @@ TEST(UnpackerCommandLine, CopyExe) {
   EXPECT_EQ(ReadBytes(folder / copyName), ReadBytes(BinPath("dravel")));
 }
 
-TEST(UnpackerCommandLine, CopyExeIntoAVanishedFolderIsSilent) {
+TEST(UnpackerCommandLine, CopyExeTakesThePaletteAlong) {
+  // An installed unpacker, whose palette is in ../share/icnkit/.
+  TTempFolder root, work;
+  for (const char* sub : {"bin", "share", "share/icnkit"}) ::mkdir((root / sub).c_str(), 0755);
+  CopyExecutable(BinPath("dravix"), root / "bin/dravix");
+  const std::vector<uint8_t> palette = ReadBytes(BinPath("H2Palette.bmp"));
+  WriteBytes(root / "share/icnkit/H2Palette.bmp", palette);
+  TRunResult run = RunProgram(root / "bin/dravix", {":copyexe"}, work.Path());
+  EXPECT_EQ(run.ExitCode, 0) << run.Stderr;
+  EXPECT_EQ(run.Stdout + run.Stderr, "");
+  EXPECT_EQ(ListNames(work.Path()), (std::vector<std::string>{"H2Palette.bmp", "dravix"}));
+  EXPECT_EQ(ReadBytes(work / "H2Palette.bmp"), palette);
+  // The copy unpacks.
+  WriteBytes(work / "a.icn", Archive(kH2));
+  run = RunProgram(work / "dravix", {"a.icn"}, work.Path());
+  EXPECT_EQ(run.ExitCode, 0) << run.Stderr;
+  EXPECT_EQ(run.Stdout, kSuccess);
+
+  // Without a palette to take along nothing is copied.
+  TTempFolder empty;
+  ::unlink((root / "share/icnkit/H2Palette.bmp").c_str());
+  run = RunProgram(root / "bin/dravix", {":copyexe"}, empty.Path());
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stderr, "Dravix: Palette not found: \"" + (root / "bin/H2Palette.bmp") + "\", \"" +
+                            (root / "bin/../share/icnkit/H2Palette.bmp") + "\".\n");
+  EXPECT_TRUE(ListNames(empty.Path()).empty());
+}
+
+TEST(UnpackerCommandLine, CopyExeFailuresSayWhy) {
   TTempFolder folder;
-  // A copy that cannot be made (the current folder is gone): silent, status 1.
-  TRunResult run;
+  // The target is a folder.
+  ::mkdir((folder / "dravel").c_str(), 0755);
+  TRunResult run = RunProgram("dravel", {":copyexe"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout, "");
+  EXPECT_EQ(run.Stderr, "Dravel: Cannot copy to \"" + (folder / "dravel") + "\". " +
+                            SystemErrorText(FolderAsFileError()) + ".\n");
+  EXPECT_EQ(ListNames(folder.Path()), std::vector<std::string>{"dravel"});
+  // The palette's target is a folder: the executable is there, the run fails.
+  ::rmdir((folder / "dravel").c_str());
+  ::mkdir((folder / "H1Palette.bmp").c_str(), 0755);
+  run = RunProgram("dravel", {":copyexe"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stderr, "Dravel: Cannot copy to \"" + (folder / "H1Palette.bmp") + "\". " +
+                            SystemErrorText(FolderAsFileError()) + ".\n");
+  // The current folder is gone: the name as given.
   ::mkdir((folder / "gone").c_str(), 0755);
   const std::string gone = folder / "gone";
   run = RunProgram("dravix", {":copyexe"}, gone, [&] { ::rmdir(gone.c_str()); });
   EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stdout + run.Stderr, "");
+  EXPECT_EQ(run.Stdout, "");
+  EXPECT_EQ(run.Stderr, "Dravix: Cannot copy to \"dravix\". " + SystemErrorText(ENOENT) + ".\n");
+}
+
+TEST(UnpackerCommandLine, MistakesOnTheCommandLineFail) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.icn", Archive(kH1));
+  WriteBytes(folder / "b.obj", Archive(kH1));
+  WriteText(folder / "d.txt", "text");
+  ::mkdir((folder / "sub").c_str(), 0755);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"dravel", "nosuch.icn"}, "Dravel: No such file or folder: nosuch.icn.\n"},
+      {{"dravix", "typo.icn"}, "Dravix: No such file or folder: typo.icn.\n"},
+      {{"dravel", "missing/a.icn"}, "Dravel: No such file or folder: missing/a.icn.\n"},
+      {{"dravel", ":COPYEXE"}, "Dravel: No such file or folder: :COPYEXE.\n"},
+      {{"dravel", "-v"}, "Dravel: Unknown option: -v (try --help).\n"},
+      {{"dravel", "--frobnicate"}, "Dravel: Unknown option: --frobnicate (try --help).\n"},
+      {{"dravix", "-?"}, "Dravix: Unknown option: -? (try --help).\n"},
+      {{"dravel", "d.txt"}, "Dravel: Not an archive: d.txt.\n"},
+      {{"dravix", "b.obj"}, "Dravix: Not an archive: b.obj.\n"},
+      // Later arguments too, before anything is unpacked.
+      {{"dravel", "a.icn", "sub"}, "Dravel: Not an archive: sub.\n"},
+      {{"dravel", "a.icn", "-v"}, "Dravel: Unknown option: -v (try --help).\n"},
+      {{"dravel", "*.icn", "nosuch.icn"}, "Dravel: No such file or folder: nosuch.icn.\n"},
+  };
+  for (const auto& [command, message] : cases) {
+    const std::vector<std::string> args(command.begin() + 1, command.end());
+    const TRunResult run = RunProgram(command[0], args, folder.Path());
+    EXPECT_EQ(run.ExitCode, 1) << message;
+    EXPECT_EQ(run.Stdout, "") << message;
+    EXPECT_EQ(run.Stderr, message);
+    EXPECT_EQ(ListNames(folder.Path()),
+              (std::vector<std::string>{"a.icn", "b.obj", "d.txt", "sub"}));
+  }
+  // Under a mask what is no archive is skipped; a name starting with '-'
+  // that exists is an archive, not an option.
+  WriteBytes(folder / "-v.icn", Archive(kH1));
+  const TRunResult run = RunProgram("dravel", {"*.txt", "-v.icn", "A.ICN"}, folder.Path());
+  EXPECT_EQ(run.ExitCode, 0) << run.Stderr;
+  EXPECT_EQ(run.Stdout, kSuccess);
+  EXPECT_TRUE(IsDirectory(folder / "-v.icn.cadres"));
+  EXPECT_TRUE(IsDirectory(folder / "a.icn.cadres"));
+}
+
+TEST(UnpackerCommandLine, AFinalMessageThatCannotBeWrittenIsAFailure) {
+  // In process, through a console that takes nothing.
+  TTempFolder folder;
+  WriteBytes(folder / "a.icn", Archive(kH2));
+  TRecordingPlatform platform;
+  platform.MessageBoxResult = 0;
+  const std::string archive = folder / "a.icn";
+  const std::vector<const char*> success = {"dravix", archive.c_str()};
+  EXPECT_EQ(RunUnpacker(kDravixGeneration, 2, success.data()), 1);
+  EXPECT_TRUE(IsDirectory(folder / "a.icn.cadres"));
+  const std::string missing = folder / "b.icn";
+  const std::vector<const char*> failure = {"dravix", missing.c_str()};
+  EXPECT_EQ(RunUnpacker(kDravixGeneration, 2, failure.data()), 1);
+  for (const char* option : {"--help", "--version"}) {
+    const std::vector<const char*> help = {"dravix", option};
+    EXPECT_EQ(RunUnpacker(kDravixGeneration, 2, help.data()), 1) << option;
+  }
+  ASSERT_EQ(platform.Boxes.size(), 4u);
+  EXPECT_EQ(platform.Boxes[0].Text, "Operation succesful.");
+  EXPECT_EQ(platform.Boxes[1].Text, "No such file or folder: " + missing + ".");
+  platform.MessageBoxResult = 1;
+  EXPECT_EQ(RunUnpacker(kDravixGeneration, 2, success.data()), 0);
+}
+
+TEST(UnpackerCommandLine, AFullOrClosedConsoleIsAFailure) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.icn", Archive(kH1));
+  const auto toDevFull = [](int fd) {
+    return [fd] {
+      const int full = ::open("/dev/full", O_WRONLY);
+      if (full >= 0) ::dup2(full, fd);
+    };
+  };
+  // Success on a full stdout, an error on a full stderr, help on a closed stdout.
+  EXPECT_EQ(RunProgram("dravel", {"a.icn"}, folder.Path(), toDevFull(1)).ExitCode, 1);
+  EXPECT_TRUE(IsDirectory(folder / "a.icn.cadres"));
+  EXPECT_EQ(RunProgram("dravel", {"nosuch.icn"}, folder.Path(), toDevFull(2)).ExitCode, 1);
+  EXPECT_EQ(RunProgram("dravel", {"--help"}, folder.Path(), [] { ::close(1); }).ExitCode, 1);
+  EXPECT_EQ(RunProgram("dravel", {"a.icn"}, folder.Path(), [] { ::close(1); }).ExitCode, 1);
+  EXPECT_EQ(RunProgram("dravel", {"a.icn"}, folder.Path()).ExitCode, 0);
 }
 
 }  // namespace

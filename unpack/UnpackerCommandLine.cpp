@@ -1,12 +1,14 @@
 #include "unpack/UnpackerCommandLine.h"
 
 #include <new>
+#include <vector>
 
 #include "support/ZtFindFile.h"
 #include "support/ZtSelfCopy.h"
 #include "support/ZtSysUtils.h"
 #include "unpack/FrameFolderExport.h"
 #include "unpack/PreviewExport.h"
+#include "unpack/WorkImage.h"
 
 namespace {
 
@@ -21,8 +23,32 @@ std::string FirstLine(const std::string& text) {
   return text.substr(0, text.find("\r\n"));
 }
 
-void ShowInformation(const TUnpackerGeneration& generation, const std::string& text) {
-  ShowMessageBox(text, generation.ProgramName, kMbIconInformation);
+bool ShowInformation(const TUnpackerGeneration& generation, const std::string& text) {
+  return ShowMessageBox(text, generation.ProgramName, kMbIconInformation) != 0;
+}
+
+bool HasWildcard(const std::string& argument) {
+  return argument.find_first_of("*?") != std::string::npos;
+}
+
+// Raises the command-line mistake an argument of frame-folder mode is, if
+// any: an option that names no file, a plain name of nothing, or a plain name
+// of something that is no archive. Masks may match nothing.
+void CheckArgument(const TUnpackerGeneration& generation, const std::string& argument) {
+  bool named = ZtPlatform().GetFileAttributes(argument) != kInvalidFileAttributes;
+  bool archive = false;
+  TZtFindFile find(argument);
+  while (find.NextMatch(0, 0)) {
+    named = true;
+    archive = archive || ((find.Attributes() & kFileAttributeDirectory) == 0 &&
+                          IsArchiveName(generation, find.Name()));
+  }
+  if (!named && argument.starts_with('-')) {
+    throw TZtError("Unknown option: " + argument + " (try --help)");
+  }
+  if (HasWildcard(argument)) return;
+  if (!named) throw TZtError("No such file or folder: " + argument);
+  if (!archive) throw TZtError("Not an archive: " + argument);
 }
 
 // Frame-folder mode over every argument (the shell expands "*.icn" into
@@ -37,6 +63,8 @@ void RunConversion(const TUnpackerGeneration& generation, int argc, const char* 
     ProcessArchives(generation, folder + generation.PreviewPattern, previewFolder);
     return;
   }
+  // Every mistake is reported before anything is unpacked.
+  for (int i = 1; i < argc; ++i) CheckArgument(generation, argv[i]);
   for (int i = 1; i < argc; ++i) ProcessArchives(generation, argv[i], std::string());
 }
 
@@ -98,19 +126,31 @@ void ShowUnpackError(const TUnpackerGeneration& generation, const std::string& m
   ShowMessageBox(text, generation.ProgramName, kMbIconError);
 }
 
+// ":copyexe". On POSIX the palette goes along: installed, it lives in
+// ../share/icnkit/, where a copy in another folder would not find it.
+void CopyUnpacker(const TUnpackerGeneration& generation) {
+  std::vector<std::string> companions;
+#if !defined(_WIN32)
+  companions.push_back(PalettePath(generation));
+#endif
+  CopySelfToCurrentFolder(generation.ProgramName, companions);
+}
+
 int RunUnpacker(const TUnpackerGeneration& generation, int argc, const char* const* argv) {
   ApplicationFolder();  // fixed before anything can change the current folder
+  CurrentArchive().clear();
   const std::string first = argc > 1 ? argv[1] : "";
   if (first.empty() || first == "-h" || first == "--help") {
-    ShowInformation(generation, UnpackerUsageText(generation));
-    return 0;
+    return ShowInformation(generation, UnpackerUsageText(generation)) ? 0 : 1;
   }
   if (first == "--version") {
-    ShowInformation(generation, FirstLine(UnpackerUsageText(generation)));
-    return 0;
+    return ShowInformation(generation, FirstLine(UnpackerUsageText(generation))) ? 0 : 1;
   }
-  if (first == ":copyexe") return CopySelfToCurrentFolder(generation.ProgramName) ? 0 : 1;
   try {
+    if (first == ":copyexe") {
+      CopyUnpacker(generation);
+      return 0;
+    }
     RunConversion(generation, argc, argv);
   } catch (const std::bad_alloc&) {
     ShowUnpackError(generation, "Out of memory");
@@ -119,6 +159,6 @@ int RunUnpacker(const TUnpackerGeneration& generation, int argc, const char* con
     ShowUnpackError(generation, error.what());
     return 1;
   }
-  ShowInformation(generation, "Operation succesful.");
-  return 0;
+  // Success that cannot be reported (stdout closed or full) is no success.
+  return ShowInformation(generation, "Operation succesful.") ? 0 : 1;
 }

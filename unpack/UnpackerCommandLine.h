@@ -7,8 +7,15 @@
 //   dravel InFolder [OutFolder]  one frame of each archive into OutFolder
 //                                (default InFolder/Icn Preview/)
 //
+// Arguments of frame-folder mode are checked before anything is unpacked:
+// "Unknown option: %s (try --help)" for one that starts with '-' and names
+// nothing, "No such file or folder: %s" for a name without '*' or '?' of
+// nothing, "Not an archive: %s" for such a name of no archive (a mask may
+// match nothing, and skips what is no archive).
+//
 // Exit status: 0 after the usage text and after "Operation succesful.", 1
-// after an error box; ":copyexe" is silent, 0 when the copy exists.
+// after an error box or when the final message could not be written;
+// ":copyexe" is silent on success (0) and shows why it failed (1).
 #pragma once
 
 #include <string>

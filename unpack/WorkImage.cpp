@@ -16,13 +16,12 @@ std::unique_ptr<TIndexedImage>& WorkImageSlot() {
 }  // namespace
 
 std::string PalettePath(const TUnpackerGeneration& generation) {
-  std::string besideExecutable = ApplicationFolder() + generation.PaletteName;
-  if (ZtPlatform().GetFileAttributes(besideExecutable) != kInvalidFileAttributes) {
-    return besideExecutable;
+  const std::string besideExecutable = ApplicationFolder() + generation.PaletteName;
+  const std::string installed = ApplicationFolder() + "../share/icnkit/" + generation.PaletteName;
+  for (const std::string& path : {besideExecutable, installed}) {
+    if (ZtPlatform().GetFileAttributes(path) != kInvalidFileAttributes) return path;
   }
-  std::string installed = ApplicationFolder() + "../share/icnkit/" + generation.PaletteName;
-  if (ZtPlatform().GetFileAttributes(installed) != kInvalidFileAttributes) return installed;
-  return besideExecutable;
+  throw TZtError("Palette not found: \"" + besideExecutable + "\", \"" + installed + "\"");
 }
 
 TIndexedImage& WorkImage(const TUnpackerGeneration& generation) {

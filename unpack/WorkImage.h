@@ -15,8 +15,8 @@
 
 // Where the palette bitmap is read from: ApplicationFolder() + name, or, when
 // that file is missing, the installed layout ApplicationFolder() +
-// "../share/icnkit/" + name. When both are missing the first path is
-// returned, so the error names the place a user expects.
+// "../share/icnkit/" + name. When both are missing raises
+// "Palette not found: "%s", "%s"" naming both places searched.
 std::string PalettePath(const TUnpackerGeneration& generation);
 
 // The process-wide image, loaded from the palette bitmap when it does not
