@@ -2,8 +2,10 @@
 #   Windows (cross build, preset mingw): icnkit-<version>-windows-x86_64.zip with
 #     the four .exe files, both palette bitmaps beside them (the unpackers read
 #     them from their own folder) and the README.
-#   Linux (preset release): a .deb and a .tar.gz of the installed layout,
-#     bin/ with the tools and share/icnkit/ with the palettes.
+#   Linux (preset release): a .deb (installed into /usr, lintian-clean: see
+#     .ci/deb-check.sh) and a .tar.gz of the installed layout: bin/ with the
+#     tools, share/icnkit/ with the palettes, share/man/man1/ with the manual
+#     pages, share/doc/icnkit/ with the copyright file and the changelog.
 # Included at the end of the top-level CMakeLists.txt, once every target exists.
 set(CPACK_PACKAGE_NAME icnkit)
 set(CPACK_PACKAGE_VENDOR "icnkit")
@@ -37,21 +39,46 @@ if(WIN32)
   set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-windows-x86_64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
-          DESTINATION share/doc/icnkit)
+  # The Debian documentation files: the licence in machine-readable form
+  # (not LICENSE itself, which lintian reports as an extra licence file) and
+  # the native package's changelog, compressed as dh_installchangelogs would.
+  include(${PROJECT_SOURCE_DIR}/cmake/GzipAtBuild.cmake)
+  set(ICNKIT_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+  icnkit_gzip_at_build(${PROJECT_SOURCE_DIR}/packaging/changelog ${ICNKIT_CHANGELOG_GZ})
+  add_custom_target(icnkit_changelog ALL DEPENDS ${ICNKIT_CHANGELOG_GZ})
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${ICNKIT_CHANGELOG_GZ}
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # A stripped install (cpack, CPACK_STRIP_FILES) runs a plain "strip", which
+  # leaves the compiler's .comment section; take it out as dh_strip does.
+  if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF" AND CMAKE_STRIP)
+    foreach(target ${ICNKIT_TOOL_TARGETS})
+      install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/$<TARGET_FILE_NAME:${target}>\"
+    COMMAND_ERROR_IS_FATAL ANY)
+endif()")
+    endforeach()
+  endif()
   set(CPACK_GENERATOR DEB TGZ)
   string(TOLOWER ${CMAKE_SYSTEM_NAME} ICNKIT_SYSTEM)
   set(CPACK_PACKAGE_FILE_NAME
       ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${ICNKIT_SYSTEM}-${CMAKE_SYSTEM_PROCESSOR})
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-  # Library dependencies from the binaries when dpkg-shlibdeps is there.
-  find_program(ICNKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
-  if(ICNKIT_DPKG_SHLIBDEPS)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  else()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
-  endif()
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  # Extended description of the .deb (the summary is its first line).
+  set(CPACK_PACKAGE_DESCRIPTION
+      "Sprites stored in ICN archives of two generations, H1 and H2, become
+folders of 8-bit indexed BMP files plus a setup.ini holding their origin
+and flags, to be edited in any paint program and packed again, byte for
+byte. dravel and dravix unpack H1 and H2 archives (or write one preview
+bitmap per archive), morlet and morvix pack the frame folders again.")
+  # Versioned library dependencies, read from the binaries by dpkg-shlibdeps
+  # (package dpkg-dev); cmake/CPackProjectConfig.cmake stops the .deb when
+  # it is missing rather than writing unversioned ones.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  find_program(CPACK_ICNKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackProjectConfig.cmake)
 endif()
 
 include(CPack)

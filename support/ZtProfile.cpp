@@ -125,7 +125,9 @@ void TZtProfileText::Set(std::string_view section, std::string_view key, std::st
     EndLastLine();
     TSection& s = Sections_.emplace_back();
     s.HasHeader = true;
-    s.Header = TLine{"[" + std::string(section) + "]", LineEnd_};
+    // Built by appending: prepending "[" to a temporary goes through
+    // string::insert(0, ...), whose inlined copy GCC 12 flags (-Wrestrict) at -O3.
+    s.Header = TLine{std::string("[").append(section).append("]"), LineEnd_};
     s.Keys.emplace(NameKey(key), 0);
     s.Body.push_back(TLine{std::string(key) + "=" + std::string(value), LineEnd_});
     SectionIndex_.emplace(NameKey(section), Sections_.size() - 1);
