@@ -134,7 +134,7 @@ void CheckH1Flags(const std::string& path, const std::vector<uint8_t>& archive,
                   const std::vector<TSampleFrame>& frames) {
   for (size_t i = 0; i < frames.size(); ++i) {
     const bool meant = (frames[i].Bits & 0x20) != 0;
-    if (DeduceH1FillOnly(path, archive, i) != meant) {
+    if (DeduceH1FillOnly(NameOfPath(path), archive, i) != meant) {
       throw TZtError(ZtFormat("frame %d of %s would unpack with the wrong flag",
                               static_cast<int>(i), path.c_str()));
     }

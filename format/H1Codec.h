@@ -25,5 +25,6 @@ void DecodeH1Frame(std::span<const uint8_t> stream, const TFrameRaster& target, 
 void EncodeH1Frame(std::vector<uint8_t>& output, const uint8_t* source, ptrdiff_t rowStep,
                    int32_t width, int32_t height, bool fillOnly);
 // Whether frame index of the (validated) archive image is fill-only: from the
-// archive's name ("font.icn": all; ".std": frame 0) and a scan of its stream.
-bool DeduceH1FillOnly(const std::string& archivePath, TArchiveImage image, size_t index);
+// archive's file name, without its folder ("font.icn": all; ".std": frame 0),
+// and a scan of its stream.
+bool DeduceH1FillOnly(const std::string& archiveName, TArchiveImage image, size_t index);

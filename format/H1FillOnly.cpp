@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "format/H1Codec.h"
-#include "support/ZtSysUtils.h"
+#include "format/Error.h"
 
 namespace {
 
@@ -45,10 +45,13 @@ bool ScanSaysFillOnly(TArchiveImage image, size_t start, size_t last, int64_t ro
 
 }  // namespace
 
-bool DeduceH1FillOnly(const std::string& archivePath, TArchiveImage image, size_t index) {
-  const std::string name = LowercaseAscii(NameOfPath(archivePath));
+bool DeduceH1FillOnly(const std::string& archiveName, TArchiveImage image, size_t index) {
+  const std::string name = LowercaseAscii(archiveName);
   if (name == "font.icn") return true;
-  if (index == 0 && ExtensionOfPath(name) == ".std") return true;
+  const size_t dot = name.rfind('.');
+  if (index == 0 && dot != std::string::npos && name.compare(dot, std::string::npos, ".std") == 0) {
+    return true;
+  }
   const TIcnFrame record = FrameRecordAt(image, TIcnGeneration::H1, index);
   if (record.Height == 0) return false;
   const size_t start = FrameDataAt(image, record);

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "support/ZtSysUtils.h"
+#include "format/Error.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/ZtSysUtils.h"
+#include "format/Error.h"
 
 // Makes room for `more` bytes beyond the buffer's size, growing the capacity
 // at least geometrically so that appending many frames stays linear.

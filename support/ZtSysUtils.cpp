@@ -5,19 +5,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-std::string ZtFormat(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  const int length = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string result(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(result.data(), result.size() + 1, format, args);
-  va_end(args);
-  return result;
-}
-
 std::string SystemErrorText(uint32_t code) {
   std::string text = ZtPlatform().FormatMessage(code);
   while (!text.empty() && (static_cast<unsigned char>(text.back()) <= 32 || text.back() == '.')) {

@@ -13,13 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "format/Error.h"
 #include "support/ZtPlatform.h"
-
-// Every failure of the system is an exception that carries a message text.
-class TZtError : public std::runtime_error {
- public:
-  explicit TZtError(const std::string& message) : std::runtime_error(message) {}
-};
 
 // An operating-system failure: the message "System Error.  Code: %d.\r\n%s"
 // (or "A call to an OS function failed" for code 0) and the code.
@@ -28,16 +23,6 @@ class SystemError : public TZtError {
   SystemError(const std::string& message, uint32_t code) : TZtError(message), Code(code) {}
   uint32_t Code;
 };
-
-// printf-style formatting into a std::string (messages of the system).
-// (MinGW: the C99 printf of its ANSI stdio, which ZtFormat uses, not msvcrt's.)
-std::string ZtFormat(const char* format, ...)
-#if defined(__MINGW_PRINTF_FORMAT)
-    __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2)))
-#elif defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
 
 // The native path style (the platform's).
 TZtPathStyle NativePathStyle();

@@ -38,7 +38,7 @@ void DecodeEveryFrame(const std::string& path, const TBytes& image, TIcnGenerati
   for (size_t i = 0; i < count; ++i) {
     const TIcnFrame r = FrameRecordAt(image, generation, i);
     const bool fillOnly =
-        generation == TIcnGeneration::H1 ? DeduceH1FillOnly(path, image, i) : IsFillOnly(r);
+        generation == TIcnGeneration::H1 ? DeduceH1FillOnly(NameOfPath(path), image, i) : IsFillOnly(r);
     TGuardedRaster raster(right - left, bottom - top);
     TFrameRaster frame = raster.Frame();
     frame.TopLeft += (r.Top - top) * frame.RowStep + (r.Left - left);

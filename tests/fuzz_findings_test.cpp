@@ -74,7 +74,7 @@ TEST(HardeningFindings, StreamsWithoutAnEndAreReadNoFurtherThanTheirFrameAllows)
     const TIcnFrame record = FrameRecordAt(archive, TIcnGeneration::H1, i);
     EXPECT_EQ(MaxStreamLength(record), 7u);
     // Past the bound without an end-of-frame code: not a normal stream.
-    EXPECT_TRUE(DeduceH1FillOnly(path, archive, i));
+    EXPECT_TRUE(DeduceH1FillOnly(NameOfPath(path), archive, i));
     image.RowAddress(1)[0] = 3;
     DrawFrame(kDravelGeneration, image, archive, record, false, 0, 0);
     EXPECT_EQ(image.RowAddress(1)[0], 0) << "the literal after the bound was decoded";

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "format/H1Codec.h"
+#include "support/ZtSysUtils.h"
 #include "tests/FormatTestSupport.h"
 
 namespace {
@@ -14,7 +15,7 @@ TBytes OneFrame(uint16_t height, const TBytes& stream) {
 
 bool Judge(const TBytes& image, size_t index = 0, const std::string& path = "/x/a.icn") {
   const TBytes copy(image);  // exact size: any read past the end is caught
-  return DeduceH1FillOnly(path, copy, index);
+  return DeduceH1FillOnly(NameOfPath(path), copy, index);
 }
 
 TEST(H1FillOnly, ArchiveNames) {

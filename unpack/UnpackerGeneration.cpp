@@ -12,7 +12,7 @@ constexpr const char* kH2Extensions[] = {".icn"};
 // H1 records carry no flag: it is deduced from the name and the stream.
 bool H1FillOnly(const std::string& archivePath, TArchiveImage image, size_t index,
                 const TIcnFrame&) {
-  return DeduceH1FillOnly(archivePath, image, index);
+  return DeduceH1FillOnly(NameOfPath(archivePath), image, index);
 }
 
 // H1 frame folders store only the flag, as 32 or 0.
