@@ -15,8 +15,8 @@
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
 #include "format/IcnArchive.h"
+#include "settings/IniDocument.h"
 #include "support/IndexedImage.h"
-#include "support/ZtProfile.h"
 #include "support/ZtSysUtils.h"
 
 namespace {
@@ -44,11 +44,6 @@ struct TFrame {
 };
 
 TBytes Archive(TIcnGeneration generation, const std::vector<TFrame>& frames) {
-  if (generation == TIcnGeneration::H1) {
-    PrepareH1ClassTables();
-  } else {
-    PrepareH2ClassTables();
-  }
   TIcnArchiveWriter writer(generation, frames.size());
   uint32_t previous = 0;
   for (size_t i = 0; i < frames.size(); ++i) {
@@ -274,12 +269,12 @@ void BitmapSeeds(const std::string& folder) {
 void SettingsSeeds(const std::string& folder) {
   TSeedWriter seeds{folder};
   // What an unpack writes.
-  TZtProfileText written;
+  TIniDocument written;
   written.Set("Position", "X", "-12");
   written.Set("Position", "Y", "-40");
   for (int i = 0; i < 3; ++i) written.Set("Bits", ZtFormat("%.4d.bmp", i), i == 2 ? "32" : "0");
   seeds.Add(written.Text());
-  TZtProfileText crlf("", "\r\n");
+  TIniDocument crlf("", TIniLineEnd::CrLf);
   crlf.Set("Position", "X", "0");
   crlf.Set("Bits", "0000.bmp", "33");
   seeds.Add(crlf.Text());

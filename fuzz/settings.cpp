@@ -1,5 +1,5 @@
 // Fuzz target: the bytes as a frame folder's "setup.ini". The keys the tools
-// use are read, written and read again, once in the profile engine itself
+// use are read, written and read again, once in TIniDocument itself
 // and once through TSettingsFile and a real file, and the two must agree.
 #include <unistd.h>
 
@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "fuzz/FuzzCheck.h"
-#include "support/SettingsFile.h"
-#include "support/ZtProfile.h"
+#include "settings/IniDocument.h"
+#include "settings/SettingsFile.h"
 #include "support/ZtSysUtils.h"
 
 namespace {
@@ -31,13 +31,13 @@ constexpr TKey kKeys[] = {
 constexpr size_t kKeyCount = std::size(kKeys);
 constexpr int32_t kDefault = -12345;
 
-// ReadNumber's view of a value: cut like the platform's read buffer, parsed.
+// ReadNumber's view of a value: cut like TSettingsFile cuts it, parsed.
 int32_t AsNumber(const std::optional<std::string>& value) {
   if (!value) return kDefault;
   return ParseSettingsNumber(value->substr(0, 2047)).value_or(kDefault);
 }
 
-std::vector<std::optional<std::string>> ReadAll(const TZtProfileText& document) {
+std::vector<std::optional<std::string>> ReadAll(const TIniDocument& document) {
   std::vector<std::optional<std::string>> values;
   for (const TKey& key : kKeys) values.push_back(document.Get(key.Section, key.Name));
   return values;
@@ -76,7 +76,7 @@ int32_t ValueFor(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  TZtProfileText document(text);
+  TIniDocument document(text);
   // Nothing edited: the bytes come back as they were.
   FUZZ_CHECK(document.Text() == text);
   const std::vector<std::optional<std::string>> before = ReadAll(document);
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t chosen = size % kKeyCount;
   const int32_t value = ValueFor(data, size);
   document.Set(kKeys[chosen].Section, kKeys[chosen].Name, std::to_string(value));
-  const TZtProfileText reread(document.Text());
+  const TIniDocument reread(document.Text());
   for (size_t k = 0; k < kKeyCount; ++k) {
     const std::optional<std::string> expected =
         k == chosen ? std::optional(std::to_string(value)) : before[k];
@@ -99,11 +99,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // Every key written, as an unpack does: all read back.
-  TZtProfileText all(text);
+  TIniDocument all(text);
   for (size_t k = 0; k < kKeyCount; ++k) {
     all.Set(kKeys[k].Section, kKeys[k].Name, std::to_string(value + int32_t(k)));
   }
-  const TZtProfileText allReread(all.Text());
+  const TIniDocument allReread(all.Text());
   for (size_t k = 0; k < kKeyCount; ++k) {
     FUZZ_CHECK(AsNumber(allReread.Get(kKeys[k].Section, kKeys[k].Name)) == value + int32_t(k));
   }

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "pack/TrimBox.h"
+#include "settings/SettingsFile.h"
 #include "support/IndexedImage.h"
-#include "support/SettingsFile.h"
 #include "support/ZtFindFile.h"
 #include "support/ZtGraphics.h"
 #include "support/ZtSysUtils.h"

@@ -151,15 +151,6 @@ class TZtPlatform {
   // may be empty; style is kMbIconInformation or kMbIconError. Returns the
   // button pressed (1, OK) or 0 when nothing could be shown.
   virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t style) = 0;
-
-  // Private-profile (INI) access. A null section, key and value in
-  // WritePrivateProfileString flushes what the platform cached for path.
-  // GetPrivateProfileString returns the value or the default.
-  virtual std::string GetPrivateProfileString(const std::string& section, const std::string& key,
-                                              const std::string& defaultValue,
-                                              const std::string& path) = 0;
-  virtual bool WritePrivateProfileString(const char* section, const char* key, const char* value,
-                                         const std::string& path) = 0;
 };
 
 // The process-wide platform: the native one unless a test replaced it.

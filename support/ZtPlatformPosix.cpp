@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "support/ZtPlatform.h"
-#include "support/ZtProfile.h"
 
 #if defined(__APPLE__)
 #include <mach-o/dyld.h>
@@ -298,25 +297,6 @@ class TZtPosixPlatform : public TZtPlatform {
     const bool ok =
         std::fwrite(line.data(), 1, line.size(), stream) == line.size() && std::fflush(stream) == 0;
     return ok ? 1 : 0;
-  }
-
-  std::string GetPrivateProfileString(const std::string& section, const std::string& key,
-                                      const std::string& defaultValue,
-                                      const std::string& path) override {
-    return ZtPosixProfileCache().Read(section, key, defaultValue, path);
-  }
-
-  bool WritePrivateProfileString(const char* section, const char* key, const char* value,
-                                 const std::string& path) override {
-    if (section == nullptr && key == nullptr && value == nullptr) {
-      return ZtPosixProfileCache().Flush(path);
-    }
-    if (section == nullptr || key == nullptr || value == nullptr) {
-      // Deleting sections or keys is not needed by the tools.
-      LastError_ = EINVAL;
-      return false;
-    }
-    return ZtPosixProfileCache().Write(section, key, value, path);
   }
 
  private:

@@ -2,13 +2,13 @@
 // Win32 function of the same name with the arguments the tools pass, and
 // error codes are GetLastError() values.
 //
-// Two operations deliberately do not use the function of their name:
-// - Directory listing: FindFirstFileA/FindNextFileA enumerate folder + "*";
-//   the wildcard mask is applied above, by TZtFindFile. The system's own mask
-//   matching also matches 8.3 short names ("*.bmp" would hand out x.bmpx),
-//   and its order depends on the volume; one matcher and one order on every
-//   platform is the deterministic choice.
-// - Private profiles: see the comment at GetPrivateProfileString.
+// One operation deliberately does not use the function of its name:
+// directory listing. FindFirstFileA/FindNextFileA enumerate folder + "*";
+// the wildcard mask is applied above, by TZtFindFile. The system's own mask
+// matching also matches 8.3 short names ("*.bmp" would hand out x.bmpx),
+// and its order depends on the volume; one matcher and one order on every
+// platform is the deterministic choice. (Settings files do not go through
+// the platform at all: see settings/.)
 #include "support/ZtPlatform.h"
 //
 #include "support/ZtWindows.h"
@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "support/ZtPlatformWin32.h"
-#include "support/ZtProfile.h"
 #include "support/ZtSysUtils.h"
 
 namespace {
@@ -295,34 +294,6 @@ class TZtWin32Platform : public TZtPlatform {
         MessageBoxFunction(nullptr, text.empty() ? nullptr : text.c_str(),
                            caption.empty() ? nullptr : caption.c_str(), MB_OK | style);
     return result > 0 ? result : 0;
-  }
-
-  // The system's profile functions are not used: they cost time quadratic in
-  // the number of keys. Each call searches the parsed file linearly, and
-  // each write rewrites the whole file (measured under Wine 8.0: 4000
-  // "Bits" keys take 8.5 s to write and 4 s to read, doubling the keys
-  // triples to quadruples the time; an archive may hold 65535 frames). They
-  // also resolve a relative path against the Windows folder rather than the
-  // current one. The portable engine behind the POSIX layer reads and writes
-  // the same text format (sections, keys matched without regard to case,
-  // values replaced in place) in linear time.
-  std::string GetPrivateProfileString(const std::string& section, const std::string& key,
-                                      const std::string& defaultValue,
-                                      const std::string& path) override {
-    return ZtPosixProfileCache().Read(section, key, defaultValue, path);
-  }
-
-  bool WritePrivateProfileString(const char* section, const char* key, const char* value,
-                                 const std::string& path) override {
-    if (section == nullptr && key == nullptr && value == nullptr) {
-      return ZtPosixProfileCache().Flush(path);
-    }
-    if (section == nullptr || key == nullptr || value == nullptr) {
-      // Deleting sections or keys is not needed by the tools.
-      ::SetLastError(ERROR_INVALID_PARAMETER);
-      return false;
-    }
-    return ZtPosixProfileCache().Write(section, key, value, path);
   }
 
  private:

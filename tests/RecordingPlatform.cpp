@@ -124,14 +124,3 @@ int TRecordingPlatform::MessageBox(const std::string& text, const std::string& c
   Boxes.push_back({text, caption, style});
   return MessageBoxResult;
 }
-std::string TRecordingPlatform::GetPrivateProfileString(const std::string& section,
-                                                        const std::string& key,
-                                                        const std::string& defaultValue,
-                                                        const std::string& path) {
-  return Native_.GetPrivateProfileString(section, key, defaultValue, path);
-}
-bool TRecordingPlatform::WritePrivateProfileString(const char* section, const char* key,
-                                                   const char* value, const std::string& path) {
-  if (Inject("WritePrivateProfileString", path)) return false;
-  return Native_.WritePrivateProfileString(section, key, value, path);
-}

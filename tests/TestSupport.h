@@ -111,11 +111,6 @@ class TRecordingPlatform : public TZtPlatform {
   uint32_t GetCurrentProcessId() override;
   std::string ExecutableFileName(const std::string& programName) override;
   int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override;
-  std::string GetPrivateProfileString(const std::string& section, const std::string& key,
-                                      const std::string& defaultValue,
-                                      const std::string& path) override;
-  bool WritePrivateProfileString(const char* section, const char* key, const char* value,
-                                 const std::string& path) override;
 
  private:
   bool Inject(const std::string& operation, const std::string& path);

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 
-#include "support/SettingsFile.h"
-#include "support/ZtProfile.h"
+#include "settings/SettingsFile.h"
 #include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"
 
@@ -122,26 +122,6 @@ TEST(SettingsFile, HandWrittenFileIsReadAndRewrittenKeepingEveryOtherByte) {
   EXPECT_EQ(again.ReadNumber("Position", "X", 0), 20);
 }
 
-TEST(SettingsFile, NewFilesUseLineFeedsAndValuesAreWrittenPlainly) {
-  TZtProfileText empty;
-  empty.Set("Position", "X", "-5");
-  empty.Set("Position", "Y", "32");
-  EXPECT_EQ(empty.Text(), "[Position]\nX=-5\nY=32\n");
-
-  // An empty value is filled in; a last line without a line end gets one.
-  TZtProfileText blank("[a]\nk=\nq=  \n[b]\nm=1");
-  blank.Set("a", "k", "7");
-  blank.Set("a", "q", "8");
-  blank.Set("b", "n", "2");
-  EXPECT_EQ(blank.Text(), "[a]\nk=7\nq=8  \n[b]\nm=1\nn=2\n");
-  EXPECT_EQ(blank.Get("A", " K "), "7");
-  // Keys before any section belong to none.
-  TZtProfileText loose("k=1\n[s]\n");
-  EXPECT_EQ(loose.Get("", "k"), std::nullopt);
-  loose.Set("s", "k", "2");
-  EXPECT_EQ(loose.Text(), "k=1\n[s]\nk=2\n");
-}
-
 TEST(SettingsFile, FirstWriteReachesTheFileAtOnceLaterOnesOnFlush) {
   TTempFolder folder;
   const std::string path = folder / "setup.ini";
@@ -191,6 +171,42 @@ TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
   EXPECT_EQ(MessageOf([&] { settings.Flush(); }), "Unable to write to " + path);
 }
 
+// A "setup.ini" that exists but cannot be read (here a folder) reads as
+// defaults and is never written over.
+TEST(SettingsFile, AnUnreadableFileIsNeverWrittenOver) {
+  TTempFolder folder;
+  const std::string path = folder / "setup.ini";
+  ASSERT_TRUE(ZtPlatform().CreateDirectory(path));
+  {
+    TSettingsFile settings(path);
+    EXPECT_EQ(settings.ReadNumber("Position", "X", 7), 7);
+    EXPECT_EQ(MessageOf([&] { settings.WriteNumber("Position", "X", 1); }),
+              "Unable to write to " + path);
+    EXPECT_NO_THROW(settings.Flush());
+  }
+  EXPECT_EQ(ZtPlatform().GetFileAttributes(path) & kFileAttributeDirectory,
+            kFileAttributeDirectory);
+}
+
+// A failed first write forgets its edit: once the file can be written, the
+// next first write saves what the file holds plus that key only.
+TEST(SettingsFile, AFailedFirstWriteIsForgotten) {
+  TTempFolder folder;
+  const std::string path = folder / "setup.ini";
+  WriteText(path, "[s]\nk=1\n");
+  TSettingsFile settings(path);
+  EXPECT_EQ(settings.ReadNumber("s", "k", 0), 1);
+  TRecordingPlatform platform;
+  platform.FailWith = [](const std::string& operation, const std::string&) {
+    return operation == "CreateFile" ? uint32_t{EACCES} : 0u;
+  };
+  EXPECT_EQ(MessageOf([&] { settings.WriteNumber("s", "a", 2); }), "Unable to write to " + path);
+  platform.FailWith = nullptr;
+  settings.WriteNumber("s", "b", 3);
+  EXPECT_EQ(ReadText(path), "[s]\nk=1\nb=3\n");
+  EXPECT_EQ(settings.ReadNumber("s", "a", -1), -1);
+}
+
 TEST(SettingsFile, AFinishedObjectLetsTheNextOneSeeTheFileAgain) {
   TTempFolder folder;
   const std::string path = folder / "setup.ini";
@@ -202,6 +218,29 @@ TEST(SettingsFile, AFinishedObjectLetsTheNextOneSeeTheFileAgain) {
   WriteText(path, "[s]\nk=2\n");
   TSettingsFile settings(path);
   EXPECT_EQ(settings.ReadNumber("s", "k", 0), 2);
+}
+
+// Flush() forgets the document: the same object then reads the file again,
+// and its next write is a first write again, saved at once. Each object
+// holds its own document: one sees another's writes once they are on disk.
+TEST(SettingsFile, FlushHandsTheFileBackToItsReaders) {
+  TTempFolder folder;
+  const std::string path = folder / "setup.ini";
+  TSettingsFile writer(path);
+  writer.WriteNumber("s", "a", 1);
+  writer.WriteNumber("s", "b", 2);
+  TSettingsFile reader(path);
+  EXPECT_EQ(reader.ReadNumber("s", "a", 0), 1);
+  EXPECT_EQ(reader.ReadNumber("s", "b", 0), 0);  // not on disk yet
+  writer.Flush();
+  EXPECT_EQ(reader.ReadNumber("s", "b", 0), 0);  // the reader keeps what it loaded
+  reader.Flush();
+  EXPECT_EQ(reader.ReadNumber("s", "b", 0), 2);
+
+  WriteText(path, "[s]\na=5\n");
+  EXPECT_EQ(writer.ReadNumber("s", "a", 0), 5);
+  writer.WriteNumber("s", "c", 3);
+  EXPECT_EQ(ReadText(path), "[s]\na=5\nc=3\n");
 }
 
 }  // namespace

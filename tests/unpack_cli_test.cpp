@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "support/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "support/ZtSelfCopy.h"
 #include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"

@@ -1,7 +1,7 @@
 // Frame folder export: layout of the bitmaps, setup.ini, flags, naming.
 #include <gtest/gtest.h>
 
-#include "support/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"
 #include "tests/UnpackTestArchives.h"

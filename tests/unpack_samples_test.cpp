@@ -4,7 +4,7 @@
 #include <set>
 #include <tuple>
 
-#include "support/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "tests/TestSupport.h"
 #include "tests/UnpackTestArchives.h"
 #include "unpack/UnpackerGeneration.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "support/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "support/ZtFindFile.h"
 #include "support/ZtPlatformWin32.h"
 #include "support/ZtSysUtils.h"

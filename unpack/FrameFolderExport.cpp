@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "support/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "support/ZtSysUtils.h"
 #include "unpack/WorkImage.h"
 

@@ -1,11 +1,6 @@
-// The private-profile engine: an INI document kept as lines with an index,
-// and the per-path cache that the POSIX platform's profile functions use.
-#include "support/ZtProfile.h"
-
-#include <span>
-
-#include "support/ZtPlatform.h"
-#include "support/ZtSysUtils.h"
+// TIniDocument: an INI text parsed into lines with an index of its sections
+// and keys, edited in place and written back byte for byte.
+#include "settings/IniDocument.h"
 
 namespace {
 
@@ -60,12 +55,22 @@ std::string ValueOf(std::string_view line) {
   return std::string(value);
 }
 
+std::string_view EndText(TIniLineEnd end) {
+  switch (end) {
+    case TIniLineEnd::Lf:
+      return "\n";
+    case TIniLineEnd::CrLf:
+      return "\r\n";
+    case TIniLineEnd::None:
+      break;
+  }
+  return {};
+}
+
 }  // namespace
 
-// --- TZtProfileText ---
-
-TZtProfileText::TZtProfileText(std::string_view text, std::string newFileLineEnd)
-    : LineEnd_(std::move(newFileLineEnd)) {
+TIniDocument::TIniDocument(std::string_view text, TIniLineEnd defaultLineEnd)
+    : LineEnd_(defaultLineEnd) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") {
     Bom_ = true;
     text.remove_prefix(3);
@@ -82,7 +87,7 @@ TZtProfileText::TZtProfileText(std::string_view text, std::string newFileLineEnd
     } else {
       const bool crlf = newline > position && text[newline - 1] == '\r';
       line.Text = std::string(text.substr(position, newline - position - (crlf ? 1 : 0)));
-      line.End = crlf ? "\r\n" : "\n";
+      line.End = crlf ? TIniLineEnd::CrLf : TIniLineEnd::Lf;
       position = newline + 1;
       // The file's own line-ending style is the one of its first line.
       if (!styleSeen) {
@@ -108,8 +113,7 @@ TZtProfileText::TZtProfileText(std::string_view text, std::string newFileLineEnd
   }
 }
 
-std::optional<std::string> TZtProfileText::Get(std::string_view section,
-                                               std::string_view key) const {
+std::optional<std::string> TIniDocument::Get(std::string_view section, std::string_view key) const {
   const auto found = SectionIndex_.find(NameKey(section));
   if (found == SectionIndex_.end()) return std::nullopt;
   const TSection& s = Sections_[found->second];
@@ -118,7 +122,7 @@ std::optional<std::string> TZtProfileText::Get(std::string_view section,
   return ValueOf(s.Body[line->second].Text);
 }
 
-void TZtProfileText::Set(std::string_view section, std::string_view key, std::string_view value) {
+void TIniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   const auto found = SectionIndex_.find(NameKey(section));
   if (found == SectionIndex_.end()) {
     // A new section goes at the end of the file.
@@ -151,27 +155,29 @@ void TZtProfileText::Set(std::string_view section, std::string_view key, std::st
   // A new key goes after the section's last key (or its header), before the
   // blank lines and comments that end the section.
   TLine& before = s.Body.empty() ? s.Header : s.Body.back();
-  if (before.End.empty()) before.End = LineEnd_;
+  if (before.End == TIniLineEnd::None) before.End = LineEnd_;
   s.Keys.emplace(NameKey(key), s.Body.size());
   s.Body.push_back(TLine{std::string(key) + "=" + std::string(value), LineEnd_});
 }
 
-void TZtProfileText::EndLastLine() {
+void TIniDocument::EndLastLine() {
   for (auto s = Sections_.rbegin(); s != Sections_.rend(); ++s) {
     TLine* last = !s->Tail.empty()   ? &s->Tail.back()
                   : !s->Body.empty() ? &s->Body.back()
                   : s->HasHeader     ? &s->Header
                                      : nullptr;
     if (last != nullptr) {
-      if (last->End.empty()) last->End = LineEnd_;
+      if (last->End == TIniLineEnd::None) last->End = LineEnd_;
       return;
     }
   }
 }
 
-std::string TZtProfileText::Text() const {
+std::string TIniDocument::Text() const {
   size_t size = Bom_ ? 3 : 0;
-  const auto measure = [&size](const TLine& line) { size += line.Text.size() + line.End.size(); };
+  const auto measure = [&size](const TLine& line) {
+    size += line.Text.size() + EndText(line.End).size();
+  };
   for (const TSection& s : Sections_) {
     if (s.HasHeader) measure(s.Header);
     for (const TLine& line : s.Body) measure(line);
@@ -182,7 +188,7 @@ std::string TZtProfileText::Text() const {
   if (Bom_) text += "\xEF\xBB\xBF";
   const auto append = [&text](const TLine& line) {
     text += line.Text;
-    text += line.End;
+    text += EndText(line.End);
   };
   for (const TSection& s : Sections_) {
     if (s.HasHeader) append(s.Header);
@@ -190,117 +196,4 @@ std::string TZtProfileText::Text() const {
     for (const TLine& line : s.Tail) append(line);
   }
   return text;
-}
-
-// --- TZtProfileCache ---
-
-namespace {
-
-// The line end of a file the cache creates: the platform's own.
-#if defined(_WIN32)
-constexpr const char* kNewFileLineEnd = "\r\n";
-#else
-constexpr const char* kNewFileLineEnd = "\n";
-#endif
-
-// A file that is not there, or whose folder is not (Windows tells the two
-// apart; POSIX reports both as ENOENT, which is 2 as well).
-bool IsMissingFile(uint32_t code) {
-#if defined(_WIN32)
-  return code == kErrorFileNotFound || code == 3;  // ERROR_PATH_NOT_FOUND
-#else
-  return code == kErrorFileNotFound;
-#endif
-}
-
-// Saves the document; on failure the platform's last error tells why.
-bool SaveDocument(const std::string& path, const TZtProfileText& document) {
-  const std::string text = document.Text();
-  try {
-    SaveWholeFile(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-    return true;
-  } catch (const SystemError& error) {
-    ZtPlatform().SetLastError(error.Code);
-    return false;
-  } catch (const TZtError&) {
-    // "Cannot create file": the platform's last error is that of the
-    // failing call already.
-    return false;
-  }
-}
-
-}  // namespace
-
-std::string TZtProfileCache::KeyOf(const std::string& path) {
-  // One document per file, however the path is spelt.
-  const std::string full = ZtPlatform().GetFullPathName(path);
-  return full.empty() ? path : full;
-}
-
-TZtProfileCache::TEntry* TZtProfileCache::Find(const std::string& path) {
-  const std::string key = KeyOf(path);
-  const auto found = Entries_.find(key);
-  if (found != Entries_.end()) return &found->second;
-  std::vector<uint8_t> bytes;
-  try {
-    LoadWholeFile(path, bytes);
-  } catch (const SystemError& error) {
-    // A missing file is an empty document; one that cannot be read must not
-    // be overwritten with a document that lacks its content.
-    if (!IsMissingFile(error.Code)) {
-      ZtPlatform().SetLastError(error.Code);
-      return nullptr;
-    }
-    bytes.clear();
-  } catch (const TZtError&) {
-    return nullptr;
-  }
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return &Entries_.emplace(key, TEntry{TZtProfileText(text, kNewFileLineEnd)}).first->second;
-}
-
-std::string TZtProfileCache::Read(const std::string& section, const std::string& key,
-                                  const std::string& defaultValue, const std::string& path) {
-  const TEntry* entry = Find(path);
-  if (entry == nullptr) return defaultValue;
-  return entry->Document.Get(section, key).value_or(defaultValue);
-}
-
-bool TZtProfileCache::Write(const std::string& section, const std::string& key,
-                            const std::string& value, const std::string& path) {
-  TEntry* entry = Find(path);
-  if (entry == nullptr) return false;
-  entry->Document.Set(section, key, value);
-  if (entry->Saved) {
-    entry->Dirty = true;
-    return true;
-  }
-  // The first write reaches the file at once, so an unwritable folder fails
-  // at that step; the failed edit is forgotten with the document.
-  if (!SaveDocument(path, entry->Document)) {
-    const uint32_t code = ZtPlatform().GetLastError();
-    Entries_.erase(KeyOf(path));
-    ZtPlatform().SetLastError(code);
-    return false;
-  }
-  entry->Saved = true;
-  return true;
-}
-
-bool TZtProfileCache::Flush(const std::string& path) {
-  const auto found = Entries_.find(KeyOf(path));
-  if (found == Entries_.end()) return true;
-  bool ok = true;
-  if (found->second.Dirty) {
-    ok = SaveDocument(path, found->second.Document);
-  }
-  const uint32_t code = ZtPlatform().GetLastError();
-  Entries_.erase(found);
-  if (!ok) ZtPlatform().SetLastError(code);
-  return ok;
-}
-
-TZtProfileCache& ZtPosixProfileCache() {
-  static TZtProfileCache cache;
-  return cache;
 }

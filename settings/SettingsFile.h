@@ -1,21 +1,26 @@
 // TSettingsFile: a private-profile text file ("[section]" lines followed by
 // "key=value" lines) read and written as integers; a frame folder's
-// "setup.ini" is one.
+// "setup.ini" is one. The object holds the file's TIniDocument, loaded on
+// first use (a missing file is an empty document).
 //
-// Writing costs O(1) per key: the first WriteNumber of an object reaches the
+// Writing costs O(1) per key: the first WriteNumber after loading reaches the
 // file at once (so an unwritable folder fails at that step), later writes
-// are kept by the platform's profile cache and reach the file with Flush()
-// or the destructor.
+// stay in the document and reach the file with Flush() or the destructor.
+// Flush() also forgets the document, so that what the object reads next is
+// the file again.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
+class TIniDocument;
+
 class TSettingsFile {
  public:
-  explicit TSettingsFile(std::string path) : Path_(std::move(path)) {}
-  // Flushes cached writes; never throws (a failure is lost, the keys written
+  explicit TSettingsFile(std::string path);
+  // Flushes pending writes; never throws (a failure is lost, the keys written
   // before it are on disk).
   ~TSettingsFile();
   TSettingsFile(const TSettingsFile&) = delete;
@@ -24,13 +29,22 @@ class TSettingsFile {
   int32_t ReadNumber(const std::string& section, const std::string& key, int32_t defaultValue);
   // "Unable to write to %s" with the path on failure.
   void WriteNumber(const std::string& section, const std::string& key, int32_t value);
-  // Writes cached changes; "Unable to write to %s" on failure.
+  // Writes pending changes; "Unable to write to %s" on failure.
   void Flush();
 
   const std::string& Path() const { return Path_; }
 
  private:
+  // The document, loaded on first use; null when the file exists but cannot
+  // be read (a document lacking its content must never be saved over it).
+  TIniDocument* Document();
+  // Forgets the document, pending writes included.
+  void Forget();
+
   std::string Path_;
+  std::unique_ptr<TIniDocument> Document_;
+  bool Saved_ = false;  // the first write since loading has reached the file
+  bool Dirty_ = false;  // writes since then are only in the document
 };
 
 // The value-text conversion of ReadNumber: "12", "+12", "$C", "0xC", "xC",
