@@ -1,62 +1,8 @@
-// TZtFindFile: walks the entries of a folder that match a file mask.
-//
-// The mask is a path whose last component may hold '*' (any run) and '?'
-// (exactly one character); ASCII letters match regardless of case, and a
-// pattern ending in ".*" also matches names without a dot ("*.*" matches
-// every name). Entries are handed out in natural order (see NaturalLess), one
-// deterministic order on every platform, so archives are processed in a
-// human order and frame 10000.bmp follows 9999.bmp.
-//
-// Loop of the tools:
-//   TZtFindFile find(mask);
-//   while (find.NextMatch(0, kFileAttributeDirectory)) use(find.Name(), find.FullPath());
+// TZtFindFile lives in fs/FindFile.h; this header stays for the callers of
+// its constructor over the platform layer until they pass a TFileSystem.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
-
+#include "fs/FindFile.h"
 #include "support/ZtPlatform.h"
 
-// True when name matches the wildcard pattern (rules above).
-bool MaskMatches(std::string_view pattern, std::string_view name);
-
-// Natural order: ASCII case-insensitive, runs of digits compared by numeric
-// value (equal values: the shorter run first), then plain byte order as the
-// last tie-break. A strict weak ordering (in fact a total order on strings).
-bool NaturalLess(std::string_view a, std::string_view b);
-
-class TZtFindFile {
- public:
-  // Lists the folder of the mask (DirectoryOfPath; the current folder when
-  // empty) and keeps the entries whose names match NameOfPath(mask), sorted
-  // naturally. A missing folder, or a path through a file, gives no entries;
-  // any other failure raises SystemError.
-  explicit TZtFindFile(const std::string& mask);
-  virtual ~TZtFindFile() = default;
-
-  // Moves to the next raw entry; false when exhausted.
-  bool Advance();
-  // Stays on the current entry if it matches, else moves on until one does.
-  bool SkipToMatch(uint32_t required, uint32_t excluded);
-  // The tools' loop step: true when standing on a matching entry. An entry
-  // matches when (attributes & (required | excluded)) == required and its
-  // name is neither "." nor "..".
-  bool NextMatch(uint32_t required, uint32_t excluded);
-
-  // The current entry's name and attributes (empty / 0 when exhausted).
-  const std::string& Name() const;
-  uint32_t Attributes() const;
-  // Folder of the mask followed by the current name; empty when exhausted.
-  // Built once per entry.
-  const std::string& FullPath();
-
- private:
-  std::vector<TZtDirEntry> Entries_;
-  size_t Index_ = 0;
-  bool Found_ = false;
-  bool Advanced_ = false;
-  std::string Folder_;
-  std::string CachedFullPath_;
-};
+static_assert(kFindFolder == kFileAttributeDirectory && kFindFile == kFileAttributeNormal);

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "fs/Path.h"
+
 using TZtHandle = intptr_t;
 constexpr TZtHandle kInvalidHandle = -1;
 
@@ -62,21 +64,6 @@ enum class TZtListResult {
   Ok,        // entries filled (possibly none)
   NotFound,  // the folder does not exist or is not a folder: a quiet end
   Failed,    // any other failure; the last error is set
-};
-
-// How paths are split on a platform: which bytes delimit, which delimiter is
-// added, and which bytes start a double-byte character in the code page.
-struct TZtPathStyle {
-  const char* SplitSet;               // delimiters that end a folder part
-  const char* TrailingSet;            // delimiters the trailing-slash operations see
-  char Delimiter;                     // the delimiter that is added
-  const char* ExtensionSet;           // bytes that end an extension search
-  bool (*IsLeadByte)(unsigned char);  // null: single-byte code page
-
-  // "\/:" splitting, '\' added; lead bytes from the given predicate.
-  static TZtPathStyle Windows(bool (*isLeadByte)(unsigned char) = nullptr);
-  // "/" only; UTF-8 never puts '/' inside a character.
-  static TZtPathStyle Posix();
 };
 
 class TZtPlatform {

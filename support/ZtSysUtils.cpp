@@ -6,18 +6,11 @@
 #include <cstdio>
 
 std::string SystemErrorText(uint32_t code) {
-  std::string text = ZtPlatform().FormatMessage(code);
-  while (!text.empty() && (static_cast<unsigned char>(text.back()) <= 32 || text.back() == '.')) {
-    text.pop_back();
-  }
-  return text;
+  return TrimErrorText(ZtPlatform().FormatMessage(code));
 }
 
 void ThrowSystemErrorCode(uint32_t code) {
-  if (code == 0) throw SystemError("A call to an OS function failed", 0);
-  throw SystemError(ZtFormat("System Error.  Code: %u.\r\n%s", static_cast<unsigned>(code),
-                             SystemErrorText(code).c_str()),
-                    code);
+  throw SystemError(code, code == 0 ? std::string() : SystemErrorText(code));
 }
 
 void ThrowSystemError() {

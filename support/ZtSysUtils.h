@@ -1,9 +1,7 @@
 // ZtSysUtils: path, file and message helpers shared by all four tools.
 //
-// Path operations work over a TZtPathStyle: the native style by default
-// (POSIX: only '/' delimits; Windows: "\/:" with '\' added and double-byte
-// lead bytes from the ANSI code page). Positions are 1-based as in the
-// original helpers: position 1 is the first character.
+// The path operations live in fs/Path.h, included here for the callers of
+// the platform layer.
 #pragma once
 
 #include <cstdint>
@@ -14,43 +12,12 @@
 #include <vector>
 
 #include "format/Error.h"
+#include "fs/FileSystem.h"
+#include "fs/Path.h"
 #include "support/ZtPlatform.h"
 
-// An operating-system failure: the message "System Error.  Code: %d.\r\n%s"
-// (or "A call to an OS function failed" for code 0) and the code.
-class SystemError : public TZtError {
- public:
-  SystemError(const std::string& message, uint32_t code) : TZtError(message), Code(code) {}
-  uint32_t Code;
-};
-
-// The native path style (the platform's).
-TZtPathStyle NativePathStyle();
-
-// 1-based position of the last delimiter of set in path, 0 when none. Bytes
-// of value 0 never delimit; a delimiter that is the trail byte of a
-// double-byte character is skipped together with its lead byte.
-size_t LastDelimiter(const std::string& path, const char* set, const TZtPathStyle& style);
-
-// The path up to and including its last delimiter; empty if it has none.
-std::string DirectoryOfPath(const std::string& path, const TZtPathStyle& style = NativePathStyle());
-// Everything after the last delimiter; the whole path if it has none.
-std::string NameOfPath(const std::string& path, const TZtPathStyle& style = NativePathStyle());
-// The extension with its dot, case kept, or empty.
-std::string ExtensionOfPath(const std::string& path, const TZtPathStyle& style = NativePathStyle());
-// The path without its extension, followed by newExtension (may be empty).
-std::string ReplaceExtension(const std::string& path, const std::string& newExtension,
-                             const TZtPathStyle& style = NativePathStyle());
-// True when position (1-based) lies inside s and holds a single-byte
-// delimiter of the style's trailing set.
-bool IsSlashAt(const std::string& s, size_t position,
-               const TZtPathStyle& style = NativePathStyle());
-// The path ending in a delimiter (the style's delimiter added when needed).
-std::string WithTrailingSlash(const std::string& path,
-                              const TZtPathStyle& style = NativePathStyle());
-// The path without one trailing delimiter.
-std::string WithoutTrailingSlash(const std::string& path,
-                                 const TZtPathStyle& style = NativePathStyle());
+// An operating-system failure (fs/FileSystem.h).
+using SystemError = TSystemError;
 
 inline int32_t ChooseValue(bool flag, int32_t a, int32_t b) {
   return flag ? a : b;

@@ -1,8 +1,9 @@
 // Path splitting over a path style: the delimiter sets and the code page's
 // double-byte lead bytes decide where a path is cut.
-#include <cstring>
+#include "fs/Path.h"
 
-#include "support/ZtSysUtils.h"
+#include <cstring>
+#include <vector>
 
 TZtPathStyle TZtPathStyle::Windows(bool (*isLeadByte)(unsigned char)) {
   return TZtPathStyle{"\\/:", "\\/", '\\', ".\\/:", isLeadByte};
@@ -10,10 +11,6 @@ TZtPathStyle TZtPathStyle::Windows(bool (*isLeadByte)(unsigned char)) {
 
 TZtPathStyle TZtPathStyle::Posix() {
   return TZtPathStyle{"/", "/", '/', "./", nullptr};
-}
-
-TZtPathStyle NativePathStyle() {
-  return ZtPlatform().PathStyle();
 }
 
 namespace {

@@ -1,7 +1,11 @@
-// Wildcard matching and natural ordering of file names.
-#include <string_view>
+// Wildcard matching, natural ordering of file names, and TZtFindFile over
+// a TFileSystem's folder listing: one matcher and one order on every
+// platform.
+#include "fs/FindFile.h"
 
-#include "support/ZtFindFile.h"
+#include <algorithm>
+
+#include "fs/Path.h"
 
 namespace {
 
@@ -77,4 +81,57 @@ bool NaturalLess(std::string_view a, std::string_view b) {
   if (i < a.size() || j < b.size()) return j < b.size() && i >= a.size();
   // Equal up to case and leading zeros: plain byte order decides.
   return a < b;
+}
+
+TZtFindFile::TZtFindFile(TFileSystem& fs, const std::string& mask)
+    : Folder_(DirectoryOfPath(mask)) {
+  Keep(NameOfPath(mask), fs.ListFolder(Folder_));
+}
+
+void TZtFindFile::Keep(const std::string& pattern, std::vector<TFolderEntry> all) {
+  for (TFolderEntry& entry : all) {
+    if (MaskMatches(pattern, entry.Name)) Entries_.push_back(std::move(entry));
+  }
+  std::sort(Entries_.begin(), Entries_.end(), [](const TFolderEntry& a, const TFolderEntry& b) {
+    return NaturalLess(a.Name, b.Name);
+  });
+  Found_ = !Entries_.empty();
+}
+
+bool TZtFindFile::Advance() {
+  Advanced_ = true;
+  CachedFullPath_.clear();
+  if (Found_) ++Index_;
+  Found_ = Index_ < Entries_.size();
+  return Found_;
+}
+
+bool TZtFindFile::SkipToMatch(uint32_t required, uint32_t excluded) {
+  while (Found_) {
+    if ((Attributes() & (required | excluded)) == required) break;
+    Advance();
+  }
+  return Found_;
+}
+
+bool TZtFindFile::NextMatch(uint32_t required, uint32_t excluded) {
+  if (Advanced_) Advance();
+  Advanced_ = true;
+  return SkipToMatch(required, excluded);
+}
+
+const std::string& TZtFindFile::Name() const {
+  static const std::string empty;
+  return Found_ ? Entries_[Index_].Name : empty;
+}
+
+uint32_t TZtFindFile::Attributes() const {
+  if (!Found_) return 0;
+  return Entries_[Index_].Kind == TPathKind::Folder ? kFindFolder : kFindFile;
+}
+
+const std::string& TZtFindFile::FullPath() {
+  if (Found_ && CachedFullPath_.empty()) CachedFullPath_ = Folder_ + Entries_[Index_].Name;
+  if (!Found_) CachedFullPath_.clear();
+  return CachedFullPath_;
 }

@@ -1,0 +1,11 @@
+// The POSIX side of cli/: the console sink and argv as it is.
+#include "cli/Arguments.h"
+#include "cli/Report.h"
+
+std::unique_ptr<TReportSink> MakeNativeReportSink() {
+  return std::make_unique<TConsoleReport>(stdout, stderr);
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}

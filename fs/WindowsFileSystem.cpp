@@ -1,0 +1,341 @@
+// The Windows file system: the wide-character (...W) functions, every path
+// converted from UTF-8 to UTF-16 on the way in and back on the way out;
+// GetLastError() values for every failure, taken at once.
+#include "fs/FileSystem.h"
+#include "fs/Path.h"
+#include "fs/WindowsText.h"
+//
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#undef CopyFile  // the method of TFileSystem, not the A/W macro
+
+#include <algorithm>
+
+namespace {
+
+[[noreturn]] void Throw(DWORD code, bool opening = false) {
+  throw TSystemError(code, NativeErrorText(code), opening);
+}
+[[noreturn]] void ThrowLast(bool opening = false) {
+  Throw(::GetLastError(), opening);
+}
+
+// A handle closed on every path out of a scope.
+class THandle {
+ public:
+  explicit THandle(HANDLE handle) : Handle(handle) {}
+  ~THandle() { Discard(); }
+  THandle(const THandle&) = delete;
+  THandle& operator=(const THandle&) = delete;
+  bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
+  void Close() {
+    const HANDLE handle = Handle;
+    Handle = INVALID_HANDLE_VALUE;
+    if (!::CloseHandle(handle)) ThrowLast();
+  }
+  // Closes now, on the way out of a failure: its own error does not count.
+  void Discard() {
+    if (Valid()) ::CloseHandle(Handle);
+    Handle = INVALID_HANDLE_VALUE;
+  }
+  HANDLE Handle;
+};
+
+HANDLE Create(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+              DWORD flags) {
+  return ::CreateFileW(Utf16(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
+
+DWORD Attributes(const std::string& path) {
+  return ::GetFileAttributesW(Utf16(path).c_str());
+}
+
+void WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) ThrowLast();
+    if (written == 0) Throw(ERROR_DISK_FULL);
+    done += written;
+  }
+}
+
+// rename() cannot replace an existing file on Windows; MoveFileExW can.
+// Virus scanners and indexers open a freshly written file for a moment,
+// which makes the move fail with a sharing violation: retry briefly.
+// Returns 0 or the error code of the last attempt.
+DWORD MoveReplacing(const std::string& from, const std::string& to) {
+  const std::wstring source = Utf16(from), target = Utf16(to);
+  DWORD delay = 10;
+  for (int attempt = 0;; ++attempt) {
+    if (::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
+    const DWORD code = ::GetLastError();
+    if ((code != ERROR_SHARING_VIOLATION && code != ERROR_LOCK_VIOLATION) || attempt == 6) {
+      return code;
+    }
+    ::Sleep(delay);  // 10, 20, ... 640 ms: about 1.3 s in all
+    delay *= 2;
+  }
+}
+
+// Whether two paths name one existing file: same volume, same file index.
+bool FileInformation(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+  // No access asked for, all sharing allowed: works on a running program.
+  THandle file(Create(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+  return file.Valid() && ::GetFileInformationByHandle(file.Handle, info) != 0;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION infoA, infoB;
+  if (!FileInformation(a, &infoA) || !FileInformation(b, &infoB)) return false;
+  return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+         infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
+
+bool IsFolder(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+class TWindowsFileSystem : public TFileSystem {
+ public:
+  TPathInfo Stat(const std::string& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() ||
+        !::GetFileAttributesExW(Utf16(path).c_str(), GetFileExInfoStandard, &data)) {
+      return {};
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {TPathKind::Folder, 0};
+    return {TPathKind::File, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
+  }
+
+  std::vector<uint8_t> ReadFile(const std::string& path) override {
+    THandle file(Create(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                        FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL));
+    if (!file.Valid()) ThrowLast(true);
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file.Handle, &size)) ThrowLast();
+    // An archive is addressed with 32-bit offsets; anything larger is not one
+    // and would not fit a single read.
+    if (static_cast<uint64_t>(size.QuadPart) > 0xFFFFFFFEu) {
+      throw TZtError(ZtFormat("File too large: %s", path.c_str()));
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+      DWORD read = 0;
+      if (!::ReadFile(file.Handle, bytes.data() + done, chunk, &read, nullptr)) ThrowLast();
+      if (read == 0) Throw(0);  // the file ended early
+      done += read;
+    }
+    return bytes;
+  }
+
+  void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
+                       bool durable) override {
+    // A folder of that name can never be replaced by a file; opening it as
+    // one gives the system's own error code.
+    if (IsFolder(Attributes(path))) {
+      THandle probe(Create(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0));
+      Throw(probe.Valid() ? ERROR_ACCESS_DENIED : ::GetLastError(), true);
+    }
+    // A temporary name of our own: create-new, so a leftover of another run
+    // (or another process) is never overwritten; only a clash is retried.
+    std::string temporary;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    DWORD createError = 0;
+    for (unsigned attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {
+      temporary = ZtFormat("%s.%u-%u.tmp", path.c_str(),
+                           static_cast<unsigned>(::GetCurrentProcessId()), attempt);
+      handle = Create(temporary, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW,
+                      FILE_ATTRIBUTE_NORMAL);
+      if (handle == INVALID_HANDLE_VALUE) {
+        createError = ::GetLastError();  // before the check below replaces it
+        if (Attributes(temporary) == INVALID_FILE_ATTRIBUTES) break;
+      }
+    }
+    if (handle == INVALID_HANDLE_VALUE) Throw(createError, true);
+    THandle file(handle);
+    try {
+      WriteAll(file.Handle, bytes);
+      if (durable && !::FlushFileBuffers(file.Handle)) ThrowLast();
+      file.Close();
+      if (const DWORD code = MoveReplacing(temporary, path)) {
+        // A folder made meanwhile, a read-only target: a creation failure.
+        Throw(code, IsFolder(Attributes(path)));
+      }
+    } catch (...) {
+      file.Discard();  // a file still open cannot be deleted
+      ::DeleteFileW(Utf16(temporary).c_str());
+      throw;
+    }
+  }
+
+  bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override {
+    THandle file(Create(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
+    if (!file.Valid()) {
+      const DWORD code = ::GetLastError();
+      if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) return false;
+      Throw(code, true);
+    }
+    try {
+      WriteAll(file.Handle, bytes);
+      file.Close();
+    } catch (...) {
+      file.Discard();
+      ::DeleteFileW(Utf16(path).c_str());
+      throw;
+    }
+    return true;
+  }
+
+  // FindFirstFileExW enumerates folder + "*"; the wildcard mask is applied
+  // above (fs/FindFile.h): the system's matching also matches 8.3 short
+  // names ("*.bmp" would hand out x.bmpx) and its order depends on the
+  // volume.
+  std::vector<TFolderEntry> ListFolder(const std::string& folder) override {
+    std::string mask = folder;
+    if (!mask.empty() && LastDelimiter(mask, "\\/:", NativePathStyle()) != mask.size()) {
+      mask += '\\';
+    }
+    mask += '*';
+    WIN32_FIND_DATAW data;
+    const HANDLE search = ::FindFirstFileExW(Utf16(mask).c_str(), FindExInfoBasic, &data,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+      const DWORD code = ::GetLastError();
+      if (IsQuietEnd(folder, code)) return {};
+      Throw(code);
+    }
+    std::vector<TFolderEntry> entries;
+    do {
+      const std::string name = Utf8(data.cFileName);
+      if (name == "." || name == "..") continue;
+      entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                                   ? TPathKind::Folder
+                                   : TPathKind::File});
+    } while (::FindNextFileW(search, &data));
+    const DWORD code = ::GetLastError();
+    ::FindClose(search);
+    if (code != ERROR_NO_MORE_FILES) Throw(code);
+    return entries;
+  }
+
+  bool MakeFolder(const std::string& path) override {
+    if (::CreateDirectoryW(Utf16(path).c_str(), nullptr)) return true;
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_ALREADY_EXISTS && IsFolder(Attributes(path))) return false;
+    Throw(code);
+  }
+
+  bool Remove(const std::string& path) override {
+    if (::DeleteFileW(Utf16(path).c_str())) return true;
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
+    Throw(code);
+  }
+
+  void CopyFile(const std::string& from, const std::string& to) override {
+    // ":copyexe" in the program's own folder names the running program as
+    // both source and target; there is nothing to copy.
+    if (SameFile(from, to)) return;
+    if (!::CopyFileW(Utf16(from).c_str(), Utf16(to).c_str(), FALSE)) ThrowLast();
+  }
+
+  std::string FullPath(const std::string& path) override {
+    if (path.empty()) return {};
+    const std::wstring wide = Utf16(path);
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+      const DWORD length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()),
+                                              buffer.data(), nullptr);
+      if (length == 0) return {};
+      // Too small: the result is the size needed, terminating zero included.
+      if (length < buffer.size()) return Utf8(std::wstring(buffer.data(), length));
+      buffer.resize(length);
+    }
+  }
+
+  std::string ExecutablePath() override {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (;;) {
+      const DWORD length =
+          ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (length == 0) ThrowLast();
+      // A full buffer means the path was cut.
+      if (length < buffer.size()) return Utf8(std::wstring(buffer.data(), length));
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+
+ private:
+  // The quiet ends of a listing: a folder that does not exist (3), or a
+  // folder part that names a file (POSIX: ENOTDIR), which Windows reports
+  // as an invalid directory name (267) and Wine as an invalid name (123).
+  // An empty folder (2, 18) has no entries either. Anything else, a truly
+  // invalid name included, is a failure.
+  static bool IsQuietEnd(const std::string& folder, DWORD code) {
+    switch (code) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_NO_MORE_FILES:
+      case ERROR_PATH_NOT_FOUND:
+        return true;
+      case ERROR_DIRECTORY:
+      case ERROR_INVALID_NAME: {
+        const DWORD attributes = Attributes(WithoutTrailingSlash(folder, NativePathStyle()));
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+      }
+      default:
+        return false;
+    }
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<TFileSystem> MakeNativeFileSystem() {
+  return std::make_unique<TWindowsFileSystem>();
+}
+
+std::string NativeErrorText(uint32_t code) {
+  wchar_t buffer[512];
+  const DWORD length =
+      ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                       0, buffer, sizeof buffer / sizeof buffer[0], nullptr);
+  return TrimErrorText(Utf8(std::wstring(buffer, length)));
+}
+
+TZtPathStyle NativePathStyle() {
+  return TZtPathStyle::Windows();
+}
+
+std::string ExecutableFileName(const std::string& programName) {
+  return programName + ".exe";
+}
+
+std::wstring Utf16(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+  return narrow;
+}

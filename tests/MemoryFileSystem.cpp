@@ -1,0 +1,185 @@
+// TMemoryFileSystem: the in-memory TFileSystem of the tests.
+#include "tests/MemoryFileSystem.h"
+
+#include <cerrno>
+
+#include "fs/Files.h"
+#include "fs/Path.h"
+
+namespace {
+
+const TZtPathStyle kStyle = TZtPathStyle::Posix();
+
+[[noreturn]] void Throw(int code, bool opening = false) {
+  throw TSystemError(static_cast<uint32_t>(code), NativeErrorText(static_cast<uint32_t>(code)),
+                     opening);
+}
+
+std::string ParentOf(const std::string& key) {
+  const std::string parent = WithoutTrailingSlash(DirectoryOfPath(key, kStyle), kStyle);
+  return parent.empty() ? "/" : parent;
+}
+
+}  // namespace
+
+TMemoryFileSystem::TMemoryFileSystem() {
+  Folders.insert("/");
+}
+
+void TMemoryFileSystem::AddFolder(const std::string& path) {
+  for (std::string key = Key(path); Folders.insert(key).second; key = ParentOf(key)) {
+  }
+}
+
+void TMemoryFileSystem::AddFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  const std::string key = Key(path);
+  AddFolder(ParentOf(key));
+  Files[key] = bytes;
+}
+
+void TMemoryFileSystem::FailOn(const std::string& method, uint32_t code, int call,
+                               const std::string& path, bool opening) {
+  const int done = Calls(method);
+  Failures_.push_back({method, code, call == 0 ? 0 : done + call, path, opening});
+}
+
+int TMemoryFileSystem::Calls(const std::string& method) const {
+  const auto found = Calls_.find(method);
+  return found == Calls_.end() ? 0 : found->second;
+}
+
+void TMemoryFileSystem::Enter(const std::string& method, const std::string& full) {
+  const int call = ++Calls_[method];
+  for (const TFailure& failure : Failures_) {
+    if (failure.Method != method) continue;
+    if (failure.Call != 0 && failure.Call != call) continue;
+    if (!failure.Path.empty() && failure.Path != full) continue;
+    throw TSystemError(failure.Code, NativeErrorText(failure.Code), failure.Opening);
+  }
+}
+
+std::string TMemoryFileSystem::Key(const std::string& path) {
+  const std::string full = FullPath(path);
+  return full.size() > 1 ? WithoutTrailingSlash(full, kStyle) : full;
+}
+
+void TMemoryFileSystem::NeedParent(const std::string& full, bool opening) {
+  const std::string parent = ParentOf(full);
+  if (Folders.count(parent) != 0) return;
+  Throw(Files.count(parent) != 0 ? ENOTDIR : ENOENT, opening);
+}
+
+TPathInfo TMemoryFileSystem::Stat(const std::string& path) {
+  const std::string key = Key(path);
+  ++Calls_["Stat"];
+  if (Folders.count(key) != 0) return {TPathKind::Folder, 0};
+  const auto file = Files.find(key);
+  if (file != Files.end()) return {TPathKind::File, file->second.size()};
+  return {};
+}
+
+std::vector<uint8_t> TMemoryFileSystem::ReadFile(const std::string& path) {
+  const std::string key = Key(path);
+  Enter("ReadFile", key);
+  if (Folders.count(key) != 0) Throw(EISDIR, true);
+  const auto file = Files.find(key);
+  if (file == Files.end()) Throw(ENOENT, true);
+  return file->second;
+}
+
+void TMemoryFileSystem::WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
+                                        bool /*durable*/) {
+  const std::string key = Key(path);
+  Enter("WriteFileAtomic", key);
+  if (Folders.count(key) != 0) Throw(EISDIR, true);
+  NeedParent(key, true);
+  Files[key].assign(bytes.begin(), bytes.end());
+  Log.push_back("write " + key);
+}
+
+bool TMemoryFileSystem::WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
+  const std::string key = Key(path);
+  Enter("WriteNewFile", key);
+  if (Folders.count(key) != 0 || Files.count(key) != 0) return false;
+  NeedParent(key, true);
+  Files[key].assign(bytes.begin(), bytes.end());
+  Log.push_back("create " + key);
+  return true;
+}
+
+std::vector<TFolderEntry> TMemoryFileSystem::ListFolder(const std::string& folder) {
+  const std::string key = Key(folder.empty() ? CurrentFolder : folder);
+  Enter("ListFolder", key);
+  std::vector<TFolderEntry> entries;
+  if (Folders.count(key) == 0) return entries;
+  for (const std::string& name : Folders) {
+    if (name != "/" && ParentOf(name) == key) {
+      entries.push_back({NameOfPath(name, kStyle), TPathKind::Folder});
+    }
+  }
+  for (const auto& [name, bytes] : Files) {
+    if (ParentOf(name) == key) entries.push_back({NameOfPath(name, kStyle), TPathKind::File});
+  }
+  return entries;
+}
+
+bool TMemoryFileSystem::MakeFolder(const std::string& path) {
+  const std::string key = Key(path);
+  Enter("MakeFolder", key);
+  if (Folders.count(key) != 0) return false;
+  if (Files.count(key) != 0) Throw(EEXIST);
+  NeedParent(key, false);
+  Folders.insert(key);
+  Log.push_back("folder " + key);
+  return true;
+}
+
+bool TMemoryFileSystem::Remove(const std::string& path) {
+  const std::string key = Key(path);
+  Enter("Remove", key);
+  if (Folders.count(key) != 0) Throw(EISDIR);
+  if (Files.erase(key) == 0) return false;
+  Log.push_back("remove " + key);
+  return true;
+}
+
+void TMemoryFileSystem::CopyFile(const std::string& from, const std::string& to) {
+  const std::string source = Key(from), target = Key(to);
+  Enter("CopyFile", target);
+  const auto file = Files.find(source);
+  if (file == Files.end()) Throw(Folders.count(source) != 0 ? EISDIR : ENOENT);
+  if (source == target) return;
+  if (Folders.count(target) != 0) Throw(EISDIR, true);
+  NeedParent(target, true);
+  Files[target] = file->second;
+  Log.push_back("copy " + source + " " + target);
+}
+
+std::string TMemoryFileSystem::FullPath(const std::string& path) {
+  if (path.empty()) return {};
+  const std::string absolute = path[0] == '/' ? path : WithTrailingSlash(CurrentFolder, kStyle) + path;
+  // Lexical: "." and empty parts go, ".." takes the part before it.
+  std::vector<std::string> parts;
+  size_t start = 1;
+  while (start <= absolute.size()) {
+    size_t end = absolute.find('/', start);
+    if (end == std::string::npos) end = absolute.size();
+    const std::string part = absolute.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string result;
+  for (const std::string& part : parts) result += "/" + part;
+  if (result.empty()) return "/";
+  if (absolute.back() == '/') result += '/';
+  return result;
+}
+
+std::string TMemoryFileSystem::ExecutablePath() {
+  Enter("ExecutablePath", Executable);
+  return Executable;
+}

@@ -1,0 +1,67 @@
+// TMemoryFileSystem: a TFileSystem in memory for tests. Files and folders
+// live in maps keyed by their full POSIX-style path ("/a/b"); relative
+// paths are taken against CurrentFolder. Every change is logged in order,
+// and any method can be made to fail, on its Nth call or for one path.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fs/FileSystem.h"
+
+class TMemoryFileSystem : public TFileSystem {
+ public:
+  TMemoryFileSystem();
+
+  // Set-up, not logged: a file (its folders made) and a folder chain.
+  void AddFile(const std::string& path, const std::vector<uint8_t>& bytes);
+  void AddFolder(const std::string& path);
+
+  // Makes method (e.g. "WriteFileAtomic") fail with code: on its call number
+  // call (1-based, counted from now; 0: every call), or for path only (when
+  // not empty, a full path). opening: the failure is one of opening.
+  void FailOn(const std::string& method, uint32_t code, int call = 0,
+              const std::string& path = {}, bool opening = false);
+  // How often method was called.
+  int Calls(const std::string& method) const;
+
+  std::map<std::string, std::vector<uint8_t>> Files;
+  std::set<std::string> Folders;
+  std::string CurrentFolder = "/";
+  std::string Executable = "/opt/icnkit/tool";
+  // "write /a" (WriteFileAtomic), "create /a" (WriteNewFile), "copy /a /b",
+  // "folder /a", "remove /a"; failures are not logged.
+  std::vector<std::string> Log;
+
+  TPathInfo Stat(const std::string& path) override;
+  std::vector<uint8_t> ReadFile(const std::string& path) override;
+  void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
+                       bool durable) override;
+  bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override;
+  std::vector<TFolderEntry> ListFolder(const std::string& folder) override;
+  bool MakeFolder(const std::string& path) override;
+  bool Remove(const std::string& path) override;
+  void CopyFile(const std::string& from, const std::string& to) override;
+  std::string FullPath(const std::string& path) override;
+  std::string ExecutablePath() override;
+
+ private:
+  struct TFailure {
+    std::string Method;
+    uint32_t Code;
+    int Call;  // counted in calls of Method; 0: every call
+    std::string Path;
+    bool Opening;
+  };
+  // Counts the call and throws the failure planned for it, if any.
+  void Enter(const std::string& method, const std::string& full);
+  // The full path without a trailing '/' ("/" for the root).
+  std::string Key(const std::string& path);
+  // Throws the error of a missing or non-folder parent of full.
+  void NeedParent(const std::string& full, bool opening);
+
+  std::vector<TFailure> Failures_;
+  std::map<std::string, int> Calls_;
+};

@@ -1,0 +1,166 @@
+// The whole-file helpers over the in-memory file system, and the fake's
+// own recording and failure injection.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "fs/Files.h"
+#include "fs/FindFile.h"
+#include "tests/MemoryFileSystem.h"
+
+namespace {
+
+const std::vector<uint8_t> kOld{4, 5};
+
+TEST(FsFiles, SaveWholeFileMakesFoldersAndReplaces) {
+  TMemoryFileSystem fs;
+  fs.CurrentFolder = "/work";
+  fs.AddFolder("/work");
+  SaveWholeFile(fs, "deep/er/a.icn", std::vector<uint8_t>{1, 2, 3}, true);
+  SaveWholeFile(fs, "/work/deep/er/a.icn", kOld);
+  EXPECT_EQ(fs.Files.at("/work/deep/er/a.icn"), kOld);
+  EXPECT_EQ(fs.Log, (std::vector<std::string>{"folder /work/deep", "folder /work/deep/er",
+                                              "write /work/deep/er/a.icn",
+                                              "write /work/deep/er/a.icn"}));
+  EXPECT_TRUE(IsDirectory(fs, "deep/er"));
+  EXPECT_FALSE(IsDirectory(fs, "deep/er/a.icn"));
+  std::vector<uint8_t> bytes{9};
+  LoadWholeFile(fs, "deep/er/a.icn", bytes);
+  EXPECT_EQ(bytes, kOld);
+}
+
+TEST(FsFiles, SaveWholeFileMessages) {
+  TMemoryFileSystem fs;
+  fs.AddFile("/x/a.icn", kOld);
+  fs.AddFolder("/x/dir.icn");
+  // A folder at the target, and a file where a folder is needed.
+  EXPECT_THROW(
+      {
+        try {
+          SaveWholeFile(fs, "/x/./dir.icn", kOld);
+        } catch (const TZtError& e) {
+          EXPECT_EQ(std::string(e.what()),
+                    "Cannot create file \"/x/dir.icn\". " + NativeErrorText(EISDIR));
+          throw;
+        }
+      },
+      TZtError);
+  try {
+    SaveWholeFile(fs, "/x/a.icn/b/c.icn", kOld);
+    ADD_FAILURE() << "no error";
+  } catch (const TZtError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot create file \"/x/a.icn/b/c.icn\". " + NativeErrorText(EEXIST));
+  }
+  // A refused creation names the file; a later failure is a system error.
+  fs.FailOn("WriteFileAtomic", EACCES, 1, "", /*opening=*/true);
+  try {
+    SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
+    ADD_FAILURE() << "no error";
+  } catch (const TZtError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot create file \"/x/a.icn\". " + NativeErrorText(EACCES));
+  }
+  fs.FailOn("WriteFileAtomic", ENOSPC, 1);
+  try {
+    SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
+    ADD_FAILURE() << "no error";
+  } catch (const TSystemError& e) {
+    EXPECT_EQ(e.Code, uint32_t{ENOSPC});
+    EXPECT_EQ(std::string(e.what()), ZtFormat("System Error.  Code: %d.\r\n", ENOSPC) +
+                                         NativeErrorText(ENOSPC));
+  }
+  EXPECT_EQ(fs.Files.at("/x/a.icn"), kOld);
+  EXPECT_TRUE(fs.Log.empty());
+}
+
+TEST(FsFiles, MakeFoldersReportsFailureWithoutThrowing) {
+  TMemoryFileSystem fs;
+  EXPECT_TRUE(MakeFolders(fs, ""));
+  EXPECT_TRUE(MakeFolders(fs, "/a/b/c/"));
+  EXPECT_TRUE(MakeFolders(fs, "/a/b/c"));
+  EXPECT_EQ(fs.Log, (std::vector<std::string>{"folder /a", "folder /a/b", "folder /a/b/c"}));
+  fs.AddFile("/a/file", {});
+  EXPECT_FALSE(MakeFolders(fs, "/a/file/sub/"));
+  fs.FailOn("MakeFolder", EACCES, 0, "/a/ro");
+  EXPECT_FALSE(MakeFolders(fs, "/a/ro/x"));
+  EXPECT_EQ(fs.Folders.count("/a/ro"), 0u);
+  fs.Executable = "/opt/bin/dravel";
+  EXPECT_EQ(ApplicationFolder(fs), "/opt/bin/");
+}
+
+TEST(MemoryFileSystem, RecordsAndInjects) {
+  TMemoryFileSystem fs;
+  fs.AddFolder("/f");
+  EXPECT_TRUE(fs.WriteNewFile("/f/1.bmp", kOld));
+  EXPECT_FALSE(fs.WriteNewFile("/f/1.bmp", {}));
+  fs.CopyFile("/f/1.bmp", "/f/2.bmp");
+  fs.CopyFile("/f/2.bmp", "/f/../f/2.bmp");  // itself: nothing logged
+  EXPECT_TRUE(fs.Remove("/f/1.bmp"));
+  EXPECT_FALSE(fs.Remove("/f/1.bmp"));
+  EXPECT_EQ(fs.Log, (std::vector<std::string>{"create /f/1.bmp", "copy /f/1.bmp /f/2.bmp",
+                                              "remove /f/1.bmp"}));
+  EXPECT_EQ(fs.Calls("WriteNewFile"), 2);
+  // The second call from now fails, and only it.
+  fs.FailOn("ReadFile", ENOSPC, 2);
+  EXPECT_EQ(fs.ReadFile("/f/2.bmp"), kOld);
+  try {
+    fs.ReadFile("/f/2.bmp");
+    ADD_FAILURE() << "no error";
+  } catch (const TSystemError& e) {
+    EXPECT_EQ(e.Code, uint32_t{ENOSPC});
+    EXPECT_FALSE(e.Opening);
+  }
+  EXPECT_EQ(fs.ReadFile("/f/2.bmp"), kOld);
+  // Failures for one path only.
+  fs.FailOn("WriteFileAtomic", EACCES, 0, "/f/3.bmp", true);
+  fs.WriteFileAtomic("/f/4.bmp", kOld, false);
+  EXPECT_THROW(fs.WriteFileAtomic("/f/3.bmp", kOld, false), TSystemError);
+  EXPECT_EQ(fs.Files.count("/f/3.bmp"), 0u);
+  // Natural failures carry the system's codes.
+  try {
+    fs.ReadFile("/f/missing");
+    ADD_FAILURE() << "no error";
+  } catch (const TSystemError& e) {
+    EXPECT_EQ(e.Code, uint32_t{ENOENT});
+    EXPECT_TRUE(e.Opening);
+  }
+  EXPECT_THROW(fs.WriteFileAtomic("/g/x", kOld, false), TSystemError);
+  EXPECT_EQ(fs.Stat("/f/4.bmp").Size, 2u);
+  EXPECT_EQ(fs.Stat("/f").Kind, TPathKind::Folder);
+  EXPECT_EQ(fs.FullPath("/a/./b/../c/"), "/a/c/");
+}
+
+TEST(FindFile, OverAFileSystem) {
+  TMemoryFileSystem fs;
+  for (const char* name : {"b.icn", "a10.icn", "a9.icn", "Z.ICN", "d.txt"}) {
+    fs.AddFile(std::string("/g/") + name, {});
+  }
+  fs.AddFolder("/g/sub.icn");
+  std::vector<std::string> found;
+  TZtFindFile find(fs, "/g/*.icn");
+  while (find.NextMatch(0, kFindFolder)) found.push_back(find.FullPath());
+  EXPECT_EQ(found,
+            (std::vector<std::string>{"/g/a9.icn", "/g/a10.icn", "/g/b.icn", "/g/Z.ICN"}));
+  TZtFindFile folders(fs, "/g/*");
+  ASSERT_TRUE(folders.NextMatch(kFindFolder, 0));
+  EXPECT_EQ(folders.Name(), "sub.icn");
+  EXPECT_EQ(folders.Attributes(), kFindFolder);
+  EXPECT_FALSE(folders.NextMatch(kFindFolder, 0));
+  EXPECT_EQ(folders.Attributes(), 0u);
+  // The current folder for a bare mask; nothing for a missing folder.
+  fs.CurrentFolder = "/g";
+  TZtFindFile bare(fs, "*.TXT");
+  ASSERT_TRUE(bare.NextMatch(0, 0));
+  EXPECT_EQ(bare.FullPath(), "d.txt");
+  TZtFindFile missing(fs, "/none/*");
+  EXPECT_FALSE(missing.NextMatch(0, 0));
+  fs.FailOn("ListFolder", EACCES);
+  try {
+    TZtFindFile failing(fs, "/g/*.icn");
+    ADD_FAILURE() << "no error";
+  } catch (const TSystemError& e) {
+    EXPECT_EQ(e.Code, uint32_t{EACCES});
+  }
+}
+
+}  // namespace
