@@ -13,7 +13,7 @@
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
 #include "fuzz/FuzzCheck.h"
-#include "support/IndexedImage.h"
+#include "image/IndexedImage.h"
 #include "support/ZtSysUtils.h"
 #include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerGeneration.h"

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "fuzz/FuzzCheck.h"
+#include "image/BmpFile.h"
+#include "image/IndexedImage.h"
 #include "pack/TrimBox.h"
-#include "support/IndexedImage.h"
-#include "support/ZtGraphics.h"
-#include "support/ZtStreams.h"
 #include "support/ZtSysUtils.h"
 
 namespace {
@@ -76,10 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int64_t declared = DeclaredStorage(data, size);
   if (declared > kMaxStorage && declared <= kMaxBmpFileSize) return 0;
 
-  TZtMemoryStream stream(std::vector<uint8_t>(data, data + size));
   TIndexedImage image;
   try {
-    LoadBmpFromStream(stream, &image);
+    image.LoadBmp(std::span<const uint8_t>(data, size));
   } catch (const TZtError& error) {
     FUZZ_CHECK(IsLoaderMessage(error.what()));
     // A failed load leaves the image as it was.

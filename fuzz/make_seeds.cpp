@@ -15,8 +15,8 @@
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
 #include "format/IcnArchive.h"
+#include "image/IndexedImage.h"
 #include "settings/IniDocument.h"
-#include "support/IndexedImage.h"
 #include "support/ZtSysUtils.h"
 
 namespace {

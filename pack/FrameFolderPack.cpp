@@ -6,11 +6,11 @@
 #include <new>
 #include <vector>
 
+#include "image/BmpFile.h"
+#include "image/IndexedImage.h"
 #include "pack/TrimBox.h"
 #include "settings/SettingsFile.h"
-#include "support/IndexedImage.h"
 #include "support/ZtFindFile.h"
-#include "support/ZtGraphics.h"
 #include "support/ZtSysUtils.h"
 
 std::string& CurrentFrameFile() {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "support/IndexedImage.h"
+#include "image/IndexedImage.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "support/IndexedImage.h"
+#include "image/IndexedImage.h"
 
 // A BMP with a 40-byte info header (or any other info size, whose extra
 // bytes are 0). Every field that is not set is derived from the others.

@@ -9,8 +9,8 @@
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
 #include "format/IcnArchive.h"
-#include "support/IndexedImage.h"
-#include "support/ZtGraphics.h"
+#include "image/BmpFile.h"
+#include "image/IndexedImage.h"
 
 // A namespace of its own: other test helpers have frames and builders of
 // the same names, and all tests link into one binary.

@@ -4,8 +4,9 @@
 #include <functional>
 #include <memory>
 
-#include "support/BmpLayout.h"
-#include "support/ZtGraphics.h"
+#include "image/BmpFile.h"
+#include "image/BmpHeader.h"
+#include "support/ZtSysUtils.h"
 #include "tests/BmpTestSupport.h"
 #include "tests/TestSupport.h"
 
@@ -23,8 +24,9 @@ std::string MessageOf(const std::function<void()>& action) {
 }
 
 std::unique_ptr<TIndexedImage> Load(const std::vector<uint8_t>& bytes) {
-  TZtMemoryStream stream(bytes);
-  return std::unique_ptr<TIndexedImage>(LoadBmpFromStream(stream, nullptr));
+  auto image = std::make_unique<TIndexedImage>();
+  image->LoadBmp(bytes);
+  return image;
 }
 
 std::string LoadMessage(const std::vector<uint8_t>& bytes) {
@@ -74,8 +76,8 @@ TEST(BmpLoading, ImageSizeFieldIsRecomputedForUncompressedFiles) {
   spec.ImageSizeField = 0;
   EXPECT_EQ(RowsOf(*Load(MakeBmp(spec))), rows);
 
-  // Bit-field files are read by their image-size field, so a wrong one
-  // would lose rows if the loader did not correct it.
+  // Bit-field files with an info header of 40 bytes or more: the size
+  // field is recomputed too, and a wrong one loses no rows.
   TBmpSpec fields;
   fields.Width = 2;
   fields.Height = 2;
@@ -88,10 +90,14 @@ TEST(BmpLoading, ImageSizeFieldIsRecomputedForUncompressedFiles) {
   const auto image = Load(file);
   EXPECT_EQ(image->RowAddress(0)[3], 8);
   EXPECT_EQ(PixelFormatOf(*image), kPf16Bit);
-  TZtMemoryStream direct(file);
-  TIndexedImage raw;
-  raw.LoadBmp(direct);
-  EXPECT_EQ(raw.RowAddress(0)[3], 0);  // without the correction: 2 bytes only
+  // A shorter info header (24 bytes, up to the size field) keeps the
+  // field: 2 bytes are read, the rest stays 0.
+  fields.InfoSize = 24;
+  const auto trusted = Load(MakeBmp(fields));
+  EXPECT_EQ(trusted->RowAddress(1)[0], 1);
+  EXPECT_EQ(trusted->RowAddress(1)[2], 0);
+  EXPECT_EQ(trusted->RowAddress(0)[3], 0);
+  EXPECT_EQ(PixelFormatOf(*trusted), kPf16Bit);
 }
 
 TEST(BmpLoading, TopDownFileLoadsLikeItsBottomUpTwin) {
@@ -105,17 +111,19 @@ TEST(BmpLoading, TopDownFileLoadsLikeItsBottomUpTwin) {
   EXPECT_EQ(RowsOf(*topDown), RowsOf(*bottomUp));
   EXPECT_EQ(topDown->ColourTable(), bottomUp->ColourTable());
 
-  // The header buffer is rewritten into a whole bottom-up file.
-  TZtMemoryStream source(file);
-  TZtMemoryStream header;
-  header.SetSize(54);
-  source.ReadBuffer(header.Data(), 54);
-  FlipTopDownBmp(header, source);
-  EXPECT_EQ(header.ToVector(), MakeBmp(Spec8(3, 3, rows)));
+  // Saved again, it is exactly the bottom-up file.
+  EXPECT_EQ(topDown->BmpBytes(), MakeBmp(Spec8(3, 3, rows)));
 
-  // Rows missing from a top-down file cannot be flipped.
+  // A top-down file must hold all its rows (a bottom-up one need not).
   std::vector<uint8_t> cut(file.begin(), file.end() - 1);
   EXPECT_EQ(LoadMessage(cut), "Stream read error");
+  // Rows of a top-down file with a short info header (no rewrite ever
+  // applied to it) may be missing: the bottom ones stay 0.
+  TBmpSpec shortInfo = spec;
+  shortInfo.InfoSize = 24;
+  std::vector<uint8_t> shortFile = MakeBmp(shortInfo);
+  shortFile.resize(shortFile.size() - 5);
+  EXPECT_EQ(RowsOf(*Load(shortFile)), (TRows{rows[0], rows[1], {0, 0, 0}}));
 }
 
 TEST(BmpLoading, Rle8LoadsLikeTheUncompressedFile) {

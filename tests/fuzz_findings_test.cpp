@@ -7,9 +7,7 @@
 #include <string>
 
 #include "format/H1Codec.h"
-#include "support/IndexedImage.h"
-#include "support/ZtGraphics.h"
-#include "support/ZtStreams.h"
+#include "image/IndexedImage.h"
 #include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"
 #include "unpack/UnpackerGeneration.h"
@@ -18,10 +16,9 @@
 namespace {
 
 std::string LoadMessage(const std::string& path) {
-  TZtMemoryStream stream(ReadBytes(path));
   TIndexedImage image;
   try {
-    LoadBmpFromStream(stream, &image);
+    image.LoadBmp(ReadBytes(path));
   } catch (const TZtError& error) {
     return error.what();
   }

@@ -2,17 +2,13 @@
 
 #include <functional>
 
-#include "support/BmpLayout.h"
-#include "support/IndexedImage.h"
-#include "support/ZtGraphics.h"
-#include "support/ZtStreams.h"
+#include "image/BmpFile.h"
+#include "image/BmpHeader.h"
+#include "image/IndexedImage.h"
 #include "tests/BmpTestSupport.h"
 #include "tests/TestSupport.h"
 
 namespace {
-
-using bmp::GetU16;
-using bmp::GetU32;
 
 std::string MessageOf(const std::function<void()>& action) {
   try {
@@ -23,11 +19,9 @@ std::string MessageOf(const std::function<void()>& action) {
   return "(no exception)";
 }
 
-// Loads bytes through the image's own reader.
 TIndexedImage LoadBytes(const std::vector<uint8_t>& bytes) {
-  TZtMemoryStream stream(bytes);
   TIndexedImage image;
-  image.LoadBmp(stream);
+  image.LoadBmp(bytes);
   return image;
 }
 
@@ -157,8 +151,7 @@ TEST(IndexedImage, LoadAcceptsTruncatedPixelsAndRejectsBadHeaders) {
 
   // A failed load leaves the image as it was.
   TIndexedImage image = LoadBytes(bytes);
-  TZtMemoryStream stream(bad);
-  EXPECT_THROW(image.LoadBmp(stream), TZtError);
+  EXPECT_THROW(image.LoadBmp(bad), TZtError);
   EXPECT_EQ(image.Width(), 3);
   EXPECT_EQ(image.RowAddress(0)[0], 1);
 }

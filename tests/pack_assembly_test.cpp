@@ -4,9 +4,9 @@
 
 #include <random>
 
+#include "image/IndexedImage.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/TrimBox.h"
-#include "support/IndexedImage.h"
 #include "support/ZtSysUtils.h"
 #include "tests/PackTestSupport.h"
 #include "tests/TestSupport.h"

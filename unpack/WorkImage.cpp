@@ -3,7 +3,7 @@
 #include <memory>
 #include <span>
 
-#include "support/ZtGraphics.h"
+#include "image/BmpFile.h"
 #include "support/ZtSysUtils.h"
 
 namespace {

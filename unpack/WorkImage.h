@@ -10,7 +10,7 @@
 
 #include "format/FrameRaster.h"
 #include "format/IcnArchive.h"
-#include "support/IndexedImage.h"
+#include "image/IndexedImage.h"
 #include "unpack/UnpackerGeneration.h"
 
 // Where the palette bitmap is read from: ApplicationFolder() + name, or, when

@@ -12,6 +12,6 @@
 #include <vector>
 
 #include "format/IcnArchive.h"
-#include "support/IndexedImage.h"
+#include "image/IndexedImage.h"
 
 std::vector<TRgbQuad> PaletteColours(TIcnGeneration generation);

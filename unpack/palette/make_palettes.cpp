@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "support/IndexedImage.h"
+#include "image/IndexedImage.h"
 #include "support/ZtSysUtils.h"
 #include "unpack/palette/PaletteColours.h"
 

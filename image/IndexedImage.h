@@ -9,37 +9,24 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "image/BmpHeader.h"
 #include "support/ZtZeroedBuffer.h"
-
-class TZtStream;
-
-struct TRgbQuad {
-  uint8_t Blue = 0;
-  uint8_t Green = 0;
-  uint8_t Red = 0;
-  uint8_t Reserved = 0;
-  bool operator==(const TRgbQuad&) const = default;
-};
-
-// Compression codes of the BMP info header.
-constexpr uint32_t kBiRgb = 0;
-constexpr uint32_t kBiRle8 = 1;
-constexpr uint32_t kBiRle4 = 2;
-constexpr uint32_t kBiBitFields = 3;
 
 class TIndexedImage {
  public:
   TIndexedImage() = default;
 
-  // Replaces the whole content with the BMP at the stream's position.
-  // Messages: "Stream read error", "Bitmap image is not valid",
-  // "Bitmap too large: %d x %d". A failed load leaves the image unchanged.
-  // The pixels are read from the file header's pixel-data offset, which may
-  // not lie inside the headers; the colour table ends there at the latest.
-  void LoadBmp(TZtStream& stream);
+  // Replaces the whole content with the BMP file `file` (BmpReader.cpp):
+  // uncompressed rows of any depth, bottom-up or top-down, and RLE8 expanded
+  // to 8 bits; other compressed data gives a device-dependent image without
+  // rows. Messages: "Stream read error", "Bitmap image is not valid",
+  // "Bitmap too large: %d x %d" (BmpHeader.h). A failed load leaves the
+  // image unchanged.
+  void LoadBmp(std::span<const uint8_t> file);
   // New size and the same colour table; pixels unspecified (in fact 0), pad
   // bytes 0. The result is always 8 bits per pixel, the depth the frame
   // codecs write (one byte per pixel); an 8-bit image keeps its depth.
@@ -53,8 +40,10 @@ class TIndexedImage {
   // Address of row r (0 = top); "Scan line index out of range" otherwise.
   uint8_t* RowAddress(int32_t r);
   const uint8_t* RowAddress(int32_t r) const;
-  // Writes the image as a BMP file (exact layout in BmpWriter.cpp)
-  // through SaveWholeFile; an image without pixels gives a 0-byte file.
+  // The image as a BMP file (exact layout in BmpWriter.cpp); an image
+  // without pixels gives no bytes.
+  std::vector<uint8_t> BmpBytes() const;
+  // Writes BmpBytes() as the file at path, whole or not at all (BmpFile.cpp).
   void SaveBmpFile(const std::string& path) const;
 
   int32_t Width() const { return Width_; }
@@ -65,7 +54,7 @@ class TIndexedImage {
   std::vector<TRgbQuad>& ColourTable() { return ColourTable_; }
   bool HasPixels() const { return !Pixels_.Empty(); }
   // Read from compressed pixel data (Compression() tells which) or from an
-  // empty stream (Compression() is kBiRgb).
+  // empty file (Compression() is kBiRgb).
   bool DeviceDependent() const { return DeviceDependent_; }
   uint32_t Compression() const { return Compression_; }
   // Bit-field masks (red, green, blue) of a 16/32-bit bit-fields file.
@@ -79,6 +68,8 @@ class TIndexedImage {
   int NearestColourIndex(uint32_t colour) const;
 
  private:
+  static TZtZeroedBuffer AllocatePixels(int64_t width, int64_t height, size_t bytes);
+
   int32_t Width_ = 0;
   int32_t Height_ = 0;
   uint16_t BitsPerPixel_ = 8;

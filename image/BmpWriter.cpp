@@ -1,4 +1,4 @@
-// TIndexedImage::SaveBmpFile: the BMP layout every paint program reads.
+// TIndexedImage::BmpBytes: the BMP layout every paint program reads.
 //
 //   0  "BM"                      34  image size = stride x height
 //   2  file size                 38  resolutions 0, 0
@@ -8,22 +8,15 @@
 //  18  width, 22 height (> 0)        then the rows, bottom row first,
 //  26  planes 1, 28 depth            each padded to 4 bytes
 //  30  compression 0
-//
-// The file is built whole in memory and saved through SaveWholeFile, so a
-// failed save never leaves a half-written bitmap where an old one was.
 #include <cstring>
 #include <vector>
 
-#include "support/BmpLayout.h"
-#include "support/IndexedImage.h"
-#include "support/ZtSysUtils.h"
+#include "image/BmpHeader.h"
+#include "image/IndexedImage.h"
 
-void TIndexedImage::SaveBmpFile(const std::string& path) const {
-  if (!HasPixels()) {
-    // No pixels, no bitmap: the file is left with 0 bytes.
-    SaveWholeFile(path, {});
-    return;
-  }
+std::vector<uint8_t> TIndexedImage::BmpBytes() const {
+  // No pixels, no bitmap.
+  if (!HasPixels()) return {};
   const int64_t colours = static_cast<int64_t>(ColourTable_.size());
   const int64_t pixelOffset = bmp::kHeadersSize + 4 * colours;
   const int64_t imageSize = static_cast<int64_t>(Pixels_.Size());
@@ -35,16 +28,16 @@ void TIndexedImage::SaveBmpFile(const std::string& path) const {
   uint8_t* p = file.data();
   p[0] = 'B';
   p[1] = 'M';
-  bmp::PutU32(p + bmp::kOffFileSize, static_cast<uint32_t>(fileSize));
-  bmp::PutU32(p + bmp::kOffPixelOffset, static_cast<uint32_t>(pixelOffset));
-  bmp::PutU32(p + bmp::kOffInfoSize, static_cast<uint32_t>(bmp::kInfoHeaderSize));
-  bmp::PutI32(p + bmp::kOffWidth, Width_);
-  bmp::PutI32(p + bmp::kOffHeight, Height_);
-  bmp::PutU16(p + bmp::kOffPlanes, 1);
-  bmp::PutU16(p + bmp::kOffBitsPerPixel, BitsPerPixel_);
-  bmp::PutU32(p + bmp::kOffCompression, kBiRgb);
-  bmp::PutU32(p + bmp::kOffImageSize, static_cast<uint32_t>(imageSize));
-  bmp::PutU32(p + bmp::kOffColoursUsed, static_cast<uint32_t>(colours));
+  PutU32(p + 2, static_cast<uint32_t>(fileSize));
+  PutU32(p + 10, static_cast<uint32_t>(pixelOffset));
+  PutU32(p + 14, static_cast<uint32_t>(bmp::kInfoHeaderSize));
+  PutU32(p + 18, static_cast<uint32_t>(Width_));
+  PutU32(p + 22, static_cast<uint32_t>(Height_));
+  PutU16(p + 26, 1);
+  PutU16(p + 28, BitsPerPixel_);
+  PutU32(p + 30, kBiRgb);
+  PutU32(p + 34, static_cast<uint32_t>(imageSize));
+  PutU32(p + 46, static_cast<uint32_t>(colours));
   uint8_t* entry = p + bmp::kHeadersSize;
   for (const TRgbQuad& colour : ColourTable_) {
     entry[0] = colour.Blue;
@@ -54,5 +47,5 @@ void TIndexedImage::SaveBmpFile(const std::string& path) const {
     entry += 4;
   }
   std::memcpy(p + pixelOffset, Pixels_.Data(), static_cast<size_t>(imageSize));
-  SaveWholeFile(path, file);
+  return file;
 }

@@ -1,0 +1,62 @@
+// Bitmap files: the two functions that reach the file system, loading a
+// file into an image, saving one, and the pixel format of a loaded image.
+#include "image/BmpFile.h"
+
+#include <memory>
+
+#include "support/ZtStreams.h"
+#include "support/ZtSysUtils.h"
+
+std::vector<uint8_t> ReadBmpFile(const std::string& path) {
+  // Opened for reading, no sharing, existing files only.
+  TZtFileStream file(path, kGenericRead, 0, kOpenExisting);
+  std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
+  bytes.resize(static_cast<size_t>(file.Read(bytes.data(), static_cast<int64_t>(bytes.size()))));
+  return bytes;
+}
+
+void WriteBmpFile(const std::string& path, std::span<const uint8_t> bytes) {
+  // The file is built whole in memory and saved through SaveWholeFile, so a
+  // failed save never leaves a half-written bitmap where an old one was.
+  SaveWholeFile(path, bytes);
+}
+
+void TIndexedImage::SaveBmpFile(const std::string& path) const {
+  WriteBmpFile(path, BmpBytes());
+}
+
+TIndexedImage* LoadBmpFromFile(const std::string& path, TIndexedImage* image) {
+  const std::vector<uint8_t> bytes = ReadBmpFile(path);
+  if (image != nullptr) {
+    image->LoadBmp(bytes);
+    return image;
+  }
+  // A new image is the caller's once it has loaded; a failed load frees it.
+  auto created = std::make_unique<TIndexedImage>();
+  created->LoadBmp(bytes);
+  return created.release();
+}
+
+uint8_t PixelFormatOf(const TIndexedImage& image) {
+  if (image.DeviceDependent()) return kPfDevice;
+  const bool bitFields = image.Compression() == kBiBitFields;
+  switch (image.BitsPerPixel()) {
+    case 1:
+      return kPf1Bit;
+    case 4:
+      return kPf4Bit;
+    case 8:
+      return kPf8Bit;
+    case 16:
+      if (!bitFields) return kPf15Bit;
+      if (image.ColourMasks()[1] == 0x7E0) return kPf16Bit;
+      if (image.ColourMasks()[1] == 0x3E0) return kPf15Bit;
+      return kPfCustom;
+    case 24:
+      return kPf24Bit;
+    case 32:
+      return bitFields ? kPfCustom : kPf32Bit;
+    default:
+      return kPfCustom;
+  }
+}
