@@ -75,14 +75,8 @@ std::vector<uint8_t> EncodeOnce(TEncoder encode, const std::vector<uint8_t>& pix
   return stream;
 }
 
-void Prepare() {
-  PrepareH1ClassTables();
-  PrepareH2ClassTables();
-}
-
 void RunDecode(benchmark::State& state, TEncoder encode, TDecoder decode, bool specials,
                bool fillOnly) {
-  Prepare();
   const std::vector<uint8_t> stream =
       EncodeOnce(encode, Frame(TShape(state.range(0)), specials), fillOnly);
   std::vector<uint8_t> raster(size_t(kSide) * kSide);
@@ -98,7 +92,6 @@ void RunDecode(benchmark::State& state, TEncoder encode, TDecoder decode, bool s
 }
 
 void RunEncode(benchmark::State& state, TEncoder encode, bool specials, bool fillOnly) {
-  Prepare();
   const std::vector<uint8_t> pixels = Frame(TShape(state.range(0)), specials);
   std::vector<uint8_t> stream;
   for (auto _ : state) {

@@ -101,11 +101,6 @@ std::vector<TSampleFrame> Animation(TIcnGeneration generation) {
 }
 
 std::vector<uint8_t> Encode(TIcnGeneration generation, const std::vector<TSampleFrame>& frames) {
-  if (generation == TIcnGeneration::H1) {
-    PrepareH1ClassTables();
-  } else {
-    PrepareH2ClassTables();
-  }
   TIcnArchiveWriter writer(generation, frames.size());
   for (size_t i = 0; i < frames.size(); ++i) {
     const TSampleFrame& frame = frames[i];

@@ -12,11 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "format/CodeTables.h"
 #include "format/FrameRaster.h"
 #include "format/IcnArchive.h"
 
-// Fills both pixel class tables (normal and fill-only; identical in H1).
-void PrepareH1ClassTables();
 // Decodes the stream (from its first byte to the end of the archive image)
 // into target. Stops at the end-of-frame code, at the end of the data, or at
 // more end-of-row codes than target.Height; runs are clipped to the frame.

@@ -5,15 +5,9 @@
 
 #include "format/H1Codec.h"
 #include "format/Error.h"
+#include "format/Text.h"
 
 namespace {
-
-std::string LowercaseAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 // Reads the stream as if the frame were normal. Fill-only streams give
 // themselves away: a literal run swallows a code byte 0, or runs into the
@@ -46,7 +40,7 @@ bool ScanSaysFillOnly(TArchiveImage image, size_t start, size_t last, int64_t ro
 }  // namespace
 
 bool DeduceH1FillOnly(const std::string& archiveName, TArchiveImage image, size_t index) {
-  const std::string name = LowercaseAscii(archiveName);
+  const std::string name = AsciiLower(archiveName);
   if (name == "font.icn") return true;
   const size_t dot = name.rfind('.');
   if (index == 0 && dot != std::string::npos && name.compare(dot, std::string::npos, ".std") == 0) {

@@ -14,16 +14,12 @@
 #include <span>
 #include <vector>
 
+#include "format/CodeTables.h"
 #include "format/FrameRaster.h"
 #include "format/IcnArchive.h"
 
-// The 16 palette indices a special-run selector 0x40..0x7F can name.
-inline constexpr uint8_t kH2SpecialValues[16] = {0x04, 0x03, 0x02, 0x01, 0x08, 0x09, 0xF6, 0xF7,
-                                                 0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
-
 // Bit 5 of the H2 record's Bits byte.
 bool IsFillOnly(const TIcnFrame& record);
-void PrepareH2ClassTables();
 void DecodeH2Frame(std::span<const uint8_t> stream, const TFrameRaster& target, bool fillOnly);
 void EncodeH2Frame(std::vector<uint8_t>& output, const uint8_t* source, ptrdiff_t rowStep,
                    int32_t width, int32_t height, bool fillOnly);

@@ -2,27 +2,11 @@
 
 #include <cstdint>
 
+#include "format/Bytes.h"
 #include "format/Error.h"
+#include "format/Generation.h"
 
 namespace {
-
-uint16_t ReadU16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void WriteU16(uint8_t* p, uint16_t value) {
-  p[0] = static_cast<uint8_t>(value);
-  p[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void WriteU32(uint8_t* p, uint32_t value) {
-  for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(value >> (8 * k));
-}
 
 // Offset of record i; the caller has checked that the whole table fits.
 size_t RecordOffset(TIcnGeneration generation, size_t i) {
@@ -40,40 +24,40 @@ bool TableFits(TArchiveImage image, TIcnGeneration generation) {
 
 TIcnFrame TIcnFrameH1::Read(const uint8_t* record) {
   TIcnFrame frame;
-  frame.Left = static_cast<int16_t>(ReadU16(record + 0));
-  frame.Top = static_cast<int16_t>(ReadU16(record + 2));
-  frame.Width = ReadU16(record + 4);
-  frame.Height = ReadU16(record + 6);
-  frame.DataOffset = ReadU32(record + 8);
+  frame.Left = static_cast<int16_t>(GetU16(record + 0));
+  frame.Top = static_cast<int16_t>(GetU16(record + 2));
+  frame.Width = GetU16(record + 4);
+  frame.Height = GetU16(record + 6);
+  frame.DataOffset = GetU32(record + 8);
   return frame;
 }
 
 void TIcnFrameH1::Write(uint8_t* record, const TIcnFrame& frame) {
-  WriteU16(record + 0, static_cast<uint16_t>(frame.Left));
-  WriteU16(record + 2, static_cast<uint16_t>(frame.Top));
-  WriteU16(record + 4, frame.Width);
-  WriteU16(record + 6, frame.Height);
-  WriteU32(record + 8, frame.DataOffset);
+  PutU16(record + 0, static_cast<uint16_t>(frame.Left));
+  PutU16(record + 2, static_cast<uint16_t>(frame.Top));
+  PutU16(record + 4, frame.Width);
+  PutU16(record + 6, frame.Height);
+  PutU32(record + 8, frame.DataOffset);
 }
 
 TIcnFrame TIcnFrameH2::Read(const uint8_t* record) {
   TIcnFrame frame;
-  frame.Left = static_cast<int16_t>(ReadU16(record + 0));
-  frame.Top = static_cast<int16_t>(ReadU16(record + 2));
-  frame.Width = ReadU16(record + 4);
-  frame.Height = ReadU16(record + 6);
+  frame.Left = static_cast<int16_t>(GetU16(record + 0));
+  frame.Top = static_cast<int16_t>(GetU16(record + 2));
+  frame.Width = GetU16(record + 4);
+  frame.Height = GetU16(record + 6);
   frame.Bits = record[8];
-  frame.DataOffset = ReadU32(record + 9);
+  frame.DataOffset = GetU32(record + 9);
   return frame;
 }
 
 void TIcnFrameH2::Write(uint8_t* record, const TIcnFrame& frame) {
-  WriteU16(record + 0, static_cast<uint16_t>(frame.Left));
-  WriteU16(record + 2, static_cast<uint16_t>(frame.Top));
-  WriteU16(record + 4, frame.Width);
-  WriteU16(record + 6, frame.Height);
+  PutU16(record + 0, static_cast<uint16_t>(frame.Left));
+  PutU16(record + 2, static_cast<uint16_t>(frame.Top));
+  PutU16(record + 4, frame.Width);
+  PutU16(record + 6, frame.Height);
   record[8] = frame.Bits;
-  WriteU32(record + 9, frame.DataOffset);
+  PutU32(record + 9, frame.DataOffset);
 }
 
 void ValidateArchive(TArchiveImage image, TIcnGeneration generation) {
@@ -95,7 +79,7 @@ void ValidateArchive(TArchiveImage image, TIcnGeneration generation) {
 }
 
 uint16_t FrameCount(TArchiveImage image) {
-  return image.size() < 2 ? 0 : ReadU16(image.data());
+  return image.size() < 2 ? 0 : GetU16(image.data());
 }
 
 TIcnFrame FrameRecordAt(TArchiveImage image, TIcnGeneration generation, size_t i) {
@@ -104,7 +88,7 @@ TIcnFrame FrameRecordAt(TArchiveImage image, TIcnGeneration generation, size_t i
     throw TZtError("Invalid archive: frame table runs past the end of the file");
   }
   const uint8_t* record = image.data() + RecordOffset(generation, i);
-  return generation == TIcnGeneration::H1 ? TIcnFrameH1::Read(record) : TIcnFrameH2::Read(record);
+  return GenerationInfo(generation).ReadRecord(record);
 }
 
 size_t FrameDataAt(TArchiveImage, const TIcnFrame& record) {
@@ -141,17 +125,13 @@ void TIcnArchiveWriter::BeginFrame(size_t i, TIcnFrame record) {
   if (offset > UINT32_MAX) throw TZtError("Archive too large");
   record.DataOffset = static_cast<uint32_t>(offset);
   uint8_t* at = Buffer_.data() + RecordOffset(Generation_, i);
-  if (Generation_ == TIcnGeneration::H1) {
-    TIcnFrameH1::Write(at, record);
-  } else {
-    TIcnFrameH2::Write(at, record);
-  }
+  GenerationInfo(Generation_).WriteRecord(at, record);
 }
 
 std::vector<uint8_t>& TIcnArchiveWriter::Finish() {
   const uint64_t dataSize = Buffer_.size() - kIcnHeaderSize;
   if (dataSize > UINT32_MAX) throw TZtError("Archive too large");
-  WriteU16(Buffer_.data(), static_cast<uint16_t>(FrameCount_));
-  WriteU32(Buffer_.data() + 2, static_cast<uint32_t>(dataSize));
+  PutU16(Buffer_.data(), static_cast<uint16_t>(FrameCount_));
+  PutU32(Buffer_.data() + 2, static_cast<uint32_t>(dataSize));
   return Buffer_;
 }

@@ -59,11 +59,7 @@ std::string ArchiveName(TIcnGeneration generation, size_t size) {
 
 void Encode(TIcnGeneration generation, TPixels& stream, const TPixels& pixels, int32_t width,
             int32_t height, bool fillOnly) {
-  if (generation == TIcnGeneration::H1) {
-    EncodeH1Frame(stream, pixels.data(), width, width, height, fillOnly);
-  } else {
-    EncodeH2Frame(stream, pixels.data(), width, width, height, fillOnly);
-  }
+  GenerationInfo(generation).Encode(stream, pixels.data(), width, width, height, fillOnly);
 }
 
 // Decodes stream into a fresh transparent width x height raster.
@@ -71,7 +67,7 @@ TPixels DecodeAlone(const TUnpackerGeneration& generation, std::span<const uint8
                     int32_t width, int32_t height, bool fillOnly) {
   TPixels pixels(size_t(width) * size_t(height), kTransparentIndex);
   const TFrameRaster raster{pixels.data(), width, width, height};
-  generation.Decode(stream, raster, fillOnly);
+  generation.Format.Decode(stream, raster, fillOnly);
   return pixels;
 }
 
@@ -81,12 +77,12 @@ void CheckRoundTrip(const TUnpackerGeneration& generation, const TIcnFrame& reco
                     const TPixels& decoded) {
   const int32_t width = record.Width;
   const int32_t height = record.Height;
-  TIcnArchiveWriter writer(generation.Generation, 1);
+  TIcnArchiveWriter writer(generation.Format.Generation, 1);
   writer.BeginFrame(0, record);
-  Encode(generation.Generation, writer.Buffer(), decoded, width, height, fillOnly);
+  Encode(generation.Format.Generation, writer.Buffer(), decoded, width, height, fillOnly);
   const std::vector<uint8_t>& archive = writer.Finish();
-  ValidateArchive(archive, generation.Generation);
-  const TIcnFrame stored = FrameRecordAt(archive, generation.Generation, 0);
+  ValidateArchive(archive, generation.Format.Generation);
+  const TIcnFrame stored = FrameRecordAt(archive, generation.Format.Generation, 0);
   FUZZ_CHECK(stored.Width == record.Width && stored.Height == record.Height);
 
   const TPixels again =
@@ -94,7 +90,7 @@ void CheckRoundTrip(const TUnpackerGeneration& generation, const TIcnFrame& reco
   if (!fillOnly) {
     FUZZ_CHECK(again == decoded);
     // A stream the encoder wrote for a normal frame reads as normal.
-    if (generation.Generation == TIcnGeneration::H1 && height > 0) {
+    if (generation.Format.Generation == TIcnGeneration::H1 && height > 0) {
       FUZZ_CHECK(!DeduceH1FillOnly("fuzz.icn", archive, 0));
     }
     return;
@@ -105,7 +101,7 @@ void CheckRoundTrip(const TUnpackerGeneration& generation, const TIcnFrame& reco
   // Fill-only coding is a fixed point after one round.
   TPixels first(archive.begin() + ptrdiff_t(FrameDataAt(archive, stored)), archive.end());
   TPixels second;
-  Encode(generation.Generation, second, again, width, height, true);
+  Encode(generation.Format.Generation, second, again, width, height, true);
   FUZZ_CHECK(first == second);
 }
 
@@ -132,12 +128,6 @@ TPixels CutFrame(TIndexedImage& canvas, int32_t column, int32_t row, const TIcnF
 }  // namespace
 
 void FuzzArchive(TIcnGeneration generation, const uint8_t* data, size_t size) {
-  static const bool prepared = [] {
-    PrepareH1ClassTables();
-    PrepareH2ClassTables();
-    return true;
-  }();
-  (void)prepared;
   const TUnpackerGeneration& unpacker =
       generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration;
   const TArchiveImage image(data, size);
@@ -167,8 +157,8 @@ void FuzzArchive(TIcnGeneration generation, const uint8_t* data, size_t size) {
     FUZZ_CHECK(start < end && end <= size);
     FUZZ_CHECK(FrameStream(image, record).size() == size - start);
 
-    const bool fillOnly = unpacker.FillOnly(archivePath, image, i, record);
-    const int32_t bits = unpacker.BitsValue(fillOnly, record);
+    const bool fillOnly = unpacker.Format.FillOnly(NameOfPath(archivePath), image, i, record);
+    const int32_t bits = unpacker.Format.BitsValue(fillOnly, record);
     FUZZ_CHECK(generation == TIcnGeneration::H2 ? bits == record.Bits
                                                 : bits == (fillOnly ? 32 : 0));
 

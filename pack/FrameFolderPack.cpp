@@ -89,7 +89,6 @@ void ReserveProjected(std::vector<uint8_t>& buffer, size_t tableEnd, size_t fram
 
 void PackFrameFolder(const TPackerGeneration& generation, const std::string& archivePath,
                      const std::string& folder) {
-  generation.PrepareClassTables();
   const std::string settingsPath = folder + "setup.ini";
   // A "setup.ini" that exists but cannot be read (a folder of that name, no
   // read permission) would read as all defaults and pack every frame at the
@@ -101,7 +100,7 @@ void PackFrameFolder(const TPackerGeneration& generation, const std::string& arc
   TSettingsFile settings(settingsPath);
   const std::vector<std::string> names = ListFrameFiles(folder);
   // Rejects more frames than the header can count, before any bitmap is read.
-  TIcnArchiveWriter writer(generation.Generation, names.size());
+  TIcnArchiveWriter writer(generation.Format.Generation, names.size());
   const int64_t x = settings.ReadNumber("Position", "X", 0);
   const int64_t y = settings.ReadNumber("Position", "Y", 0);
 
@@ -115,7 +114,7 @@ void PackFrameFolder(const TPackerGeneration& generation, const std::string& arc
     if (!empty && PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
     const TTrimBox box = empty ? TTrimBox{} : TrimBox(image);
     const int32_t bits = settings.ReadNumber("Bits", names[i], 0);
-    const TIcnFrame record = FrameRecord(box, x, y, bits, generation.StoresBits);
+    const TIcnFrame record = FrameRecord(box, x, y, bits, generation.Format.StoresBits);
     writer.BeginFrame(i, record);
 
     const uint64_t bound = uint64_t{record.Height} * (2 * uint64_t{record.Width} + 1) + 1;
@@ -126,8 +125,8 @@ void PackFrameFolder(const TPackerGeneration& generation, const std::string& arc
       source = image.RowAddress(box.Top) + box.Left;
       if (image.Height() > 1) rowStep = image.RowAddress(1) - image.RowAddress(0);
     }
-    generation.EncodeFrame(writer.Buffer(), source, rowStep, record.Width, record.Height,
-                           (bits & kFillOnlyBit) != 0);
+    generation.Format.Encode(writer.Buffer(), source, rowStep, record.Width, record.Height,
+                             (bits & kFillOnlyBit) != 0);
   }
   CurrentFrameFile().clear();
   SaveWholeFile(archivePath, writer.Finish(), /*durable=*/true);

@@ -1,17 +1,9 @@
 #include "pack/PackerGeneration.h"
 
-#include "format/H1Codec.h"
-#include "format/H2Codec.h"
-
 namespace {
 
-const TPackerGeneration kMorlet = {
-    "Morlet", TIcnGeneration::H1, TIcnFrameH1::kSize, PrepareH1ClassTables, EncodeH1Frame, false,
-};
-
-const TPackerGeneration kMorvix = {
-    "Morvix", TIcnGeneration::H2, TIcnFrameH2::kSize, PrepareH2ClassTables, EncodeH2Frame, true,
-};
+const TPackerGeneration kMorlet = {"Morlet", kH1Generation};
+const TPackerGeneration kMorvix = {"Morvix", kH2Generation};
 
 }  // namespace
 

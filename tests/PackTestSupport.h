@@ -153,11 +153,6 @@ inline TBytes RandomFramePixels(std::mt19937& random, int32_t width, int32_t hei
 template <typename TFillOnly>
 TBytes RandomArchive(std::mt19937& random, TIcnGeneration generation, size_t frameCount,
                      TFillOnly fillOnly) {
-  if (generation == TIcnGeneration::H1) {
-    PrepareH1ClassTables();
-  } else {
-    PrepareH2ClassTables();
-  }
   TIcnArchiveWriter writer(generation, frameCount);
   for (size_t i = 0; i < frameCount; ++i) {
     TIcnFrame record;

@@ -49,10 +49,8 @@ inline std::vector<uint8_t> EncodePixels(TIcnGeneration generation,
                                          int32_t height, bool fillOnly = false) {
   std::vector<uint8_t> stream;
   if (generation == TIcnGeneration::H1) {
-    PrepareH1ClassTables();
     EncodeH1Frame(stream, pixels.data(), width, width, height, fillOnly);
   } else {
-    PrepareH2ClassTables();
     EncodeH2Frame(stream, pixels.data(), width, width, height, fillOnly);
   }
   return stream;

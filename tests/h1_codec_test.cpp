@@ -8,7 +8,6 @@
 namespace {
 
 TBytes Encode(const TBytes& pixels, int32_t width, int32_t height, bool fillOnly) {
-  PrepareH1ClassTables();
   TBytes out;
   EncodeH1Frame(out, pixels.data(), width, width, height, fillOnly);
   return out;
@@ -41,7 +40,6 @@ TEST(H1Codec, EncoderExamples) {
   EXPECT_EQ(Encode({}, 0, 3, false), Bytes({0x00, 0x00, 0x00, 0x80}));
 
   // A bottom-up source: rows reached through a negative row step.
-  PrepareH1ClassTables();
   const TBytes stored = Bytes({3, 0, 0, 0, 0, 0, 0, 7, 7, 0});  // bottom row first
   TBytes out;
   EncodeH1Frame(out, stored.data() + 5, -5, 5, 2, false);

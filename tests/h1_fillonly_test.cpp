@@ -77,7 +77,6 @@ TEST(H1FillOnly, StreamScan) {
 
 TEST(H1FillOnly, EncoderStreamsAreJudgedNormal) {
   // Every normal frame that this system writes reads back as normal.
-  PrepareH1ClassTables();
   std::mt19937 random(77);
   std::vector<uint8_t> palette;
   for (int i = 1; i < 256; ++i) palette.push_back(uint8_t(i));

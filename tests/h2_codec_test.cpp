@@ -8,7 +8,6 @@
 namespace {
 
 TBytes Encode(const TBytes& pixels, int32_t width, int32_t height, bool fillOnly = false) {
-  PrepareH2ClassTables();
   TBytes out;
   EncodeH2Frame(out, pixels.data(), width, width, height, fillOnly);
   return out;

@@ -133,7 +133,7 @@ TEST(PackFrameFolder, TrimsToTheOpaquePixelsAndAddsTheOrigin) {
     EXPECT_EQ(FrameCount(archive), 3);
     EXPECT_EQ(GetU32(archive, 2), archive.size() - 6);
     EXPECT_EQ(RecordOf(archive, generation, 0).DataOffset,
-              3 * PackerGeneration(generation).RecordSize);
+              3 * PackerGeneration(generation).Format.RecordSize);
   }
 }
 
@@ -167,7 +167,7 @@ TEST(PackFrameFolder, SecondDataOffsetFollowsTheFirstStream) {
   fixture.Bitmap("0001.bmp", Bmp8(1, 1, {0x30}));
   for (TIcnGeneration generation : {TIcnGeneration::H1, TIcnGeneration::H2}) {
     const TBytes archive = fixture.Pack(generation);
-    const size_t r = PackerGeneration(generation).RecordSize;
+    const size_t r = PackerGeneration(generation).Format.RecordSize;
     // 03 20 21 22 00 | 81 01 23 00 | 80
     EXPECT_EQ(StreamOf(archive, generation, 0).size(), 10u);
     EXPECT_EQ(RecordOf(archive, generation, 1).DataOffset, 2 * r + 10);

@@ -92,10 +92,8 @@ TEST(PackRoundTrip, EditedFramesPackWhatWasPainted) {
       writer.BeginFrame(i, records[i]);
       const int32_t w = records[i].Width, h = records[i].Height;
       if (generation == TIcnGeneration::H1) {
-        PrepareH1ClassTables();
         EncodeH1Frame(writer.Buffer(), pixels[i]->data(), w, w, h, false);
       } else {
-        PrepareH2ClassTables();
         EncodeH2Frame(writer.Buffer(), pixels[i]->data(), w, w, h, false);
       }
     }

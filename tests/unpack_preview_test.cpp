@@ -21,7 +21,8 @@ std::vector<uint8_t> ArchiveOfHeights(TIcnGeneration generation,
 
 std::optional<size_t> Choose(const TUnpackerGeneration& generation, const std::string& path,
                              const std::vector<uint16_t>& heights) {
-  return ChoosePreviewFrame(generation, ArchiveOfHeights(generation.Generation, heights), path);
+  return ChoosePreviewFrame(generation, ArchiveOfHeights(generation.Format.Generation, heights),
+                            path);
 }
 
 TEST(PreviewExport, ChoosesTheFirstFrameTallerThanOneRow) {

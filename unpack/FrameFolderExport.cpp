@@ -31,12 +31,12 @@ void ExportFrameFolder(const TUnpackerGeneration& generation, const std::string&
   std::vector<uint8_t> bytes;
   LoadWholeFile(archivePath, bytes);
   const TArchiveImage archive(bytes);
-  ValidateArchive(archive, generation.Generation);
+  ValidateArchive(archive, generation.Format.Generation);
 
   const size_t count = FrameCount(archive);
   if (count == 0) return;  // the empty folder is the whole result
 
-  const TUnionRectangle bounds = UnionRectangle(archive, generation.Generation);
+  const TUnionRectangle bounds = UnionRectangle(archive, generation.Format.Generation);
   TSettingsFile settings(folder + "setup.ini");
   settings.WriteNumber("Position", "X", bounds.X);
   settings.WriteNumber("Position", "Y", bounds.Y);
@@ -46,13 +46,13 @@ void ExportFrameFolder(const TUnpackerGeneration& generation, const std::string&
 
   std::string name;
   for (size_t i = 0; i < count; ++i) {
-    const TIcnFrame record = FrameRecordAt(archive, generation.Generation, i);
-    const bool fillOnly = generation.FillOnly(archivePath, archive, i, record);
+    const TIcnFrame record = FrameRecordAt(archive, generation.Format.Generation, i);
+    const bool fillOnly = generation.Format.FillOnly(NameOfPath(archivePath), archive, i, record);
     DrawFrame(generation, image, archive, record, fillOnly, record.Left - bounds.X,
               record.Top - bounds.Y);
     name = ZtFormat("%.4d.bmp", static_cast<int>(i));
     image.SaveBmpFile(folder + name);
-    settings.WriteNumber("Bits", name, generation.BitsValue(fillOnly, record));
+    settings.WriteNumber("Bits", name, generation.Format.BitsValue(fillOnly, record));
   }
   settings.Flush();
 }

@@ -30,7 +30,7 @@ std::optional<size_t> ChoosePreviewFrame(const TUnpackerGeneration& generation, 
   const size_t start = PreviewStartTable[IsStdArchive(generation, image, archivePath) ? 1 : 0];
   if (start >= count) return std::nullopt;
   for (size_t i = start; i < count; ++i) {
-    if (FrameRecordAt(image, generation.Generation, i).Height > 1) return i;
+    if (FrameRecordAt(image, generation.Format.Generation, i).Height > 1) return i;
   }
   return start;
 }
@@ -40,15 +40,16 @@ void ExportPreview(const TUnpackerGeneration& generation, const std::string& arc
   std::vector<uint8_t> bytes;
   LoadWholeFile(archivePath, bytes);
   const TArchiveImage archive(bytes);
-  ValidateArchive(archive, generation.Generation);
+  ValidateArchive(archive, generation.Format.Generation);
 
   const std::optional<size_t> chosen = ChoosePreviewFrame(generation, archive, archivePath);
   if (!chosen) return;  // nothing to show is not a failure
 
-  const TIcnFrame record = FrameRecordAt(archive, generation.Generation, *chosen);
+  const TIcnFrame record = FrameRecordAt(archive, generation.Format.Generation, *chosen);
   TIndexedImage& image = WorkImage(generation);
   image.Reshape(record.Width, record.Height);
-  const bool fillOnly = generation.FillOnly(archivePath, archive, *chosen, record);
+  const bool fillOnly =
+      generation.Format.FillOnly(NameOfPath(archivePath), archive, *chosen, record);
   DrawFrame(generation, image, archive, record, fillOnly, 0, 0);
   image.SaveBmpFile(bitmapPath);
 }

@@ -65,5 +65,5 @@ void DrawFrame(const TUnpackerGeneration& generation, TIndexedImage& image, TArc
   const TFrameRaster target = FrameRasterAt(image, column, row, record.Width, record.Height);
   std::span<const uint8_t> stream = FrameStream(archive, record);
   if (stream.size() > MaxStreamLength(record)) stream = stream.first(MaxStreamLength(record));
-  generation.Decode(stream, target, fillOnly);
+  generation.Format.Decode(stream, target, fillOnly);
 }

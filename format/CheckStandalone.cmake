@@ -1,0 +1,25 @@
+# format_standalone: every source of format/ includes only format/ headers
+# and standard library headers (<name>, no folder, no extension), so the
+# format builds from the standard library alone.
+# Usage: cmake -DFORMAT_DIR=<format folder> -P CheckStandalone.cmake
+file(GLOB sources ${FORMAT_DIR}/*.h ${FORMAT_DIR}/*.cpp)
+if(NOT sources)
+  message(FATAL_ERROR "no sources in ${FORMAT_DIR}")
+endif()
+set(failures "")
+foreach(source ${sources})
+  file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include")
+  foreach(line ${includes})
+    if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"format/[A-Za-z0-9_]+\\.h\"")
+      continue()
+    elseif(line MATCHES "^[ \t]*#[ \t]*include[ \t]*<[a-z_]+>")
+      continue()
+    endif()
+    string(APPEND failures "\n  ${source}: ${line}")
+  endforeach()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "format/ includes outside format/ and the standard library:${failures}")
+endif()
+list(LENGTH sources count)
+message(STATUS "format/: ${count} sources, standard library includes only")
