@@ -8,6 +8,7 @@
 
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
+#include "testdata/ArchiveBuilder.h"
 
 namespace {
 
@@ -68,17 +69,10 @@ std::vector<uint8_t> Frame(TShape shape, bool specials) {
 using TEncoder = void (*)(std::vector<uint8_t>&, const uint8_t*, ptrdiff_t, int32_t, int32_t, bool);
 using TDecoder = void (*)(std::span<const uint8_t>, const TFrameRaster&, bool);
 
-std::vector<uint8_t> EncodeOnce(TEncoder encode, const std::vector<uint8_t>& pixels,
-                                bool fillOnly) {
-  std::vector<uint8_t> stream;
-  encode(stream, pixels.data(), kSide, kSide, kSide, fillOnly);
-  return stream;
-}
-
-void RunDecode(benchmark::State& state, TEncoder encode, TDecoder decode, bool specials,
+void RunDecode(benchmark::State& state, TIcnGeneration generation, TDecoder decode, bool specials,
                bool fillOnly) {
-  const std::vector<uint8_t> stream =
-      EncodeOnce(encode, Frame(TShape(state.range(0)), specials), fillOnly);
+  const std::vector<uint8_t> stream = testdata::EncodeFrame(
+      generation, Frame(TShape(state.range(0)), specials), kSide, kSide, fillOnly);
   std::vector<uint8_t> raster(size_t(kSide) * kSide);
   const TFrameRaster target{raster.data(), kSide, kSide, kSide};
   for (auto _ : state) {
@@ -116,13 +110,13 @@ void BM_MemsetFloor(benchmark::State& state) {
 }
 
 void BM_H1Decode(benchmark::State& s) {
-  RunDecode(s, EncodeH1Frame, DecodeH1Frame, false, false);
+  RunDecode(s, TIcnGeneration::H1, DecodeH1Frame, false, false);
 }
 void BM_H1DecodeFillOnly(benchmark::State& s) {
-  RunDecode(s, EncodeH1Frame, DecodeH1Frame, false, true);
+  RunDecode(s, TIcnGeneration::H1, DecodeH1Frame, false, true);
 }
 void BM_H2Decode(benchmark::State& s) {
-  RunDecode(s, EncodeH2Frame, DecodeH2Frame, true, false);
+  RunDecode(s, TIcnGeneration::H2, DecodeH2Frame, true, false);
 }
 void BM_H1Encode(benchmark::State& s) {
   RunEncode(s, EncodeH1Frame, false, false);

@@ -1,5 +1,6 @@
 // icnkit_make_samples OUTPUT_FOLDER: writes the bundled sample archives
-// sample_h1.icn and sample_h2.icn, made with icnkit's own encoders.
+// sample_h1.icn and sample_h2.icn, made with icnkit's own encoders through
+// testdata/'s archive builder.
 //
 // Both hold the same little animation: a ball bouncing on the ground, its
 // reference point on the ground below the ball's centre (so Left and Top
@@ -18,9 +19,9 @@
 #include <vector>
 
 #include "format/H1Codec.h"
-#include "format/H2Codec.h"
 #include "format/IcnArchive.h"
 #include "support/ZtSysUtils.h"
+#include "testdata/ArchiveBuilder.h"
 
 namespace {
 
@@ -101,26 +102,16 @@ std::vector<TSampleFrame> Animation(TIcnGeneration generation) {
 }
 
 std::vector<uint8_t> Encode(TIcnGeneration generation, const std::vector<TSampleFrame>& frames) {
-  TIcnArchiveWriter writer(generation, frames.size());
-  for (size_t i = 0; i < frames.size(); ++i) {
-    const TSampleFrame& frame = frames[i];
-    TIcnFrame record;
-    record.Left = frame.Left;
-    record.Top = frame.Top;
-    record.Width = static_cast<uint16_t>(frame.Width);
-    record.Height = static_cast<uint16_t>(frame.Height);
-    record.Bits = generation == TIcnGeneration::H2 ? frame.Bits : 0;
-    writer.BeginFrame(i, record);
-    const bool fillOnly = (frame.Bits & 0x20) != 0;
-    if (generation == TIcnGeneration::H1) {
-      EncodeH1Frame(writer.Buffer(), frame.Pixels.data(), frame.Width, frame.Width, frame.Height,
-                    fillOnly);
-    } else {
-      EncodeH2Frame(writer.Buffer(), frame.Pixels.data(), frame.Width, frame.Width, frame.Height,
-                    fillOnly);
-    }
+  std::vector<testdata::TTestFrame> encoded;
+  for (const TSampleFrame& frame : frames) {
+    const uint8_t bits = generation == TIcnGeneration::H2 ? frame.Bits : 0;
+    const TIcnFrame record =
+        testdata::Record(frame.Left, frame.Top, static_cast<uint16_t>(frame.Width),
+                         static_cast<uint16_t>(frame.Height), bits);
+    encoded.push_back(
+        testdata::EncodedFrame(generation, record, frame.Pixels, (frame.Bits & 0x20) != 0));
   }
-  return writer.Finish();
+  return testdata::BuildArchive(generation, encoded);
 }
 
 // An H1 archive has no flag byte: the unpacker deduces the flag from the

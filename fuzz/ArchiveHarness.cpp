@@ -15,6 +15,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "image/IndexedImage.h"
 #include "support/ZtSysUtils.h"
+#include "testdata/ArchiveBuilder.h"
 #include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerGeneration.h"
 #include "unpack/WorkImage.h"
@@ -57,11 +58,6 @@ std::string ArchiveName(TIcnGeneration generation, size_t size) {
   return kNames[size % 4];
 }
 
-void Encode(TIcnGeneration generation, TPixels& stream, const TPixels& pixels, int32_t width,
-            int32_t height, bool fillOnly) {
-  GenerationInfo(generation).Encode(stream, pixels.data(), width, width, height, fillOnly);
-}
-
 // Decodes stream into a fresh transparent width x height raster.
 TPixels DecodeAlone(const TUnpackerGeneration& generation, std::span<const uint8_t> stream,
                     int32_t width, int32_t height, bool fillOnly) {
@@ -77,10 +73,9 @@ void CheckRoundTrip(const TUnpackerGeneration& generation, const TIcnFrame& reco
                     const TPixels& decoded) {
   const int32_t width = record.Width;
   const int32_t height = record.Height;
-  TIcnArchiveWriter writer(generation.Format.Generation, 1);
-  writer.BeginFrame(0, record);
-  Encode(generation.Format.Generation, writer.Buffer(), decoded, width, height, fillOnly);
-  const std::vector<uint8_t>& archive = writer.Finish();
+  const TPixels archive = testdata::BuildArchive(
+      generation.Format.Generation,
+      {testdata::EncodedFrame(generation.Format.Generation, record, decoded, fillOnly)});
   ValidateArchive(archive, generation.Format.Generation);
   const TIcnFrame stored = FrameRecordAt(archive, generation.Format.Generation, 0);
   FUZZ_CHECK(stored.Width == record.Width && stored.Height == record.Height);
@@ -100,8 +95,8 @@ void CheckRoundTrip(const TUnpackerGeneration& generation, const TIcnFrame& reco
   }
   // Fill-only coding is a fixed point after one round.
   TPixels first(archive.begin() + ptrdiff_t(FrameDataAt(archive, stored)), archive.end());
-  TPixels second;
-  Encode(generation.Format.Generation, second, again, width, height, true);
+  const TPixels second =
+      testdata::EncodeFrame(generation.Format.Generation, again, width, height, true);
   FUZZ_CHECK(first == second);
 }
 

@@ -1,6 +1,6 @@
 // icnkit_fuzz_seeds OUTPUT_FOLDER: writes the seed corpora of the fuzz
 // targets, one subfolder per target, made only by icnkit's own encoders and
-// writers and by the small byte builders below: archives of both
+// writers and by testdata/'s builders: archives of both
 // generations, bitmaps of every layout the loader knows, settings files and
 // name triples. Deterministic, so a seed that finds something can be made
 // again.
@@ -8,74 +8,34 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "format/H1Codec.h"
-#include "format/H2Codec.h"
-#include "format/IcnArchive.h"
+#include "fs/Files.h"
+#include "fs/Path.h"
 #include "image/IndexedImage.h"
 #include "settings/IniDocument.h"
-#include "support/ZtSysUtils.h"
+#include "testdata/ArchiveBuilder.h"
+#include "testdata/BmpBuilder.h"
 
 namespace {
 
-using TBytes = std::vector<uint8_t>;
+using namespace testdata;
 
 struct TSeedWriter {
   std::string Folder;
   int Count = 0;
-  void Add(const TBytes& bytes) { SaveWholeFile(Folder + ZtFormat("seed_%03d", Count++), bytes); }
+  std::unique_ptr<TFileSystem> Fs = MakeNativeFileSystem();
+  void Add(const TBytes& bytes) {
+    SaveWholeFile(*Fs, Folder + ZtFormat("seed_%03d", Count++), bytes);
+  }
   void Add(const std::string& text) { Add(TBytes(text.begin(), text.end())); }
 };
 
 // --- archives ---
-
-struct TFrame {
-  int16_t Left = 0;
-  int16_t Top = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
-  uint8_t Bits = 0;
-  TBytes Pixels;       // top-down indices, encoded unless Stream is given
-  TBytes Stream;       // a stream as stored, bypassing the encoder
-  bool Share = false;  // reuse the previous frame's stream
-};
-
-TBytes Archive(TIcnGeneration generation, const std::vector<TFrame>& frames) {
-  TIcnArchiveWriter writer(generation, frames.size());
-  uint32_t previous = 0;
-  for (size_t i = 0; i < frames.size(); ++i) {
-    const TFrame& f = frames[i];
-    TIcnFrame record;
-    record.Left = f.Left;
-    record.Top = f.Top;
-    record.Width = uint16_t(f.Width);
-    record.Height = uint16_t(f.Height);
-    record.Bits = f.Bits;
-    writer.BeginFrame(i, record);
-    if (f.Share) {
-      // Record i points at the stream of record i - 1.
-      TBytes& buffer = writer.Buffer();
-      const size_t at =
-          kIcnHeaderSize + i * RecordSize(generation) + (generation == TIcnGeneration::H1 ? 8 : 9);
-      for (int k = 0; k < 4; ++k) buffer[at + size_t(k)] = uint8_t(previous >> (8 * k));
-      continue;
-    }
-    previous = uint32_t(writer.Buffer().size() - kIcnHeaderSize);
-    if (!f.Stream.empty()) {
-      writer.Buffer().insert(writer.Buffer().end(), f.Stream.begin(), f.Stream.end());
-    } else if (generation == TIcnGeneration::H1) {
-      EncodeH1Frame(writer.Buffer(), f.Pixels.data(), f.Width, f.Width, f.Height,
-                    (f.Bits & 0x20) != 0);
-    } else {
-      EncodeH2Frame(writer.Buffer(), f.Pixels.data(), f.Width, f.Width, f.Height,
-                    (f.Bits & 0x20) != 0);
-    }
-  }
-  return writer.Finish();
-}
 
 // A w x h sprite: transparent around a blob of indices from `palette`.
 TBytes Sprite(std::mt19937& random, int32_t w, int32_t h, const TBytes& palette) {
@@ -98,100 +58,75 @@ void ArchiveSeeds(TIcnGeneration generation, const std::string& folder) {
   // H2 pictures use the indices of the special runs too.
   const TBytes palette = h2 ? TBytes{5, 6, 7, 4, 3, 2, 1, 8, 9, 0xF6, 0xFD, 0xFE, 0xFF, 0x20, 0x21}
                             : TBytes{1, 2, 9, 0x20, 0x7F, 0x80, 0xFF};
+  // A frame of w x h pixels, fill-only when bit 5 of bits is set.
+  const auto frame = [generation](int16_t left, int16_t top, int32_t w, int32_t h, uint8_t bits,
+                                  const TBytes& pixels) {
+    return EncodedFrame(generation, Record(left, top, uint16_t(w), uint16_t(h), bits), pixels,
+                        (bits & 0x20) != 0);
+  };
 
-  seeds.Add(Archive(generation, {}));  // no frames
+  seeds.Add(BuildArchive(generation, {}));  // no frames
   for (int n = 0; n < 6; ++n) {
-    std::vector<TFrame> frames;
+    std::vector<TTestFrame> frames;
     const int count = 1 + n;
     for (int i = 0; i < count; ++i) {
-      TFrame f;
-      f.Width = int32_t(1 + random() % 12);
-      f.Height = int32_t(1 + random() % 10);
-      f.Left = int16_t(int(random() % 20) - 10);
-      f.Top = int16_t(int(random() % 20) - 10);
-      f.Pixels = Sprite(random, f.Width, f.Height, palette);
-      if (i == count - 1 && n % 2 == 1) f.Bits = 0x20;  // a fill-only shadow
-      if (h2 && n == 4) f.Bits = uint8_t(f.Bits | 0x01);
-      frames.push_back(f);
+      const int32_t w = int32_t(1 + random() % 12);
+      const int32_t h = int32_t(1 + random() % 10);
+      const int16_t left = int16_t(int(random() % 20) - 10);
+      const int16_t top = int16_t(int(random() % 20) - 10);
+      const TBytes pixels = Sprite(random, w, h, palette);
+      uint8_t bits = 0;
+      if (i == count - 1 && n % 2 == 1) bits = 0x20;  // a fill-only shadow
+      if (h2 && n == 4) bits = uint8_t(bits | 0x01);
+      frames.push_back(frame(left, top, w, h, bits, pixels));
     }
-    seeds.Add(Archive(generation, frames));
+    seeds.Add(BuildArchive(generation, frames));
   }
   // Empty and degenerate frames.
-  seeds.Add(Archive(generation,
-                    {TFrame{0, 0, 0, 0, 0, {}, {}, false}, TFrame{-1, -1, 0, 3, 0, {}, {}, false},
-                     TFrame{5, 5, 4, 0, 0, {}, {}, false}}));
+  seeds.Add(BuildArchive(generation, {frame(0, 0, 0, 0, 0, {}), frame(-1, -1, 0, 3, 0, {}),
+                                      frame(5, 5, 4, 0, 0, {})}));
   // Two records sharing one stream; and a wide frame of long runs.
   {
-    TFrame a{2, 3, 6, 4, 0, Sprite(random, 6, 4, palette), {}, false};
-    TFrame b = a;
-    b.Share = true;
-    TFrame wide{-100, 0, 300, 2, 0, TBytes(600, palette[1]), {}, false};
-    for (size_t x = 130; x < 200; ++x) wide.Pixels[x] = 0;
-    seeds.Add(Archive(generation, {a, b, wide}));
+    const TTestFrame a = frame(2, 3, 6, 4, 0, Sprite(random, 6, 4, palette));
+    TBytes longRuns(600, palette[1]);
+    for (size_t x = 130; x < 200; ++x) longRuns[x] = 0;
+    seeds.Add(BuildArchive(generation,
+                           {a, TTestFrame{a.Record, {}, 0}, frame(-100, 0, 300, 2, 0, longRuns)}));
   }
   // Frames at the far ends of the coordinate range.
-  seeds.Add(Archive(generation, {TFrame{-32768, -32768, 2, 2, 0, TBytes{1, 2, 0, 3}, {}, false},
-                                 TFrame{32767, 32767, 3, 1, 0, TBytes{4, 4, 4}, {}, false}}));
+  seeds.Add(BuildArchive(generation, {frame(-32768, -32768, 2, 2, 0, {1, 2, 0, 3}),
+                                      frame(32767, 32767, 3, 1, 0, {4, 4, 4})}));
   // Streams no encoder writes: every code of the generation once.
   if (h2) {
-    seeds.Add(Archive(
-        generation, {TFrame{0,
-                            0,
-                            12,
-                            3,
-                            0,
-                            {},
-                            {0xC1, 0x05, 0x33, 0xC4, 0x44, 0xC0, 0x7B, 0xC0, 0x3D, 0x00, 0xC0, 0xFC,
-                             0x0A, 0xC0, 0x00, 0x00, 0xBF, 0x00, 0x02, 0x11, 0x12, 0x00, 0x80},
-                            false},
-                     TFrame{0, 0, 4, 2, 0x21, {}, {0x03, 0x81, 0x00, 0x02, 0x00, 0x80}, false}}));
+    seeds.Add(BuildArchive(
+        generation, {{Record(0, 0, 12, 3),
+                      {0xC1, 0x05, 0x33, 0xC4, 0x44, 0xC0, 0x7B, 0xC0, 0x3D, 0x00, 0xC0, 0xFC,
+                       0x0A, 0xC0, 0x00, 0x00, 0xBF, 0x00, 0x02, 0x11, 0x12, 0x00, 0x80}},
+                     {Record(0, 0, 4, 2, 0x21), {0x03, 0x81, 0x00, 0x02, 0x00, 0x80}}}));
   } else {
-    seeds.Add(Archive(
-        generation,
-        {TFrame{0, 0, 6, 2, 0, {}, {0x82, 0x02, 0x07, 0x07, 0x00, 0x01, 0x03, 0x00, 0x80}, false},
-         TFrame{0, 0, 5, 2, 0, {}, {0x82, 0x02, 0x00, 0x01, 0x00, 0x80}, false},
-         TFrame{0, 0, 4, 1, 0, {}, {0xFF, 0x7F, 0x00, 0x80}, false}}));
+    seeds.Add(BuildArchive(
+        generation, {{Record(0, 0, 6, 2), {0x82, 0x02, 0x07, 0x07, 0x00, 0x01, 0x03, 0x00, 0x80}},
+                     {Record(0, 0, 5, 2), {0x82, 0x02, 0x00, 0x01, 0x00, 0x80}},
+                     {Record(0, 0, 4, 1), {0xFF, 0x7F, 0x00, 0x80}}}));
   }
 }
 
 // --- bitmaps ---
 
-void Put16(TBytes& b, size_t at, uint32_t v) {
-  b[at] = uint8_t(v);
-  b[at + 1] = uint8_t(v >> 8);
-}
-void Put32(TBytes& b, size_t at, uint32_t v) {
-  for (int k = 0; k < 4; ++k) b[at + size_t(k)] = uint8_t(v >> (8 * k));
-}
-
 // A BMP with an info header of infoSize bytes (40, 108, 124), `colours`
 // table entries and the given rows, bottom row first (or top first when
 // height is negative).
-TBytes Bmp(int32_t width, int32_t height, uint16_t depth, uint32_t compression, uint32_t colours,
-           const TBytes& pixelData, uint32_t infoSize = 40, const TBytes& masks = {}) {
-  const uint32_t offset = 14 + infoSize + uint32_t(masks.size()) + 4 * colours;
-  TBytes b(offset, 0);
-  b[0] = 'B';
-  b[1] = 'M';
-  Put32(b, 2, uint32_t(offset + pixelData.size()));
-  Put32(b, 10, offset);
-  Put32(b, 14, infoSize);
-  Put32(b, 18, uint32_t(width));
-  Put32(b, 22, uint32_t(height));
-  Put16(b, 26, 1);
-  Put16(b, 28, depth);
-  Put32(b, 30, compression);
-  Put32(b, 34, uint32_t(pixelData.size()));
-  Put32(b, 46, colours);
-  std::copy(masks.begin(), masks.end(), b.begin() + 14 + infoSize);
-  for (uint32_t i = 0; i < colours; ++i) {
-    const size_t at = 14 + infoSize + masks.size() + 4 * size_t{i};
-    b[at] = uint8_t(i * 7);
-    b[at + 1] = uint8_t(i * 3);
-    b[at + 2] = uint8_t(255 - i);
-  }
-  b.insert(b.end(), pixelData.begin(), pixelData.end());
-  return b;
+TBytes Bmp(int32_t width, int32_t height, uint16_t depth, uint32_t compression, int colours,
+           const TBytes& pixelData, uint32_t infoSize = 40, std::vector<uint32_t> masks = {}) {
+  const TBmpSpec spec{.Width = width,
+                      .Height = height,
+                      .BitsPerPixel = depth,
+                      .Compression = compression,
+                      .InfoSize = infoSize,
+                      .ColourTable = DistinctColours(colours),
+                      .Masks = std::move(masks),
+                      .PixelData = pixelData};
+  return MakeBmp(spec);
 }
 
 TBytes Rows(int32_t width, int32_t height, uint16_t depth, std::mt19937& random) {
@@ -213,7 +148,7 @@ void BitmapSeeds(const std::string& folder) {
     for (int32_t y = 0; y < 7; ++y) {
       for (int32_t x = 3; x < 9; ++x) image.RowAddress(y)[x] = uint8_t(1 + (x * y) % 250);
     }
-    image.SaveBmpFile(folder + "seed_writer.bmp");
+    seeds.Add(image.BmpBytes());
   }
   seeds.Add(TBytes{});  // the 0-byte file of an empty frame
   seeds.Add(Bmp(9, 5, 8, 0, 256, Rows(9, 5, 8, random)));
@@ -223,11 +158,7 @@ void BitmapSeeds(const std::string& folder) {
   seeds.Add(Bmp(5, 4, 24, 0, 0, Rows(5, 4, 24, random)));
   seeds.Add(Bmp(5, 4, 32, 0, 0, Rows(5, 4, 32, random)));
   seeds.Add(Bmp(5, 4, 16, 0, 0, Rows(5, 4, 16, random)));
-  TBytes masks565(12, 0);
-  Put32(masks565, 0, 0xF800);
-  Put32(masks565, 4, 0x07E0);
-  Put32(masks565, 8, 0x001F);
-  seeds.Add(Bmp(5, 4, 16, 3, 0, Rows(5, 4, 16, random), 40, masks565));
+  seeds.Add(Bmp(5, 4, 16, 3, 0, Rows(5, 4, 16, random), 40, {0xF800, 0x07E0, 0x001F}));
   seeds.Add(Bmp(6, 2, 8, 0, 256, Rows(6, 2, 8, random), 108));   // V4 header
   seeds.Add(Bmp(6, -2, 8, 0, 256, Rows(6, 2, 8, random), 124));  // V5 header
   // RLE8: a run, a literal, a delta, end of line, end of bitmap.
@@ -239,24 +170,18 @@ void BitmapSeeds(const std::string& folder) {
   // offset, inside the 256 entries the depth implies.
   for (int32_t height : {3, -3}) {
     TBytes shortTable = Bmp(6, height, 8, 0, 20, Rows(6, 3, 8, random));
-    Put32(shortTable, 46, 0);
+    PutU32(shortTable, 46, 0);
     seeds.Add(shortTable);
   }
   // The old core header: 12 bytes, 3-byte colour entries.
   {
-    TBytes core(14 + 12 + 3 * 256, 0);
-    core[0] = 'B';
-    core[1] = 'M';
-    Put32(core, 10, uint32_t(core.size()));
-    Put32(core, 14, 12);
-    Put16(core, 18, 4);
-    Put16(core, 20, 2);
-    Put16(core, 22, 1);
-    Put16(core, 24, 8);
-    const TBytes rows = Rows(4, 2, 8, random);
-    core.insert(core.end(), rows.begin(), rows.end());
-    Put32(core, 2, uint32_t(core.size()));
-    seeds.Add(core);
+    TBmpSpec core;
+    core.Width = 4;
+    core.Height = 2;
+    core.InfoSize = 12;
+    core.ColourTable = DistinctColours(256);
+    core.PixelData = Rows(4, 2, 8, random);
+    seeds.Add(MakeBmp(core));
   }
   // A file cut inside its pixel data.
   TBytes cut = Bmp(9, 9, 8, 0, 256, Rows(9, 9, 8, random));
@@ -320,10 +245,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
+    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
     const std::string out = WithTrailingSlash(argv[1]);
-    const auto folder = [&out](const char* name) {
+    const auto folder = [&out, &fs](const char* name) {
       std::string path = out + name + "/";
-      if (!MakeFolders(path)) throw TZtError("Cannot create folder " + path);
+      if (!MakeFolders(*fs, path)) throw TZtError("Cannot create folder " + path);
       return path;
     };
     ArchiveSeeds(TIcnGeneration::H1, folder("archive_h1"));

@@ -1,5 +1,6 @@
 // Helpers for the format tests: byte lists, guarded rasters that prove a
-// decoder writes nothing outside the frame, and small archive builders.
+// decoder writes nothing outside the frame, random sprites; archives come
+// from testdata/'s builder.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,9 @@
 
 #include "format/FrameRaster.h"
 #include "format/IcnArchive.h"
+#include "testdata/ArchiveBuilder.h"
 
-using TBytes = std::vector<uint8_t>;
+using namespace testdata;
 
 inline TBytes Bytes(std::initializer_list<int> values) {
   TBytes bytes;
@@ -86,58 +88,6 @@ class TGuardedRaster {
   bool BottomUp_;
   TBytes Memory_;
 };
-
-// One frame of a hand-made archive: its record and the bytes to place at its
-// DataOffset (the offset is computed unless Shared names an earlier frame
-// whose stream it reuses).
-struct TTestFrame {
-  TIcnFrame Record;
-  TBytes Stream;
-  int Shared = -1;
-};
-
-// Builds an archive image with the streams in frame order after the table.
-inline TBytes BuildArchive(TIcnGeneration generation, const std::vector<TTestFrame>& frames) {
-  const size_t r = RecordSize(generation);
-  TBytes image(kIcnHeaderSize + r * frames.size(), 0);
-  std::vector<uint32_t> offsets;
-  for (const TTestFrame& frame : frames) {
-    uint32_t offset;
-    if (frame.Shared >= 0) {
-      offset = offsets[size_t(frame.Shared)];
-    } else {
-      offset = uint32_t(image.size() - kIcnHeaderSize);
-      image.insert(image.end(), frame.Stream.begin(), frame.Stream.end());
-    }
-    offsets.push_back(offset);
-  }
-  for (size_t i = 0; i < frames.size(); ++i) {
-    TIcnFrame record = frames[i].Record;
-    record.DataOffset = offsets[i];
-    uint8_t* at = image.data() + kIcnHeaderSize + i * r;
-    if (generation == TIcnGeneration::H1) {
-      TIcnFrameH1::Write(at, record);
-    } else {
-      TIcnFrameH2::Write(at, record);
-    }
-  }
-  image[0] = uint8_t(frames.size());
-  image[1] = uint8_t(frames.size() >> 8);
-  const uint32_t dataSize = uint32_t(image.size() - kIcnHeaderSize);
-  for (int k = 0; k < 4; ++k) image[2 + k] = uint8_t(dataSize >> (8 * k));
-  return image;
-}
-
-inline TIcnFrame Record(int16_t left, int16_t top, uint16_t width, uint16_t height,
-                        uint8_t bits = 0) {
-  TIcnFrame record;
-  record.Left = left;
-  record.Top = top;
-  record.Width = width;
-  record.Height = height;
-  record.Bits = bits;
-  return record;
-}
 
 // A random sprite-like rectangle: runs of transparent pixels, of one
 // repeated index and of mixed indices, with lengths from 1 to 300; `palette`

@@ -1,7 +1,7 @@
-// Helpers for the packer tests: BMP files written byte by byte (so the
-// packer is tested against files it did not make), access to the pixels of
-// the bitmaps the unpackers write, archive records and streams, and random
-// archives whose frames each touch their own four edges.
+// Helpers for the packer tests: access to the pixels of the bitmaps the
+// unpackers write, archive records and streams, and random archives whose
+// frames each touch their own four edges. Bitmaps and archives are built by
+// testdata/.
 #pragma once
 
 #include <sys/stat.h>
@@ -15,67 +15,12 @@
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
 #include "format/IcnArchive.h"
+#include "testdata/ArchiveBuilder.h"
+#include "testdata/BmpBuilder.h"
 
 namespace packtest {
 
-using TBytes = std::vector<uint8_t>;
-
-inline void PutU16(TBytes& bytes, size_t at, uint32_t value) {
-  bytes[at] = uint8_t(value);
-  bytes[at + 1] = uint8_t(value >> 8);
-}
-
-inline void PutU32(TBytes& bytes, size_t at, uint32_t value) {
-  for (int k = 0; k < 4; ++k) bytes[at + size_t(k)] = uint8_t(value >> (8 * k));
-}
-
-inline uint32_t GetU32(const TBytes& bytes, size_t at) {
-  return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
-         uint32_t(bytes[at + 3]) << 24;
-}
-
-// A BMP file: 14-byte file header, 40-byte info header, `colours` grey
-// entries, then the rows bottom-up, each padded to 4 bytes.
-inline TBytes BmpFile(int32_t width, int32_t height, uint16_t bitsPerPixel, uint32_t colours,
-                      const TBytes& rows) {
-  const uint32_t offset = 54 + 4 * colours;
-  TBytes bytes(offset, 0);
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  PutU32(bytes, 2, uint32_t(offset + rows.size()));
-  PutU32(bytes, 10, offset);
-  PutU32(bytes, 14, 40);
-  PutU32(bytes, 18, uint32_t(width));
-  PutU32(bytes, 22, uint32_t(height));
-  PutU16(bytes, 26, 1);
-  PutU16(bytes, 28, bitsPerPixel);
-  PutU32(bytes, 34, uint32_t(rows.size()));
-  PutU32(bytes, 46, colours);
-  for (uint32_t i = 0; i < colours; ++i) {
-    for (int k = 0; k < 3; ++k) bytes[54 + 4 * i + uint32_t(k)] = uint8_t(i);
-  }
-  bytes.insert(bytes.end(), rows.begin(), rows.end());
-  return bytes;
-}
-
-// An 8-bit bitmap of the given pixels, listed row by row from the top.
-inline TBytes Bmp8(int32_t width, int32_t height, const TBytes& pixels, uint32_t colours = 256) {
-  const size_t stride = (size_t(width) + 3) & ~size_t(3);
-  TBytes rows(stride * size_t(height), 0);
-  for (int32_t y = 0; y < height; ++y) {
-    for (int32_t x = 0; x < width; ++x) {
-      rows[size_t(height - 1 - y) * stride + size_t(x)] =
-          pixels[size_t(y) * size_t(width) + size_t(x)];
-    }
-  }
-  return BmpFile(width, height, 8, colours, rows);
-}
-
-// A 24-bit bitmap, every pixel white.
-inline TBytes Bmp24(int32_t width, int32_t height) {
-  const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
-  return BmpFile(width, height, 24, 0, TBytes(stride * size_t(height), 0xFF));
-}
+using namespace testdata;
 
 // A pixel of an uncompressed bottom-up 8-bit BMP file in memory.
 inline uint8_t& BmpPixel(TBytes& bmp, int32_t x, int32_t y) {
@@ -153,7 +98,7 @@ inline TBytes RandomFramePixels(std::mt19937& random, int32_t width, int32_t hei
 template <typename TFillOnly>
 TBytes RandomArchive(std::mt19937& random, TIcnGeneration generation, size_t frameCount,
                      TFillOnly fillOnly) {
-  TIcnArchiveWriter writer(generation, frameCount);
+  std::vector<TTestFrame> frames;
   for (size_t i = 0; i < frameCount; ++i) {
     TIcnFrame record;
     const bool wide = random() % 8 == 0;
@@ -163,17 +108,9 @@ TBytes RandomArchive(std::mt19937& random, TIcnGeneration generation, size_t fra
     record.Top = int16_t(int(random() % 81) - 40);
     record.Bits = generation == TIcnGeneration::H2 ? uint8_t(random()) : 0;
     const TBytes pixels = RandomFramePixels(random, record.Width, record.Height);
-    const bool flag = fillOnly(i, record.Bits);
-    writer.BeginFrame(i, record);
-    if (generation == TIcnGeneration::H1) {
-      EncodeH1Frame(writer.Buffer(), pixels.data(), record.Width, record.Width, record.Height,
-                    flag);
-    } else {
-      EncodeH2Frame(writer.Buffer(), pixels.data(), record.Width, record.Width, record.Height,
-                    flag);
-    }
+    frames.push_back(EncodedFrame(generation, record, pixels, fillOnly(i, record.Bits)));
   }
-  return writer.Finish();
+  return BuildArchive(generation, frames);
 }
 
 }  // namespace packtest

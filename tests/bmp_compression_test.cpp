@@ -7,10 +7,12 @@
 
 #include "image/BmpFile.h"
 #include "support/ZtSysUtils.h"
-#include "tests/BmpTestSupport.h"
+#include "testdata/BmpBuilder.h"
 #include "tests/TestSupport.h"
 
 namespace {
+
+using namespace testdata;
 
 using TRows = std::vector<std::vector<uint8_t>>;
 

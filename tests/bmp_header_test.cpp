@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "image/BmpHeader.h"
-#include "tests/BmpTestSupport.h"
+#include "testdata/BmpBuilder.h"
 
 namespace {
+
+using namespace testdata;
 
 TEST(BmpHeader, DescribesRowsRle8AndUndecodedData) {
   TBmpSpec spec;

@@ -257,12 +257,12 @@ TEST(TruncatedInputs, ArchivesCutAtEveryByteUnpackOrFailWithTheContainersMessage
         generation,
         {unpack_testing::SolidFrame(generation, -2, -1, 4, 3, 6),
          unpack_testing::TTestFrame{
-             1, 1, 5, 2, 0x20,
-             unpack_testing::EncodePixels(generation, {0, 0, 7, 7, 0, 3, 0, 0, 0, 0}, 5, 2, true)},
+             unpack_testing::Record(1, 1, 5, 2, 0x20),
+             unpack_testing::EncodeFrame(generation, {0, 0, 7, 7, 0, 3, 0, 0, 0, 0}, 5, 2, true)},
          unpack_testing::TTestFrame{
-             0, 0, 6, 3, 0,
-             unpack_testing::EncodePixels(generation, packtest::RandomFramePixels(random, 6, 3), 6,
-                                          3)}});
+             unpack_testing::Record(0, 0, 6, 3),
+             unpack_testing::EncodeFrame(generation, packtest::RandomFramePixels(random, 6, 3), 6,
+                                         3)}});
     TTempFolder work;
     size_t unpacked = 0;
     for (size_t cut = 0; cut <= whole.size(); ++cut) {

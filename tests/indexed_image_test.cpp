@@ -5,10 +5,12 @@
 #include "image/BmpFile.h"
 #include "image/BmpHeader.h"
 #include "image/IndexedImage.h"
-#include "tests/BmpTestSupport.h"
+#include "testdata/BmpBuilder.h"
 #include "tests/TestSupport.h"
 
 namespace {
+
+using namespace testdata;
 
 std::string MessageOf(const std::function<void()>& action) {
   try {

@@ -91,15 +91,15 @@ TEST(FrameFolderExport, SingleEmptyAndZeroHeightFrames) {
   // A frame of height 0 is saved as background only.
   frames = Unpack(
       kDravelGeneration, folder, "flat.icn",
-      BuildArchive(kH1, {SolidFrame(kH1, 0, 0, 3, 3, 9), TTestFrame{1, 1, 2, 0, 0, {0x80}}}));
+      BuildArchive(kH1, {SolidFrame(kH1, 0, 0, 3, 3, 9), TTestFrame{Record(1, 1, 2, 0), {0x80}}}));
   image = LoadBitmap(frames + "0001.bmp");
   ASSERT_EQ(image.Width(), 3);
   ExpectOnlyRectangle(image, 0, 0, 0, 0, 0);
 
   // Every frame of height 0: bitmaps without pixels, still one per frame.
-  frames = Unpack(
-      kDravelGeneration, folder, "zero.icn",
-      BuildArchive(kH1, {TTestFrame{0, 0, 5, 0, 0, {0x80}}, TTestFrame{0, 0, 0, 0, 0, {0x80}}}));
+  frames = Unpack(kDravelGeneration, folder, "zero.icn",
+                  BuildArchive(kH1, {TTestFrame{Record(0, 0, 5, 0), {0x80}},
+                                     TTestFrame{Record(0, 0, 0, 0), {0x80}}}));
   EXPECT_EQ(ListNames(frames), (std::vector<std::string>{"0000.bmp", "0001.bmp", "setup.ini"}));
   EXPECT_EQ(ReadBytes(frames + "0000.bmp").size(), 0u);
 }
@@ -107,9 +107,10 @@ TEST(FrameFolderExport, SingleEmptyAndZeroHeightFrames) {
 TEST(FrameFolderExport, EdgesBeyondSixteenBitsAndTooLargeBitmaps) {
   TTempFolder folder;
   // Left 32000 + Width 1000 is 33000, not a wrapped value.
-  const std::string frames = Unpack(kDravelGeneration, folder, "wide.icn",
-                                    BuildArchive(kH1, {TTestFrame{-32768, 0, 0, 1, 0, {0x00, 0x80}},
-                                                       SolidFrame(kH1, 32000, 0, 1000, 1, 9)}));
+  const std::string frames =
+      Unpack(kDravelGeneration, folder, "wide.icn",
+             BuildArchive(kH1, {TTestFrame{Record(-32768, 0, 0, 1), {0x00, 0x80}},
+                                SolidFrame(kH1, 32000, 0, 1000, 1, 9)}));
   const TIndexedImage image = LoadBitmap(frames + "0001.bmp");
   EXPECT_EQ(image.Width(), 65768);
   EXPECT_EQ(PixelAt(image, 64767, 0), 0);
@@ -119,8 +120,8 @@ TEST(FrameFolderExport, EdgesBeyondSixteenBitsAndTooLargeBitmaps) {
 
   // A union rectangle no BMP can hold fails cleanly.
   WriteBytes(folder / "huge.icn",
-             BuildArchive(kH1, {TTestFrame{-32768, -32768, 0, 0, 0, {0x80}},
-                                TTestFrame{32767, 32767, 65535, 65535, 0, {0x80}}}));
+             BuildArchive(kH1, {TTestFrame{Record(-32768, -32768, 0, 0), {0x80}},
+                                TTestFrame{Record(32767, 32767, 65535, 65535), {0x80}}}));
   try {
     ExportFrameFolder(kDravelGeneration, folder / "huge.icn", folder / "huge.icn.cadres/");
     FAIL() << "no error";
@@ -142,8 +143,8 @@ TEST(FrameFolderExport, EdgesBeyondSixteenBitsAndTooLargeBitmaps) {
 TEST(FrameFolderExport, BitsValuesOfBothGenerations) {
   TTempFolder folder;
   const std::vector<uint8_t> shape{0, 7, 7, 0, 3, 0, 0, 0};  // 4 x 2
-  const TTestFrame normal{0, 0, 4, 2, 0, EncodePixels(kH1, shape, 4, 2)};
-  const TTestFrame shadow{0, 0, 4, 2, 0, EncodePixels(kH1, shape, 4, 2, true)};
+  const TTestFrame normal{Record(0, 0, 4, 2), EncodeFrame(kH1, shape, 4, 2)};
+  const TTestFrame shadow{Record(0, 0, 4, 2), EncodeFrame(kH1, shape, 4, 2, true)};
   // Dravel: judged from the stream; every frame of font.icn and frame 0 of
   // any .std archive are fill-only whatever their streams.
   std::string frames =
@@ -162,8 +163,8 @@ TEST(FrameFolderExport, BitsValuesOfBothGenerations) {
   EXPECT_EQ(Setting(frames, "Bits", "0001.bmp"), 0);
 
   // Dravix: the record's whole Bits byte; bit 5 decides the decoding.
-  const TTestFrame h2Shadow{0, 0, 4, 2, 0x21, EncodePixels(kH2, shape, 4, 2, true)};
-  const TTestFrame h2Normal{0, 0, 4, 2, 0x01, EncodePixels(kH2, shape, 4, 2)};
+  const TTestFrame h2Shadow{Record(0, 0, 4, 2, 0x21), EncodeFrame(kH2, shape, 4, 2, true)};
+  const TTestFrame h2Normal{Record(0, 0, 4, 2, 0x01), EncodeFrame(kH2, shape, 4, 2)};
   frames = Unpack(kDravixGeneration, folder, "h2.icn", BuildArchive(kH2, {h2Shadow, h2Normal}));
   EXPECT_EQ(Setting(frames, "Bits", "0000.bmp"), 33);
   EXPECT_EQ(Setting(frames, "Bits", "0001.bmp"), 1);
@@ -177,7 +178,7 @@ TEST(FrameFolderExport, BitsValuesOfBothGenerations) {
 
 TEST(FrameFolderExport, NamesPastNineThousandNineHundredNinetyNine) {
   TTempFolder folder;
-  std::vector<TTestFrame> many(10001, TTestFrame{0, 0, 1, 1, 0, {0x01, 0x09, 0x00, 0x80}});
+  std::vector<TTestFrame> many(10001, TTestFrame{Record(0, 0, 1, 1), {0x01, 0x09, 0x00, 0x80}});
   const std::string frames = Unpack(kDravelGeneration, folder, "many.icn", BuildArchive(kH1, many));
   const std::vector<std::string> names = ListNames(frames);
   EXPECT_EQ(names.size(), 10002u);
@@ -189,7 +190,7 @@ TEST(FrameFolderExport, NamesPastNineThousandNineHundredNinetyNine) {
 
 TEST(FrameFolderExport, ReunpackingKeepsWhatItDoesNotReplace) {
   TTempFolder folder;
-  const TTestFrame shadow{0, 0, 2, 1, 0, {0x02, 0x00, 0x80}};  // judged fill-only
+  const TTestFrame shadow{Record(0, 0, 2, 1), {0x02, 0x00, 0x80}};  // judged fill-only
   const TTestFrame normal = SolidFrame(kH1, 0, 0, 2, 1, 9);
   WriteBytes(folder / "a.icn", BuildArchive(kH1, {shadow, shadow, shadow, shadow, shadow}));
   ExportFrameFolder(kDravelGeneration, folder / "a.icn", folder / "out/");

@@ -15,7 +15,7 @@ constexpr TIcnGeneration kH2 = TIcnGeneration::H2;
 std::vector<uint8_t> ArchiveOfHeights(TIcnGeneration generation,
                                       const std::vector<uint16_t>& heights) {
   std::vector<TTestFrame> frames;
-  for (uint16_t height : heights) frames.push_back(TTestFrame{0, 0, 1, height, 0, {0x80}});
+  for (uint16_t height : heights) frames.push_back(TTestFrame{Record(0, 0, 1, height), {0x80}});
   return BuildArchive(generation, frames);
 }
 
@@ -59,8 +59,9 @@ TEST(PreviewExport, DrawsTheFrameAloneAtItsOwnSize) {
   EXPECT_EQ(PixelAt(image, 5, 7), 12);
 
   // A fill-only frame shows its shape in index 5.
-  WriteBytes(folder / "s.icn",
-             BuildArchive(kH1, {TTestFrame{3, 3, 3, 2, 0, {0x81, 0x02, 0x00, 0x01, 0x00, 0x80}}}));
+  WriteBytes(
+      folder / "s.icn",
+      BuildArchive(kH1, {TTestFrame{Record(3, 3, 3, 2), {0x81, 0x02, 0x00, 0x01, 0x00, 0x80}}}));
   ExportPreview(kDravelGeneration, folder / "s.icn", folder / "s.bmp");
   const TIndexedImage shadow = LoadBitmap(folder / "s.bmp");
   const uint8_t expected[2][3] = {{0, 5, 5}, {5, 0, 0}};
