@@ -23,7 +23,7 @@ TEST(IniDocument, UneditedTextComesBackByteForByte) {
       "\xEF\xBB\xBF",
       "\xEF\xBB",
       "k=1\n\n[s]\r\n; c\n  k = 2  \r\n\r\n[t\nx\r\r\n=\n[]\n",
-      std::string("[s]\0\nk=\0\n", 10),
+      std::string("[s]\0\nk=\0\n", 9),
   };
   for (const std::string& text : texts) {
     EXPECT_EQ(TIniDocument(text).Text(), text) << text;
