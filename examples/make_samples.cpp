@@ -15,12 +15,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "format/H1Codec.h"
 #include "format/IcnArchive.h"
-#include "support/ZtSysUtils.h"
+#include "fs/Files.h"
+#include "fs/Path.h"
 #include "testdata/ArchiveBuilder.h"
 
 namespace {
@@ -140,8 +142,9 @@ int main(int argc, char** argv) {
     const std::vector<TSampleFrame> h1Frames = Animation(TIcnGeneration::H1);
     const std::vector<uint8_t> h1 = Encode(TIcnGeneration::H1, h1Frames);
     CheckH1Flags(h1Path, h1, h1Frames);
-    SaveWholeFile(h1Path, h1);
-    SaveWholeFile(folder + "sample_h2.icn",
+    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
+    SaveWholeFile(*fs, h1Path, h1);
+    SaveWholeFile(*fs, folder + "sample_h2.icn",
                   Encode(TIcnGeneration::H2, Animation(TIcnGeneration::H2)));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "icnkit_make_samples: %s\n", error.what());

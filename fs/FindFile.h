@@ -39,9 +39,6 @@ class TZtFindFile {
   // naturally. A missing folder, or a path through a file, gives no entries;
   // any other failure raises TSystemError.
   TZtFindFile(TFileSystem& fs, const std::string& mask);
-  // The same over the old platform layer (support/ZtFindFile.cpp). To be
-  // removed when the callers pass their TFileSystem.
-  explicit TZtFindFile(const std::string& mask);
   virtual ~TZtFindFile() = default;
 
   // Moves to the next raw entry; false when exhausted.

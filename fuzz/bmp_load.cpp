@@ -10,7 +10,6 @@
 #include "image/BmpFile.h"
 #include "image/IndexedImage.h"
 #include "pack/TrimBox.h"
-#include "support/ZtSysUtils.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fs/FindFile.h"
 #include "fuzz/FuzzCheck.h"
-#include "support/ZtFindFile.h"
 
 namespace {
 

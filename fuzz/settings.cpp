@@ -6,16 +6,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fs/Files.h"
 #include "fuzz/FuzzCheck.h"
 #include "settings/IniDocument.h"
 #include "settings/SettingsFile.h"
-#include "support/ZtSysUtils.h"
 
 namespace {
 
@@ -110,9 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The same through TSettingsFile and the file system.
   const std::string& path = ScratchFile();
-  SaveWholeFile(path, std::span(data, size));
+  static const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
+  SaveWholeFile(*fs, path, std::span(data, size));
   {
-    TSettingsFile settings(path);
+    TSettingsFile settings(*fs, path);
     for (size_t k = 0; k < kKeyCount; ++k) {
       FUZZ_CHECK(settings.ReadNumber(kKeys[k].Section, kKeys[k].Name, kDefault) ==
                  AsNumber(before[k]));
@@ -120,13 +122,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.WriteNumber(kKeys[chosen].Section, kKeys[chosen].Name, value);
     settings.Flush();
   }
-  TSettingsFile settings(path);
+  TSettingsFile settings(*fs, path);
   for (size_t k = 0; k < kKeyCount; ++k) {
     FUZZ_CHECK(settings.ReadNumber(kKeys[k].Section, kKeys[k].Name, kDefault) ==
                (k == chosen ? value : AsNumber(before[k])));
   }
   std::vector<uint8_t> saved;
-  LoadWholeFile(path, saved);
+  LoadWholeFile(*fs, path, saved);
   const std::string expectedText = document.Text();
   FUZZ_CHECK(std::string_view(reinterpret_cast<const char*>(saved.data()), saved.size()) ==
              expectedText);

@@ -4,29 +4,31 @@
 
 #include <memory>
 
-#include "support/ZtStreams.h"
-#include "support/ZtSysUtils.h"
+#include "fs/Files.h"
 
-std::vector<uint8_t> ReadBmpFile(const std::string& path) {
-  // Opened for reading, no sharing, existing files only.
-  TZtFileStream file(path, kGenericRead, 0, kOpenExisting);
-  std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
-  bytes.resize(static_cast<size_t>(file.Read(bytes.data(), static_cast<int64_t>(bytes.size()))));
-  return bytes;
+std::vector<uint8_t> ReadBmpFile(TFileSystem& fs, const std::string& path) {
+  try {
+    return fs.ReadFile(path);
+  } catch (const TSystemError& error) {
+    if (!error.Opening) throw;
+    std::string full = fs.FullPath(path);
+    if (full.empty()) full = path;
+    throw TZtError(ZtFormat("Cannot open file \"%s\". %s", full.c_str(), error.Text.c_str()));
+  }
 }
 
-void WriteBmpFile(const std::string& path, std::span<const uint8_t> bytes) {
+void WriteBmpFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes) {
   // The file is built whole in memory and saved through SaveWholeFile, so a
   // failed save never leaves a half-written bitmap where an old one was.
-  SaveWholeFile(path, bytes);
+  SaveWholeFile(fs, path, bytes);
 }
 
-void TIndexedImage::SaveBmpFile(const std::string& path) const {
-  WriteBmpFile(path, BmpBytes());
+void TIndexedImage::SaveBmpFile(TFileSystem& fs, const std::string& path) const {
+  WriteBmpFile(fs, path, BmpBytes());
 }
 
-TIndexedImage* LoadBmpFromFile(const std::string& path, TIndexedImage* image) {
-  const std::vector<uint8_t> bytes = ReadBmpFile(path);
+TIndexedImage* LoadBmpFromFile(TFileSystem& fs, const std::string& path, TIndexedImage* image) {
+  const std::vector<uint8_t> bytes = ReadBmpFile(fs, path);
   if (image != nullptr) {
     image->LoadBmp(bytes);
     return image;

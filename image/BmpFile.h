@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fs/FileSystem.h"
 #include "image/IndexedImage.h"
 
 // Pixel-format codes answered by PixelFormatOf.
@@ -26,12 +27,12 @@ enum : uint8_t {
 
 // The whole file at path. "Cannot open file "%s". %s" (full path, system
 // text) when it cannot be opened.
-std::vector<uint8_t> ReadBmpFile(const std::string& path);
+std::vector<uint8_t> ReadBmpFile(TFileSystem& fs, const std::string& path);
 // Writes bytes as the file at path, replacing it whole or not at all.
-void WriteBmpFile(const std::string& path, std::span<const uint8_t> bytes);
+void WriteBmpFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes);
 
 // Loads the file at path into image, or into a new image when image is null
 // (returned; owned by the caller). A failed load leaves image unchanged.
-TIndexedImage* LoadBmpFromFile(const std::string& path, TIndexedImage* image);
+TIndexedImage* LoadBmpFromFile(TFileSystem& fs, const std::string& path, TIndexedImage* image);
 
 uint8_t PixelFormatOf(const TIndexedImage& image);

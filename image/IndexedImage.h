@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "fs/FileSystem.h"
 #include "image/BmpHeader.h"
-#include "support/ZtZeroedBuffer.h"
+#include "image/ZtZeroedBuffer.h"
 
 class TIndexedImage {
  public:
@@ -44,7 +45,7 @@ class TIndexedImage {
   // without pixels gives no bytes.
   std::vector<uint8_t> BmpBytes() const;
   // Writes BmpBytes() as the file at path, whole or not at all (BmpFile.cpp).
-  void SaveBmpFile(const std::string& path) const;
+  void SaveBmpFile(TFileSystem& fs, const std::string& path) const;
 
   int32_t Width() const { return Width_; }
   int32_t Height() const { return Height_; }

@@ -6,26 +6,21 @@
 #include <new>
 #include <vector>
 
+#include "fs/Files.h"
+#include "fs/FindFile.h"
 #include "image/BmpFile.h"
 #include "image/IndexedImage.h"
 #include "pack/TrimBox.h"
 #include "settings/SettingsFile.h"
-#include "support/ZtFindFile.h"
-#include "support/ZtSysUtils.h"
-
-std::string& CurrentFrameFile() {
-  static std::string path;
-  return path;
-}
 
 namespace {
 
 // The frame files of the folder: "*.bmp" in any letter case, no folders, in
 // natural order, so 10000.bmp follows 9999.bmp as the unpackers number them.
-std::vector<std::string> ListFrameFiles(const std::string& folder) {
+std::vector<std::string> ListFrameFiles(TFileSystem& fs, const std::string& folder) {
   std::vector<std::string> names;
-  TZtFindFile find(folder + "*.bmp");
-  while (find.NextMatch(0, kFileAttributeDirectory)) names.push_back(find.Name());
+  TZtFindFile find(fs, folder + "*.bmp");
+  while (find.NextMatch(0, kFindFolder)) names.push_back(find.Name());
   return names;
 }
 
@@ -87,18 +82,19 @@ void ReserveProjected(std::vector<uint8_t>& buffer, size_t tableEnd, size_t fram
 
 }  // namespace
 
-void PackFrameFolder(const TPackerGeneration& generation, const std::string& archivePath,
-                     const std::string& folder) {
+void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
+                     const std::string& archivePath, const std::string& folder,
+                     std::string& frameFile) {
   const std::string settingsPath = folder + "setup.ini";
   // A "setup.ini" that exists but cannot be read (a folder of that name, no
   // read permission) would read as all defaults and pack every frame at the
   // origin without its flags, over the old archive: it fails the pack.
-  if (ZtPlatform().GetFileAttributes(settingsPath) != kInvalidFileAttributes) {
+  if (fs.Stat(settingsPath).Kind != TPathKind::Missing) {
     std::vector<uint8_t> settingsBytes;
-    LoadWholeFile(settingsPath, settingsBytes);
+    LoadWholeFile(fs, settingsPath, settingsBytes);
   }
-  TSettingsFile settings(settingsPath);
-  const std::vector<std::string> names = ListFrameFiles(folder);
+  TSettingsFile settings(fs, settingsPath);
+  const std::vector<std::string> names = ListFrameFiles(fs, folder);
   // Rejects more frames than the header can count, before any bitmap is read.
   TIcnArchiveWriter writer(generation.Format.Generation, names.size());
   const int64_t x = settings.ReadNumber("Position", "X", 0);
@@ -107,9 +103,8 @@ void PackFrameFolder(const TPackerGeneration& generation, const std::string& arc
   const size_t tableEnd = writer.Buffer().size();
   TIndexedImage image;  // one image, reloaded for every bitmap
   for (size_t i = 0; i < names.size(); ++i) {
-    std::string& frameFile = CurrentFrameFile();
     frameFile = folder + names[i];
-    LoadBmpFromFile(frameFile, &image);
+    LoadBmpFromFile(fs, frameFile, &image);
     const bool empty = IsEmptyImage(image);
     if (!empty && PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
     const TTrimBox box = empty ? TTrimBox{} : TrimBox(image);
@@ -128,6 +123,6 @@ void PackFrameFolder(const TPackerGeneration& generation, const std::string& arc
     generation.Format.Encode(writer.Buffer(), source, rowStep, record.Width, record.Height,
                              (bits & kFillOnlyBit) != 0);
   }
-  CurrentFrameFile().clear();
-  SaveWholeFile(archivePath, writer.Finish(), /*durable=*/true);
+  frameFile.clear();
+  SaveWholeFile(fs, archivePath, writer.Finish(), /*durable=*/true);
 }

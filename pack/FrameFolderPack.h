@@ -7,16 +7,15 @@
 
 #include <string>
 
+#include "fs/FileSystem.h"
 #include "pack/PackerGeneration.h"
-
-// The bitmap being packed (folder + name), for the error box. Set before each
-// bitmap is loaded, cleared after the last frame; a failure while a bitmap is
-// packed leaves it naming that bitmap.
-std::string& CurrentFrameFile();
 
 // Packs the bitmaps of folder (ending in a path delimiter) in the natural
 // order of their names into the archive at archivePath, which is created or
 // replaced whole; every failure leaves an existing archive untouched.
+// frameFile names the bitmap being packed (folder + name), for the error
+// message: set before each bitmap is loaded, cleared after the last frame,
+// so a failure while a bitmap is packed leaves it naming that bitmap.
 // Raises TZtError with:
 //   "Too many frames: %d"    more than 65535 bitmaps (before any is read)
 //   "Wrong bitmap format"    a bitmap that is not 8 bits per pixel
@@ -24,6 +23,7 @@ std::string& CurrentFrameFile();
 //                            a Left/Top outside -32768..32767
 //   the loader's messages for an unreadable bitmap, and
 //   "Cannot create file "%s". %s" (absolute path) when the archive cannot be
-//   created, with CurrentFrameFile cleared.
-void PackFrameFolder(const TPackerGeneration& generation, const std::string& archivePath,
-                     const std::string& folder);
+//   created, with frameFile cleared.
+void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
+                     const std::string& archivePath, const std::string& folder,
+                     std::string& frameFile);

@@ -1,24 +1,22 @@
 #include "pack/PackerCommandLine.h"
 
-#include <new>
-#include <stdexcept>
-
+#include "cli/RunTool.h"
+#include "fs/Files.h"
+#include "fs/Path.h"
 #include "pack/FrameFolderPack.h"
-#include "support/ZtSelfCopy.h"
-#include "support/ZtSysUtils.h"
 
-TPackPaths PackPathsFor(const std::string& argument) {
-  if (IsDirectory(argument)) {
+TPackPaths PackPathsFor(TFileSystem& fs, const std::string& argument) {
+  if (IsDirectory(fs, argument)) {
     return {ReplaceExtension(WithoutTrailingSlash(argument), ""), WithTrailingSlash(argument)};
   }
   TPackPaths paths{argument, argument + ".cadres" + NativePathStyle().Delimiter};
-  if (!IsDirectory(paths.Folder)) throw TZtError("Folder doesn't exist: " + paths.Folder);
+  if (!IsDirectory(fs, paths.Folder)) throw TZtError("Folder doesn't exist: " + paths.Folder);
   return paths;
 }
 
 std::string PackerUsageText(const TPackerGeneration& generation) {
   const std::string name = generation.ProgramName;
-  const std::string executable = ZtPlatform().ExecutableFileName(name);
+  const std::string executable = ExecutableFileName(name);
   return name + " v" + kToolVersion + "\r\n" +                                           //
          "Usage 1:  " + executable + " Target.icn\r\n" +                                 //
          "Usage 2:  " + executable + " Target.icn.cadres\r\n" +                          //
@@ -31,52 +29,35 @@ std::string PackerUsageText(const TPackerGeneration& generation) {
 
 namespace {
 
-void CheckOption(const std::string& argument) {
+void CheckOption(TFileSystem& fs, const std::string& argument) {
   if (!argument.starts_with('-')) return;
-  if (ZtPlatform().GetFileAttributes(argument) != kInvalidFileAttributes) return;
-  if (IsDirectory(argument + ".cadres" + NativePathStyle().Delimiter)) return;
+  if (fs.Stat(argument).Kind != TPathKind::Missing) return;
+  if (IsDirectory(fs, argument + ".cadres" + NativePathStyle().Delimiter)) return;
   throw TZtError("Unknown option: " + argument + " (try --help)");
+}
+
+// Shells expand "morlet *.icn" into many arguments: each one is packed,
+// once no argument is a mistyped option.
+void PackArguments(TToolRun& run, const TPackerGeneration& packer,
+                   const std::vector<std::string>& arguments) {
+  TFileSystem& fs = run.Context.Fs;
+  for (size_t i = 1; i < arguments.size(); ++i) CheckOption(fs, arguments[i]);
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const TPackPaths paths = PackPathsFor(fs, arguments[i]);
+    PackFrameFolder(fs, packer, paths.Archive, paths.Folder, run.CurrentFile);
+  }
 }
 
 }  // namespace
 
-void ShowPackError(const TPackerGeneration& generation, const std::string& message) {
-  const std::string& frameFile = CurrentFrameFile();
-  const std::string text = frameFile.empty() ? message + "." : message + ".\r\n" + frameFile;
-  ShowMessageBox(text, generation.ProgramName, kMbIconError);
-}
-
-int RunPacker(TIcnGeneration generation, int argc, const char* const* argv) {
+int RunPacker(TToolContext& context, TIcnGeneration generation,
+              const std::vector<std::string>& arguments) {
   const TPackerGeneration& packer = PackerGeneration(generation);
-  const auto inform = [&packer](const std::string& text) {
-    return ShowMessageBox(text, packer.ProgramName, kMbIconInformation) != 0 ? 0 : 1;
+  TToolDescription tool;
+  tool.ProgramName = packer.ProgramName;
+  tool.Usage = PackerUsageText(packer);
+  tool.Convert = [&packer](TToolRun& run, const std::vector<std::string>& all) {
+    PackArguments(run, packer, all);
   };
-  const std::string first = argc > 1 ? argv[1] : "";
-  if (first.empty() || first == "-h" || first == "--help") return inform(PackerUsageText(packer));
-  if (first == "--version") {
-    const std::string usage = PackerUsageText(packer);
-    return inform(usage.substr(0, usage.find("\r\n")));
-  }
-  try {
-    // Letter case counts: ":COPYEXE" is an archive path like any other.
-    if (first == ":copyexe") {
-      CopySelfToCurrentFolder(packer.ProgramName);
-      return 0;
-    }
-    // Shells expand "morlet *.icn" into many arguments: each one is packed,
-    // once no argument is a mistyped option.
-    for (int i = 1; i < argc; ++i) CheckOption(argv[i]);
-    for (int i = 1; i < argc; ++i) {
-      const TPackPaths paths = PackPathsFor(argv[i]);
-      PackFrameFolder(packer, paths.Archive, paths.Folder);
-    }
-  } catch (const std::bad_alloc&) {
-    ShowPackError(packer, "Out of memory");
-    return 1;
-  } catch (const std::exception& failure) {
-    ShowPackError(packer, failure.what());
-    return 1;
-  }
-  // Success that cannot be reported (stdout closed or full) is no success.
-  return inform("Operation succesful.");
+  return RunTool(context, tool, arguments);
 }

@@ -1,4 +1,5 @@
-// The packers' entry: command line, archive and folder paths, message boxes.
+// The packers' command line over the tool skeleton (cli/RunTool.h): the
+// usage text, the archive and folder paths of each argument.
 //
 //   morlet|morvix                     the usage text
 //   morlet|morvix -h | --help         the usage text
@@ -20,7 +21,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "cli/ToolContext.h"
 #include "format/IcnArchive.h"
 #include "pack/PackerGeneration.h"
 
@@ -33,14 +36,13 @@ struct TPackPaths {
 // Paths for one command-line argument. Raises "Folder doesn't exist: %s"
 // (the folder with its trailing delimiter) when an archive path has no
 // frame folder.
-TPackPaths PackPathsFor(const std::string& argument);
+TPackPaths PackPathsFor(TFileSystem& fs, const std::string& argument);
 
 // Lines joined by CR LF, no CR LF after the last one.
 std::string PackerUsageText(const TPackerGeneration& generation);
 
-// The error box: message + "." or, while a bitmap is being packed,
-// message + ".\r\n" + CurrentFrameFile.
-void ShowPackError(const TPackerGeneration& generation, const std::string& message);
-
-// The whole of morlet (H1) and morvix (H2); returns the exit status.
-int RunPacker(TIcnGeneration generation, int argc, const char* const* argv);
+// The whole of morlet (H1) and morvix (H2) over the arguments (program name
+// first); returns the exit status. The error message's second line is the
+// bitmap being packed, if any.
+int RunPacker(TToolContext& context, TIcnGeneration generation,
+              const std::vector<std::string>& arguments);

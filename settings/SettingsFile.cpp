@@ -12,9 +12,8 @@
 #include <span>
 #include <vector>
 
+#include "fs/Files.h"
 #include "settings/IniDocument.h"
-#include "support/ZtPlatform.h"
-#include "support/ZtSysUtils.h"
 
 namespace {
 
@@ -32,10 +31,11 @@ constexpr TIniLineEnd kNewFileLineEnd = TIniLineEnd::Lf;
 // A file that is not there, or whose folder is not (Windows tells the two
 // apart; POSIX reports both as ENOENT, which is 2 as well).
 bool IsMissingFile(uint32_t code) {
+  constexpr uint32_t kFileNotFound = 2;  // ENOENT, ERROR_FILE_NOT_FOUND
 #if defined(_WIN32)
-  return code == kErrorFileNotFound || code == 3;  // ERROR_PATH_NOT_FOUND
+  return code == kFileNotFound || code == 3;  // ERROR_PATH_NOT_FOUND
 #else
-  return code == kErrorFileNotFound;
+  return code == kFileNotFound;
 #endif
 }
 
@@ -43,11 +43,11 @@ bool IsMissingFile(uint32_t code) {
 
 // The file's bytes, none for a missing file; false when the file exists but
 // cannot be read.
-bool LoadSettingsBytes(const std::string& path, std::vector<uint8_t>& bytes) {
+bool LoadSettingsBytes(TFileSystem& fs, const std::string& path, std::vector<uint8_t>& bytes) {
   try {
-    LoadWholeFile(path, bytes);
+    LoadWholeFile(fs, path, bytes);
     return true;
-  } catch (const SystemError& error) {
+  } catch (const TSystemError& error) {
     bytes.clear();
     return IsMissingFile(error.Code);
   } catch (const TZtError&) {
@@ -56,9 +56,9 @@ bool LoadSettingsBytes(const std::string& path, std::vector<uint8_t>& bytes) {
 }
 
 // False when the file cannot be written.
-bool SaveSettingsText(const std::string& path, const std::string& text) {
+bool SaveSettingsText(TFileSystem& fs, const std::string& path, const std::string& text) {
   try {
-    SaveWholeFile(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    SaveWholeFile(fs, path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     return true;
   } catch (const TZtError&) {
     return false;
@@ -119,7 +119,7 @@ std::optional<int32_t> ParseSettingsNumber(const std::string& value) {
   return static_cast<int32_t>(signedValue);
 }
 
-TSettingsFile::TSettingsFile(std::string path) : Path_(std::move(path)) {}
+TSettingsFile::TSettingsFile(TFileSystem& fs, std::string path) : Fs_(fs), Path_(std::move(path)) {}
 
 TSettingsFile::~TSettingsFile() {
   try {
@@ -133,7 +133,7 @@ TSettingsFile::~TSettingsFile() {
 TIniDocument* TSettingsFile::Document() {
   if (Document_ == nullptr) {
     std::vector<uint8_t> bytes;
-    if (!LoadSettingsBytes(Path_, bytes)) return nullptr;
+    if (!LoadSettingsBytes(Fs_, Path_, bytes)) return nullptr;
     Document_ = std::make_unique<TIniDocument>(bytes, kNewFileLineEnd);
   }
   return Document_.get();
@@ -164,7 +164,7 @@ void TSettingsFile::WriteNumber(const std::string& section, const std::string& k
   }
   // The first write reaches the file at once, so an unwritable folder fails
   // at that step; the failed edit is forgotten with the document.
-  if (!SaveSettingsText(Path_, document->Text())) {
+  if (!SaveSettingsText(Fs_, Path_, document->Text())) {
     Forget();
     throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));
   }
@@ -172,7 +172,7 @@ void TSettingsFile::WriteNumber(const std::string& section, const std::string& k
 }
 
 void TSettingsFile::Flush() {
-  const bool ok = !Dirty_ || SaveSettingsText(Path_, Document_->Text());
+  const bool ok = !Dirty_ || SaveSettingsText(Fs_, Path_, Document_->Text());
   Forget();
   if (!ok) throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));
 }

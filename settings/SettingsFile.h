@@ -1,7 +1,8 @@
 // TSettingsFile: a private-profile text file ("[section]" lines followed by
 // "key=value" lines) read and written as integers; a frame folder's
-// "setup.ini" is one. The object holds the file's TIniDocument, loaded on
-// first use (a missing file is an empty document).
+// "setup.ini" is one, read and written through a TFileSystem. The object
+// holds the file's TIniDocument, loaded on first use (a missing file is an
+// empty document).
 //
 // Writing costs O(1) per key: the first WriteNumber after loading reaches the
 // file at once (so an unwritable folder fails at that step), later writes
@@ -15,11 +16,12 @@
 #include <optional>
 #include <string>
 
+class TFileSystem;
 class TIniDocument;
 
 class TSettingsFile {
  public:
-  explicit TSettingsFile(std::string path);
+  TSettingsFile(TFileSystem& fs, std::string path);
   // Flushes pending writes; never throws (a failure is lost, the keys written
   // before it are on disk).
   ~TSettingsFile();
@@ -41,6 +43,7 @@ class TSettingsFile {
   // Forgets the document, pending writes included.
   void Forget();
 
+  TFileSystem& Fs_;
   std::string Path_;
   std::unique_ptr<TIniDocument> Document_;
   bool Saved_ = false;  // the first write since loading has reached the file

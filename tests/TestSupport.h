@@ -1,6 +1,6 @@
 // Helpers shared by the tests: temporary folders, whole-file I/O, running
-// the built executables, and a platform wrapper that records message boxes
-// and injects failures.
+// the built executables, the native file system with failures on demand, and
+// a report sink that keeps the messages.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "support/ZtPlatform.h"
+#include "cli/Report.h"
+#include "fs/FileSystem.h"
+#include "fs/Path.h"
 
 // A fresh folder under the system's temporary folder, removed (recursively)
 // when the object dies. Path() ends with '/'.
@@ -53,7 +55,7 @@ std::string TestDataPath(const std::string& name = {});
 // the text with every '/' turned into the delimiter the tools add ('\' on
 // Windows), for messages that show a path the tools built;
 inline std::string NativeSlashes(std::string text) {
-  const char delimiter = NativeZtPlatform().PathStyle().Delimiter;
+  const char delimiter = NativePathStyle().Delimiter;
   for (char& c : text) {
     if (c == '/') c = delimiter;
   }
@@ -66,55 +68,48 @@ uint32_t NameTooLongError();
 // ERROR_ACCESS_DENIED).
 uint32_t FolderAsFileError();
 
-// Forwards to the native platform, records message boxes instead of showing
-// them, and can make one chosen operation fail.
-class TRecordingPlatform : public TZtPlatform {
+// The native file system, one for the whole test program.
+TFileSystem& NativeFs();
+
+// The native file system with failures on demand: FailWith, asked before
+// every method that changes or reads something (by its name: "ReadFile",
+// "WriteFileAtomic", "WriteNewFile", "ListFolder", "MakeFolder", "Remove",
+// "CopyFile"; for CopyFile the path is the target), makes the call throw
+// TSystemError with the code it returns, when not 0. A failure of ReadFile,
+// WriteFileAtomic, WriteNewFile or CopyFile is one of opening unless
+// FailuresAreOpening is cleared (a failure after the file was made).
+class TFailingFileSystem : public TFileSystem {
  public:
-  struct TBox {
-    std::string Text, Caption;
-    uint32_t Style;
-  };
-  TRecordingPlatform();
-  ~TRecordingPlatform() override;  // restores the previous platform
+  std::function<uint32_t(const std::string& method, const std::string& path)> FailWith;
+  bool FailuresAreOpening = true;
+  std::vector<std::string> Log;  // "MakeFolder /a", "WriteFileAtomic /a/b", ...
 
-  std::vector<TBox> Boxes;
-  // What MessageBox returns after recording the box: 0 is a console that
-  // cannot be written.
-  int MessageBoxResult = 1;
-  // When set, called before CreateFile/WriteFile/...: returning a non-zero
-  // error code makes that call fail with it.
-  std::function<uint32_t(const std::string& operation, const std::string& path)> FailWith;
-  std::vector<std::string> Log;  // "CreateFile path", "MoveFileReplace a -> b", ...
-
-  TZtPathStyle PathStyle() override;
-  uint32_t GetFileAttributes(const std::string& path) override;
-  std::string GetFullPathName(const std::string& path) override;
-  bool CreateDirectory(const std::string& path) override;
-  TZtHandle CreateFile(const std::string& path, uint32_t access, uint32_t share,
-                       uint32_t disposition, uint32_t flags) override;
-  bool ReadFile(TZtHandle file, void* buffer, uint32_t count, uint32_t* read) override;
-  bool WriteFile(TZtHandle file, const void* buffer, uint32_t count, uint32_t* written) override;
-  bool GetFileSize(TZtHandle file, uint64_t* size) override;
-  bool SetFilePointer(TZtHandle file, int64_t offset, uint32_t origin, int64_t* position) override;
-  bool SetEndOfFile(TZtHandle file) override;
-  bool FlushFileBuffers(TZtHandle file) override;
-  bool CloseHandle(TZtHandle file) override;
-  bool MoveFileReplace(const std::string& from, const std::string& to) override;
-  bool DeleteFile(const std::string& path) override;
-  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
-  TZtListResult ListDirectory(const std::string& folder,
-                              std::vector<TZtDirEntry>* entries) override;
-  uint32_t GetLastError() override;
-  void SetLastError(uint32_t code) override;
-  std::string FormatMessage(uint32_t code) override;
-  std::string GetModuleFileName() override;
-  uint32_t GetCurrentProcessId() override;
-  std::string ExecutableFileName(const std::string& programName) override;
-  int MessageBox(const std::string& text, const std::string& caption, uint32_t style) override;
+  TPathInfo Stat(const std::string& path) override;
+  std::vector<uint8_t> ReadFile(const std::string& path) override;
+  void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
+                       bool durable) override;
+  bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override;
+  std::vector<TFolderEntry> ListFolder(const std::string& folder) override;
+  bool MakeFolder(const std::string& path) override;
+  bool Remove(const std::string& path) override;
+  void CopyFile(const std::string& from, const std::string& to) override;
+  std::string FullPath(const std::string& path) override;
+  std::string ExecutablePath() override;
 
  private:
-  bool Inject(const std::string& operation, const std::string& path);
-  TZtPlatform& Native_;
-  TZtPlatform* Previous_;
-  std::vector<std::pair<TZtHandle, std::string>> Handles_;
+  void Inject(const std::string& method, const std::string& path);
+};
+
+// A report sink that keeps the messages instead of showing them.
+class TCapturingReport : public TReportSink {
+ public:
+  struct TMessage {
+    std::string Caption, Text;
+    bool Error;
+  };
+  std::vector<TMessage> Messages;
+  // What Inform and Fail return: false is a console that cannot be written.
+  bool Result = true;
+  bool Inform(const std::string& caption, const std::string& text) override;
+  bool Fail(const std::string& caption, const std::string& text) override;
 };

@@ -3,7 +3,13 @@
 // their standard handles redirected to files.
 #include "tests/TestSupport.h"
 //
-#include "support/ZtWindows.h"
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 //
 #include <algorithm>
 #include <atomic>

@@ -9,6 +9,7 @@
 #include "image/BmpFile.h"
 #include "image/IndexedImage.h"
 #include "testdata/ArchiveBuilder.h"
+#include "tests/TestSupport.h"
 
 namespace unpack_testing {
 
@@ -16,7 +17,7 @@ using namespace testdata;
 
 inline TIndexedImage LoadBitmap(const std::string& path) {
   TIndexedImage image;
-  LoadBmpFromFile(path, &image);
+  LoadBmpFromFile(NativeFs(), path, &image);
   return image;
 }
 

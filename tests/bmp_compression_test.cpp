@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
+#include "fs/Files.h"
 #include "image/BmpFile.h"
-#include "support/ZtSysUtils.h"
 #include "testdata/BmpBuilder.h"
 #include "tests/TestSupport.h"
 
@@ -191,7 +191,8 @@ TEST(BmpCompression, UndecodedPixelsLoadWithoutRowsAndKeepTheirCode) {
     EXPECT_FALSE(image->HasPixels());
   }
   // The 4-bit RLE4 file (tests/data/bmp/README.md) loads the same way.
-  std::unique_ptr<TIndexedImage> real(LoadBmpFromFile(TestDataPath("bmp/rle4_a.bmp"), nullptr));
+  std::unique_ptr<TIndexedImage> real(
+      LoadBmpFromFile(NativeFs(), TestDataPath("bmp/rle4_a.bmp"), nullptr));
   EXPECT_EQ(real->Compression(), kBiRle4);
   EXPECT_EQ(real->BitsPerPixel(), 4);
   EXPECT_EQ(real->ColourTable().size(), 16u);

@@ -4,9 +4,9 @@
 #include <functional>
 #include <memory>
 
+#include "fs/Files.h"
 #include "image/BmpFile.h"
 #include "image/BmpHeader.h"
-#include "support/ZtSysUtils.h"
 #include "testdata/BmpBuilder.h"
 #include "tests/TestSupport.h"
 
@@ -255,15 +255,14 @@ TEST(BmpLoading, FromFileCreatesOrReusesTheImage) {
   TTempFolder folder;
   const std::string path = folder / "a.bmp";
   WriteBytes(path, MakeBmp(Spec8(2, 1, {{1, 2}})));
-  std::unique_ptr<TIndexedImage> created(LoadBmpFromFile(path, nullptr));
+  std::unique_ptr<TIndexedImage> created(LoadBmpFromFile(NativeFs(), path, nullptr));
   EXPECT_EQ(RowsOf(*created), (TRows{{1, 2}}));
   WriteBytes(path, MakeBmp(Spec8(1, 1, {{3}})));
-  EXPECT_EQ(LoadBmpFromFile(path, created.get()), created.get());
+  EXPECT_EQ(LoadBmpFromFile(NativeFs(), path, created.get()), created.get());
   EXPECT_EQ(RowsOf(*created), (TRows{{3}}));
   const std::string missing = folder / "none.bmp";
-  EXPECT_EQ(
-      MessageOf([&] { LoadBmpFromFile(missing, nullptr); }),
-      "Cannot open file \"" + ZtPlatform().GetFullPathName(missing) + "\". " + SystemErrorText(2));
+  EXPECT_EQ(MessageOf([&] { LoadBmpFromFile(NativeFs(), missing, nullptr); }),
+            "Cannot open file \"" + NativeFs().FullPath(missing) + "\". " + NativeErrorText(2));
 }
 
 // --- Files written by ImageMagick and Pillow (tests/data/bmp/README.md) ---
@@ -351,7 +350,7 @@ TEST(BmpLoading, FilesOfImageMagickAndPillowLoadWithTheirPictures) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     std::unique_ptr<TIndexedImage> image(
-        LoadBmpFromFile(TestDataPath(std::string("bmp/") + c.Name), nullptr));
+        LoadBmpFromFile(NativeFs(), TestDataPath(std::string("bmp/") + c.Name), nullptr));
     ASSERT_EQ(image->Width(), 13);
     ASSERT_EQ(image->Height(), 5);
     EXPECT_EQ(image->BitsPerPixel(), c.Bits);
@@ -365,7 +364,7 @@ TEST(BmpLoading, FilesOfImageMagickAndPillowLoadWithTheirPictures) {
   for (const char* name :
        {"pil_8bit_b.bmp", "topdown_8bit_b.bmp", "short_table_8bit_b.bmp", "core_252_8bit_b.bmp"}) {
     std::unique_ptr<TIndexedImage> image(
-        LoadBmpFromFile(TestDataPath(std::string("bmp/") + name), nullptr));
+        LoadBmpFromFile(NativeFs(), TestDataPath(std::string("bmp/") + name), nullptr));
     for (int y = 0; y < 5; ++y) {
       EXPECT_EQ(RowsOf(*image)[y], std::vector<uint8_t>(kRowsB[y], kRowsB[y] + 13)) << name;
     }

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "fs/Files.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/PackerGeneration.h"
-#include "support/ZtSysUtils.h"
 #include "tests/PackTestSupport.h"
 #include "tests/TestSupport.h"
 #include "tests/UnpackTestArchives.h"
@@ -61,7 +61,7 @@ using TTree = std::map<std::string, TBytes>;
 void Snapshot(const std::string& folder, const std::string& prefix, TTree& tree) {
   for (const std::string& name : ListNames(folder)) {
     const std::string path = folder + name;
-    if (IsDirectory(path)) {
+    if (IsDirectory(NativeFs(), path)) {
       tree[prefix + name + "/"] = {};
       Snapshot(path + "/", prefix + name + "/", tree);
     } else {
@@ -156,7 +156,7 @@ TEST(UnwritablePlaces, EachGivesItsMessageAndDamagesNothing) {
     EXPECT_EQ(run.ExitCode, 1);
     const uint32_t code = FolderAsFileError();  // "Is a directory" on POSIX
     EXPECT_EQ(run.Stderr, ZtFormat("Morvix: System Error.  Code: %u.\n%s.\n",
-                                   static_cast<unsigned>(code), SystemErrorText(code).c_str()));
+                                   static_cast<unsigned>(code), NativeErrorText(code).c_str()));
     EXPECT_EQ(Snapshot(work.Path()), withBitmap);
   }
   {
@@ -169,7 +169,7 @@ TEST(UnwritablePlaces, EachGivesItsMessageAndDamagesNothing) {
     const TRunResult run = RunProgram("morlet", {"c.icn.cadres"}, work.Path());
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_EQ(run.Stderr, "Morlet: Cannot create file \"" + (work / "c.icn") + "\". " +
-                              SystemErrorText(FolderAsFileError()) + ".\n");
+                              NativeErrorText(FolderAsFileError()) + ".\n");
     EXPECT_EQ(Snapshot(work.Path()), before);
   }
 }
@@ -183,18 +183,19 @@ TEST(UnwritablePlaces, ReadOnlyFrameFolderKeepsItsBitmaps) {
   const TTree before = Snapshot(work.Path());
   // A folder nothing can be created in, whoever runs the test: every
   // creation inside it is refused as permissions would refuse it.
-  TRecordingPlatform readOnly;
+  TFailingFileSystem readOnly;
+  TCapturingReport report;
+  TToolContext context{readOnly, report};
   const std::string frames = work / "a.icn.cadres/";
-  readOnly.FailWith = [&frames](const std::string& operation, const std::string& path) {
+  readOnly.FailWith = [&frames](const std::string& method, const std::string& path) {
     const bool inside = path.rfind(frames, 0) == 0;
-    return inside && operation != "ReadFile" ? uint32_t{EACCES} : 0u;
+    return inside && method != "ReadFile" ? uint32_t{EACCES} : 0u;
   };
   const std::string archive = work / "a.icn";
-  const std::vector<const char*> argv = {"dravel", archive.c_str()};
-  EXPECT_EQ(RunUnpacker(kDravelGeneration, 2, argv.data()), 1);
-  ASSERT_EQ(readOnly.Boxes.size(), 1u);
-  EXPECT_EQ(readOnly.Boxes[0].Text, "Unable to write to " + frames + "setup.ini.\r\n" + archive);
-  EXPECT_EQ(readOnly.Boxes[0].Style, kMbIconError);
+  EXPECT_EQ(RunUnpacker(context, kDravelGeneration, {"dravel", archive}), 1);
+  ASSERT_EQ(report.Messages.size(), 1u);
+  EXPECT_EQ(report.Messages[0].Text, "Unable to write to " + frames + "setup.ini.\r\n" + archive);
+  EXPECT_TRUE(report.Messages[0].Error);
   EXPECT_EQ(Snapshot(work.Path()), before);
 }
 
@@ -270,7 +271,7 @@ TEST(TruncatedInputs, ArchivesCutAtEveryByteUnpackOrFailWithTheContainersMessage
       const std::string archive = work / ZtFormat("%zu.icn", cut);
       WriteBytes(archive, TBytes(whole.begin(), whole.begin() + ptrdiff_t(cut)));
       try {
-        ExportFrameFolder(unpacker, archive, archive + ".cadres/");
+        ExportFrameFolder(NativeFs(), unpacker, archive, archive + ".cadres/");
         ++unpacked;
       } catch (const TZtError& error) {
         EXPECT_TRUE(IsContainerMessage(error.what())) << error.what();
@@ -306,16 +307,19 @@ TEST(TruncatedInputs, BitmapsCutAtEveryBytePackOrFailWithTheLoadersMessage) {
       const TBytes old = {0, 0, 0, 0, 0, 0};
       WriteBytes(work / "a.icn", old);
       size_t packed = 0;
+      std::string frameFile;
       for (size_t cut = 0; cut <= whole->size(); ++cut) {
         SCOPED_TRACE(ZtFormat("cut at %zu of %zu", cut, whole->size()));
         WriteBytes(folder + "0000.bmp", TBytes(whole->begin(), whole->begin() + ptrdiff_t(cut)));
         try {
-          PackFrameFolder(PackerGeneration(generation), work / "a.icn", folder);
+          frameFile.clear();
+          PackFrameFolder(NativeFs(), PackerGeneration(generation), work / "a.icn", folder,
+                          frameFile);
           ++packed;
           WriteBytes(work / "a.icn", old);
         } catch (const TZtError& error) {
           EXPECT_EQ(loaderMessages.count(error.what()), 1u) << error.what();
-          EXPECT_EQ(CurrentFrameFile(), folder + "0000.bmp");
+          EXPECT_EQ(frameFile, folder + "0000.bmp");
           EXPECT_EQ(ReadBytes(work / "a.icn"), old);
         }
       }

@@ -1,10 +1,11 @@
+#include "fs/FindFile.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 
-#include "support/ZtFindFile.h"
-#include "support/ZtSysUtils.h"
+#include "fs/Files.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -68,8 +69,8 @@ TEST(NaturalOrder, IsAStrictTotalOrderOnRandomNames) {
 
 std::vector<std::string> Collect(const std::string& mask, bool fullPaths = true) {
   std::vector<std::string> found;
-  TZtFindFile find(mask);
-  while (find.NextMatch(0, kFileAttributeDirectory)) {
+  TZtFindFile find(NativeFs(), mask);
+  while (find.NextMatch(0, kFindFolder)) {
     found.push_back(fullPaths ? find.FullPath() : find.Name());
     EXPECT_EQ(&find.FullPath(), &find.FullPath());
   }
@@ -82,7 +83,7 @@ TEST(FindFile, HandsOutMatchingPlainFilesInNaturalOrder) {
   for (const char* name : {"b.icn", "a10.icn", "a9.icn", ".hidden.icn", "Z.ICN", "d.txt"}) {
     WriteText(temp / name, "x");
   }
-  ASSERT_TRUE(MakeFolders(temp / "sub.icn/"));
+  ASSERT_TRUE(MakeFolders(NativeFs(), temp / "sub.icn/"));
   EXPECT_EQ(Collect(temp / "*.icn"),
             (std::vector<std::string>{temp / ".hidden.icn", temp / "a9.icn", temp / "a10.icn",
                                       temp / "b.icn", temp / "Z.ICN"}));
@@ -94,9 +95,9 @@ TEST(FindFile, HandsOutMatchingPlainFilesInNaturalOrder) {
   EXPECT_TRUE(Collect(temp / "*.bmp").empty());
 
   // Directories can be asked for, and dot entries are never handed out.
-  TZtFindFile dirs(temp / "*");
+  TZtFindFile dirs(NativeFs(), temp / "*");
   std::vector<std::string> folders;
-  while (dirs.NextMatch(kFileAttributeDirectory, 0)) folders.push_back(dirs.Name());
+  while (dirs.NextMatch(kFindFolder, 0)) folders.push_back(dirs.Name());
   EXPECT_EQ(folders, std::vector<std::string>{"sub.icn"});
 }
 
@@ -113,14 +114,14 @@ TEST(FindFile, BareMaskIsRelativeToTheCurrentFolder) {
 }
 
 TEST(FindFile, ListingFailureRaisesSystemError) {
-  TRecordingPlatform failing;
-  failing.FailWith = [](const std::string& op, const std::string&) -> uint32_t {
-    return op == "ListDirectory" ? 13 : 0;
+  TFailingFileSystem failing;
+  failing.FailWith = [](const std::string& method, const std::string&) -> uint32_t {
+    return method == "ListFolder" ? 13 : 0;
   };
   try {
-    TZtFindFile find("/somewhere/*.icn");
+    TZtFindFile find(failing, "/somewhere/*.icn");
     FAIL();
-  } catch (const SystemError& e) {
+  } catch (const TSystemError& e) {
     EXPECT_EQ(e.Code, 13u);
   }
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "format/IcnArchive.h"
-#include "support/ZtSysUtils.h"
+#include "fs/Files.h"
 #include "tests/FormatTestSupport.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
-#include "support/ZtSysUtils.h"
+#include "fs/Files.h"
 #include "tests/FormatTestSupport.h"
 #include "tests/TestSupport.h"
 
@@ -37,8 +37,9 @@ void DecodeEveryFrame(const std::string& path, const TBytes& image, TIcnGenerati
   ASSERT_LE(int64_t(right - left) * (bottom - top), 1 << 22) << "keep corrupt archives small";
   for (size_t i = 0; i < count; ++i) {
     const TIcnFrame r = FrameRecordAt(image, generation, i);
-    const bool fillOnly =
-        generation == TIcnGeneration::H1 ? DeduceH1FillOnly(NameOfPath(path), image, i) : IsFillOnly(r);
+    const bool fillOnly = generation == TIcnGeneration::H1
+                              ? DeduceH1FillOnly(NameOfPath(path), image, i)
+                              : IsFillOnly(r);
     TGuardedRaster raster(right - left, bottom - top);
     TFrameRaster frame = raster.Frame();
     frame.TopLeft += (r.Top - top) * frame.RowStep + (r.Left - left);

@@ -2,6 +2,7 @@
 // decode and encode loops; the format's byte and text helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "format/Bytes.h"
@@ -111,6 +112,43 @@ TEST(FormatGeneration, SharedLoopsRoundTripAndStopAtEveryPrefix) {
         const TBytes got = part.Pixels();
         for (size_t i = 0; i < got.size(); ++i) {
           ASSERT_TRUE(got[i] == 0xAB || got[i] == decoded[i]) << "prefix " << k << " pixel " << i;
+        }
+      }
+    }
+  }
+}
+
+// Short runs near the right edge, in the part of the stream decoded without
+// bounds checks (more than 127 bytes follow): a run is clipped to the
+// frame, and the pixels after it that a skip passes over keep what the
+// raster held. Literal runs (both generations) and H2 short fills.
+TEST(FormatGeneration, ShortRunsKeepSkippedPixelsAndStayInTheFrame) {
+  for (const TIcnGenerationInfo* generation : {&kH1Generation, &kH2Generation}) {
+    for (const bool fill : {false, true}) {
+      if (fill && generation == &kH1Generation) continue;
+      for (int32_t width = 1; width <= 40; ++width) {
+        for (int32_t x0 = 0; x0 <= width; ++x0) {
+          for (int32_t n = fill ? 2 : 1; n <= 17; ++n) {
+            TBytes stream;
+            if (x0 > 0) stream.push_back(uint8_t(0x80 + x0));
+            if (fill) {
+              stream.insert(stream.end(), {uint8_t(0xC0 + n), 0x42});
+            } else {
+              stream.push_back(uint8_t(n));
+              for (int32_t i = 0; i < n; ++i) stream.push_back(uint8_t(0x10 + i));
+            }
+            stream.insert(stream.end(), {0x83, 0x01, 0x77, 0x00, 0x80});
+            stream.resize(stream.size() + 200, 0x05);
+            TGuardedRaster raster(width, 1, false, 0xAB);
+            generation->Decode(stream, raster.Frame(), false);
+            TBytes expected(size_t(width), 0xAB);
+            for (int32_t x = x0; x < std::min(x0 + n, width); ++x) {
+              expected[size_t(x)] = fill ? 0x42 : uint8_t(0x10 + x - x0);
+            }
+            if (x0 + n + 3 < width) expected[size_t(x0 + n + 3)] = 0x77;
+            ASSERT_TRUE(raster.Guarded()) << width << " " << x0 << " " << n;
+            ASSERT_EQ(raster.Pixels(), expected) << width << " " << x0 << " " << n;
+          }
         }
       }
     }

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "format/H1Codec.h"
+#include "fs/Files.h"
 #include "image/IndexedImage.h"
-#include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"
 #include "unpack/UnpackerGeneration.h"
 #include "unpack/WorkImage.h"

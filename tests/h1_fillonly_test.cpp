@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "format/H1Codec.h"
-#include "support/ZtSysUtils.h"
+#include "fs/Path.h"
 #include "tests/FormatTestSupport.h"
 
 namespace {

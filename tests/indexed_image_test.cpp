@@ -46,10 +46,11 @@ std::vector<uint8_t> PaletteBitmap() {
 TEST(IndexedImage, PaletteBitmapReshapedFilledAndSavedIsTheExactFile) {
   TTempFolder folder;
   WriteBytes(folder / "palette.bmp", PaletteBitmap());
-  std::unique_ptr<TIndexedImage> image(LoadBmpFromFile(folder / "palette.bmp", nullptr));
+  std::unique_ptr<TIndexedImage> image(
+      LoadBmpFromFile(NativeFs(), folder / "palette.bmp", nullptr));
   image->Reshape(3, 2);
   image->Fill(0xFFFF00);
-  image->SaveBmpFile(folder / "0000.bmp");
+  image->SaveBmpFile(NativeFs(), folder / "0000.bmp");
 
   const std::vector<uint8_t> file = ReadBytes(folder / "0000.bmp");
   ASSERT_EQ(file.size(), 1086u);
@@ -80,11 +81,11 @@ TEST(IndexedImage, PaletteBitmapReshapedFilledAndSavedIsTheExactFile) {
   for (const auto& [w, h] : {std::pair{0, 5}, std::pair{5, 0}}) {
     WriteBytes(folder / "old.bmp", file);
     image->Reshape(w, h);
-    image->SaveBmpFile(folder / "old.bmp");
+    image->SaveBmpFile(NativeFs(), folder / "old.bmp");
     EXPECT_TRUE(ReadBytes(folder / "old.bmp").empty());
     EXPECT_EQ(image->ColourTable().size(), 256u);  // kept through every reshape
   }
-  LoadBmpFromFile(folder / "old.bmp", image.get());
+  LoadBmpFromFile(NativeFs(), folder / "old.bmp", image.get());
   EXPECT_FALSE(image->HasPixels());
   EXPECT_TRUE(image->ColourTable().empty());
   EXPECT_EQ(PixelFormatOf(*image), kPfDevice);

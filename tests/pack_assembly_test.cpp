@@ -4,10 +4,10 @@
 
 #include <random>
 
+#include "fs/Files.h"
 #include "image/IndexedImage.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/TrimBox.h"
-#include "support/ZtSysUtils.h"
 #include "tests/PackTestSupport.h"
 #include "tests/TestSupport.h"
 
@@ -25,20 +25,24 @@ class TPackFixture {
     WriteBytes(Folder() + name, bytes);
   }
   void Setup(const std::string& text) const { WriteText(Folder() + "setup.ini", text); }
-  TBytes Pack(TIcnGeneration generation) const {
-    PackFrameFolder(PackerGeneration(generation), Archive(), Folder());
+  TBytes Pack(TIcnGeneration generation) {
+    FrameFile = "(before)";
+    PackFrameFolder(*Fs, PackerGeneration(generation), Archive(), Folder(), FrameFile);
     return ReadBytes(Archive());
   }
   // The message of the failure that packing raises ("" when none).
-  std::string PackFailure(TIcnGeneration generation) const {
+  std::string PackFailure(TIcnGeneration generation) {
+    FrameFile = "(before)";
     try {
-      PackFrameFolder(PackerGeneration(generation), Archive(), Folder());
+      PackFrameFolder(*Fs, PackerGeneration(generation), Archive(), Folder(), FrameFile);
     } catch (const TZtError& failure) {
       return failure.what();
     }
     return "";
   }
   TTempFolder Temp;
+  TFileSystem* Fs = &NativeFs();
+  std::string FrameFile;  // the bitmap PackFrameFolder named last
 };
 
 TBytes OnePixel(int32_t width, int32_t height, int32_t x, int32_t y, uint8_t index) {
@@ -91,7 +95,7 @@ TEST(PackFrameFolder, EmptyFolderIsTheSixByteHeader) {
   for (TIcnGeneration generation : {TIcnGeneration::H1, TIcnGeneration::H2}) {
     TPackFixture fixture;
     EXPECT_EQ(fixture.Pack(generation), TBytes(6, 0));
-    EXPECT_EQ(CurrentFrameFile(), "");
+    EXPECT_EQ(fixture.FrameFile, "");
   }
 }
 
@@ -252,7 +256,7 @@ TEST(PackFrameFolder, WrongFormatNamesTheBitmapAndWritesNothing) {
   fixture.Bitmap("0001.bmp", Bmp8(1, 1, {1}));
   fixture.Bitmap("0002.bmp", Bmp24(2, 2));
   EXPECT_EQ(fixture.PackFailure(TIcnGeneration::H1), "Wrong bitmap format");
-  EXPECT_EQ(CurrentFrameFile(), fixture.Folder() + "0002.bmp");
+  EXPECT_EQ(fixture.FrameFile, fixture.Folder() + "0002.bmp");
   EXPECT_FALSE(FileExists(fixture.Archive()));
 
   const TBytes old = {1, 2, 3, 4, 5};
@@ -264,7 +268,7 @@ TEST(PackFrameFolder, WrongFormatNamesTheBitmapAndWritesNothing) {
   // A file that is no bitmap at all: the loader's own message, same path.
   fixture.Bitmap("0002.bmp", {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'});
   EXPECT_NE(fixture.PackFailure(TIcnGeneration::H2), "");
-  EXPECT_EQ(CurrentFrameFile(), fixture.Folder() + "0002.bmp");
+  EXPECT_EQ(fixture.FrameFile, fixture.Folder() + "0002.bmp");
   EXPECT_EQ(ReadBytes(fixture.Archive()), old);
 }
 
@@ -289,7 +293,7 @@ TEST(PackFrameFolder, CompressedBitmapsAreAWrongFormatNotEmptyFrames) {
     fixture.Bitmap("0001.bmp", files[i]);
     EXPECT_EQ(fixture.PackFailure(i % 2 ? TIcnGeneration::H1 : TIcnGeneration::H2),
               "Wrong bitmap format");
-    EXPECT_EQ(CurrentFrameFile(), fixture.Folder() + "0001.bmp");
+    EXPECT_EQ(fixture.FrameFile, fixture.Folder() + "0001.bmp");
     EXPECT_EQ(ReadBytes(fixture.Archive()), old);
   }
   // The tool says so, names the file and leaves the archive as it was.
@@ -319,7 +323,7 @@ TEST(PackFrameFolder, FramesBeyondTheRecordFieldsAreRejected) {
     EXPECT_EQ(RecordOf(fixture.Pack(TIcnGeneration::H1), TIcnGeneration::H1, 0).Left, 32767);
     fixture.Setup("[Position]\nX=32767\n");
     EXPECT_EQ(fixture.PackFailure(TIcnGeneration::H1), "Frame out of range");
-    EXPECT_EQ(CurrentFrameFile(), fixture.Folder() + "0000.bmp");
+    EXPECT_EQ(fixture.FrameFile, fixture.Folder() + "0000.bmp");
     fixture.Setup("[Position]\nY=-32769\n");
     EXPECT_EQ(fixture.PackFailure(TIcnGeneration::H2), "Frame out of range");
     fixture.Setup("[Position]\nX=-2147483648\nY=2147483647\n");
@@ -332,7 +336,7 @@ TEST(PackFrameFolder, FramesBeyondTheRecordFieldsAreRejected) {
     row[0] = row[65535] = 1;
     fixture.Bitmap("0000.bmp", Bmp8(65536, 1, row, 2));
     EXPECT_EQ(fixture.PackFailure(TIcnGeneration::H1), "Frame out of range");
-    EXPECT_EQ(CurrentFrameFile(), fixture.Folder() + "0000.bmp");
+    EXPECT_EQ(fixture.FrameFile, fixture.Folder() + "0000.bmp");
     row[0] = 0;  // trimmed to 65535: fits
     row[1] = 1;
     fixture.Bitmap("0000.bmp", Bmp8(65536, 1, row, 2));
@@ -341,21 +345,22 @@ TEST(PackFrameFolder, FramesBeyondTheRecordFieldsAreRejected) {
 }
 
 // A folder listing of 65536 bitmaps, without the files behind it.
-class TManyBitmapsPlatform : public TRecordingPlatform {
+class TManyBitmapsFileSystem : public TFailingFileSystem {
  public:
-  TZtListResult ListDirectory(const std::string&, std::vector<TZtDirEntry>* entries) override {
-    for (int i = 0; i <= 65535; ++i) {
-      entries->push_back({ZtFormat("%.4d.bmp", i), kFileAttributeNormal});
-    }
-    return TZtListResult::Ok;
+  std::vector<TFolderEntry> ListFolder(const std::string& folder) override {
+    Log.push_back("ListFolder " + folder);
+    std::vector<TFolderEntry> entries;
+    for (int i = 0; i <= 65535; ++i) entries.push_back({ZtFormat("%.4d.bmp", i), TPathKind::File});
+    return entries;
   }
 };
 
 TEST(PackFrameFolder, MoreFramesThanTheHeaderCountsFailBeforeAnyIsRead) {
   TPackFixture fixture;
-  TManyBitmapsPlatform platform;
+  TManyBitmapsFileSystem platform;
+  fixture.Fs = &platform;
   EXPECT_EQ(fixture.PackFailure(TIcnGeneration::H2), "Too many frames: 65536");
-  EXPECT_EQ(CurrentFrameFile(), "");
+  EXPECT_EQ(fixture.FrameFile, "(before)");
   for (const std::string& call : platform.Log) {
     EXPECT_EQ(call.find(".bmp"), std::string::npos) << call;
   }

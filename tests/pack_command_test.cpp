@@ -1,12 +1,12 @@
 // The packers' command line, end to end with the built morlet and morvix.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/RunTool.h"
+#include "fs/Files.h"
 #include "pack/PackerCommandLine.h"
-#include "support/ZtSelfCopy.h"
-#include "support/ZtSysUtils.h"
 #include "tests/PackTestSupport.h"
 #include "tests/TestSupport.h"
 
@@ -33,7 +33,7 @@ void MakeFrameFolder(const std::string& folder, const std::string& name, uint8_t
 TEST(PackerCommandLine, UsageHelpAndVersion) {
   for (const std::string program : {"morlet", "morvix"}) {
     const std::string caption = program == "morlet" ? "Morlet" : "Morvix";
-    const std::string executable = NativeZtPlatform().ExecutableFileName(caption);
+    const std::string executable = ExecutableFileName(caption);
     const std::string usage =
         Console(caption + " v1.3.1\r\n" +                                                       //
                 "Usage 1:  " + executable + " Target.icn\r\n" +                                 //
@@ -163,18 +163,21 @@ TEST(PackerCommandLine, AFinalMessageThatCannotBeWrittenIsAFailure) {
   TTempFolder work;
   MakeFrameFolder(work.Path(), "a.icn");
   const std::string archive = work / "a.icn";
-  TRecordingPlatform platform;
-  platform.MessageBoxResult = 0;
-  for (const char* argument : {archive.c_str(), "--help", "--version", "--frobnicate"}) {
-    const std::vector<const char*> argv = {"morlet", argument};
-    EXPECT_EQ(RunPacker(TIcnGeneration::H1, 2, argv.data()), 1) << argument;
+  TCapturingReport report;
+  TToolContext context{NativeFs(), report};
+  report.Result = false;
+  for (const std::string& argument :
+       {archive, std::string("--help"), std::string("--version"), std::string("--frobnicate")}) {
+    EXPECT_EQ(RunPacker(context, TIcnGeneration::H1, {"morlet", argument}), 1) << argument;
   }
   EXPECT_TRUE(FileExists(archive));
-  ASSERT_EQ(platform.Boxes.size(), 4u);
-  EXPECT_EQ(platform.Boxes[0].Text, "Operation succesful.");
-  platform.MessageBoxResult = 1;
-  const std::vector<const char*> argv = {"morlet", archive.c_str()};
-  EXPECT_EQ(RunPacker(TIcnGeneration::H1, 2, argv.data()), 0);
+  ASSERT_EQ(report.Messages.size(), 4u);
+  EXPECT_EQ(report.Messages[0].Text, "Operation succesful.");
+  EXPECT_EQ(report.Messages[0].Caption, "Morlet");
+  EXPECT_FALSE(report.Messages[0].Error);
+  EXPECT_TRUE(report.Messages[3].Error);
+  report.Result = true;
+  EXPECT_EQ(RunPacker(context, TIcnGeneration::H1, {"morlet", archive}), 0);
 }
 
 TEST(PackerCommandLine, AFullConsoleIsAFailure) {
@@ -195,7 +198,7 @@ TEST(PackerCommandLine, AFullConsoleIsAFailure) {
 
 TEST(PackerCommandLine, CopyExeCopiesItselfSilently) {
   TTempFolder work;
-  const std::string copyName = NativeZtPlatform().ExecutableFileName("Morvix");
+  const std::string copyName = ExecutableFileName("Morvix");
   const TRunResult run = RunProgram("morvix", {":copyexe"}, work.Path());
   EXPECT_EQ(run.ExitCode, 0);
   EXPECT_EQ(run.Stdout, "");
@@ -214,7 +217,7 @@ TEST(PackerCommandLine, CopyExeCopiesItselfSilently) {
   const TRunResult failed = RunProgram("morvix", {":copyexe"}, other.Path());
   EXPECT_EQ(failed.ExitCode, 1);
   EXPECT_EQ(failed.Stderr, "Morvix: Cannot copy to \"" + (other / copyName) + "\". " +
-                               SystemErrorText(FolderAsFileError()) + ".\n");
+                               NativeErrorText(FolderAsFileError()) + ".\n");
 }
 
 }  // namespace

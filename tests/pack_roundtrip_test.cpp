@@ -11,8 +11,8 @@
 #include <cerrno>
 #include <random>
 
+#include "fs/Files.h"
 #include "pack/PackerCommandLine.h"
-#include "support/ZtSysUtils.h"
 #include "tests/PackTestSupport.h"
 #include "tests/TestSupport.h"
 
@@ -195,21 +195,22 @@ TEST(PackDataSafety, AReadOnlyFolderLeavesTheOldArchiveWhole) {
   // A folder nothing can be created in, whoever runs the test: creating a
   // file there is refused as permissions would refuse it.
   TExistingArchive folder;
-  TRecordingPlatform readOnly;
+  TFailingFileSystem readOnly;
+  TCapturingReport report;
+  TToolContext context{readOnly, report};
   const std::string& work = folder.Work.Path();
-  readOnly.FailWith = [&work](const std::string& operation, const std::string& path) {
+  readOnly.FailWith = [&work](const std::string& method, const std::string& path) {
     const bool here = path.rfind(work, 0) == 0 && path.find('/', work.size()) == std::string::npos;
-    return operation == "CreateFile" && here ? uint32_t{EACCES} : 0u;
+    return method == "WriteFileAtomic" && here ? uint32_t{EACCES} : 0u;
   };
   const std::string archive = work + "a.icn";
-  const std::vector<const char*> argv = {"morlet", archive.c_str()};
-  EXPECT_EQ(RunPacker(TIcnGeneration::H1, 2, argv.data()), 1);
-  ASSERT_EQ(readOnly.Boxes.size(), 1u);
-  EXPECT_EQ(readOnly.Boxes[0].Text,
-            "Cannot create file \"" + archive + "\". " + SystemErrorText(EACCES) + ".");
+  EXPECT_EQ(RunPacker(context, TIcnGeneration::H1, {"morlet", archive}), 1);
+  ASSERT_EQ(report.Messages.size(), 1u);
+  EXPECT_EQ(report.Messages[0].Text,
+            "Cannot create file \"" + archive + "\". " + NativeErrorText(EACCES) + ".");
   EXPECT_NE(std::find_if(readOnly.Log.begin(), readOnly.Log.end(),
                          [&work](const std::string& entry) {
-                           return entry.rfind("CreateFile " + work + "a.icn", 0) == 0;
+                           return entry.rfind("WriteFileAtomic " + work + "a.icn", 0) == 0;
                          }),
             readOnly.Log.end());
   folder.ExpectUntouched();

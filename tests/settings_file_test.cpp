@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <functional>
 
+#include "fs/Files.h"
 #include "settings/SettingsFile.h"
-#include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -49,7 +49,7 @@ TEST(SettingsFile, ReadNumberTakesTheTextsAsTheFileHoldsThem) {
   WriteText(path,
             "[S]\na=12\nb=+12\nc=$C\nd=0xC\ne=0XC\nf=xC\ng=-0x1\nh=0xFFFFFFFF\n"
             "i=12a\nj=0x\nk=\n");
-  TSettingsFile settings(path);
+  TSettingsFile settings(NativeFs(), path);
   for (const char* key : {"a", "b", "c", "d", "e", "f"}) {
     EXPECT_EQ(settings.ReadNumber("S", key, 99), 12) << key;
   }
@@ -59,7 +59,7 @@ TEST(SettingsFile, ReadNumberTakesTheTextsAsTheFileHoldsThem) {
     EXPECT_EQ(settings.ReadNumber("S", key, 99), 99) << key;
   }
   EXPECT_EQ(settings.ReadNumber("Missing", "a", -7), -7);
-  TSettingsFile none(folder / "none.ini");
+  TSettingsFile none(NativeFs(), folder / "none.ini");
   EXPECT_EQ(none.ReadNumber("S", "a", 5), 5);
 }
 
@@ -85,7 +85,7 @@ TEST(SettingsFile, HandWrittenFileIsReadAndRewrittenKeepingEveryOtherByte) {
       "Z=9";
   WriteText(path, original);
   {
-    TSettingsFile settings(path);
+    TSettingsFile settings(NativeFs(), path);
     EXPECT_EQ(settings.ReadNumber("position", "x", 0), 17);
     EXPECT_EQ(settings.ReadNumber("Position", "Y", 0), -4);
     EXPECT_EQ(settings.ReadNumber("Bits", "0000", 0), 32);
@@ -117,7 +117,7 @@ TEST(SettingsFile, HandWrittenFileIsReadAndRewrittenKeepingEveryOtherByte) {
             "[New]\r\n"
             "K=-5\r\n");
   // A later object reads the file afresh.
-  TSettingsFile again(path);
+  TSettingsFile again(NativeFs(), path);
   EXPECT_EQ(again.ReadNumber("new", "k", 0), -5);
   EXPECT_EQ(again.ReadNumber("Position", "X", 0), 20);
 }
@@ -125,7 +125,7 @@ TEST(SettingsFile, HandWrittenFileIsReadAndRewrittenKeepingEveryOtherByte) {
 TEST(SettingsFile, FirstWriteReachesTheFileAtOnceLaterOnesOnFlush) {
   TTempFolder folder;
   const std::string path = folder / "setup.ini";
-  TSettingsFile settings(path);
+  TSettingsFile settings(NativeFs(), path);
   settings.WriteNumber("Position", "X", 32);
   EXPECT_EQ(ReadText(path), "[Position]" + kEol + "X=32" + kEol);
   settings.WriteNumber("Position", "Y", 1);
@@ -142,7 +142,7 @@ TEST(SettingsFile, FirstWriteReachesTheFileAtOnceLaterOnesOnFlush) {
     expected += std::string(key) + (i % 2 ? "=32" : "=0") + kEol;
   }
   settings.Flush();
-  TSettingsFile reader(path);
+  TSettingsFile reader(NativeFs(), path);
   EXPECT_EQ(reader.ReadNumber("Bits", "0000", -1), 0);
   EXPECT_EQ(reader.ReadNumber("Bits", "65534", -1), 0);
   EXPECT_EQ(reader.ReadNumber("Bits", "9999", -1), 32);
@@ -155,7 +155,7 @@ TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
   WriteText(folder / "plain", "x");
   const std::string blocked = folder / "plain/setup.ini";
   {
-    TSettingsFile settings(blocked);
+    TSettingsFile settings(NativeFs(), blocked);
     EXPECT_EQ(MessageOf([&] { settings.WriteNumber("Position", "X", 1); }),
               "Unable to write to " + blocked);
   }  // the destructor's flush does not throw
@@ -163,10 +163,10 @@ TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
   // A file that turns into a folder after the first write: the cached keys
   // cannot be flushed, and the first key stays where it was written.
   const std::string path = folder / "setup.ini";
-  TSettingsFile settings(path);
+  TSettingsFile settings(NativeFs(), path);
   settings.WriteNumber("Position", "X", 1);
   ASSERT_EQ(std::remove(path.c_str()), 0);
-  ASSERT_TRUE(ZtPlatform().CreateDirectory(path));
+  ASSERT_TRUE(NativeFs().MakeFolder(path));
   settings.WriteNumber("Position", "Y", 2);
   EXPECT_EQ(MessageOf([&] { settings.Flush(); }), "Unable to write to " + path);
 }
@@ -176,16 +176,15 @@ TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
 TEST(SettingsFile, AnUnreadableFileIsNeverWrittenOver) {
   TTempFolder folder;
   const std::string path = folder / "setup.ini";
-  ASSERT_TRUE(ZtPlatform().CreateDirectory(path));
+  ASSERT_TRUE(NativeFs().MakeFolder(path));
   {
-    TSettingsFile settings(path);
+    TSettingsFile settings(NativeFs(), path);
     EXPECT_EQ(settings.ReadNumber("Position", "X", 7), 7);
     EXPECT_EQ(MessageOf([&] { settings.WriteNumber("Position", "X", 1); }),
               "Unable to write to " + path);
     EXPECT_NO_THROW(settings.Flush());
   }
-  EXPECT_EQ(ZtPlatform().GetFileAttributes(path) & kFileAttributeDirectory,
-            kFileAttributeDirectory);
+  EXPECT_TRUE(IsDirectory(NativeFs(), path));
 }
 
 // A failed first write forgets its edit: once the file can be written, the
@@ -194,11 +193,11 @@ TEST(SettingsFile, AFailedFirstWriteIsForgotten) {
   TTempFolder folder;
   const std::string path = folder / "setup.ini";
   WriteText(path, "[s]\nk=1\n");
-  TSettingsFile settings(path);
+  TFailingFileSystem platform;
+  TSettingsFile settings(platform, path);
   EXPECT_EQ(settings.ReadNumber("s", "k", 0), 1);
-  TRecordingPlatform platform;
-  platform.FailWith = [](const std::string& operation, const std::string&) {
-    return operation == "CreateFile" ? uint32_t{EACCES} : 0u;
+  platform.FailWith = [](const std::string& method, const std::string&) {
+    return method == "WriteFileAtomic" ? uint32_t{EACCES} : 0u;
   };
   EXPECT_EQ(MessageOf([&] { settings.WriteNumber("s", "a", 2); }), "Unable to write to " + path);
   platform.FailWith = nullptr;
@@ -212,11 +211,11 @@ TEST(SettingsFile, AFinishedObjectLetsTheNextOneSeeTheFileAgain) {
   const std::string path = folder / "setup.ini";
   WriteText(path, "[s]\nk=1\n");
   {
-    TSettingsFile settings(path);
+    TSettingsFile settings(NativeFs(), path);
     EXPECT_EQ(settings.ReadNumber("s", "k", 0), 1);
   }
   WriteText(path, "[s]\nk=2\n");
-  TSettingsFile settings(path);
+  TSettingsFile settings(NativeFs(), path);
   EXPECT_EQ(settings.ReadNumber("s", "k", 0), 2);
 }
 
@@ -226,10 +225,10 @@ TEST(SettingsFile, AFinishedObjectLetsTheNextOneSeeTheFileAgain) {
 TEST(SettingsFile, FlushHandsTheFileBackToItsReaders) {
   TTempFolder folder;
   const std::string path = folder / "setup.ini";
-  TSettingsFile writer(path);
+  TSettingsFile writer(NativeFs(), path);
   writer.WriteNumber("s", "a", 1);
   writer.WriteNumber("s", "b", 2);
-  TSettingsFile reader(path);
+  TSettingsFile reader(NativeFs(), path);
   EXPECT_EQ(reader.ReadNumber("s", "a", 0), 1);
   EXPECT_EQ(reader.ReadNumber("s", "b", 0), 0);  // not on disk yet
   writer.Flush();

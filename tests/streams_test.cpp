@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
+#include <string>
 
-#include "support/ZtStreams.h"
-#include "support/ZtSysUtils.h"
-#include "tests/TestSupport.h"
+#include "format/Error.h"
+#include "image/ZtStreams.h"
 
 namespace {
 
@@ -48,27 +49,6 @@ TEST(MemoryStream, ReadWriteSeekAndSize) {
   EXPECT_EQ(stream.Read(buffer, 1), 0);
   stream.Seek(0, kSeekBegin);
   EXPECT_EQ(MessageOf([&] { stream.ReadBuffer(buffer, 15); }), "Stream read error");
-}
-
-TEST(FileStream, OpensReadsWritesAndReportsMissingFiles) {
-  TTempFolder folder;
-  const std::string path = folder / "data.bin";
-  {
-    TZtFileStream file(path, kGenericRead | kGenericWrite, 0, kCreateAlways);
-    file.WriteBuffer(Iota(100, 0).data(), 100);
-    EXPECT_EQ(file.Size(), 100);
-    file.SetSize(50);
-    EXPECT_EQ(file.Size(), 50);
-    file.Seek(10, kSeekBegin);
-    uint8_t buffer[60];
-    EXPECT_EQ(file.Read(buffer, 60), 40);
-    EXPECT_EQ(buffer[0], 10);
-  }
-  EXPECT_EQ(ReadBytes(path).size(), 50u);
-  const std::string missing = folder / "missing.bmp";
-  EXPECT_EQ(
-      MessageOf([&] { TZtFileStream file(missing, kGenericRead, 0, kOpenExisting); }),
-      "Cannot open file \"" + ZtPlatform().GetFullPathName(missing) + "\". " + SystemErrorText(2));
 }
 
 // The overlay: 100 source bytes 0..99, 54 replacement bytes 200.., block at 0.

@@ -1,15 +1,15 @@
 // The unpackers' command line, mostly through the built executables.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 
+#include "cli/RunTool.h"
+#include "fs/Files.h"
 #include "settings/SettingsFile.h"
-#include "support/ZtSelfCopy.h"
-#include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"
 #include "tests/UnpackTestArchives.h"
 #include "unpack/UnpackerCommandLine.h"
@@ -48,21 +48,29 @@ TEST(UnpackerCommandLine, ArchiveNamesAndErrorBox) {
   EXPECT_TRUE(IsArchiveName(kDravixGeneration, "A.ICN"));
   EXPECT_FALSE(IsArchiveName(kDravixGeneration, "a.obj"));
 
-  TRecordingPlatform platform;
-  CurrentArchive().clear();
-  ShowUnpackError(kDravixGeneration, "Broken.");
-  CurrentArchive() = "/x/a.icn";
-  ShowUnpackError(kDravixGeneration, "Broken");
-  CurrentArchive().clear();
-  ASSERT_EQ(platform.Boxes.size(), 2u);
-  EXPECT_EQ(platform.Boxes[0].Text, "Broken..");  // the period comes whatever the text ends with
-  EXPECT_EQ(platform.Boxes[0].Caption, "Dravix");
-  EXPECT_EQ(platform.Boxes[0].Style, kMbIconError);
-  EXPECT_EQ(platform.Boxes[1].Text, "Broken.\r\n/x/a.icn");
+  // The period comes whatever the text ends with.
+  EXPECT_EQ(ToolErrorText("Broken.", ""), "Broken..");
+  EXPECT_EQ(ToolErrorText("Broken", "/x/a.icn"), "Broken.\r\n/x/a.icn");
+
+  // The archive an error names belongs to its run: the next run starts
+  // without one.
+  TTempFolder folder;
+  WriteBytes(folder / "a.icn", {1, 2, 3});
+  TCapturingReport report;
+  TToolContext context{NativeFs(), report};
+  const std::string archive = folder / "a.icn";
+  EXPECT_EQ(RunUnpacker(context, kDravixGeneration, {"dravix", archive}), 1);
+  EXPECT_EQ(RunUnpacker(context, kDravixGeneration, {"dravix", folder / "b.icn"}), 1);
+  ASSERT_EQ(report.Messages.size(), 2u);
+  EXPECT_EQ(report.Messages[0].Caption, "Dravix");
+  EXPECT_TRUE(report.Messages[0].Error);
+  EXPECT_EQ(report.Messages[0].Text.substr(report.Messages[0].Text.find(".\r\n")),
+            ".\r\n" + archive);
+  EXPECT_EQ(report.Messages[1].Text, "No such file or folder: " + folder / "b.icn.");
 }
 
 TEST(UnpackerCommandLine, UsageHelpAndVersion) {
-  const std::string dravel = NativeZtPlatform().ExecutableFileName("Dravel");
+  const std::string dravel = ExecutableFileName("Dravel");
   const std::string usage = std::string(
                                 "Dravel v1.3.1\r\n"
                                 "Usage 1:  ") +
@@ -95,9 +103,9 @@ TEST(UnpackerCommandLine, UsageHelpAndVersion) {
   EXPECT_EQ(version.ExitCode, 0);
   EXPECT_EQ(version.Stdout, "Dravix v1.3.1\n");
   const TRunResult usage2 = RunProgram("dravix", {}, folder.Path());
-  EXPECT_NE(usage2.Stdout.find("Usage 2:  " + NativeZtPlatform().ExecutableFileName("Dravix") +
-                               " InFolder [OutFolder]\n"),
-            std::string::npos);
+  EXPECT_NE(
+      usage2.Stdout.find("Usage 2:  " + ExecutableFileName("Dravix") + " InFolder [OutFolder]\n"),
+      std::string::npos);
   EXPECT_TRUE(ListNames(folder.Path()).empty());
 }
 
@@ -116,7 +124,9 @@ TEST(UnpackerCommandLine, FrameFolderModeMasksAndArguments) {
                                       "c.wlk.cadres", "d.txt", "dir.icn"}));
   EXPECT_EQ(ListNames(folder / "a.icn.cadres"),
             (std::vector<std::string>{"0000.bmp", "setup.ini"}));
-  EXPECT_EQ(TSettingsFile(folder / "b.obj.cadres/setup.ini").ReadNumber("Position", "Y", 0), -2);
+  EXPECT_EQ(
+      TSettingsFile(NativeFs(), folder / "b.obj.cadres/setup.ini").ReadNumber("Position", "Y", 0),
+      -2);
 
   // Dravix accepts only .icn; an absolute mask with a wildcard.
   TTempFolder other;
@@ -175,7 +185,7 @@ TEST(UnpackerCommandLine, PreviewMode) {
   // A folder without archives still gets its preview folder.
   ::mkdir((folder / "bare").c_str(), 0755);
   EXPECT_EQ(RunProgram("dravix", {"bare"}, folder.Path()).Stdout, kSuccess);
-  EXPECT_TRUE(IsDirectory(folder / "bare/Icn Preview"));
+  EXPECT_TRUE(IsDirectory(NativeFs(), folder / "bare/Icn Preview"));
 }
 
 TEST(UnpackerCommandLine, ErrorsEndTheRunWithStatusOne) {
@@ -189,7 +199,7 @@ TEST(UnpackerCommandLine, ErrorsEndTheRunWithStatusOne) {
   // The archive line is the path as the search built it from the mask.
   EXPECT_EQ(run.Stderr, "Dravel: Invalid archive: file shorter than its header.\nc.icn\n");
   EXPECT_TRUE(FileExists(folder / "b.icn.cadres/0000.bmp"));
-  EXPECT_TRUE(IsDirectory(folder / "c.icn.cadres"));
+  EXPECT_TRUE(IsDirectory(NativeFs(), folder / "c.icn.cadres"));
   EXPECT_FALSE(FileExists(folder / "d.icn.cadres"));
 
   // A failure before any archive: no archive line.
@@ -223,7 +233,7 @@ TEST(UnpackerCommandLine, ErrorsEndTheRunWithStatusOne) {
 
 TEST(UnpackerCommandLine, CopyExe) {
   TTempFolder folder;
-  const std::string copyName = NativeZtPlatform().ExecutableFileName("Dravel");
+  const std::string copyName = ExecutableFileName("Dravel");
   TRunResult run = RunProgram("dravel", {":copyexe"}, folder.Path());
   EXPECT_EQ(run.ExitCode, 0);
   EXPECT_EQ(run.Stdout + run.Stderr, "");
@@ -274,7 +284,7 @@ TEST(UnpackerCommandLine, CopyExeFailuresSayWhy) {
   EXPECT_EQ(run.ExitCode, 1);
   EXPECT_EQ(run.Stdout, "");
   EXPECT_EQ(run.Stderr, "Dravel: Cannot copy to \"" + (folder / "dravel") + "\". " +
-                            SystemErrorText(FolderAsFileError()) + ".\n");
+                            NativeErrorText(FolderAsFileError()) + ".\n");
   EXPECT_EQ(ListNames(folder.Path()), std::vector<std::string>{"dravel"});
   // The palette's target is a folder: the executable is there, the run fails.
   ::rmdir((folder / "dravel").c_str());
@@ -282,14 +292,14 @@ TEST(UnpackerCommandLine, CopyExeFailuresSayWhy) {
   run = RunProgram("dravel", {":copyexe"}, folder.Path());
   EXPECT_EQ(run.ExitCode, 1);
   EXPECT_EQ(run.Stderr, "Dravel: Cannot copy to \"" + (folder / "H1Palette.bmp") + "\". " +
-                            SystemErrorText(FolderAsFileError()) + ".\n");
+                            NativeErrorText(FolderAsFileError()) + ".\n");
   // The current folder is gone: the name as given.
   ::mkdir((folder / "gone").c_str(), 0755);
   const std::string gone = folder / "gone";
   run = RunProgram("dravix", {":copyexe"}, gone, [&] { ::rmdir(gone.c_str()); });
   EXPECT_EQ(run.ExitCode, 1);
   EXPECT_EQ(run.Stdout, "");
-  EXPECT_EQ(run.Stderr, "Dravix: Cannot copy to \"dravix\". " + SystemErrorText(ENOENT) + ".\n");
+  EXPECT_EQ(run.Stderr, "Dravix: Cannot copy to \"dravix\". " + NativeErrorText(ENOENT) + ".\n");
 }
 
 TEST(UnpackerCommandLine, MistakesOnTheCommandLineFail) {
@@ -328,32 +338,31 @@ TEST(UnpackerCommandLine, MistakesOnTheCommandLineFail) {
   const TRunResult run = RunProgram("dravel", {"*.txt", "-v.icn", "A.ICN"}, folder.Path());
   EXPECT_EQ(run.ExitCode, 0) << run.Stderr;
   EXPECT_EQ(run.Stdout, kSuccess);
-  EXPECT_TRUE(IsDirectory(folder / "-v.icn.cadres"));
-  EXPECT_TRUE(IsDirectory(folder / "a.icn.cadres"));
+  EXPECT_TRUE(IsDirectory(NativeFs(), folder / "-v.icn.cadres"));
+  EXPECT_TRUE(IsDirectory(NativeFs(), folder / "a.icn.cadres"));
 }
 
 TEST(UnpackerCommandLine, AFinalMessageThatCannotBeWrittenIsAFailure) {
   // In process, through a console that takes nothing.
   TTempFolder folder;
   WriteBytes(folder / "a.icn", Archive(kH2));
-  TRecordingPlatform platform;
-  platform.MessageBoxResult = 0;
+  TCapturingReport report;
+  TToolContext context{NativeFs(), report};
+  report.Result = false;
   const std::string archive = folder / "a.icn";
-  const std::vector<const char*> success = {"dravix", archive.c_str()};
-  EXPECT_EQ(RunUnpacker(kDravixGeneration, 2, success.data()), 1);
-  EXPECT_TRUE(IsDirectory(folder / "a.icn.cadres"));
+  EXPECT_EQ(RunUnpacker(context, kDravixGeneration, {"dravix", archive}), 1);
+  EXPECT_TRUE(IsDirectory(NativeFs(), folder / "a.icn.cadres"));
   const std::string missing = folder / "b.icn";
-  const std::vector<const char*> failure = {"dravix", missing.c_str()};
-  EXPECT_EQ(RunUnpacker(kDravixGeneration, 2, failure.data()), 1);
+  EXPECT_EQ(RunUnpacker(context, kDravixGeneration, {"dravix", missing}), 1);
   for (const char* option : {"--help", "--version"}) {
-    const std::vector<const char*> help = {"dravix", option};
-    EXPECT_EQ(RunUnpacker(kDravixGeneration, 2, help.data()), 1) << option;
+    EXPECT_EQ(RunUnpacker(context, kDravixGeneration, {"dravix", option}), 1) << option;
   }
-  ASSERT_EQ(platform.Boxes.size(), 4u);
-  EXPECT_EQ(platform.Boxes[0].Text, "Operation succesful.");
-  EXPECT_EQ(platform.Boxes[1].Text, "No such file or folder: " + missing + ".");
-  platform.MessageBoxResult = 1;
-  EXPECT_EQ(RunUnpacker(kDravixGeneration, 2, success.data()), 0);
+  ASSERT_EQ(report.Messages.size(), 4u);
+  EXPECT_EQ(report.Messages[0].Text, "Operation succesful.");
+  EXPECT_EQ(report.Messages[1].Text, "No such file or folder: " + missing + ".");
+  EXPECT_EQ(report.Messages[3].Text, "Dravix v1.3.1");
+  report.Result = true;
+  EXPECT_EQ(RunUnpacker(context, kDravixGeneration, {"dravix", archive}), 0);
 }
 
 TEST(UnpackerCommandLine, AFullOrClosedConsoleIsAFailure) {
@@ -367,7 +376,7 @@ TEST(UnpackerCommandLine, AFullOrClosedConsoleIsAFailure) {
   };
   // Success on a full stdout, an error on a full stderr, help on a closed stdout.
   EXPECT_EQ(RunProgram("dravel", {"a.icn"}, folder.Path(), toDevFull(1)).ExitCode, 1);
-  EXPECT_TRUE(IsDirectory(folder / "a.icn.cadres"));
+  EXPECT_TRUE(IsDirectory(NativeFs(), folder / "a.icn.cadres"));
   EXPECT_EQ(RunProgram("dravel", {"nosuch.icn"}, folder.Path(), toDevFull(2)).ExitCode, 1);
   EXPECT_EQ(RunProgram("dravel", {"--help"}, folder.Path(), [] { ::close(1); }).ExitCode, 1);
   EXPECT_EQ(RunProgram("dravel", {"a.icn"}, folder.Path(), [] { ::close(1); }).ExitCode, 1);

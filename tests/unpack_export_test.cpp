@@ -1,8 +1,8 @@
 // Frame folder export: layout of the bitmaps, setup.ini, flags, naming.
 #include <gtest/gtest.h>
 
+#include "fs/Files.h"
 #include "settings/SettingsFile.h"
-#include "support/ZtSysUtils.h"
 #include "tests/TestSupport.h"
 #include "tests/UnpackTestArchives.h"
 #include "unpack/FrameFolderExport.h"
@@ -19,12 +19,12 @@ std::string Unpack(const TUnpackerGeneration& generation, const TTempFolder& fol
                    const std::string& name, const std::vector<uint8_t>& archive) {
   WriteBytes(folder / name, archive);
   const std::string frames = folder / (name + ".cadres/");
-  ExportFrameFolder(generation, folder / name, frames);
+  ExportFrameFolder(NativeFs(), generation, folder / name, frames);
   return frames;
 }
 
 int32_t Setting(const std::string& frames, const std::string& section, const std::string& key) {
-  return TSettingsFile(frames + "setup.ini").ReadNumber(section, key, -9999);
+  return TSettingsFile(NativeFs(), frames + "setup.ini").ReadNumber(section, key, -9999);
 }
 
 // Every pixel inside the rectangle holds index (but for the hole of
@@ -85,7 +85,7 @@ TEST(FrameFolderExport, SingleEmptyAndZeroHeightFrames) {
 
   // No frames: the folder exists and stays empty.
   frames = Unpack(kDravixGeneration, folder, "none.icn", BuildArchive(kH2, {}));
-  EXPECT_TRUE(IsDirectory(frames));
+  EXPECT_TRUE(IsDirectory(NativeFs(), frames));
   EXPECT_TRUE(ListNames(frames).empty());
 
   // A frame of height 0 is saved as background only.
@@ -123,7 +123,8 @@ TEST(FrameFolderExport, EdgesBeyondSixteenBitsAndTooLargeBitmaps) {
              BuildArchive(kH1, {TTestFrame{Record(-32768, -32768, 0, 0), {0x80}},
                                 TTestFrame{Record(32767, 32767, 65535, 65535), {0x80}}}));
   try {
-    ExportFrameFolder(kDravelGeneration, folder / "huge.icn", folder / "huge.icn.cadres/");
+    ExportFrameFolder(NativeFs(), kDravelGeneration, folder / "huge.icn",
+                      folder / "huge.icn.cadres/");
     FAIL() << "no error";
   } catch (const TZtError& error) {
     EXPECT_STREQ(error.what(), "Bitmap too large: 131070 x 131070");
@@ -133,7 +134,8 @@ TEST(FrameFolderExport, EdgesBeyondSixteenBitsAndTooLargeBitmaps) {
   truncated.resize(10);
   WriteBytes(folder / "cut.icn", truncated);
   try {
-    ExportFrameFolder(kDravelGeneration, folder / "cut.icn", folder / "cut.icn.cadres/");
+    ExportFrameFolder(NativeFs(), kDravelGeneration, folder / "cut.icn",
+                      folder / "cut.icn.cadres/");
     FAIL() << "no error";
   } catch (const TZtError& error) {
     EXPECT_STREQ(error.what(), "Invalid archive: frame table runs past the end of the file");
@@ -193,10 +195,10 @@ TEST(FrameFolderExport, ReunpackingKeepsWhatItDoesNotReplace) {
   const TTestFrame shadow{Record(0, 0, 2, 1), {0x02, 0x00, 0x80}};  // judged fill-only
   const TTestFrame normal = SolidFrame(kH1, 0, 0, 2, 1, 9);
   WriteBytes(folder / "a.icn", BuildArchive(kH1, {shadow, shadow, shadow, shadow, shadow}));
-  ExportFrameFolder(kDravelGeneration, folder / "a.icn", folder / "out/");
+  ExportFrameFolder(NativeFs(), kDravelGeneration, folder / "a.icn", folder / "out/");
   const std::vector<uint8_t> old3 = ReadBytes(folder / "out/0003.bmp");
   WriteBytes(folder / "b.icn", BuildArchive(kH1, {normal, normal, normal}));
-  ExportFrameFolder(kDravelGeneration, folder / "b.icn", folder / "out/");
+  ExportFrameFolder(NativeFs(), kDravelGeneration, folder / "b.icn", folder / "out/");
   EXPECT_EQ(ListNames(folder / "out/"),
             (std::vector<std::string>{"0000.bmp", "0001.bmp", "0002.bmp", "0003.bmp", "0004.bmp",
                                       "setup.ini"}));

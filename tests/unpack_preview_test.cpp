@@ -50,7 +50,7 @@ TEST(PreviewExport, DrawsTheFrameAloneAtItsOwnSize) {
       folder / "a.icn",
       BuildArchive(kH2, {SolidFrame(kH2, 0, 0, 5, 1, 9), SolidFrame(kH2, 0, 0, 5, 1, 9),
                          SolidFrame(kH2, -40, -60, 6, 8, 12), SolidFrame(kH2, 0, 0, 5, 20, 9)}));
-  ExportPreview(kDravixGeneration, folder / "a.icn", folder / "a.icn.bmp");
+  ExportPreview(NativeFs(), kDravixGeneration, folder / "a.icn", folder / "a.icn.bmp");
   const TIndexedImage image = LoadBitmap(folder / "a.icn.bmp");
   ASSERT_EQ(image.Width(), 6);
   ASSERT_EQ(image.Height(), 8);
@@ -62,7 +62,7 @@ TEST(PreviewExport, DrawsTheFrameAloneAtItsOwnSize) {
   WriteBytes(
       folder / "s.icn",
       BuildArchive(kH1, {TTestFrame{Record(3, 3, 3, 2), {0x81, 0x02, 0x00, 0x01, 0x00, 0x80}}}));
-  ExportPreview(kDravelGeneration, folder / "s.icn", folder / "s.bmp");
+  ExportPreview(NativeFs(), kDravelGeneration, folder / "s.icn", folder / "s.bmp");
   const TIndexedImage shadow = LoadBitmap(folder / "s.bmp");
   const uint8_t expected[2][3] = {{0, 5, 5}, {5, 0, 0}};
   for (int32_t row = 0; row < 2; ++row) {
@@ -73,10 +73,10 @@ TEST(PreviewExport, DrawsTheFrameAloneAtItsOwnSize) {
 
   // No frames: no file, no failure. Running again replaces the preview.
   WriteBytes(folder / "none.icn", BuildArchive(kH2, {}));
-  ExportPreview(kDravixGeneration, folder / "none.icn", folder / "none.icn.bmp");
+  ExportPreview(NativeFs(), kDravixGeneration, folder / "none.icn", folder / "none.icn.bmp");
   EXPECT_FALSE(FileExists(folder / "none.icn.bmp"));
   WriteBytes(folder / "a.icn", BuildArchive(kH2, {SolidFrame(kH2, 0, 0, 3, 3, 10)}));
-  ExportPreview(kDravixGeneration, folder / "a.icn", folder / "a.icn.bmp");
+  ExportPreview(NativeFs(), kDravixGeneration, folder / "a.icn", folder / "a.icn.bmp");
   EXPECT_EQ(LoadBitmap(folder / "a.icn.bmp").Width(), 3);
 }
 

@@ -55,7 +55,7 @@ TEST(Samples, GeneratorReproducesThemAndTheyUnpack) {
     const std::string frames = folder / (std::string(name) + ".cadres/");
     EXPECT_EQ(ListNames(frames), (std::vector<std::string>{"0000.bmp", "0001.bmp", "0002.bmp",
                                                            "0003.bmp", "0004.bmp", "setup.ini"}));
-    TSettingsFile setup(frames + "setup.ini");
+    TSettingsFile setup(NativeFs(), frames + "setup.ini");
     EXPECT_LT(setup.ReadNumber("Position", "X", 0), 0) << name;
     EXPECT_LT(setup.ReadNumber("Position", "Y", 0), 0) << name;
     EXPECT_EQ(setup.ReadNumber("Bits", "0003.bmp", -1), 0) << name;

@@ -1,6 +1,12 @@
 // dravix: unpacks H2 sprite archives into frame folders or previews.
+#include <memory>
+
+#include "cli/Arguments.h"
 #include "unpack/UnpackerCommandLine.h"
 
 int main(int argc, char** argv) {
-  return RunUnpacker(kDravixGeneration, argc, argv);
+  const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
+  const std::unique_ptr<TReportSink> report = MakeNativeReportSink();
+  TToolContext context{*fs, *report};
+  return RunUnpacker(context, kDravixGeneration, CommandLineArguments(argc, argv));
 }

@@ -1,6 +1,12 @@
 // morlet: packs H1 frame folders into ICN archives.
+#include <memory>
+
+#include "cli/Arguments.h"
 #include "pack/PackerCommandLine.h"
 
 int main(int argc, char** argv) {
-  return RunPacker(TIcnGeneration::H1, argc, argv);
+  const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
+  const std::unique_ptr<TReportSink> report = MakeNativeReportSink();
+  TToolContext context{*fs, *report};
+  return RunPacker(context, TIcnGeneration::H1, CommandLineArguments(argc, argv));
 }

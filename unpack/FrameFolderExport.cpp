@@ -4,8 +4,9 @@
 #include <limits>
 #include <vector>
 
+#include "fs/Files.h"
+#include "fs/Path.h"
 #include "settings/SettingsFile.h"
-#include "support/ZtSysUtils.h"
 #include "unpack/WorkImage.h"
 
 TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation) {
@@ -25,11 +26,11 @@ TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation) {
   return TUnionRectangle{left, top, right - left, bottom - top};
 }
 
-void ExportFrameFolder(const TUnpackerGeneration& generation, const std::string& archivePath,
-                       const std::string& folder) {
-  MakeFolders(folder);  // a folder that cannot be made fails at the first write
+void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
+                       const std::string& archivePath, const std::string& folder) {
+  MakeFolders(fs, folder);  // a folder that cannot be made fails at the first write
   std::vector<uint8_t> bytes;
-  LoadWholeFile(archivePath, bytes);
+  LoadWholeFile(fs, archivePath, bytes);
   const TArchiveImage archive(bytes);
   ValidateArchive(archive, generation.Format.Generation);
 
@@ -37,11 +38,11 @@ void ExportFrameFolder(const TUnpackerGeneration& generation, const std::string&
   if (count == 0) return;  // the empty folder is the whole result
 
   const TUnionRectangle bounds = UnionRectangle(archive, generation.Format.Generation);
-  TSettingsFile settings(folder + "setup.ini");
+  TSettingsFile settings(fs, folder + "setup.ini");
   settings.WriteNumber("Position", "X", bounds.X);
   settings.WriteNumber("Position", "Y", bounds.Y);
 
-  TIndexedImage& image = WorkImage(generation);
+  TIndexedImage& image = WorkImage(fs, generation);
   image.Reshape(bounds.Width, bounds.Height);
 
   std::string name;
@@ -51,7 +52,7 @@ void ExportFrameFolder(const TUnpackerGeneration& generation, const std::string&
     DrawFrame(generation, image, archive, record, fillOnly, record.Left - bounds.X,
               record.Top - bounds.Y);
     name = ZtFormat("%.4d.bmp", static_cast<int>(i));
-    image.SaveBmpFile(folder + name);
+    image.SaveBmpFile(fs, folder + name);
     settings.WriteNumber("Bits", name, generation.Format.BitsValue(fillOnly, record));
   }
   settings.Flush();

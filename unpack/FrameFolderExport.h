@@ -20,6 +20,7 @@
 #include <string>
 
 #include "format/IcnArchive.h"
+#include "fs/FileSystem.h"
 #include "unpack/UnpackerGeneration.h"
 
 // The common rectangle of all frames, in 32-bit signed arithmetic: Right and
@@ -34,8 +35,9 @@ struct TUnionRectangle {
 // Union of every record of a validated archive with at least one frame.
 TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation);
 
-// Unpacks archivePath into folder (ending in a delimiter). Raises TZtError
+// Unpacks archivePath into folder (ending in a delimiter) through fs. Raises
+// TZtError
 // (system errors, "Invalid archive: ...", "Unable to write to ...",
 // "Bitmap too large: ...", the palette's and the BMP writer's messages).
-void ExportFrameFolder(const TUnpackerGeneration& generation, const std::string& archivePath,
-                       const std::string& folder);
+void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
+                       const std::string& archivePath, const std::string& folder);

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "support/ZtSysUtils.h"
+#include "fs/Files.h"
+#include "fs/Path.h"
 #include "unpack/WorkImage.h"
 
 const uint8_t PreviewStartTable[2] = {0, 1};
@@ -35,10 +36,10 @@ std::optional<size_t> ChoosePreviewFrame(const TUnpackerGeneration& generation, 
   return start;
 }
 
-void ExportPreview(const TUnpackerGeneration& generation, const std::string& archivePath,
-                   const std::string& bitmapPath) {
+void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
+                   const std::string& archivePath, const std::string& bitmapPath) {
   std::vector<uint8_t> bytes;
-  LoadWholeFile(archivePath, bytes);
+  LoadWholeFile(fs, archivePath, bytes);
   const TArchiveImage archive(bytes);
   ValidateArchive(archive, generation.Format.Generation);
 
@@ -46,10 +47,10 @@ void ExportPreview(const TUnpackerGeneration& generation, const std::string& arc
   if (!chosen) return;  // nothing to show is not a failure
 
   const TIcnFrame record = FrameRecordAt(archive, generation.Format.Generation, *chosen);
-  TIndexedImage& image = WorkImage(generation);
+  TIndexedImage& image = WorkImage(fs, generation);
   image.Reshape(record.Width, record.Height);
   const bool fillOnly =
       generation.Format.FillOnly(NameOfPath(archivePath), archive, *chosen, record);
   DrawFrame(generation, image, archive, record, fillOnly, 0, 0);
-  image.SaveBmpFile(bitmapPath);
+  image.SaveBmpFile(fs, bitmapPath);
 }

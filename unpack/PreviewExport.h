@@ -8,6 +8,7 @@
 #include <string>
 
 #include "format/IcnArchive.h"
+#include "fs/FileSystem.h"
 #include "unpack/UnpackerGeneration.h"
 
 // First frame considered, indexed by the ".std" test: a ".std" archive of
@@ -25,7 +26,8 @@ bool IsStdArchive(const TUnpackerGeneration& generation, TArchiveImage image,
 std::optional<size_t> ChoosePreviewFrame(const TUnpackerGeneration& generation, TArchiveImage image,
                                          const std::string& archivePath);
 
-// Writes the chosen frame of archivePath as bitmapPath; an archive without
-// frames writes nothing. Raises TZtError like ExportFrameFolder.
-void ExportPreview(const TUnpackerGeneration& generation, const std::string& archivePath,
-                   const std::string& bitmapPath);
+// Writes the chosen frame of archivePath as bitmapPath through fs; an
+// archive without frames writes nothing. Raises TZtError like
+// ExportFrameFolder.
+void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
+                   const std::string& archivePath, const std::string& bitmapPath);

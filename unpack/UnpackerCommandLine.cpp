@@ -1,11 +1,9 @@
 #include "unpack/UnpackerCommandLine.h"
 
-#include <new>
-#include <vector>
-
-#include "support/ZtFindFile.h"
-#include "support/ZtSelfCopy.h"
-#include "support/ZtSysUtils.h"
+#include "cli/RunTool.h"
+#include "fs/Files.h"
+#include "fs/FindFile.h"
+#include "fs/Path.h"
 #include "unpack/FrameFolderExport.h"
 #include "unpack/PreviewExport.h"
 #include "unpack/WorkImage.h"
@@ -19,14 +17,6 @@ std::string AsciiLower(std::string text) {
   return text;
 }
 
-std::string FirstLine(const std::string& text) {
-  return text.substr(0, text.find("\r\n"));
-}
-
-bool ShowInformation(const TUnpackerGeneration& generation, const std::string& text) {
-  return ShowMessageBox(text, generation.ProgramName, kMbIconInformation) != 0;
-}
-
 bool HasWildcard(const std::string& argument) {
   return argument.find_first_of("*?") != std::string::npos;
 }
@@ -34,14 +24,15 @@ bool HasWildcard(const std::string& argument) {
 // Raises the command-line mistake an argument of frame-folder mode is, if
 // any: an option that names no file, a plain name of nothing, or a plain name
 // of something that is no archive. Masks may match nothing.
-void CheckArgument(const TUnpackerGeneration& generation, const std::string& argument) {
-  bool named = ZtPlatform().GetFileAttributes(argument) != kInvalidFileAttributes;
+void CheckArgument(TFileSystem& fs, const TUnpackerGeneration& generation,
+                   const std::string& argument) {
+  bool named = fs.Stat(argument).Kind != TPathKind::Missing;
   bool archive = false;
-  TZtFindFile find(argument);
+  TZtFindFile find(fs, argument);
   while (find.NextMatch(0, 0)) {
     named = true;
-    archive = archive || ((find.Attributes() & kFileAttributeDirectory) == 0 &&
-                          IsArchiveName(generation, find.Name()));
+    archive = archive ||
+              ((find.Attributes() & kFindFolder) == 0 && IsArchiveName(generation, find.Name()));
   }
   if (!named && argument.starts_with('-')) {
     throw TZtError("Unknown option: " + argument + " (try --help)");
@@ -53,31 +44,31 @@ void CheckArgument(const TUnpackerGeneration& generation, const std::string& arg
 
 // Frame-folder mode over every argument (the shell expands "*.icn" into
 // many), preview mode when the first names a folder.
-void RunConversion(const TUnpackerGeneration& generation, int argc, const char* const* argv) {
-  const std::string first = argv[1];
-  if (IsDirectory(first)) {
+void RunConversion(TToolRun& run, const TUnpackerGeneration& generation,
+                   const std::vector<std::string>& arguments) {
+  TFileSystem& fs = run.Context.Fs;
+  const std::string& first = arguments[1];
+  if (IsDirectory(fs, first)) {
     const std::string folder = WithTrailingSlash(first);
-    const std::string output = argc > 2 ? argv[2] : "";
+    const std::string output = arguments.size() > 2 ? arguments[2] : "";
     const std::string previewFolder =
         output.empty() ? WithTrailingSlash(folder + "Icn Preview") : WithTrailingSlash(output);
-    ProcessArchives(generation, folder + generation.PreviewPattern, previewFolder);
+    ProcessArchives(fs, generation, folder + generation.PreviewPattern, previewFolder,
+                    run.CurrentFile);
     return;
   }
   // Every mistake is reported before anything is unpacked.
-  for (int i = 1; i < argc; ++i) CheckArgument(generation, argv[i]);
-  for (int i = 1; i < argc; ++i) ProcessArchives(generation, argv[i], std::string());
+  for (size_t i = 1; i < arguments.size(); ++i) CheckArgument(fs, generation, arguments[i]);
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    ProcessArchives(fs, generation, arguments[i], std::string(), run.CurrentFile);
+  }
 }
 
 }  // namespace
 
-std::string& CurrentArchive() {
-  static std::string path;
-  return path;
-}
-
 std::string UnpackerUsageText(const TUnpackerGeneration& generation) {
   const std::string program = generation.ProgramName;
-  const std::string executable = ZtPlatform().ExecutableFileName(program);
+  const std::string executable = ExecutableFileName(program);
   const char delimiter = NativePathStyle().Delimiter;
   std::string text;
   text += program + " v" + kToolVersion + "\r\n";
@@ -104,61 +95,41 @@ bool IsArchiveName(const TUnpackerGeneration& generation, const std::string& nam
   return false;
 }
 
-void ProcessArchives(const TUnpackerGeneration& generation, const std::string& mask,
-                     const std::string& previewFolder) {
-  if (!previewFolder.empty()) MakeFolders(previewFolder);  // failures show at the first save
-  TZtFindFile find(mask);
-  while (find.NextMatch(0, kFileAttributeDirectory)) {
+void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,
+                     const std::string& mask, const std::string& previewFolder,
+                     std::string& currentArchive) {
+  if (!previewFolder.empty()) MakeFolders(fs, previewFolder);  // failures show at the first save
+  TZtFindFile find(fs, mask);
+  while (find.NextMatch(0, kFindFolder)) {
     if (!IsArchiveName(generation, find.Name())) continue;
     const std::string& archive = find.FullPath();
-    CurrentArchive() = archive;
+    currentArchive = archive;
     if (!previewFolder.empty()) {
-      ExportPreview(generation, archive, previewFolder + NameOfPath(archive) + ".bmp");
+      ExportPreview(fs, generation, archive, previewFolder + NameOfPath(archive) + ".bmp");
     } else {
-      ExportFrameFolder(generation, archive, WithTrailingSlash(archive + ".cadres"));
+      ExportFrameFolder(fs, generation, archive, WithTrailingSlash(archive + ".cadres"));
     }
   }
 }
 
-void ShowUnpackError(const TUnpackerGeneration& generation, const std::string& message) {
-  const std::string& archive = CurrentArchive();
-  const std::string text = archive.empty() ? message + "." : message + ".\r\n" + archive;
-  ShowMessageBox(text, generation.ProgramName, kMbIconError);
-}
-
-// ":copyexe". On POSIX the palette goes along: installed, it lives in
-// ../share/icnkit/, where a copy in another folder would not find it.
-void CopyUnpacker(const TUnpackerGeneration& generation) {
-  std::vector<std::string> companions;
+int RunUnpacker(TToolContext& context, const TUnpackerGeneration& generation,
+                const std::vector<std::string>& arguments) {
+  TToolDescription tool;
+  tool.ProgramName = generation.ProgramName;
+  tool.Usage = UnpackerUsageText(generation);
+  // ":copyexe". On POSIX the palette goes along: installed, it lives in
+  // ../share/icnkit/, where a copy in another folder would not find it.
+  tool.CopyCompanions = [&generation](TFileSystem& fs) {
+    std::vector<std::string> companions;
 #if !defined(_WIN32)
-  companions.push_back(PalettePath(generation));
+    companions.push_back(PalettePath(fs, generation));
+#else
+    (void)fs;
 #endif
-  CopySelfToCurrentFolder(generation.ProgramName, companions);
-}
-
-int RunUnpacker(const TUnpackerGeneration& generation, int argc, const char* const* argv) {
-  ApplicationFolder();  // fixed before anything can change the current folder
-  CurrentArchive().clear();
-  const std::string first = argc > 1 ? argv[1] : "";
-  if (first.empty() || first == "-h" || first == "--help") {
-    return ShowInformation(generation, UnpackerUsageText(generation)) ? 0 : 1;
-  }
-  if (first == "--version") {
-    return ShowInformation(generation, FirstLine(UnpackerUsageText(generation))) ? 0 : 1;
-  }
-  try {
-    if (first == ":copyexe") {
-      CopyUnpacker(generation);
-      return 0;
-    }
-    RunConversion(generation, argc, argv);
-  } catch (const std::bad_alloc&) {
-    ShowUnpackError(generation, "Out of memory");
-    return 1;
-  } catch (const std::exception& error) {
-    ShowUnpackError(generation, error.what());
-    return 1;
-  }
-  // Success that cannot be reported (stdout closed or full) is no success.
-  return ShowInformation(generation, "Operation succesful.") ? 0 : 1;
+    return companions;
+  };
+  tool.Convert = [&generation](TToolRun& run, const std::vector<std::string>& all) {
+    RunConversion(run, generation, all);
+  };
+  return RunTool(context, tool, arguments);
 }

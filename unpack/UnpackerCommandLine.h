@@ -1,5 +1,6 @@
-// The unpackers' command line: usage, ":copyexe", preview mode over a folder,
-// frame-folder mode over file masks, and the one final message box.
+// The unpackers' command line over the tool skeleton (cli/RunTool.h): the
+// usage text, ":copyexe" with the palette, preview mode over a folder and
+// frame-folder mode over file masks.
 //
 //   dravel                       usage text (also -h, --help; --version: line 1)
 //   dravel :copyexe              copy the executable into the current folder
@@ -19,11 +20,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "cli/ToolContext.h"
 #include "unpack/UnpackerGeneration.h"
 
-// The entry point of dravel and dravix; returns the process's exit status.
-int RunUnpacker(const TUnpackerGeneration& generation, int argc, const char* const* argv);
+// The entry point of dravel and dravix over the arguments (program name
+// first); returns the process's exit status.
+int RunUnpacker(TToolContext& context, const TUnpackerGeneration& generation,
+                const std::vector<std::string>& arguments);
 
 // The usage text, lines joined by CR LF, no line end after the last.
 std::string UnpackerUsageText(const TUnpackerGeneration& generation);
@@ -34,14 +39,8 @@ bool IsArchiveName(const TUnpackerGeneration& generation, const std::string& nam
 
 // Exports every archive the mask matches: previews into previewFolder (made
 // first) when it is not empty, else frame folders beside the archives.
-// Directories are never handed to the exports.
-void ProcessArchives(const TUnpackerGeneration& generation, const std::string& mask,
-                     const std::string& previewFolder);
-
-// The error box: message + "." or, once an archive was started, message +
-// ".\r\n" + CurrentArchive().
-void ShowUnpackError(const TUnpackerGeneration& generation, const std::string& message);
-
-// Full path of the archive processed last (empty before the first): the
-// path the error box names.
-std::string& CurrentArchive();
+// Directories are never handed to the exports. currentArchive receives the
+// full path of each archive before it is started: the path an error names.
+void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,
+                     const std::string& mask, const std::string& previewFolder,
+                     std::string& currentArchive);

@@ -3,8 +3,8 @@
 #include <memory>
 #include <span>
 
+#include "fs/Files.h"
 #include "image/BmpFile.h"
-#include "support/ZtSysUtils.h"
 
 namespace {
 
@@ -15,20 +15,21 @@ std::unique_ptr<TIndexedImage>& WorkImageSlot() {
 
 }  // namespace
 
-std::string PalettePath(const TUnpackerGeneration& generation) {
-  const std::string besideExecutable = ApplicationFolder() + generation.PaletteName;
-  const std::string installed = ApplicationFolder() + "../share/icnkit/" + generation.PaletteName;
+std::string PalettePath(TFileSystem& fs, const TUnpackerGeneration& generation) {
+  const std::string folder = ApplicationFolder(fs);
+  const std::string besideExecutable = folder + generation.PaletteName;
+  const std::string installed = folder + "../share/icnkit/" + generation.PaletteName;
   for (const std::string& path : {besideExecutable, installed}) {
-    if (ZtPlatform().GetFileAttributes(path) != kInvalidFileAttributes) return path;
+    if (fs.Stat(path).Kind != TPathKind::Missing) return path;
   }
   throw TZtError("Palette not found: \"" + besideExecutable + "\", \"" + installed + "\"");
 }
 
-TIndexedImage& WorkImage(const TUnpackerGeneration& generation) {
+TIndexedImage& WorkImage(TFileSystem& fs, const TUnpackerGeneration& generation) {
   std::unique_ptr<TIndexedImage>& slot = WorkImageSlot();
   if (!slot) {
-    const std::string path = PalettePath(generation);
-    std::unique_ptr<TIndexedImage> loaded(LoadBmpFromFile(path, nullptr));
+    const std::string path = PalettePath(fs, generation);
+    std::unique_ptr<TIndexedImage> loaded(LoadBmpFromFile(fs, path, nullptr));
     // Every bitmap written carries the palette's colour table and one byte
     // per pixel: a palette of another format (a 24-bit file has no table)
     // would give bitmaps whose pixels read back as something else.

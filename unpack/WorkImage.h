@@ -10,18 +10,20 @@
 
 #include "format/FrameRaster.h"
 #include "format/IcnArchive.h"
+#include "fs/FileSystem.h"
 #include "image/IndexedImage.h"
 #include "unpack/UnpackerGeneration.h"
 
-// Where the palette bitmap is read from: ApplicationFolder() + name, or, when
-// that file is missing, the installed layout ApplicationFolder() +
+// Where the palette bitmap is read from: ApplicationFolder(fs) + name, or,
+// when that file is missing, the installed layout ApplicationFolder(fs) +
 // "../share/icnkit/" + name. When both are missing raises
 // "Palette not found: "%s", "%s"" naming both places searched.
-std::string PalettePath(const TUnpackerGeneration& generation);
+std::string PalettePath(TFileSystem& fs, const TUnpackerGeneration& generation);
 
-// The process-wide image, loaded from the palette bitmap when it does not
-// exist yet ("Cannot open file ..." and the loader's other messages).
-TIndexedImage& WorkImage(const TUnpackerGeneration& generation);
+// The process-wide image, loaded through fs from the palette bitmap when it
+// does not exist yet ("Cannot open file ..." and the loader's other
+// messages).
+TIndexedImage& WorkImage(TFileSystem& fs, const TUnpackerGeneration& generation);
 
 // Forgets the image so the next use loads the palette again (tests).
 void DiscardWorkImage();

@@ -3,15 +3,16 @@
 // as the colour table of every bitmap they write.
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 
+#include "fs/Path.h"
 #include "image/IndexedImage.h"
-#include "support/ZtSysUtils.h"
 #include "unpack/palette/PaletteColours.h"
 
 namespace {
 
-void WritePalette(TIcnGeneration generation, const std::string& path) {
+void WritePalette(TFileSystem& fs, TIcnGeneration generation, const std::string& path) {
   TIndexedImage image;
   image.Create8Bit(16, 16, PaletteColours(generation));
   for (int32_t row = 0; row < 16; ++row) {
@@ -20,7 +21,7 @@ void WritePalette(TIcnGeneration generation, const std::string& path) {
       pixels[column] = static_cast<uint8_t>(row * 16 + column);
     }
   }
-  image.SaveBmpFile(path);
+  image.SaveBmpFile(fs, path);
 }
 
 }  // namespace
@@ -31,9 +32,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
+    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
     const std::string folder = WithTrailingSlash(argv[1]);
-    WritePalette(TIcnGeneration::H1, folder + "H1Palette.bmp");
-    WritePalette(TIcnGeneration::H2, folder + "H2Palette.bmp");
+    WritePalette(*fs, TIcnGeneration::H1, folder + "H1Palette.bmp");
+    WritePalette(*fs, TIcnGeneration::H2, folder + "H2Palette.bmp");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "icnkit_make_palettes: %s\n", error.what());
     return 1;

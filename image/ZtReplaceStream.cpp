@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "support/ZtStreams.h"
-#include "support/ZtSysUtils.h"
+#include "format/Error.h"
+#include "image/ZtStreams.h"
 
 TZtReplaceStream::TZtReplaceStream(TZtStream* source, TZtStream* replacement, bool ownsSource,
                                    bool ownsReplacement, int64_t blockStart)

@@ -1,18 +1,22 @@
-// Streams: the small abstraction the bitmap loader reads through.
+// Streams over bytes in memory.
 //
 // TZtStream is a byte stream with read, write, 64-bit seek, size and set
-// size. TZtMemoryStream keeps its bytes in memory, TZtFileStream reads and
-// writes a file through the platform layer, and TZtReplaceStream shows a block
-// of replacement bytes in place of part of another stream (the loader uses it
-// to present a corrected BMP header without copying the pixel data).
+// size. TZtMemoryStream keeps its bytes in memory, and TZtReplaceStream shows
+// a block of replacement bytes in place of part of another stream (a
+// corrected header in front of data that is not copied). Files are read and
+// written whole through the file system (fs/), never as streams.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "support/ZtPlatform.h"
-#include "support/ZtZeroedBuffer.h"
+#include "image/ZtZeroedBuffer.h"
+
+// Seek origins.
+constexpr uint32_t kSeekBegin = 0;
+constexpr uint32_t kSeekCurrent = 1;
+constexpr uint32_t kSeekEnd = 2;
 
 class TZtStream {
  public:
@@ -55,26 +59,6 @@ class TZtMemoryStream : public TZtStream {
  private:
   TZtZeroedBuffer Bytes_;
   int64_t Position_ = 0;
-};
-
-// A file opened through the platform. The handle is closed by the destructor.
-class TZtFileStream : public TZtStream {
- public:
-  // Opens path with CreateFile(access, share, disposition, normal attributes).
-  // Raises "Cannot open file "%s". %s" (full path, system text) on failure.
-  TZtFileStream(const std::string& path, uint32_t access, uint32_t share, uint32_t disposition);
-  ~TZtFileStream() override;
-  TZtFileStream(const TZtFileStream&) = delete;
-  TZtFileStream& operator=(const TZtFileStream&) = delete;
-
-  int64_t Read(void* buffer, int64_t count) override;
-  int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, uint32_t origin) override;
-  int64_t Size() override;
-  void SetSize(int64_t size) override;
-
- private:
-  TZtHandle Handle_ = kInvalidHandle;
 };
 
 // Read-only overlay: inside [blockStart, blockStart + replacement size) the
