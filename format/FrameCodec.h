@@ -40,7 +40,11 @@ ICN_ALWAYS_INLINE bool DecodeCode(TFrameCursor& cursor, const uint8_t*& p, const
           return false;
         }
       }
-      cursor.Copy(p, n);
+      if constexpr (Checked) {
+        cursor.Copy(p, n);
+      } else {
+        cursor.CopyWithSlack(p, n);
+      }
       p += n;
     }
     return true;
