@@ -61,6 +61,18 @@ void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uin
   }
 }
 
+void SaveNewOrReplaceFile(TFileSystem& fs, const std::string& path,
+                          std::span<const uint8_t> bytes) {
+  try {
+    if (fs.WriteNewFile(path, bytes)) return;
+  } catch (const TSystemError& e) {
+    // Not created at all: SaveWholeFile makes the missing folders, or fails
+    // as it always has, naming the file.
+    if (!e.Opening) throw;
+  }
+  SaveWholeFile(fs, path, bytes);
+}
+
 std::string ApplicationFolder(TFileSystem& fs) {
   return DirectoryOfPath(fs.ExecutablePath());
 }

@@ -29,5 +29,14 @@ void LoadWholeFile(TFileSystem& fs, const std::string& path, std::vector<uint8_t
 void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes,
                    bool durable = false);
 
+// SaveWholeFile (not durable) for files written by the thousand, the
+// bitmaps of an unpack: a file that does not exist yet is created and
+// written in place (TFileSystem::WriteNewFile, which removes it again on a
+// failure), saving the temporary file and the rename; anything else (an
+// existing file, a folder of that name, a folder still to make, a file that
+// cannot be created) goes through SaveWholeFile, with its messages.
+void SaveNewOrReplaceFile(TFileSystem& fs, const std::string& path,
+                          std::span<const uint8_t> bytes);
+
 // The folder of the running executable, with its trailing delimiter.
 std::string ApplicationFolder(TFileSystem& fs);

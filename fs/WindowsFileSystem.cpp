@@ -183,6 +183,8 @@ class TWindowsFileSystem : public TFileSystem {
     if (!file.Valid()) {
       const DWORD code = ::GetLastError();
       if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) return false;
+      // A folder of that name may be refused as access denied instead.
+      if (Attributes(path) != INVALID_FILE_ATTRIBUTES) return false;
       Throw(code, true);
     }
     try {

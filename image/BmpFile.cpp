@@ -18,9 +18,10 @@ std::vector<uint8_t> ReadBmpFile(TFileSystem& fs, const std::string& path) {
 }
 
 void WriteBmpFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes) {
-  // The file is built whole in memory and saved through SaveWholeFile, so a
-  // failed save never leaves a half-written bitmap where an old one was.
-  SaveWholeFile(fs, path, bytes);
+  // The file is built whole in memory: a new bitmap is written in place
+  // (removed again if that fails), an existing one replaced whole or not at
+  // all, so no failed save leaves a half-written bitmap under its name.
+  SaveNewOrReplaceFile(fs, path, bytes);
 }
 
 void TIndexedImage::SaveBmpFile(TFileSystem& fs, const std::string& path) const {

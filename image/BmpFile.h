@@ -28,7 +28,9 @@ enum : uint8_t {
 // The whole file at path. "Cannot open file "%s". %s" (full path, system
 // text) when it cannot be opened.
 std::vector<uint8_t> ReadBmpFile(TFileSystem& fs, const std::string& path);
-// Writes bytes as the file at path, replacing it whole or not at all.
+// Writes bytes as the file at path (SaveNewOrReplaceFile): a new file in
+// place, removed again on a failure; an existing one replaced whole or not
+// at all.
 void WriteBmpFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes);
 
 // Loads the file at path into image, or into a new image when image is null

@@ -73,6 +73,47 @@ TEST(FsFiles, SaveWholeFileMessages) {
   EXPECT_TRUE(fs.Log.empty());
 }
 
+TEST(FsFiles, SaveNewOrReplaceFileWritesNewFilesInPlace) {
+  TMemoryFileSystem fs;
+  fs.AddFile("/x/old.bmp", kOld);
+  fs.AddFolder("/x/dir.bmp");
+  // New: created in place, its folders made first; existing: replaced.
+  SaveNewOrReplaceFile(fs, "/x/new.bmp", std::vector<uint8_t>{1});
+  SaveNewOrReplaceFile(fs, "/x/deep/er/new.bmp", std::vector<uint8_t>{2});
+  SaveNewOrReplaceFile(fs, "/x/old.bmp", std::vector<uint8_t>{3});
+  EXPECT_EQ(fs.Log, (std::vector<std::string>{"create /x/new.bmp", "folder /x/deep",
+                                              "folder /x/deep/er", "write /x/deep/er/new.bmp",
+                                              "write /x/old.bmp"}));
+  EXPECT_EQ(fs.Files.at("/x/old.bmp"), std::vector<uint8_t>{3});
+  // The messages of SaveWholeFile, situation by situation.
+  const auto message = [&fs](const std::string& path) {
+    try {
+      SaveNewOrReplaceFile(fs, path, std::vector<uint8_t>{1});
+    } catch (const TZtError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(message("/x/./dir.bmp"),
+            "Cannot create file \"/x/dir.bmp\". " + NativeErrorText(EISDIR));
+  EXPECT_EQ(message("/x/old.bmp/b/c.bmp"),
+            "Cannot create file \"/x/old.bmp/b/c.bmp\". " + NativeErrorText(EEXIST));
+  // A read-only folder refuses both ways of creating.
+  fs.FailOn("WriteNewFile", EACCES, 0, "/x/ro.bmp", /*opening=*/true);
+  fs.FailOn("WriteFileAtomic", EACCES, 0, "/x/ro.bmp", /*opening=*/true);
+  EXPECT_EQ(message("/x/ro.bmp"), "Cannot create file \"/x/ro.bmp\". " + NativeErrorText(EACCES));
+  // A write that fails after creation is the system's error, and nothing is
+  // tried after it.
+  fs.FailOn("WriteNewFile", ENOSPC, 1);
+  const int atomicBefore = fs.Calls("WriteFileAtomic");
+  EXPECT_EQ(message("/x/full.bmp"),
+            ZtFormat("System Error.  Code: %d.\r\n", ENOSPC) + NativeErrorText(ENOSPC));
+  EXPECT_EQ(fs.Calls("WriteFileAtomic"), atomicBefore);
+  EXPECT_EQ(fs.Files.count("/x/full.bmp"), 0u);
+  EXPECT_EQ(fs.Files.count("/x/ro.bmp"), 0u);
+  EXPECT_EQ(fs.Log.size(), 5u);
+}
+
 TEST(FsFiles, MakeFoldersReportsFailureWithoutThrowing) {
   TMemoryFileSystem fs;
   EXPECT_TRUE(MakeFolders(fs, ""));

@@ -10,6 +10,7 @@
 
 #include "fs/FileSystem.h"
 #include "fs/Path.h"
+#include "image/BmpFile.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -71,6 +72,52 @@ TEST(PosixFileSystem, WriteFileAtomicReplacesWholeOrNotAtAll) {
   }
   EXPECT_EQ(ReadText(target), "kept");
   EXPECT_EQ(ListNames(temp.Path()), std::vector<std::string>{"a.icn"});
+}
+
+// Bitmaps: a new one is created in place (no temporary file, nothing left
+// under its name by a failure), an existing one is replaced whole or not at
+// all, with the messages of before.
+TEST(PosixFileSystem, BitmapsAreCreatedInPlaceOrReplacedWhole) {
+  TTempFolder temp;
+  TFailingFileSystem fs;
+  const std::string frame = temp / "0000.bmp";
+  const std::string next = temp / "0001.bmp";
+  WriteBmpFile(fs, frame, Bytes("first"));
+  EXPECT_EQ(fs.Log, std::vector<std::string>{"WriteNewFile " + frame});
+  EXPECT_EQ(ReadText(frame), "first");
+  {
+    TFileSizeLimit limit(10);
+    try {
+      WriteBmpFile(fs, frame, std::vector<uint8_t>(100, 7));
+      ADD_FAILURE() << "no error";
+    } catch (const TSystemError& e) {
+      EXPECT_EQ(e.Code, uint32_t{EFBIG});
+    }
+    try {
+      WriteBmpFile(fs, next, std::vector<uint8_t>(100, 7));
+      ADD_FAILURE() << "no error";
+    } catch (const TSystemError& e) {
+      EXPECT_EQ(e.Code, uint32_t{EFBIG});
+      EXPECT_FALSE(e.Opening);
+    }
+  }
+  EXPECT_EQ(ReadText(frame), "first");
+  EXPECT_EQ(ListNames(temp.Path()), std::vector<std::string>{"0000.bmp"});
+  EXPECT_EQ(fs.Log, (std::vector<std::string>{"WriteNewFile " + frame, "WriteNewFile " + frame,
+                                              "WriteFileAtomic " + frame, "WriteNewFile " + next}));
+  WriteBmpFile(fs, frame, Bytes("second"));
+  EXPECT_EQ(ReadText(frame), "second");
+  // A folder at the bitmap's name.
+  ASSERT_EQ(::mkdir((temp / "dir.bmp").c_str(), 0777), 0);
+  try {
+    WriteBmpFile(fs, temp / "dir.bmp", Bytes("x"));
+    ADD_FAILURE() << "no error";
+  } catch (const TZtError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot create file \"" +
+                                         NativeFs().FullPath(temp / "dir.bmp") + "\". " +
+                                         NativeErrorText(EISDIR));
+  }
+  EXPECT_EQ(ListNames(temp.Path()), (std::vector<std::string>{"0000.bmp", "dir.bmp"}));
 }
 
 TEST(PosixFileSystem, WriteFileAtomicNamesAndRefusals) {

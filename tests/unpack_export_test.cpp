@@ -211,4 +211,27 @@ TEST(FrameFolderExport, ReunpackingKeepsWhatItDoesNotReplace) {
   EXPECT_EQ(Setting(folder / "out/", "Bits", "0004.bmp"), 32);
 }
 
+TEST(FrameFolderExport, NewBitmapsAreWrittenInPlaceOldOnesReplaced) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.icn", BuildArchive(kH2, {SolidFrame(kH2, 0, 0, 2, 1, 9),
+                                                 SolidFrame(kH2, 0, 0, 2, 1, 7)}));
+  // The bitmap writes of an unpack: "<method> <name>".
+  const auto unpack = [&folder] {
+    TFailingFileSystem fs;
+    ExportFrameFolder(fs, kDravixGeneration, folder / "a.icn", folder / "out/");
+    std::vector<std::string> calls;
+    for (const std::string& call : fs.Log) {
+      if (!call.starts_with("Write") || !call.ends_with(".bmp")) continue;
+      calls.push_back(call.substr(0, call.find(' ')) + " " + call.substr(call.size() - 8));
+    }
+    return calls;
+  };
+  EXPECT_EQ(unpack(), (std::vector<std::string>{"WriteNewFile 0000.bmp", "WriteNewFile 0001.bmp"}));
+  EXPECT_EQ(unpack(),
+            (std::vector<std::string>{"WriteNewFile 0000.bmp", "WriteFileAtomic 0000.bmp",
+                                      "WriteNewFile 0001.bmp", "WriteFileAtomic 0001.bmp"}));
+  EXPECT_EQ(ListNames(folder / "out/"),
+            (std::vector<std::string>{"0000.bmp", "0001.bmp", "setup.ini"}));
+}
+
 }  // namespace
