@@ -213,6 +213,9 @@ class TWindowsFileSystem : public TFileSystem {
                                              FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) {
       const DWORD code = ::GetLastError();
+      // A folder part longer than any Windows file system allows names
+      // nothing that could ever exist: a mistake, not a missing folder.
+      if (HasOverlongPart(folder)) Throw(ERROR_FILENAME_EXCED_RANGE);
       if (IsQuietEnd(folder, code)) return {};
       Throw(code);
     }
@@ -278,6 +281,18 @@ class TWindowsFileSystem : public TFileSystem {
   }
 
  private:
+  // Whether a part of path is longer than the 255 UTF-16 units a name may
+  // have on NTFS, FAT and ReFS alike.
+  static bool HasOverlongPart(const std::string& path) {
+    const std::wstring wide = Utf16(path);
+    size_t length = 0;
+    for (const wchar_t c : wide) {
+      length = (c == L'\\' || c == L'/' || c == L':') ? 0 : length + 1;
+      if (length > 255) return true;
+    }
+    return false;
+  }
+
   // The quiet ends of a listing: a folder that does not exist (3), or a
   // folder part that names a file (POSIX: ENOTDIR), which Windows reports
   // as an invalid directory name (267) and Wine as an invalid name (123).
