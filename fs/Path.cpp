@@ -93,3 +93,27 @@ std::string WithoutTrailingSlash(const std::string& path, const TZtPathStyle& st
   if (IsSlashAt(path, path.size(), style)) return path.substr(0, path.size() - 1);
   return path;
 }
+
+std::string NormaliseSlashPath(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string result;
+  for (const std::string& part : parts) result += "/" + part;
+  if (result.empty()) return "/";
+  const bool trailing = path.back() == '/' ||
+                        (path.size() >= 2 && path.compare(path.size() - 2, 2, "/.") == 0) ||
+                        (path.size() >= 3 && path.compare(path.size() - 3, 3, "/..") == 0);
+  if (trailing) result += "/";
+  return result;
+}

@@ -57,3 +57,8 @@ std::string WithTrailingSlash(const std::string& path,
 // The path without one trailing delimiter.
 std::string WithoutTrailingSlash(const std::string& path,
                                  const TZtPathStyle& style = NativePathStyle());
+
+// Lexical normalisation of an absolute path spelled with '/': "//" and "/./"
+// collapse, ".." removes the part before it (none at the root); a trailing
+// '/' (or "/.", "/..") stays as one '/'. No file is looked at.
+std::string NormaliseSlashPath(const std::string& path);

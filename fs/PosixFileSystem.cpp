@@ -72,32 +72,6 @@ void WriteAll(int fd, std::span<const uint8_t> bytes) {
   }
 }
 
-// Lexical normalisation of an absolute path: "//" and "/./" collapse, ".."
-// removes the component before it; a trailing '/' is kept.
-std::string Normalise(const std::string& path) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string::npos) end = path.size();
-    const std::string part = path.substr(start, end - start);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
-  std::string result;
-  for (const std::string& part : parts) result += "/" + part;
-  if (result.empty()) return "/";
-  const bool trailing = path.back() == '/' ||
-                        (path.size() >= 2 && path.compare(path.size() - 2, 2, "/.") == 0) ||
-                        (path.size() >= 3 && path.compare(path.size() - 3, 3, "/..") == 0);
-  if (trailing) result += "/";
-  return result;
-}
-
 class TPosixFileSystem : public TFileSystem {
  public:
   TPathInfo Stat(const std::string& path) override {
@@ -269,7 +243,7 @@ class TPosixFileSystem : public TFileSystem {
       }
       absolute = std::string(buffer.data()) + "/" + path;
     }
-    return Normalise(absolute);
+    return NormaliseSlashPath(absolute);
   }
 
   std::string ExecutablePath() override {

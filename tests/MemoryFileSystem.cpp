@@ -158,25 +158,7 @@ void TMemoryFileSystem::CopyFile(const std::string& from, const std::string& to)
 std::string TMemoryFileSystem::FullPath(const std::string& path) {
   if (path.empty()) return {};
   const std::string absolute = path[0] == '/' ? path : WithTrailingSlash(CurrentFolder, kStyle) + path;
-  // Lexical: "." and empty parts go, ".." takes the part before it.
-  std::vector<std::string> parts;
-  size_t start = 1;
-  while (start <= absolute.size()) {
-    size_t end = absolute.find('/', start);
-    if (end == std::string::npos) end = absolute.size();
-    const std::string part = absolute.substr(start, end - start);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
-  std::string result;
-  for (const std::string& part : parts) result += "/" + part;
-  if (result.empty()) return "/";
-  if (absolute.back() == '/') result += '/';
-  return result;
+  return NormaliseSlashPath(absolute);
 }
 
 std::string TMemoryFileSystem::ExecutablePath() {
