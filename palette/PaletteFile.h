@@ -1,0 +1,30 @@
+// palette: 256-colour palettes in the file formats editors keep them in.
+//
+// Read: a BMP colour table, a PNG PLTE, JASC-PAL, GIMP .gpl, Adobe .act, or
+// a raw 768-byte file (6-bit VGA values detected and scaled, or forced).
+// Written: every one of these but BMP and PNG as palette-only files.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "image/BmpHeader.h"
+
+enum class TPaletteFormat { Bmp, Png, JascPal, Gpl, Act, Raw };
+
+// The format a palette file's name says (.bmp .png .pal .gpl .act .raw/.vga),
+// case-insensitive. Throws TZtError for an unknown extension.
+TPaletteFormat PaletteFormatOfName(const std::string& name);
+
+// The colours of a palette file (up to 256; Reserved bytes 0). The format
+// is recognised from the content where it tells (BMP, PNG, JASC-PAL, GPL),
+// else from the name. force6bit scales raw values 0..63 to 0..255. Throws
+// TZtError naming the file for an unknown or damaged palette.
+std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes, const std::string& name,
+                                      bool force6bit);
+
+// colours as a file of format (Bmp and Png give a 1x1 8-bit image carrying
+// the table). Throws TZtError for more than 256 colours.
+std::vector<uint8_t> WritePaletteFile(const std::vector<TRgbQuad>& colours, TPaletteFormat format);
