@@ -22,43 +22,32 @@ bool TableFits(TArchiveImage image, TIcnGeneration generation) {
 
 }  // namespace
 
-TIcnFrame TIcnFrameH1::Read(const uint8_t* record) {
+// Both layouts: Left, Top, Width and Height at 0 to 7; H2's Bits at 8; the
+// DataOffset in the last four bytes.
+template <bool kHasBits>
+TIcnFrame TIcnFrameRecord<kHasBits>::Read(const uint8_t* record) {
   TIcnFrame frame;
   frame.Left = static_cast<int16_t>(GetU16(record + 0));
   frame.Top = static_cast<int16_t>(GetU16(record + 2));
   frame.Width = GetU16(record + 4);
   frame.Height = GetU16(record + 6);
-  frame.DataOffset = GetU32(record + 8);
+  if constexpr (kHasBits) frame.Bits = record[8];
+  frame.DataOffset = GetU32(record + kSize - 4);
   return frame;
 }
 
-void TIcnFrameH1::Write(uint8_t* record, const TIcnFrame& frame) {
+template <bool kHasBits>
+void TIcnFrameRecord<kHasBits>::Write(uint8_t* record, const TIcnFrame& frame) {
   PutU16(record + 0, static_cast<uint16_t>(frame.Left));
   PutU16(record + 2, static_cast<uint16_t>(frame.Top));
   PutU16(record + 4, frame.Width);
   PutU16(record + 6, frame.Height);
-  PutU32(record + 8, frame.DataOffset);
+  if constexpr (kHasBits) record[8] = frame.Bits;
+  PutU32(record + kSize - 4, frame.DataOffset);
 }
 
-TIcnFrame TIcnFrameH2::Read(const uint8_t* record) {
-  TIcnFrame frame;
-  frame.Left = static_cast<int16_t>(GetU16(record + 0));
-  frame.Top = static_cast<int16_t>(GetU16(record + 2));
-  frame.Width = GetU16(record + 4);
-  frame.Height = GetU16(record + 6);
-  frame.Bits = record[8];
-  frame.DataOffset = GetU32(record + 9);
-  return frame;
-}
-
-void TIcnFrameH2::Write(uint8_t* record, const TIcnFrame& frame) {
-  PutU16(record + 0, static_cast<uint16_t>(frame.Left));
-  PutU16(record + 2, static_cast<uint16_t>(frame.Top));
-  PutU16(record + 4, frame.Width);
-  PutU16(record + 6, frame.Height);
-  record[8] = frame.Bits;
-  PutU32(record + 9, frame.DataOffset);
-}
+template struct TIcnFrameRecord<false>;
+template struct TIcnFrameRecord<true>;
 
 void ValidateArchive(TArchiveImage image, TIcnGeneration generation) {
   if (image.size() < kIcnHeaderSize) {

@@ -49,17 +49,15 @@ inline int32_t BottomEdge(const TIcnFrame& frame) {
   return int32_t{frame.Top} + int32_t{frame.Height};
 }
 
-struct TIcnFrameH1 {
-  static constexpr size_t kSize = 12;
+// A frame record of the layout above: H2's has the Bits byte, H1's not.
+template <bool kHasBits>
+struct TIcnFrameRecord {
+  static constexpr size_t kSize = kHasBits ? 13 : 12;
   static TIcnFrame Read(const uint8_t* record);
   static void Write(uint8_t* record, const TIcnFrame& frame);
 };
-
-struct TIcnFrameH2 {
-  static constexpr size_t kSize = 13;
-  static TIcnFrame Read(const uint8_t* record);
-  static void Write(uint8_t* record, const TIcnFrame& frame);
-};
+using TIcnFrameH1 = TIcnFrameRecord<false>;
+using TIcnFrameH2 = TIcnFrameRecord<true>;
 
 constexpr size_t RecordSize(TIcnGeneration generation) {
   return generation == TIcnGeneration::H1 ? TIcnFrameH1::kSize : TIcnFrameH2::kSize;
