@@ -5,13 +5,7 @@
 #include "cli/Arguments.h"
 #include "fs/WindowsText.h"
 //
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "fs/WindowsHeaders.h"
 //
 #include <fcntl.h>
 #include <io.h>

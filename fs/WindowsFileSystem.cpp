@@ -5,14 +5,7 @@
 #include "fs/Path.h"
 #include "fs/WindowsText.h"
 //
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#undef CopyFile  // the method of TFileSystem, not the A/W macro
+#include "fs/WindowsHeaders.h"
 
 #include <algorithm>
 

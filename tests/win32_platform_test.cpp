@@ -12,14 +12,7 @@
 #include "settings/SettingsFile.h"
 #include "tests/TestSupport.h"
 //
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#undef CopyFile  // the method of TFileSystem, not the A/W macro
+#include "fs/WindowsHeaders.h"
 
 namespace {
 
