@@ -1,3 +1,6 @@
+// The POSIX side of the test helpers: temporary folders under $TMPDIR (or
+// /tmp), folder listings, and the built programs started with fork and exec
+// with their standard streams redirected to files.
 #include "tests/TestSupport.h"
 
 #include <dirent.h>
@@ -8,10 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -34,10 +34,6 @@ void RemoveTree(const std::string& path) {
   }
 }
 
-std::string ReadFd(const std::string& path) {
-  return ReadText(path);
-}
-
 }  // namespace
 
 TTempFolder::TTempFolder() {
@@ -51,28 +47,6 @@ TTempFolder::TTempFolder() {
 
 TTempFolder::~TTempFolder() {
   RemoveTree(Path_.substr(0, Path_.size() - 1));
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 bool FileExists(const std::string& path) {
@@ -139,7 +113,7 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
   }
   TRunResult result;
   result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.Stdout = ReadFd(outPath);
-  result.Stderr = ReadFd(errPath);
+  result.Stdout = ReadText(outPath);
+  result.Stderr = ReadText(errPath);
   return result;
 }

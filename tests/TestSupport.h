@@ -1,9 +1,10 @@
 // Helpers shared by the tests: temporary folders, whole-file I/O, running
-// the built executables, the native file system with failures on demand, and
-// a report sink that keeps the messages.
+// the built executables, the message of an exception, the native file system
+// with failures on demand, and a report sink that keeps the messages.
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -67,6 +68,18 @@ uint32_t NameTooLongError();
 // the error code of opening a folder as a file (EISDIR; Windows:
 // ERROR_ACCESS_DENIED).
 uint32_t FolderAsFileError();
+
+// The text of the exception action throws; "(no exception)" when it
+// throws none.
+template <class TAction>
+std::string MessageOf(TAction&& action) {
+  try {
+    action();
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return "(no exception)";
+}
 
 // The native file system, one for the whole test program.
 TFileSystem& NativeFs();

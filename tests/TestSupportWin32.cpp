@@ -3,17 +3,10 @@
 // their standard handles redirected to files.
 #include "tests/TestSupport.h"
 //
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "fs/WindowsHeaders.h"
 //
 #include <algorithm>
 #include <atomic>
-#include <fstream>
 #include <stdexcept>
 
 namespace {
@@ -90,28 +83,6 @@ TTempFolder::TTempFolder() {
 
 TTempFolder::~TTempFolder() {
   RemoveTree(Path_.substr(0, Path_.size() - 1));
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 bool FileExists(const std::string& path) {

@@ -2,35 +2,18 @@
 // the colour table ends and the pixel data begins.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 #include "fs/Files.h"
 #include "image/BmpFile.h"
 #include "testdata/BmpBuilder.h"
-#include "tests/TestSupport.h"
+#include "tests/TestSupportBmp.h"
 
 namespace {
 
 using namespace testdata;
 
 using TRows = std::vector<std::vector<uint8_t>>;
-
-std::string LoadMessage(const std::vector<uint8_t>& bytes) {
-  TIndexedImage image;
-  try {
-    image.LoadBmp(bytes);
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "(no exception)";
-}
-
-std::unique_ptr<TIndexedImage> Load(const std::vector<uint8_t>& bytes) {
-  auto image = std::make_unique<TIndexedImage>();
-  image->LoadBmp(bytes);
-  return image;
-}
 
 const TRows kPicture = {{1, 2, 3}, {4, 5, 6}};
 
@@ -75,33 +58,33 @@ TEST(BmpPixelOffset, AShortColourTableEndsWhereThePixelsBegin) {
   const std::vector<TBmpSpec> specs = {plain, topDown, rle};
   for (size_t i = 0; i < specs.size(); ++i) {
     SCOPED_TRACE(i);
-    const auto image = Load(MakeBmp(specs[i]));
+    const auto image = LoadBmpBytes(MakeBmp(specs[i]));
     EXPECT_EQ(RowsOf(*image), i == 2 ? (TRows{{1, 2, 3}, {4, 4, 4}}) : kPicture);
     EXPECT_EQ(image->ColourTable(), DistinctColours(20));
     EXPECT_EQ(PixelFormatOf(*image), kPf8Bit);
   }
   // No table at all: the pixels follow the headers.
-  EXPECT_EQ(RowsOf(*Load(MakeBmp(ShortTable(0)))), kPicture);
-  EXPECT_TRUE(Load(MakeBmp(ShortTable(0)))->ColourTable().empty());
+  EXPECT_EQ(RowsOf(*LoadBmpBytes(MakeBmp(ShortTable(0)))), kPicture);
+  EXPECT_TRUE(LoadBmpBytes(MakeBmp(ShortTable(0)))->ColourTable().empty());
   // A gap after the stored entries is skipped, and stays out of the table.
   TBmpSpec gap = ShortTable(2);
   gap.PixelOffset = 54 + 8 + 6;
-  const auto gapped = Load(MakeBmp(gap));
+  const auto gapped = LoadBmpBytes(MakeBmp(gap));
   EXPECT_EQ(RowsOf(*gapped), kPicture);
   EXPECT_EQ(gapped->ColourTable().size(), 3u);  // the gap's first 4 bytes
   // A table the colours-used field declares longer than what is stored.
   TBmpSpec declared = ShortTable(5);
   declared.ColoursUsed = 16;
-  EXPECT_EQ(RowsOf(*Load(MakeBmp(declared))), kPicture);
+  EXPECT_EQ(RowsOf(*LoadBmpBytes(MakeBmp(declared))), kPicture);
 
   // The core header with 252 three-byte entries, and with none.
-  const auto core = Load(CoreFile(252));
+  const auto core = LoadBmpBytes(CoreFile(252));
   EXPECT_EQ(RowsOf(*core), kPicture);
   ASSERT_EQ(core->ColourTable().size(), 252u);
   EXPECT_EQ(core->ColourTable()[251], (TRgbQuad{251, 7, 4, 0}));
-  EXPECT_EQ(RowsOf(*Load(CoreFile(0))), kPicture);
+  EXPECT_EQ(RowsOf(*LoadBmpBytes(CoreFile(0))), kPicture);
   // Part of an entry before the pixels is no entry.
-  EXPECT_EQ(Load(CoreFile(5, 26 + 14))->ColourTable().size(), 4u);
+  EXPECT_EQ(LoadBmpBytes(CoreFile(5, 26 + 14))->ColourTable().size(), 4u);
 }
 
 TEST(BmpPixelOffset, PixelsInsideTheHeadersAreNotValid) {
@@ -130,9 +113,9 @@ TEST(BmpPixelOffset, PixelsInsideTheHeadersAreNotValid) {
 
   for (uint32_t offset : {0u, 13u, 40u, 53u}) {
     SCOPED_TRACE(offset);
-    EXPECT_EQ(LoadMessage(at(plain, offset)), invalid);
-    EXPECT_EQ(LoadMessage(at(topDown, offset)), invalid);
-    EXPECT_EQ(LoadMessage(at(rle, offset)), invalid);
+    EXPECT_EQ(LoadBmpMessage(at(plain, offset)), invalid);
+    EXPECT_EQ(LoadBmpMessage(at(topDown, offset)), invalid);
+    EXPECT_EQ(LoadBmpMessage(at(rle, offset)), invalid);
   }
   TBmpSpec longTopDown = longHeader;
   longTopDown.Height = -2;
@@ -140,17 +123,17 @@ TEST(BmpPixelOffset, PixelsInsideTheHeadersAreNotValid) {
   longRle.Compression = kBiRle8;
   longRle.PixelData = {0, 1};
   for (const TBmpSpec& spec : {longHeader, longTopDown, longRle}) {
-    EXPECT_EQ(LoadMessage(at(spec, 54)), invalid);
-    EXPECT_EQ(LoadMessage(at(spec, 137)), invalid);
-    EXPECT_NE(LoadMessage(at(spec, 138)), invalid);  // at the headers' end
+    EXPECT_EQ(LoadBmpMessage(at(spec, 54)), invalid);
+    EXPECT_EQ(LoadBmpMessage(at(spec, 137)), invalid);
+    EXPECT_NE(LoadBmpMessage(at(spec, 138)), invalid);  // at the headers' end
   }
   for (const TBmpSpec& spec : {masks, masksTopDown}) {
-    EXPECT_EQ(LoadMessage(at(spec, 54)), invalid);
-    EXPECT_EQ(LoadMessage(at(spec, 65)), invalid);
-    EXPECT_EQ(RowsOf(*Load(at(spec, 66))), (TRows{{1, 2}}));  // bytes, not pixels
+    EXPECT_EQ(LoadBmpMessage(at(spec, 54)), invalid);
+    EXPECT_EQ(LoadBmpMessage(at(spec, 65)), invalid);
+    EXPECT_EQ(RowsOf(*LoadBmpBytes(at(spec, 66))), (TRows{{1, 2}}));  // bytes, not pixels
   }
-  EXPECT_EQ(LoadMessage(CoreFile(4, 25)), invalid);
-  EXPECT_TRUE(Load(CoreFile(4, 26))->ColourTable().empty());
+  EXPECT_EQ(LoadBmpMessage(CoreFile(4, 25)), invalid);
+  EXPECT_TRUE(LoadBmpBytes(CoreFile(4, 26))->ColourTable().empty());
 
   // Inside a long header, even when the bytes there would pass for rows,
   // and before the size of the rows is looked at.
@@ -158,7 +141,7 @@ TEST(BmpPixelOffset, PixelsInsideTheHeadersAreNotValid) {
   tall.Height = -70000;
   tall.Width = 70000;
   for (const TBmpSpec& spec : {longTopDown, longRle, tall}) {
-    EXPECT_EQ(LoadMessage(at(spec, 100)), invalid);
+    EXPECT_EQ(LoadBmpMessage(at(spec, 100)), invalid);
   }
 }
 
@@ -184,7 +167,7 @@ TEST(BmpCompression, UndecodedPixelsLoadWithoutRowsAndKeepTheirCode) {
     spec.InfoSize = c.InfoSize;
     if (c.Bits <= 8 && c.Bits > 0) spec.ColourTable = DistinctColours(1 << c.Bits);
     spec.PixelData = {0xFF, 0xD8, 0x89, 'P', 'N', 'G', 0, 1};
-    const auto image = Load(MakeBmp(spec));
+    const auto image = LoadBmpBytes(MakeBmp(spec));
     EXPECT_EQ(PixelFormatOf(*image), kPfDevice);
     EXPECT_EQ(image->Compression(), c.Compression);
     EXPECT_EQ(image->Width(), 4);
@@ -198,11 +181,11 @@ TEST(BmpCompression, UndecodedPixelsLoadWithoutRowsAndKeepTheirCode) {
   EXPECT_EQ(real->ColourTable().size(), 16u);
   EXPECT_FALSE(real->HasPixels());
   // An empty stream has no compression code.
-  EXPECT_EQ(Load({})->Compression(), kBiRgb);
+  EXPECT_EQ(LoadBmpBytes({})->Compression(), kBiRgb);
   // Bit fields are for 16 and 32 bits only.
   TBmpSpec fields8 = ShortTable(4);
   fields8.Compression = kBiBitFields;
-  EXPECT_EQ(LoadMessage(MakeBmp(fields8)), "Bitmap image is not valid");
+  EXPECT_EQ(LoadBmpMessage(MakeBmp(fields8)), "Bitmap image is not valid");
 }
 
 }  // namespace

@@ -9,31 +9,13 @@
 #include "image/BmpHeader.h"
 #include "testdata/BmpBuilder.h"
 #include "tests/TestSupport.h"
+#include "tests/TestSupportBmp.h"
 
 namespace {
 
 using namespace testdata;
 
 using TRows = std::vector<std::vector<uint8_t>>;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "(no exception)";
-}
-
-std::unique_ptr<TIndexedImage> Load(const std::vector<uint8_t>& bytes) {
-  auto image = std::make_unique<TIndexedImage>();
-  image->LoadBmp(bytes);
-  return image;
-}
-
-std::string LoadMessage(const std::vector<uint8_t>& bytes) {
-  return MessageOf([&] { Load(bytes); });
-}
 
 TBmpSpec Spec8(int32_t width, int32_t height, const TRows& rows) {
   TBmpSpec spec;
@@ -76,7 +58,7 @@ TEST(BmpLoading, ImageSizeFieldIsRecomputedForUncompressedFiles) {
   const TRows rows = {{1, 2, 3}, {4, 5, 6}};
   TBmpSpec spec = Spec8(3, 2, rows);
   spec.ImageSizeField = 0;
-  EXPECT_EQ(RowsOf(*Load(MakeBmp(spec))), rows);
+  EXPECT_EQ(RowsOf(*LoadBmpBytes(MakeBmp(spec))), rows);
 
   // Bit-field files with an info header of 40 bytes or more: the size
   // field is recomputed too, and a wrong one loses no rows.
@@ -89,13 +71,13 @@ TEST(BmpLoading, ImageSizeFieldIsRecomputedForUncompressedFiles) {
   fields.PixelData = {1, 2, 3, 4, 5, 6, 7, 8};
   fields.ImageSizeField = 2;
   const std::vector<uint8_t> file = MakeBmp(fields);
-  const auto image = Load(file);
+  const auto image = LoadBmpBytes(file);
   EXPECT_EQ(image->RowAddress(0)[3], 8);
   EXPECT_EQ(PixelFormatOf(*image), kPf16Bit);
   // A shorter info header (24 bytes, up to the size field) keeps the
   // field: 2 bytes are read, the rest stays 0.
   fields.InfoSize = 24;
-  const auto trusted = Load(MakeBmp(fields));
+  const auto trusted = LoadBmpBytes(MakeBmp(fields));
   EXPECT_EQ(trusted->RowAddress(1)[0], 1);
   EXPECT_EQ(trusted->RowAddress(1)[2], 0);
   EXPECT_EQ(trusted->RowAddress(0)[3], 0);
@@ -105,11 +87,11 @@ TEST(BmpLoading, ImageSizeFieldIsRecomputedForUncompressedFiles) {
 TEST(BmpLoading, TopDownFileLoadsLikeItsBottomUpTwin) {
   const TRows rows = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
   TBmpSpec spec = Spec8(3, 3, rows);
-  const auto bottomUp = Load(MakeBmp(spec));
+  const auto bottomUp = LoadBmpBytes(MakeBmp(spec));
   spec.Height = -3;
   spec.PixelData = BottomUpData({rows[2], rows[1], rows[0]});  // top row first
   const std::vector<uint8_t> file = MakeBmp(spec);
-  const auto topDown = Load(file);
+  const auto topDown = LoadBmpBytes(file);
   EXPECT_EQ(RowsOf(*topDown), RowsOf(*bottomUp));
   EXPECT_EQ(topDown->ColourTable(), bottomUp->ColourTable());
 
@@ -118,33 +100,33 @@ TEST(BmpLoading, TopDownFileLoadsLikeItsBottomUpTwin) {
 
   // A top-down file must hold all its rows (a bottom-up one need not).
   std::vector<uint8_t> cut(file.begin(), file.end() - 1);
-  EXPECT_EQ(LoadMessage(cut), "Stream read error");
+  EXPECT_EQ(LoadBmpMessage(cut), "Stream read error");
   // Rows of a top-down file with a short info header (no rewrite ever
   // applied to it) may be missing: the bottom ones stay 0.
   TBmpSpec shortInfo = spec;
   shortInfo.InfoSize = 24;
   std::vector<uint8_t> shortFile = MakeBmp(shortInfo);
   shortFile.resize(shortFile.size() - 5);
-  EXPECT_EQ(RowsOf(*Load(shortFile)), (TRows{rows[0], rows[1], {0, 0, 0}}));
+  EXPECT_EQ(RowsOf(*LoadBmpBytes(shortFile)), (TRows{rows[0], rows[1], {0, 0, 0}}));
 }
 
 TEST(BmpLoading, Rle8LoadsLikeTheUncompressedFile) {
-  const auto rle = Load(Rle8File(4, 4, kRle8Data));
+  const auto rle = LoadBmpBytes(Rle8File(4, 4, kRle8Data));
   EXPECT_EQ(RowsOf(*rle), kRle8Picture);
   EXPECT_EQ(PixelFormatOf(*rle), kPf8Bit);
   EXPECT_EQ(rle->ColourTable(), DistinctColours(16));
 
   // Data that ends early, inside a literal run: what was read is decoded.
-  const auto early = Load(Rle8File(4, 2, {3, 4, 0, 5, 1, 2}));
+  const auto early = LoadBmpBytes(Rle8File(4, 2, {3, 4, 0, 5, 1, 2}));
   EXPECT_EQ(RowsOf(*early), (TRows{{2, 0, 0, 0}, {4, 4, 4, 1}}));
 
   // A file-size field that claims far more data than there is.
   std::vector<uint8_t> claims = Rle8File(4, 4, kRle8Data);
   claims[2] = claims[3] = claims[4] = claims[5] = 0xFF;
-  EXPECT_EQ(RowsOf(*Load(claims)), kRle8Picture);
+  EXPECT_EQ(RowsOf(*LoadBmpBytes(claims)), kRle8Picture);
 
   // Top-down RLE8 starts at the top row and steps downwards.
-  const auto topDown = Load(Rle8File(2, -2, {2, 1, 0, 0, 2, 3}));
+  const auto topDown = LoadBmpBytes(Rle8File(2, -2, {2, 1, 0, 0, 2, 3}));
   EXPECT_EQ(RowsOf(*topDown), (TRows{{1, 1}, {3, 3}}));
 }
 
@@ -159,10 +141,10 @@ TEST(BmpLoading, HostileRle8StaysInBounds) {
       {0},                               // one odd byte
   };
   for (const auto& data : streams) {
-    const auto image = Load(Rle8File(4, 4, data));
+    const auto image = LoadBmpBytes(Rle8File(4, 4, data));
     EXPECT_EQ(image->Height(), 4);
   }
-  EXPECT_EQ(RowsOf(*Load(Rle8File(4, 4, {0, 2, 3, 0, 255, 6})))[0],
+  EXPECT_EQ(RowsOf(*LoadBmpBytes(Rle8File(4, 4, {0, 2, 3, 0, 255, 6})))[0],
             (std::vector<uint8_t>{6, 6, 6, 6}));
   // Pixel data that begins past the end of the file.
   TBmpSpec spec;
@@ -172,8 +154,8 @@ TEST(BmpLoading, HostileRle8StaysInBounds) {
   spec.PixelOffset = 100000;
   std::vector<uint8_t> file = MakeBmp(spec);
   file.resize(60);
-  EXPECT_EQ(LoadMessage(file), "Bitmap image is not valid");
-  EXPECT_EQ(LoadMessage(Rle8File(70000, 70000, {})), "Bitmap too large: 70000 x 70000");
+  EXPECT_EQ(LoadBmpMessage(file), "Bitmap image is not valid");
+  EXPECT_EQ(LoadBmpMessage(Rle8File(70000, 70000, {})), "Bitmap too large: 70000 x 70000");
 }
 
 TEST(BmpLoading, OtherFilesReachTheReaderUnchanged) {
@@ -185,7 +167,7 @@ TEST(BmpLoading, OtherFilesReachTheReaderUnchanged) {
   rle4.Compression = kBiRle4;
   rle4.ColourTable = DistinctColours(16);
   rle4.PixelData = {4, 0x12, 0, 1};
-  const auto device = Load(MakeBmp(rle4));
+  const auto device = LoadBmpBytes(MakeBmp(rle4));
   EXPECT_EQ(PixelFormatOf(*device), kPfDevice);
   EXPECT_EQ(device->Width(), 4);
   EXPECT_FALSE(device->HasPixels());
@@ -201,7 +183,7 @@ TEST(BmpLoading, OtherFilesReachTheReaderUnchanged) {
                              static_cast<uint8_t>(i ^ 0x55)});
   }
   core.insert(core.end(), {1, 2, 0, 0, 3, 4, 0, 0});
-  const auto old = Load(core);
+  const auto old = LoadBmpBytes(core);
   ASSERT_EQ(old->ColourTable().size(), 256u);
   for (int i = 0; i < 256; ++i) {
     EXPECT_EQ(old->ColourTable()[i],
@@ -215,14 +197,14 @@ TEST(BmpLoading, OtherFilesReachTheReaderUnchanged) {
   const std::vector<uint8_t> tiny = {'B', 'M', 36, 0, 0, 0,   0,   0,   0,    0, 32, 0,
                                      0,   0,   12, 0, 0, 0,   1,   0,   1,    0, 1,  0,
                                      1,   0,   0,  0, 0, 255, 255, 255, 0x80, 0, 0,  0};
-  const auto one = Load(tiny);
+  const auto one = LoadBmpBytes(tiny);
   EXPECT_EQ(PixelFormatOf(*one), kPf1Bit);
   EXPECT_EQ(one->RowAddress(0)[0], 0x80);
-  EXPECT_EQ(LoadMessage(std::vector<uint8_t>(tiny.begin(), tiny.begin() + 20)),
+  EXPECT_EQ(LoadBmpMessage(std::vector<uint8_t>(tiny.begin(), tiny.begin() + 20)),
             "Stream read error");
-  EXPECT_EQ(LoadMessage({'X', 'Y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 12, 0, 0, 0}),
+  EXPECT_EQ(LoadBmpMessage({'X', 'Y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 12, 0, 0, 0}),
             "Bitmap image is not valid");
-  const auto empty = Load({});
+  const auto empty = LoadBmpBytes({});
   EXPECT_EQ(PixelFormatOf(*empty), kPfDevice);
 }
 
@@ -236,7 +218,7 @@ TEST(BmpLoading, PixelFormatOfEveryDepth) {
     spec.Masks = std::move(masks);
     if (bits <= 8) spec.ColourTable = DistinctColours(1 << bits);
     spec.PixelData = {0, 0, 0, 0};
-    return PixelFormatOf(*Load(MakeBmp(spec)));
+    return PixelFormatOf(*LoadBmpBytes(MakeBmp(spec)));
   };
   EXPECT_EQ(format(1, kBiRgb, {}), kPf1Bit);
   EXPECT_EQ(format(4, kBiRgb, {}), kPf4Bit);
@@ -248,7 +230,7 @@ TEST(BmpLoading, PixelFormatOfEveryDepth) {
   EXPECT_EQ(format(24, kBiRgb, {}), kPf24Bit);
   EXPECT_EQ(format(32, kBiRgb, {}), kPf32Bit);
   EXPECT_EQ(format(32, kBiBitFields, {0xFF0000, 0xFF00, 0xFF}), kPfCustom);
-  EXPECT_EQ(PixelFormatOf(*Load(Rle8File(4, 4, kRle8Data))), kPf8Bit);
+  EXPECT_EQ(PixelFormatOf(*LoadBmpBytes(Rle8File(4, 4, kRle8Data))), kPf8Bit);
 }
 
 TEST(BmpLoading, FromFileCreatesOrReusesTheImage) {

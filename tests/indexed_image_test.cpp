@@ -6,30 +6,11 @@
 #include "image/BmpHeader.h"
 #include "image/IndexedImage.h"
 #include "testdata/BmpBuilder.h"
-#include "tests/TestSupport.h"
+#include "tests/TestSupportBmp.h"
 
 namespace {
 
 using namespace testdata;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "(no exception)";
-}
-
-TIndexedImage LoadBytes(const std::vector<uint8_t>& bytes) {
-  TIndexedImage image;
-  image.LoadBmp(bytes);
-  return image;
-}
-
-std::string LoadMessage(const std::vector<uint8_t>& bytes) {
-  return MessageOf([&] { LoadBytes(bytes); });
-}
 
 // A 256-colour palette bitmap whose entry 7 is the fill colour (red 0, green
 // 255, blue 255), 2 x 2 pixels.
@@ -140,23 +121,23 @@ TEST(IndexedImage, LoadAcceptsTruncatedPixelsAndRejectsBadHeaders) {
 
   // Ending inside the pixel data: the missing bytes, the top rows, stay 0.
   std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 6);
-  EXPECT_EQ(RowsOf(LoadBytes(cut)),
+  EXPECT_EQ(RowsOf(*LoadBmpBytes(cut)),
             (std::vector<std::vector<uint8_t>>{{0, 0, 0}, {2, 2, 0}, {3, 3, 3}}));
 
   std::vector<uint8_t> bad = bytes;
   bad[26] = 2;  // planes
-  EXPECT_EQ(LoadMessage(bad), "Bitmap image is not valid");
+  EXPECT_EQ(LoadBmpMessage(bad), "Bitmap image is not valid");
   bad = bytes;
   bad[1] = 'A';
-  EXPECT_EQ(LoadMessage(bad), "Bitmap image is not valid");
-  EXPECT_EQ(LoadMessage(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 13)),
+  EXPECT_EQ(LoadBmpMessage(bad), "Bitmap image is not valid");
+  EXPECT_EQ(LoadBmpMessage(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 13)),
             "Stream read error");
 
   // A failed load leaves the image as it was.
-  TIndexedImage image = LoadBytes(bytes);
-  EXPECT_THROW(image.LoadBmp(bad), TZtError);
-  EXPECT_EQ(image.Width(), 3);
-  EXPECT_EQ(image.RowAddress(0)[0], 1);
+  const auto image = LoadBmpBytes(bytes);
+  EXPECT_THROW(image->LoadBmp(bad), TZtError);
+  EXPECT_EQ(image->Width(), 3);
+  EXPECT_EQ(image->RowAddress(0)[0], 1);
 }
 
 // Hostile header values end in a message, never in a crash or a huge
@@ -172,36 +153,35 @@ TEST(IndexedImage, AbsurdHeaderValuesAreRejected) {
     return MakeBmp(spec);
   };
   const char* invalid = "Bitmap image is not valid";
-  EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.Width = -2; })), invalid);
-  EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.Height = INT32_MIN; })), invalid);
-  EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.ColoursUsed = 257; })), invalid);
-  EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.ColoursUsed = 0xFFFFFFFF; })), invalid);
-  EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.BitsPerPixel = 7; })), invalid);
-  EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.InfoSize = 8; })), invalid);
+  EXPECT_EQ(LoadBmpMessage(with([](TBmpSpec& s) { s.Width = -2; })), invalid);
+  EXPECT_EQ(LoadBmpMessage(with([](TBmpSpec& s) { s.Height = INT32_MIN; })), invalid);
+  EXPECT_EQ(LoadBmpMessage(with([](TBmpSpec& s) { s.ColoursUsed = 257; })), invalid);
+  EXPECT_EQ(LoadBmpMessage(with([](TBmpSpec& s) { s.ColoursUsed = 0xFFFFFFFF; })), invalid);
+  EXPECT_EQ(LoadBmpMessage(with([](TBmpSpec& s) { s.BitsPerPixel = 7; })), invalid);
+  EXPECT_EQ(LoadBmpMessage(with([](TBmpSpec& s) { s.InfoSize = 8; })), invalid);
   std::vector<uint8_t> farOffset = with([](TBmpSpec&) {});
   farOffset[13] = 0x7F;  // pixel data at 0x7F000036
-  EXPECT_EQ(LoadMessage(farOffset), invalid);
+  EXPECT_EQ(LoadBmpMessage(farOffset), invalid);
   std::vector<uint8_t> hugeInfo = with([](TBmpSpec&) {});
   hugeInfo[17] = 0xFF;  // info-header size 0xFF000028
-  EXPECT_EQ(LoadMessage(hugeInfo), "Stream read error");
+  EXPECT_EQ(LoadBmpMessage(hugeInfo), "Stream read error");
   // 8 colours used but only 2 stored before the pixel-data offset: the
   // table ends there and the pixels are read from it.
-  const TIndexedImage shortTable = LoadBytes(with([](TBmpSpec& s) { s.ColoursUsed = 8; }));
-  EXPECT_EQ(shortTable.ColourTable(), DistinctColours(2));
-  EXPECT_EQ(RowsOf(shortTable), (std::vector<std::vector<uint8_t>>{{1, 0}, {0, 1}}));
+  const auto shortTable = LoadBmpBytes(with([](TBmpSpec& s) { s.ColoursUsed = 8; }));
+  EXPECT_EQ(shortTable->ColourTable(), DistinctColours(2));
+  EXPECT_EQ(RowsOf(*shortTable), (std::vector<std::vector<uint8_t>>{{1, 0}, {0, 1}}));
   // Beyond the 32-bit file size: refused before anything is allocated.
-  EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.Width = 70000, s.Height = 70000; })),
+  EXPECT_EQ(LoadBmpMessage(with([](TBmpSpec& s) { s.Width = 70000, s.Height = 70000; })),
             "Bitmap too large: 70000 x 70000");
-  EXPECT_EQ(LoadMessage(with([](TBmpSpec& s) { s.Width = INT32_MAX, s.BitsPerPixel = 32; })),
+  EXPECT_EQ(LoadBmpMessage(with([](TBmpSpec& s) { s.Width = INT32_MAX, s.BitsPerPixel = 32; })),
             "Bitmap too large: 2147483647 x 2");
 
   // A large picture declared in a tiny file is legal: it loads with the
   // missing pixels 0, and storage that is never written costs nothing.
-  const TIndexedImage large =
-      LoadBytes(with([](TBmpSpec& s) { s.Width = 16384, s.Height = 16384; }));
-  EXPECT_EQ(large.RowAddress(16383)[1], 1);
-  EXPECT_EQ(large.RowAddress(16383)[4], 1);
-  EXPECT_EQ(large.RowAddress(0)[16383], 0);
+  const auto large = LoadBmpBytes(with([](TBmpSpec& s) { s.Width = 16384, s.Height = 16384; }));
+  EXPECT_EQ(large->RowAddress(16383)[1], 1);
+  EXPECT_EQ(large->RowAddress(16383)[4], 1);
+  EXPECT_EQ(large->RowAddress(0)[16383], 0);
 
   TIndexedImage image;
   EXPECT_EQ(MessageOf([&] { image.Reshape(65536, 65536); }), "Bitmap too large: 65536 x 65536");

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <functional>
 
 #include "fs/Files.h"
 #include "settings/SettingsFile.h"
@@ -16,15 +15,6 @@ const std::string kEol = "\r\n";
 #else
 const std::string kEol = "\n";
 #endif
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "(no exception)";
-}
 
 TEST(SettingsNumber, ConvertsTheValueTexts) {
   for (const char* text : {"12", "+12", "$C", "0xC", "0XC", "xC", "Xc", "  12", "$0000000C"}) {

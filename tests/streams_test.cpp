@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <numeric>
 #include <string>
 
 #include "format/Error.h"
 #include "image/ZtStreams.h"
+#include "tests/TestSupport.h"
 
 namespace {
 
@@ -13,15 +13,6 @@ std::vector<uint8_t> Iota(size_t n, uint8_t first) {
   std::vector<uint8_t> bytes(n);
   std::iota(bytes.begin(), bytes.end(), first);
   return bytes;
-}
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "(no exception)";
 }
 
 TEST(MemoryStream, ReadWriteSeekAndSize) {
