@@ -1,28 +1,43 @@
 // TMemoryFileSystem: the in-memory TFileSystem of the tests.
 #include "tests/MemoryFileSystem.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cstring>
 
 #include "fs/Files.h"
-#include "fs/Path.h"
 
 namespace {
 
-const TZtPathStyle kStyle = TZtPathStyle::Posix();
+// Keys are spelled with '/' alone.
+const TZtPathStyle kKeyStyle = TZtPathStyle::Posix();
 
 [[noreturn]] void Throw(int code, bool opening = false) {
   throw TSystemError(static_cast<uint32_t>(code), NativeErrorText(static_cast<uint32_t>(code)),
                      opening);
 }
 
+// Length of a key's root: "/" or "X:/".
+size_t RootLength(const std::string& key) {
+  const bool drive = key.size() >= 3 && std::isalpha(static_cast<unsigned char>(key[0])) &&
+                     key[1] == ':' && key[2] == '/';
+  return drive ? 3 : 1;
+}
+
+bool IsRoot(const std::string& key) {
+  return key.size() == RootLength(key);
+}
+
+// The folder holding key; a root is its own parent.
 std::string ParentOf(const std::string& key) {
-  const std::string parent = WithoutTrailingSlash(DirectoryOfPath(key, kStyle), kStyle);
-  return parent.empty() ? "/" : parent;
+  const size_t root = RootLength(key);
+  const size_t slash = key.rfind('/');
+  return key.substr(0, slash == std::string::npos || slash < root ? root : slash);
 }
 
 }  // namespace
 
-TMemoryFileSystem::TMemoryFileSystem() {
+TMemoryFileSystem::TMemoryFileSystem(const TZtPathStyle& style) : Style_(style) {
   Folders.insert("/");
 }
 
@@ -40,7 +55,8 @@ void TMemoryFileSystem::AddFile(const std::string& path, const std::vector<uint8
 void TMemoryFileSystem::FailOn(const std::string& method, uint32_t code, int call,
                                const std::string& path, bool opening) {
   const int done = Calls(method);
-  Failures_.push_back({method, code, call == 0 ? 0 : done + call, path, opening});
+  Failures_.push_back(
+      {method, code, call == 0 ? 0 : done + call, path.empty() ? path : Key(path), opening});
 }
 
 int TMemoryFileSystem::Calls(const std::string& method) const {
@@ -60,7 +76,20 @@ void TMemoryFileSystem::Enter(const std::string& method, const std::string& full
 
 std::string TMemoryFileSystem::Key(const std::string& path) {
   const std::string full = FullPath(path);
-  return full.size() > 1 ? WithoutTrailingSlash(full, kStyle) : full;
+  return IsRoot(full) ? full : WithoutTrailingSlash(full, kKeyStyle);
+}
+
+std::string TMemoryFileSystem::WithSlashes(const std::string& path) const {
+  std::string spelled = path;
+  for (char& c : spelled) {
+    if (c != ':' && std::strchr(Style_.SplitSet, c) != nullptr) c = '/';
+  }
+  return spelled;
+}
+
+bool TMemoryFileSystem::HasDrive(const std::string& path) const {
+  return std::strchr(Style_.SplitSet, ':') != nullptr && path.size() >= 2 &&
+         std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
 }
 
 void TMemoryFileSystem::NeedParent(const std::string& full, bool opening) {
@@ -113,12 +142,12 @@ std::vector<TFolderEntry> TMemoryFileSystem::ListFolder(const std::string& folde
   std::vector<TFolderEntry> entries;
   if (Folders.count(key) == 0) return entries;
   for (const std::string& name : Folders) {
-    if (name != "/" && ParentOf(name) == key) {
-      entries.push_back({NameOfPath(name, kStyle), TPathKind::Folder});
+    if (!IsRoot(name) && ParentOf(name) == key) {
+      entries.push_back({NameOfPath(name, kKeyStyle), TPathKind::Folder});
     }
   }
   for (const auto& [name, bytes] : Files) {
-    if (ParentOf(name) == key) entries.push_back({NameOfPath(name, kStyle), TPathKind::File});
+    if (ParentOf(name) == key) entries.push_back({NameOfPath(name, kKeyStyle), TPathKind::File});
   }
   return entries;
 }
@@ -155,10 +184,17 @@ void TMemoryFileSystem::CopyFile(const std::string& from, const std::string& to)
   Log.push_back("copy " + source + " " + target);
 }
 
+// A path with a drive is absolute at that drive's root ("X:a" as well: the
+// fake keeps no current folder per drive); one beginning with a delimiter is
+// absolute on the current folder's drive, or without a drive.
 std::string TMemoryFileSystem::FullPath(const std::string& path) {
   if (path.empty()) return {};
-  const std::string absolute = path[0] == '/' ? path : WithTrailingSlash(CurrentFolder, kStyle) + path;
-  return NormaliseSlashPath(absolute);
+  const std::string current = WithSlashes(CurrentFolder);
+  std::string spelled = WithSlashes(path);
+  if (!HasDrive(spelled) && spelled[0] != '/') spelled = current + "/" + spelled;
+  if (spelled[0] == '/' && HasDrive(current)) spelled = current.substr(0, 2) + spelled;
+  const size_t drive = HasDrive(spelled) ? 2 : 0;
+  return spelled.substr(0, drive) + NormaliseSlashPath("/" + spelled.substr(drive));
 }
 
 std::string TMemoryFileSystem::ExecutablePath() {

@@ -1,7 +1,11 @@
 // TMemoryFileSystem: a TFileSystem in memory for tests. Files and folders
-// live in maps keyed by their full POSIX-style path ("/a/b"); relative
-// paths are taken against CurrentFolder. Every change is logged in order,
-// and any method can be made to fail, on its Nth call or for one path.
+// live in maps keyed by their full path spelled with '/' ("/a/b"; with a
+// drive, "C:/a/b"). Paths given to it are split as the file system of the
+// given path style splits them (the native one unless told): POSIX at '/'
+// only; Windows at '\' and '/' alike, with a drive "X:" in front or none.
+// A relative path is taken against CurrentFolder; FullPath gives the key.
+// Every change is logged in order, and any method can be made to fail, on
+// its Nth call or for one path.
 #pragma once
 
 #include <map>
@@ -10,10 +14,11 @@
 #include <vector>
 
 #include "fs/FileSystem.h"
+#include "fs/Path.h"
 
 class TMemoryFileSystem : public TFileSystem {
  public:
-  TMemoryFileSystem();
+  explicit TMemoryFileSystem(const TZtPathStyle& style = NativePathStyle());
 
   // Set-up, not logged: a file (its folders made) and a folder chain.
   void AddFile(const std::string& path, const std::vector<uint8_t>& bytes);
@@ -21,7 +26,7 @@ class TMemoryFileSystem : public TFileSystem {
 
   // Makes method (e.g. "WriteFileAtomic") fail with code: on its call number
   // call (1-based, counted from now; 0: every call), or for path only (when
-  // not empty, a full path). opening: the failure is one of opening.
+  // not empty, any spelling of it). opening: the failure is one of opening.
   void FailOn(const std::string& method, uint32_t code, int call = 0,
               const std::string& path = {}, bool opening = false);
   // How often method was called.
@@ -57,11 +62,16 @@ class TMemoryFileSystem : public TFileSystem {
   };
   // Counts the call and throws the failure planned for it, if any.
   void Enter(const std::string& method, const std::string& full);
-  // The full path without a trailing '/' ("/" for the root).
+  // The full path without a trailing '/' ("/" or "X:/" for a root).
   std::string Key(const std::string& path);
+  // path with every delimiter of the style spelled '/'.
+  std::string WithSlashes(const std::string& path) const;
+  // True when path (spelled with '/') begins with a drive "X:".
+  bool HasDrive(const std::string& path) const;
   // Throws the error of a missing or non-folder parent of full.
   void NeedParent(const std::string& full, bool opening);
 
+  TZtPathStyle Style_;
   std::vector<TFailure> Failures_;
   std::map<std::string, int> Calls_;
 };

@@ -27,10 +27,6 @@ set(ICN_SKIPPED_TEST_CASES
   PackerCommandLine.AFullConsoleIsAFailure
   # Only POSIX copies the palette along with ":copyexe".
   UnpackerCommandLine.CopyExeTakesThePaletteAlong
-  # The in-memory file system splits paths at '/' only, while the packers
-  # add the native '\\' after a frame folder, so it lists no frames there.
-  FileSystemSeam.PackInMemoryGivesBackTheArchive
-  FileSystemSeam.UnreadableSettingsFailThePackBeforeAnyBitmap
   # A read-only folder made by refusing every creation under a path spelled
   # with '/', which the Windows tools spell with '\'.
   PackDataSafety.AReadOnlyFolderLeavesTheOldArchiveWhole

@@ -171,6 +171,40 @@ TEST(MemoryFileSystem, RecordsAndInjects) {
   EXPECT_EQ(fs.FullPath("/a/./b/../c/"), "/a/c/");
 }
 
+// Paths split as the file system of the fake's path style splits them:
+// Windows at '\' and '/' alike, with drives (the Windows tools add '\' to a
+// frame folder's name: a fake splitting at '/' alone found no frames there);
+// POSIX at '/' only.
+TEST(MemoryFileSystem, SplitsPathsAsItsPathStyleDoes) {
+  TMemoryFileSystem windows(TZtPathStyle::Windows());
+  windows.AddFile("/w/a.icn.cadres/setup.ini", kOld);
+  EXPECT_EQ(windows.ReadFile("\\w\\a.icn.cadres\\setup.ini"), kOld);
+  EXPECT_EQ(windows.ReadFile("/w/x\\..\\a.icn.cadres/setup.ini"), kOld);
+  const std::vector<TFolderEntry> entries = windows.ListFolder("/w/a.icn.cadres\\");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].Name, "setup.ini");
+  windows.FailOn("ReadFile", EACCES, 0, "\\w\\a.icn.cadres\\setup.ini");
+  EXPECT_THROW(windows.ReadFile("/w/a.icn.cadres/setup.ini"), TSystemError);
+  // A drive's path is absolute; a path from the root takes the current
+  // folder's drive.
+  windows.CurrentFolder = "C:\\work";
+  windows.AddFolder("C:\\work\\");
+  EXPECT_TRUE(windows.WriteNewFile("a.bmp", kOld));
+  EXPECT_EQ(windows.Log, (std::vector<std::string>{"create C:/work/a.bmp"}));
+  EXPECT_EQ(windows.FullPath("\\w\\a.icn"), "C:/w/a.icn");
+  EXPECT_EQ(windows.FullPath("D:\\x\\..\\y\\"), "D:/y/");
+  EXPECT_EQ(windows.FullPath("d:y"), "d:/y");
+  const std::vector<TFolderEntry> root = windows.ListFolder("C:");
+  ASSERT_EQ(root.size(), 1u);
+  EXPECT_EQ(root[0].Name, "work");
+
+  TMemoryFileSystem posix(TZtPathStyle::Posix());
+  posix.AddFolder("/w");
+  EXPECT_TRUE(posix.WriteNewFile("/w/a\\b.bmp", kOld));
+  EXPECT_EQ(posix.ListFolder("/w").at(0).Name, "a\\b.bmp");
+  EXPECT_EQ(posix.FullPath("C:\\x"), "/C:\\x");
+}
+
 TEST(FindFile, OverAFileSystem) {
   TMemoryFileSystem fs;
   for (const char* name : {"b.icn", "a10.icn", "a9.icn", "Z.ICN", "d.txt"}) {

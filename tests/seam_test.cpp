@@ -46,13 +46,14 @@ TBytes SampleArchive(TIcnGeneration generation) {
                                              testdata::SolidFrame(generation, 0, 0, 4, 6, 33)});
 }
 
+// The delimiter the tools add to a native path.
 const char kD = NativePathStyle().Delimiter;
-// The frame folder the unpacker makes for /w/a.icn: it adds the native
-// delimiter, which the memory file system keeps as part of the name when it
-// is not '/'.
-const std::string kFolderKey = std::string("/w/a.icn.cadres") + (kD == '/' ? "" : std::string(1, kD));
+// The frame folder the unpacker makes for /w/a.icn, and a file in it, as the
+// memory file system names them (the tools add the native delimiter, which
+// it reads as a delimiter on every platform).
+const std::string kFolderKey = "/w/a.icn.cadres";
 std::string InFolder(const std::string& name) {
-  return std::string("/w/a.icn.cadres") + kD + name;
+  return kFolderKey + "/" + name;
 }
 const std::vector<std::string> kFrameNames = {"0000.bmp", "0001.bmp", "0002.bmp", "setup.ini"};
 
