@@ -8,48 +8,20 @@ Usage: make_scaling_archives.py FOLDER
 """
 import random, struct, sys
 
+from bench_archives import archive, stream
+
 folder = sys.argv[1]
 
-def stream(w, h, rng):
-    out = bytearray()
-    for _ in range(h):
-        row = [0 if rng.random() < 0.25 else rng.randint(1, 4) for _ in range(w)]
-        x = 0
-        while x < w:
-            end = x
-            if row[x] == 0:
-                while end < w and row[end] == 0: end += 1
-                if end < w: out.append(0x80 + end - x)
-            else:
-                while end < w and row[end] != 0: end += 1
-                out.append(end - x)
-                out += bytes(row[x:end])
-            x = end
-        out.append(0x00)
-    out.append(0x80)
-    return bytes(out)
-
-def archive(path, frames, record):
-    # frames: (left, top, width, height, stream)
-    table = bytearray()
-    data = bytearray()
-    for left, top, w, h, s in frames:
-        offset = record * len(frames) + len(data)
-        if record == 12:
-            table += struct.pack('<hhHHI', left, top, w, h, offset)
-        else:
-            table += struct.pack('<hhHHBI', left, top, w, h, 0, offset)
-        data += s
-    body = table + data
-    with open(path, 'wb') as f:
-        f.write(struct.pack('<HI', len(frames), len(body)) + body)
+def frame_stream(w, h, rng):
+    return stream([[0 if rng.random() < 0.25 else rng.randint(1, 4) for _ in range(w)]
+                   for _ in range(h)])
 
 for count in (1000, 10000, 65535):
     rng = random.Random(count)
     frames = []
     for _ in range(count):
         w, h = rng.randint(2, 6), rng.randint(2, 6)
-        frames.append((rng.randint(0, 12 - w), rng.randint(0, 12 - h), w, h, stream(w, h, rng)))
+        frames.append((rng.randint(0, 12 - w), rng.randint(0, 12 - h), w, h, frame_stream(w, h, rng)))
     archive(f'{folder}/h1_{count}.icn', frames, 12)
     archive(f'{folder}/h2_{count}.icn', frames, 13)
 

@@ -1,138 +1,61 @@
 #!/usr/bin/env bash
-# Packer benchmark: packs two frame folders with morlet and morvix and sets
-# the wall time beside reading all their bitmaps with cat (the floor: a
-# packer must read every byte of every bitmap once).
+# Packer benchmark: packs frame folders with morlet and morvix and sets each
+# run's wall time beside the floor measured right after it: reading every
+# bitmap of the folder (cat) plus writing a file of the archive's size and
+# flushing it to the disk (dd conv=fdatasync), what any packer must do.
+# The folders are made the way a user gets them: the synthetic archives of
+# bench/bench_archives.py (65535 frames of 1 x 1, 2000 frames of 256 x 256)
+# unpacked with dravel / dravix. The bitmaps are read once before timing,
+# so that packer and floor both find them in the page cache.
 #
-#   one-pixel:  65535 frames of 1 x 1 (the most files)
-#   256x256:    2000 frames of 256 x 256 (the most pixels)
+# Prints a table, then the lines a reader checks, beginning with RATIO:
+#   pack / (cat + write and sync)         goal <= 1.2
+#   peak memory over 2 x archive + frame  goal <= 1 (see memory_ratio in
+#                                         bench_common.sh)
+# Files go to $ICNKIT_BENCH_DIR, default a fresh folder under /tmp (a disk);
+# see bench_common.sh.
 #
-# The frame folders are made the way a user gets them: a synthetic archive,
-# unpacked with dravel / dravix. Everything generated goes to a scratch
-# folder ($ICNKIT_BENCH_DIR, default a fresh folder under /tmp) that is
-# removed at the end unless ICNKIT_BENCH_KEEP=1.
-#
-# Usage: bench/pack_bench.sh [build/bin] [runs]
+# Usage: bench/pack_bench.sh [build/bin] [runs, default 3]
+#   (environment: ICNKIT_BENCH_SETS, ICNKIT_BENCH_DIR, ICNKIT_BENCH_KEEP)
 set -euo pipefail
-
-bin=$(cd "${1:-build/bin}" && pwd)
-runs=${2:-3}
-for tool in dravel dravix morlet morvix; do
-  [ -x "$bin/$tool" ] || { echo "missing $bin/$tool: build first" >&2; exit 1; }
-done
-scratch=${ICNKIT_BENCH_DIR:-$(mktemp -d /tmp/icnkit-pack-bench-XXXXXX)}
-mkdir -p "$scratch"
-[ "${ICNKIT_BENCH_KEEP:-0}" = 1 ] || trap 'rm -rf "$scratch"' EXIT
-
-# Synthetic archives. The streams use only codes both generations share
-# (end of row, literal runs, skip runs of at most 63, end of frame), so one
-# writer serves both; the packers then re-encode with their own codecs.
-python3 - "$scratch" <<'EOF'
-import random, struct, sys
-
-folder = sys.argv[1]
-rng = random.Random(1)
-
-def stream(rows):
-    """rows: lists of palette indices, 0 transparent."""
-    out = bytearray()
-    for row in rows:
-        x, n = 0, len(row)
-        while x < n:
-            if row[x] == 0:
-                end = x
-                while end < n and row[end] == 0 and end - x < 63: end += 1
-                if end == n: break  # the end-of-row code covers it
-                out.append(0x80 + end - x)
-            else:
-                end = x
-                while end < n and row[end] != 0 and end - x < 127: end += 1
-                out.append(end - x)
-                out += bytes(row[x:end])
-            x = end
-        out.append(0)
-    out.append(0x80)
-    return bytes(out)
-
-def sprite(size):
-    """An ellipse of colour runs; every frame touches its own four edges."""
-    rows, half = [], size / 2
-    for y in range(size):
-        dy = (y + 0.5 - half) / half
-        reach = int(half * (1 - dy * dy) ** 0.5) if abs(dy) < 1 else 0
-        left, right = int(half) - max(reach, 1), int(half) + max(reach, 1)
-        row, x = [0] * size, left
-        while x < right:
-            run, value = rng.randint(1, 24), rng.randint(1, 255)
-            for k in range(x, min(x + run, right)): row[k] = value
-            x += run
-        rows.append(row)
-    for y in (0, size - 1): rows[y][size // 2] = 9
-    for x in (0, size - 1): rows[size // 2][x] = 9
-    return stream(rows)
-
-def archive(path, record_size, streams, count, width, height):
-    table, data = bytearray(), bytearray()
-    base = record_size * count
-    for i in range(count):
-        offset = base + len(data)
-        table += struct.pack('<hhHH', -(width // 2), -height, width, height)
-        if record_size == 13: table.append(0)
-        table += struct.pack('<I', offset)
-        data += streams[i % len(streams)]
-    body = bytes(table) + bytes(data)
-    with open(path, 'wb') as f:
-        f.write(struct.pack('<HI', count, len(body)) + body)
-
-pixel = [stream([[v]]) for v in range(1, 256)]
-big = [sprite(256) for _ in range(16)]
-for gen, size in (('h1', 12), ('h2', 13)):
-    archive(f'{folder}/{gen}_pixels.icn', size, pixel, 65535, 1, 1)
-    archive(f'{folder}/{gen}_sprites.icn', size, big, 2000, 256, 256)
-EOF
-
-cd "$scratch"
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/bench_common.sh"
+bench_init pack-bench 3 /tmp "${1:-}" "${2:-}" dravel dravix morlet morvix
+python3 "$here/bench_archives.py" .
 for gen in h1 h2; do
   unpacker=$([ $gen = h1 ] && echo dravel || echo dravix)
-  for name in pixels sprites; do "$bin/$unpacker" "${gen}_$name.icn" >/dev/null; done
+  for name in $sets; do "$bin/$unpacker" "${gen}_$name.icn" >/dev/null; done
 done
-
-# Best of $runs wall times, in seconds.
-best() {
-  local best_time=
-  for _ in $(seq "$runs"); do
-    local start end t
-    start=$(date +%s.%N)
-    "$@" >/dev/null
-    end=$(date +%s.%N)
-    t=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }')
-    if [ -z "$best_time" ] || awk -v t="$t" -v b="$best_time" 'BEGIN { exit !(t < b) }'; then
-      best_time=$t
-    fi
-  done
-  printf '%.3f' "$best_time"
-}
 
 read_all() { find "$1" -name '*.bmp' -print0 | xargs -0 cat >/dev/null; }
-# What a packer must write: the archive, flushed to the disk before it is
-# renamed into place.
 write_archive() { dd if="$1" of="$1.copy" bs=4M conv=fdatasync status=none && rm -f "$1.copy"; }
 
-# ratio: pack / cat (the read floor); ratio_rw: pack / (cat + writing the
-# archive durably), the floor of reading every bitmap and writing the result.
-printf '%-7s %-8s %6s %5s %7s %7s %7s %6s %8s\n' \
-  tool folder frames MB pack_s cat_s write_s ratio ratio_rw
+results=()
+printf '%-7s %-8s %6s %5s %5s %-17s %-17s %-17s %8s\n' tool folder frames MB arcMB \
+  "pack_s med (min)" "cat_s med (min)" "write_s med(min)" peak_KiB
 for gen in h1 h2; do
   packer=$([ $gen = h1 ] && echo morlet || echo morvix)
-  for name in pixels sprites; do
-    folder="${gen}_$name.icn.cadres"
-    frames=$(find "$folder" -name '*.bmp' | wc -l)
-    mb=$(du -sm --apparent-size "$folder" | cut -f1)
-    read_all "$folder"  # warm the page cache for both
-    floor=$(best read_all "$folder")
-    pack=$(best "$bin/$packer" "$folder")
-    write=$(best write_archive "${gen}_$name.icn")
-    printf '%-7s %-8s %6d %5d %7s %7s %7s %6.2f %8.2f\n' "$packer" "$name" "$frames" "$mb" \
-      "$pack" "$floor" "$write" "$(awk -v p="$pack" -v f="$floor" 'BEGIN { print p / f }')" \
-      "$(awk -v p="$pack" -v f="$floor" -v w="$write" 'BEGIN { print p / (f + w) }')"
+  baseline=$(baseline_rss "$packer")
+  for name in $sets; do
+    archive=${gen}_$name.icn folder=${gen}_$name.icn.cadres
+    read_all "$folder"
+    packs=() reads=() writes=() ratios=() peak=0
+    for _ in $(seq "$runs"); do
+      read -r p rss <<<"$(wall_time_rss "$bin/$packer" "$folder")"
+      r=$(wall_time read_all "$folder")
+      w=$(wall_time write_archive "$archive")
+      packs+=("$p") reads+=("$r") writes+=("$w")
+      ratios+=("$(awk -v p="$p" -v r="$r" -v w="$w" 'BEGIN { print p / (r + w) }')")
+      [ "$rss" -gt "$peak" ] && peak=$rss
+    done
+    read -r frames mb frame_bytes <<<"$(folder_stats "$folder")"
+    archive_bytes=$(stat -c %s "$archive")
+    printf '%-7s %-8s %6d %5d %5d %-17s %-17s %-17s %8d\n' "$packer" "$name" "$frames" "$mb" \
+      $((archive_bytes / 1048576)) "$(med_min "${packs[@]}")" "$(med_min "${reads[@]}")" \
+      "$(med_min "${writes[@]}")" "$peak"
+    results+=("$(ratio_line "pack/(read+write) $packer $name" 1.2 "${ratios[@]}")")
+    results+=("$(ratio_line "memory $packer $name" 1 \
+      "$(memory_ratio "$peak" "$baseline" "$archive_bytes" "$frame_bytes")")")
   done
 done
+printf '%s\n' "${results[@]}"

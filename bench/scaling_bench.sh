@@ -19,42 +19,17 @@
 # Usage: bench/scaling_bench.sh [build/bin] [runs]
 set -euo pipefail
 
-bin=$(cd "${1:-build/bin}" && pwd)
-runs=${2:-5}
-for tool in dravel dravix morlet morvix; do
-  [ -x "$bin/$tool" ] || { echo "missing $bin/$tool: build first" >&2; exit 1; }
-done
-[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (package time)" >&2; exit 1; }
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/bench_common.sh"
 base=/tmp
 [ -d /dev/shm ] && [ -w /dev/shm ] && base=/dev/shm
-scratch=${ICNKIT_BENCH_DIR:-$(mktemp -d $base/icnkit-scaling-bench-XXXXXX)}
-mkdir -p "$scratch"
-[ "${ICNKIT_BENCH_KEEP:-0}" = 1 ] || trap 'rm -rf "$scratch"' EXIT
+bench_init scaling-bench 5 "$base" "${1:-}" "${2:-}" dravel dravix morlet morvix
 
 # The archives: N frames of 2..6 x 2..6 pixels within a 12 x 12 union,
 # random indices 1..4 with transparent holes. Only codes both generations
 # share are written (literal, skip, end of row, end of frame).
-python3 "$(dirname "$0")/make_scaling_archives.py" "$scratch"
+python3 "$here/make_scaling_archives.py" .
 
-# Best wall time of $runs runs of a command, in seconds; $prepare runs
-# before each run, untimed.
-best_of() {
-  local prepare=$1
-  shift
-  local best="" t
-  for _ in $(seq "$runs"); do
-    eval "$prepare"
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || true
-    end=$(date +%s%N)
-    t=$(awk "BEGIN{printf \"%.4f\", ($end - $start) / 1e9}")
-    if [ -z "$best" ] || awk "BEGIN{exit !($t < $best)}"; then best=$t; fi
-  done
-  echo "$best"
-}
-
-cd "$scratch"
 status=0
 printf '%-8s %-7s %8s %10s %12s\n' tool frames seconds "us/frame" "vs 1000"
 for gen in h1 h2; do

@@ -1,125 +1,56 @@
 #!/usr/bin/env bash
-# Unpacker benchmark: unpacks two synthetic archives of each generation with
-# dravel and dravix and sets the wall time beside `cp -r` of the frame folder
-# the run produced (the I/O floor: an unpacker must create every bitmap of
-# the folder and write all its bytes).
+# Unpacker benchmark: unpacks synthetic archives of each generation with
+# dravel and dravix (bench/bench_archives.py: 65535 frames of 1 x 1, 2000
+# frames of 256 x 256) and sets each run's wall time beside that of `cp -r`
+# of the frame folder it produced, run right after it (the I/O floor: an
+# unpacker must create every bitmap of the folder and write all its bytes).
+# Every run starts from a missing output folder, after a sync.
 #
-#   pixels:   65535 frames of 1 x 1 (the most files)
-#   sprites:  2000 frames of 256 x 256 (the most pixels)
+# Prints a table, then the lines a reader checks, beginning with RATIO:
+#   unpack / cp -r                        goal <= 1.5 (wall time; the same
+#                                         in CPU time, user + system, beside
+#                                         it: on a busy machine wall time is
+#                                         mostly waiting for a processor)
+#   peak memory over 2 x archive + frame  goal <= 1 (see memory_ratio in
+#                                         bench_common.sh)
+# Files go to $ICNKIT_BENCH_DIR, default a fresh folder under /tmp (a disk,
+# as users unpack to); see bench_common.sh.
 #
-# Everything generated goes to a scratch folder ($ICNKIT_BENCH_DIR, default
-# a fresh folder under /tmp) that is removed at the end unless
-# ICNKIT_BENCH_KEEP=1. Each timed run starts from a missing output folder.
-#
-# Usage: bench/unpack_bench.sh [build/bin] [runs]
+# Usage: bench/unpack_bench.sh [build/bin] [runs, default 3]
+#   (environment: ICNKIT_BENCH_SETS, ICNKIT_BENCH_DIR, ICNKIT_BENCH_KEEP)
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/bench_common.sh"
+bench_init unpack-bench 3 /tmp "${1:-}" "${2:-}" dravel dravix
+python3 "$here/bench_archives.py" .
 
-bin=$(cd "${1:-build/bin}" && pwd)
-runs=${2:-3}
-for tool in dravel dravix; do
-  [ -x "$bin/$tool" ] || { echo "missing $bin/$tool: build first" >&2; exit 1; }
-done
-scratch=${ICNKIT_BENCH_DIR:-$(mktemp -d /tmp/icnkit-unpack-bench-XXXXXX)}
-mkdir -p "$scratch"
-[ "${ICNKIT_BENCH_KEEP:-0}" = 1 ] || trap 'rm -rf "$scratch"' EXIT
-
-# The archives. Their streams use only codes both generations share (end of
-# row, literal runs, skip runs of at most 63, end of frame), so one writer
-# serves both.
-python3 - "$scratch" <<'PY'
-import random, struct, sys
-
-folder = sys.argv[1]
-rng = random.Random(7)
-
-def stream(rows):
-    out = bytearray()
-    for row in rows:
-        x, n = 0, len(row)
-        while x < n:
-            if row[x] == 0:
-                end = x
-                while end < n and row[end] == 0 and end - x < 63: end += 1
-                if end == n: break  # the end-of-row code covers it
-                out.append(0x80 + end - x)
-            else:
-                end = x
-                while end < n and row[end] != 0 and end - x < 127: end += 1
-                out.append(end - x)
-                out += bytes(row[x:end])
-            x = end
-        out.append(0)
-    out.append(0x80)
-    return bytes(out)
-
-def sprite(size):
-    """Random colour runs with transparent gaps, inside an ellipse."""
-    rows, half = [], size / 2
-    for y in range(size):
-        dy = (y + 0.5 - half) / half
-        reach = int(half * (1 - dy * dy) ** 0.5)
-        row = [0] * size
-        for x in range(int(half) - reach, int(half) + reach):
-            row[x] = rng.choice((0, rng.randint(1, 255), 9, 9))
-        rows.append(row)
-    return stream(rows)
-
-def archive(path, record_size, streams, count, size):
-    table, data = bytearray(), bytearray()
-    for i in range(count):
-        offset = record_size * count + len(data)
-        # Positions vary a little, so the union rectangle is larger than a frame.
-        table += struct.pack('<hhHH', -(size // 2) + i % 3, -size + i % 5, size, size)
-        if record_size == 13: table.append(0)
-        table += struct.pack('<I', offset)
-        data += streams[i % len(streams)]
-    body = bytes(table) + bytes(data)
-    with open(path, 'wb') as f:
-        f.write(struct.pack('<HI', count, len(body)) + body)
-
-pixels = [stream([[v]]) for v in range(1, 256)]
-sprites = [sprite(256) for _ in range(16)]
-for gen, record in (('h1', 12), ('h2', 13)):
-    archive(f'{folder}/{gen}_pixels.icn', record, pixels, 65535, 1)
-    archive(f'{folder}/{gen}_sprites.icn', record, sprites, 2000, 256)
-PY
-
-cd "$scratch"
-
-# Best of $runs wall times in seconds of "$@", each after `prepare`.
-best() {
-  local prepare=$1 best_time=
-  shift
-  for _ in $(seq "$runs"); do
-    local start end t
-    $prepare
-    sync
-    start=$(date +%s.%N)
-    "$@" >/dev/null
-    end=$(date +%s.%N)
-    t=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }')
-    if [ -z "$best_time" ] || awk -v t="$t" -v b="$best_time" 'BEGIN { exit !(t < b) }'; then
-      best_time=$t
-    fi
-  done
-  printf '%.3f' "$best_time"
-}
-
-printf '%-7s %-8s %6s %5s %9s %7s %6s\n' tool archive frames MB unpack_s cp_s ratio
+results=()
+printf '%-7s %-8s %6s %5s %-21s %-21s %8s\n' tool archive frames MB "unpack_s med (min)" \
+  "cp_s med (min)" peak_KiB
 for gen in h1 h2; do
   unpacker=$([ $gen = h1 ] && echo dravel || echo dravix)
-  for name in pixels sprites; do
-    archive="${gen}_$name.icn"
-    folder="$archive.cadres"
-    remove_output() { rm -rf "$folder"; }
-    remove_copy() { rm -rf copy; }
-    unpack=$(best remove_output "$bin/$unpacker" "$archive")
-    frames=$(find "$folder" -name '*.bmp' | wc -l)
-    mb=$(du -sm --apparent-size "$folder" | cut -f1)
-    floor=$(best remove_copy cp -r "$folder" copy)
-    remove_copy
-    printf '%-7s %-8s %6d %5d %9s %7s %6.2f\n' "$unpacker" "$name" "$frames" "$mb" "$unpack" \
-      "$floor" "$(awk -v u="$unpack" -v f="$floor" 'BEGIN { print u / f }')"
-    rm -rf "$folder"
+  baseline=$(baseline_rss "$unpacker")
+  for name in $sets; do
+    archive=${gen}_$name.icn folder=${gen}_$name.icn.cadres
+    times=() copies=() ratios=() cpu_ratios=() peak=0
+    for _ in $(seq "$runs"); do
+      rm -rf "$folder" copy && sync
+      read -r t rss cpu <<<"$(wall_time_rss "$bin/$unpacker" "$archive")"
+      sync
+      read -r c _ cp_cpu <<<"$(wall_time_rss cp -r "$folder" copy)"
+      times+=("$t") copies+=("$c")
+      ratios+=("$(awk -v u="$t" -v f="$c" 'BEGIN { print u / f }')")
+      cpu_ratios+=("$(awk -v u="$cpu" -v f="$cp_cpu" 'BEGIN { print (f > 0 ? u / f : 99) }')")
+      [ "$rss" -gt "$peak" ] && peak=$rss
+    done
+    read -r frames mb frame_bytes <<<"$(folder_stats "$folder")"
+    printf '%-7s %-8s %6d %5d %-21s %-21s %8d\n' "$unpacker" "$name" "$frames" "$mb" \
+      "$(med_min "${times[@]}")" "$(med_min "${copies[@]}")" "$peak"
+    results+=("$(ratio_line "unpack/cp-r $unpacker $name" 1.5 "${ratios[@]}")")
+    results+=("$(ratio_line "unpack/cp-r CPU time $unpacker $name" - "${cpu_ratios[@]}")")
+    results+=("$(ratio_line "memory $unpacker $name" 1 \
+      "$(memory_ratio "$peak" "$baseline" "$(stat -c %s "$archive")" "$frame_bytes")")")
+    rm -rf "$folder" copy
   done
 done
+printf '%s\n' "${results[@]}"

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Decode speed against the floor: runs codec_bench with its benchmarks
+# interleaved at random, REPS rounds, and prints for each decoder the CPU
+# time over that of the memset of the same raster (BM_MemsetFloor) in the
+# same rounds: median over median (the figure the goal is checked on:
+# sprite frames <= 2, fragmented <= 4), best over best, and the range of
+# the ratios round by round. The machine is shared: CPU time,
+# not wall time, and many short rounds rather than one long one.
+#
+# Usage: bench/codec_ratios.sh [build/bin] [rounds, default 15]
+set -euo pipefail
+bin=$(cd "${1:-build/bin}" && pwd)
+rounds=${2:-15}
+[ -x "$bin/codec_bench" ] || { echo "missing $bin/codec_bench: build first" >&2; exit 1; }
+out=$(mktemp /tmp/icnkit-codec-ratios-XXXXXX.json)
+trap 'rm -f "$out"' EXIT
+"$bin/codec_bench" --benchmark_filter='Memset|Decode' --benchmark_repetitions="$rounds" \
+  --benchmark_enable_random_interleaving=true --benchmark_min_time=0.05 \
+  --benchmark_out="$out" --benchmark_out_format=json >/dev/null 2>&1
+python3 - "$out" <<'EOF'
+import json, statistics, sys
+times = {}
+for b in json.load(open(sys.argv[1]))['benchmarks']:
+    if b.get('run_type') == 'iteration':
+        times.setdefault(b['run_name'], []).append(b['cpu_time'])
+floor = times.pop('BM_MemsetFloor')
+print(f"memset floor: median {statistics.median(floor):.0f} ns CPU ({len(floor)} rounds)")
+for name in sorted(times):
+    cpu = times[name]
+    paired = [d / f for d, f in zip(cpu, floor)]
+    goal = 4 if name.endswith('/1') else 2
+    shape = 'fragmented' if name.endswith('/1') else 'sprite'
+    m = statistics.median(cpu) / statistics.median(floor)
+    verdict = ('met' if m <= goal else 'MISSED') if 'FillOnly' not in name else '(no goal)'
+    print(f"RATIO {name[3:]:<20} {shape:<10} {m:5.2f}  (best/best {min(cpu) / min(floor):.2f}, "
+          f"per round {min(paired):.2f}-{max(paired):.2f}; {statistics.median(cpu):.0f} ns)  "
+          f"goal <= {goal}  {verdict}")
+EOF
