@@ -20,8 +20,11 @@ TPaletteFormat PaletteFormatOfName(const std::string& name);
 
 // The colours of a palette file (up to 256; Reserved bytes 0). The format
 // is recognised from the content where it tells (BMP, PNG, JASC-PAL, GPL),
-// else from the name. force6bit scales raw values 0..63 to 0..255. Throws
-// TZtError naming the file for an unknown or damaged palette.
+// else from the name: .act is 768 bytes, or 772 with a colour count; .raw,
+// .vga (and a .pal that is not JASC text) 768 bytes, always 256 colours.
+// Raw values all within 0..63 are 6-bit VGA values, scaled by 255/63
+// rounded; force6bit scales them always (a value above 63 is then an
+// error). Throws TZtError naming the file for an unknown or damaged palette.
 std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes, const std::string& name,
                                       bool force6bit);
 

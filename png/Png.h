@@ -37,3 +37,8 @@ struct TPngFrameReport {
 void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& palette,
                     bool remap, const std::string& displayName, TIndexedImage& image,
                     TPngFrameReport& report);
+
+// The PLTE chunk of the PNG png (shown as displayName in messages), 1 to
+// 256 colours, Reserved 0. Throws TZtError for a damaged file or one
+// without PLTE.
+std::vector<TRgbQuad> ReadPngPalette(std::span<const uint8_t> png, const std::string& displayName);
