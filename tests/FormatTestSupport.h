@@ -1,7 +1,9 @@
 // Helpers for the format tests: byte lists, guarded rasters that prove a
-// decoder writes nothing outside the frame, random sprites; archives come
-// from testdata/'s builder.
+// decoder writes nothing outside the frame, a generation's codec over whole
+// rasters, random sprites; archives come from testdata/'s builder.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <initializer_list>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "format/FrameRaster.h"
+#include "format/Generation.h"
 #include "format/IcnArchive.h"
 #include "testdata/ArchiveBuilder.h"
 
@@ -88,6 +91,42 @@ class TGuardedRaster {
   bool BottomUp_;
   TBytes Memory_;
 };
+
+// The stream of a width x height raster (rows of width bytes).
+inline TBytes EncodeRaster(const TIcnGenerationInfo& generation, const TBytes& pixels,
+                           int32_t width, int32_t height, bool fillOnly) {
+  TBytes out;
+  generation.Encode(out, pixels.data(), width, width, height, fillOnly);
+  return out;
+}
+
+// Decodes an exact-size heap copy of the stream into a guarded raster whose
+// pixels start as 0, checks that nothing outside the frame was written, and
+// returns the frame's pixels.
+inline TBytes DecodeGuarded(const TIcnGenerationInfo& generation, const TBytes& stream,
+                            int32_t width, int32_t height, bool fillOnly, bool bottomUp) {
+  const TBytes copy(stream);
+  TGuardedRaster raster(width, height, bottomUp);
+  generation.Decode(copy, raster.Frame(), fillOnly);
+  EXPECT_TRUE(raster.Guarded());
+  return raster.Pixels();
+}
+
+// A raster through the generation's codec and back: as it is, and
+// fill-only (every non-transparent pixel comes back as kFillOnlyIndex, and
+// that picture encodes to the same fill-only stream).
+inline void ExpectRoundTrip(const TIcnGenerationInfo& generation, const TBytes& source,
+                            int32_t width, int32_t height, bool bottomUp) {
+  const TBytes normal = EncodeRaster(generation, source, width, height, false);
+  EXPECT_EQ(DecodeGuarded(generation, normal, width, height, false, bottomUp), source);
+
+  TBytes painted = source;
+  for (uint8_t& p : painted) p = p ? kFillOnlyIndex : 0;
+  const TBytes fill = EncodeRaster(generation, source, width, height, true);
+  const TBytes decoded = DecodeGuarded(generation, fill, width, height, true, bottomUp);
+  EXPECT_EQ(decoded, painted);
+  EXPECT_EQ(EncodeRaster(generation, decoded, width, height, true), fill);
+}
 
 // A random sprite-like rectangle: runs of transparent pixels, of one
 // repeated index and of mixed indices, with lengths from 1 to 300; `palette`

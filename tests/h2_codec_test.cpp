@@ -8,9 +8,7 @@
 namespace {
 
 TBytes Encode(const TBytes& pixels, int32_t width, int32_t height, bool fillOnly = false) {
-  TBytes out;
-  EncodeH2Frame(out, pixels.data(), width, width, height, fillOnly);
-  return out;
+  return EncodeRaster(kH2Generation, pixels, width, height, fillOnly);
 }
 
 // One row: the row's codes followed by the end-of-row and end-of-frame codes.
@@ -20,11 +18,7 @@ TBytes Row(const TBytes& codes) {
 
 TBytes Decode(const TBytes& stream, int32_t width, int32_t height, bool fillOnly = false,
               bool bottomUp = false) {
-  const TBytes copy(stream);
-  TGuardedRaster raster(width, height, bottomUp);
-  DecodeH2Frame(copy, raster.Frame(), fillOnly);
-  EXPECT_TRUE(raster.Guarded());
-  return raster.Pixels();
+  return DecodeGuarded(kH2Generation, stream, width, height, fillOnly, bottomUp);
 }
 
 TEST(H2Codec, EncoderExamples) {
@@ -134,15 +128,7 @@ TEST(H2Codec, RandomRoundTrips) {
     const bool bottomUp = trial % 3 == 0;
     SCOPED_TRACE(testing::Message() << "trial " << trial << " " << width << "x" << height);
 
-    const TBytes normal = Encode(source, width, height);
-    EXPECT_EQ(Decode(normal, width, height, false, bottomUp), source);
-
-    TBytes painted = source;
-    for (uint8_t& p : painted) p = p ? kFillOnlyIndex : 0;
-    const TBytes fill = Encode(source, width, height, true);
-    const TBytes decoded = Decode(fill, width, height, true, bottomUp);
-    EXPECT_EQ(decoded, painted);
-    EXPECT_EQ(Encode(decoded, width, height, true), fill);
+    ExpectRoundTrip(kH2Generation, source, width, height, bottomUp);
   }
 }
 
