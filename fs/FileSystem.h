@@ -14,16 +14,28 @@
 //
 // Where the file rules live (one place each):
 // - "Only regular files are read": ReadFile, which alone opens files for
-//   reading (a device, pipe or socket is then refused there).
-// - "A replaced file keeps its mode": WriteFileAtomic, which gives the
-//   temporary file the old file's mode before the rename.
-// - "A link is followed only for a name the user gave": Stat follows links
-//   (it is asked about names from the command line); ListFolder is the one
-//   place that looks at names the user did not give, and will report a link
-//   as TPathKind::Other instead of following it.
+//   reading, decides it before it could block: a device, pipe or socket is
+//   "Not a regular file: <path>". Listings (fs/FindFile.h) skip such
+//   entries.
+// - "A replaced file keeps its mode": WriteFileAtomic (and CopyFile) give
+//   the temporary file the permission bits of the file it replaces before
+//   anything is written into it; a new file gets 0666 & ~umask. So a file
+//   whose content came through a link keeps the protection of the link's
+//   target.
+// - "A link is written through only for a name the user gave": the names
+//   the tools make themselves (bitmaps, setup.ini, previews, the
+//   ":copyexe" copy) are replaced as names, a link there included, by
+//   WriteFileAtomic, WriteNewFile and CopyFile; an archive the user named is
+//   first followed to its target (ResolveLinks, fs/Files.h SaveArchiveFile),
+//   so the link stays. Reading follows links: a linked frame or archive is
+//   read like the file itself.
 // - "No temporary file outlives the process": the implementation's registry
-//   of the temporary files of WriteFileAtomic (registered from creation to
-//   rename or removal), emptied by an exit/signal handler.
+//   of the files it is writing (the temporary files of WriteFileAtomic and
+//   CopyFile, a new file of WriteNewFile until it is complete), emptied by a
+//   handler of SIGINT, SIGTERM and SIGHUP, which then ends the process as
+//   the signal would have (POSIX: fs/PosixTemporaryFiles.h; Windows: a
+//   console control handler). A write beyond the file-size limit is a write
+//   error (SIGXFSZ is ignored), like a full disk.
 #pragma once
 
 #include <cstdint>
@@ -63,7 +75,9 @@ struct TPathInfo {
 
 struct TFolderEntry {
   std::string Name;  // the entry's own name
-  TPathKind Kind;    // never Missing: a dangling link is listed as a File
+  // Links followed. Never Missing: a dangling link is listed as a File
+  // (opening it reports the problem). Other: a device, pipe or socket.
+  TPathKind Kind;
 };
 
 class TFileSystem {
@@ -74,23 +88,29 @@ class TFileSystem {
   // cannot be looked at. Never throws.
   virtual TPathInfo Stat(const std::string& path) = 0;
 
-  // The whole content of the file at path. Throws TSystemError (Opening set)
-  // when it cannot be opened (a folder included), TSystemError on a read
-  // failure, and TZtError "File too large: <path>" for 4 GiB or more.
+  // The whole content of the file at path, links followed. Throws
+  // TSystemError (Opening set) when it cannot be opened (a folder included),
+  // TZtError "Not a regular file: <path>" for anything else that is not a
+  // regular file (without waiting on it), TSystemError on a read failure,
+  // and TZtError "File too large: <path>" for 4 GiB or more.
   virtual std::vector<uint8_t> ReadFile(const std::string& path) = 0;
 
   // Replaces path by bytes, whole or not at all: they go to a temporary file
   // "<path>.<pid>-<n>.tmp" beside it, flushed to the disk when durable, which
-  // is renamed over it. Every failure removes the temporary file and leaves
-  // path as it was. The folder must exist. Throws TSystemError (Opening set)
-  // when no file can be made there (a folder of that name included),
-  // TSystemError for any later step.
+  // is renamed over it: a link at path is replaced, not written through. The
+  // new file has the permission bits of the file it replaces (links
+  // followed), or 0666 & ~umask. Every failure removes the temporary file
+  // and leaves path as it was; so does a SIGINT, SIGTERM or SIGHUP. The
+  // folder must exist. Throws TSystemError (Opening set) when no file can be
+  // made there (a folder of that name included), with the error of the
+  // failing call; TSystemError for any later step.
   virtual void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
                                bool durable) = 0;
 
   // Creates path, which must not exist yet, and writes bytes into it. On a
   // failure after creation the file is removed again. Returns false, having
-  // written nothing, when something exists at path already.
+  // written nothing, when something exists at path already (a link
+  // included, which is not followed).
   virtual bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) = 0;
 
   // The entries of folder ("" is the current folder), without "." and "..",
@@ -108,8 +128,9 @@ class TFileSystem {
   virtual bool Remove(const std::string& path) = 0;
 
   // Copies the file from to to, keeping its permission bits and replacing
-  // to. Nothing is written when both name the same file. Throws
-  // TSystemError.
+  // to as a name, through a temporary file as WriteFileAtomic does (a link
+  // at to is replaced, not written through). Nothing is written when to is
+  // the file from names. Throws TSystemError.
   virtual void CopyFile(const std::string& from, const std::string& to) = 0;
 
   // The path made absolute against the current folder and normalised
@@ -119,6 +140,12 @@ class TFileSystem {
 
   // The full path of the running executable. Throws TSystemError.
   virtual std::string ExecutablePath() = 0;
+
+  // The file a link at path leads to, links after links, so that a file the
+  // user named can be replaced beside its target and the link stays; path
+  // itself when it is no link. A dangling link gives the missing target.
+  // Never throws. File systems without links (the test fakes) keep this.
+  virtual std::string ResolveLinks(const std::string& path) { return path; }
 };
 
 // The file system of this build's platform.

@@ -5,22 +5,65 @@
 
 namespace {
 
-// MakeFolders, keeping the error of the failing step (0: none known).
-bool MakeFoldersKeepingError(TFileSystem& fs, const std::string& folder, uint32_t& code) {
+// What stopped MakeFolders: the error of the failing step (0: none known)
+// and, when a part of the path is a file rather than a folder, that part
+// (its full path).
+struct TFolderFailure {
+  uint32_t Code = 0;
+  std::string NotFolder;
+};
+
+// Makes the folders of a path, walking full paths (lexically normalised,
+// so "a/x/../b" makes no "a/x"), but giving the system each one relative to
+// the current folder when it lies in it: a folder deeper than the system
+// takes in one path (4096 bytes) is reached as the user reached it.
+class TFolderMaker {
+ public:
+  TFolderMaker(TFileSystem& fs, TFolderFailure& failure)
+      : Fs_(fs), Failure_(failure), Here_(fs.FullPath(".")) {
+    if (!Here_.empty()) Here_ = WithTrailingSlash(Here_);
+  }
+
+  bool Make(const std::string& full) {
+    const std::string local = Local(full);
+    if (IsDirectory(Fs_, local)) return true;
+    const std::string parent = DirectoryOfPath(WithoutTrailingSlash(full));
+    // A root is its own parent: nothing left to create.
+    if (parent.empty() || parent == full) return true;
+    if (!Make(parent)) return false;
+    try {
+      Fs_.MakeFolder(local);  // false: made meanwhile, which is as good
+      return true;
+    } catch (const TSystemError& e) {
+      Failure_.Code = e.Code;
+      // "x/" of a file x is nothing at all; "x" is the file.
+      if (Fs_.Stat(WithoutTrailingSlash(local)).Kind != TPathKind::Missing) {
+        Failure_.NotFolder = WithoutTrailingSlash(full);
+      }
+      return false;
+    }
+  }
+
+ private:
+  // full, relative to the current folder when it lies in it.
+  std::string Local(const std::string& full) const {
+    if (Here_.empty()) return full;
+    if (full.size() + 1 >= Here_.size() && Here_.compare(0, full.size(), full) == 0) return "./";
+    if (full.compare(0, Here_.size(), Here_) == 0) return full.substr(Here_.size());
+    return full;
+  }
+
+  TFileSystem& Fs_;
+  TFolderFailure& Failure_;
+  std::string Here_;  // the current folder with its trailing delimiter; empty: gone
+};
+
+// MakeFolders, keeping what stopped it.
+bool MakeFoldersKeepingError(TFileSystem& fs, const std::string& folder, TFolderFailure& failure) {
   if (folder.empty() || IsDirectory(fs, folder)) return true;
   const std::string full = fs.FullPath(folder);
   if (full.empty()) return false;
-  const std::string parent = DirectoryOfPath(WithoutTrailingSlash(full));
-  // A root is its own parent: nothing left to create.
-  if (parent == folder) return true;
-  if (!MakeFoldersKeepingError(fs, parent, code)) return false;
-  try {
-    fs.MakeFolder(full);  // false: made meanwhile, which is as good
-    return true;
-  } catch (const TSystemError& e) {
-    code = e.Code;
-    return false;
-  }
+  return TFolderMaker(fs, failure).Make(full);
 }
 
 [[noreturn]] void ThrowCannotCreate(TFileSystem& fs, const std::string& path,
@@ -30,6 +73,25 @@ bool MakeFoldersKeepingError(TFileSystem& fs, const std::string& folder, uint32_
   throw TZtError(ZtFormat("Cannot create file \"%s\". %s", full.c_str(), text.c_str()));
 }
 
+// SaveWholeFile of path, whose messages name the file named (the path the
+// user gave, for a file written at a link's target).
+void SaveNaming(TFileSystem& fs, const std::string& path, const std::string& named,
+                std::span<const uint8_t> bytes, bool durable) {
+  // A folder of that name is reported by WriteFileAtomic with the system's
+  // code for it; the folders above it are made here.
+  TFolderFailure failure;
+  if (!IsDirectory(fs, path) && !MakeFoldersKeepingError(fs, DirectoryOfPath(path), failure)) {
+    if (!failure.NotFolder.empty()) throw TZtError("Not a folder: " + failure.NotFolder);
+    ThrowCannotCreate(fs, named, failure.Code == 0 ? std::string() : NativeErrorText(failure.Code));
+  }
+  try {
+    fs.WriteFileAtomic(path, bytes, durable);
+  } catch (const TSystemError& e) {
+    if (e.Opening) ThrowCannotCreate(fs, named, e.Text);
+    throw;
+  }
+}
+
 }  // namespace
 
 bool IsDirectory(TFileSystem& fs, const std::string& path) {
@@ -37,27 +99,35 @@ bool IsDirectory(TFileSystem& fs, const std::string& path) {
 }
 
 bool MakeFolders(TFileSystem& fs, const std::string& folder) {
-  uint32_t code = 0;
-  return MakeFoldersKeepingError(fs, folder, code);
+  TFolderFailure failure;
+  return MakeFoldersKeepingError(fs, folder, failure);
 }
 
 void LoadWholeFile(TFileSystem& fs, const std::string& path, std::vector<uint8_t>& bytes) {
   bytes = fs.ReadFile(path);
 }
 
+std::vector<uint8_t> LoadNamedFile(TFileSystem& fs, const std::string& path) {
+  try {
+    return fs.ReadFile(path);
+  } catch (const TSystemError& error) {
+    if (!error.Opening) throw;
+    std::string full = fs.FullPath(path);
+    if (full.empty()) full = path;
+    throw TZtError(ZtFormat("Cannot open file \"%s\". %s", full.c_str(), error.Text.c_str()));
+  }
+}
+
 void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes,
                    bool durable) {
-  // A folder of that name is reported by WriteFileAtomic with the system's
-  // code for it; the folders above it are made here.
-  uint32_t code = 0;
-  if (!IsDirectory(fs, path) && !MakeFoldersKeepingError(fs, DirectoryOfPath(path), code)) {
-    ThrowCannotCreate(fs, path, code == 0 ? std::string() : NativeErrorText(code));
-  }
+  SaveNaming(fs, path, path, bytes, durable);
+}
+
+void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes) {
   try {
-    fs.WriteFileAtomic(path, bytes, durable);
+    SaveNaming(fs, fs.ResolveLinks(path), path, bytes, /*durable=*/true);
   } catch (const TSystemError& e) {
-    if (e.Opening) ThrowCannotCreate(fs, path, e.Text);
-    throw;
+    ThrowCannotCreate(fs, path, e.Text);
   }
 }
 

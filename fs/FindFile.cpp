@@ -90,6 +90,8 @@ TZtFindFile::TZtFindFile(TFileSystem& fs, const std::string& mask)
 
 void TZtFindFile::Keep(const std::string& pattern, std::vector<TFolderEntry> all) {
   for (TFolderEntry& entry : all) {
+    // Only files and folders: a pipe or device is never read.
+    if (entry.Kind == TPathKind::Other) continue;
     if (MaskMatches(pattern, entry.Name)) Entries_.push_back(std::move(entry));
   }
   std::sort(Entries_.begin(), Entries_.end(), [](const TFolderEntry& a, const TFolderEntry& b) {

@@ -35,8 +35,8 @@ inline constexpr uint32_t kFindFile = 0x80;
 class TZtFindFile {
  public:
   // Lists the folder of the mask (DirectoryOfPath; the current folder when
-  // empty) and keeps the entries whose names match NameOfPath(mask), sorted
-  // naturally. A missing folder, or a path through a file, gives no entries;
+  // empty) and keeps the files and folders (no pipes, devices, sockets)
+  // whose names match NameOfPath(mask), sorted naturally. A missing folder, or a path through a file, gives no entries;
   // any other failure raises TSystemError.
   TZtFindFile(TFileSystem& fs, const std::string& mask);
   virtual ~TZtFindFile() = default;

@@ -2,15 +2,19 @@
 // every failure.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <memory>
 
 #include "fs/FileSystem.h"
 #include "fs/Path.h"
+#include "fs/PosixTemporaryFiles.h"
 
 #if defined(__APPLE__)
 #include <mach-o/dyld.h>
@@ -50,6 +54,25 @@ class TFile {
   int Fd;
 };
 
+// Zeroed room for a whole file. A large one is asked to be backed by huge
+// pages where the system offers them: the first touch then faults once per
+// 2 MiB rather than per page, which for an archive of tens of megabytes was
+// most of an unpacker's time. Only a hint; the bytes are the same.
+std::vector<uint8_t> FileBuffer(size_t size) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(size);
+#ifdef MADV_HUGEPAGE
+  if (size >= (size_t{2} << 20)) {
+    const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const uintptr_t first = reinterpret_cast<uintptr_t>(bytes.data());
+    const uintptr_t start = (first + page - 1) & ~(page - 1), stop = (first + size) & ~(page - 1);
+    if (stop > start) ::madvise(reinterpret_cast<void*>(start), stop - start, MADV_HUGEPAGE);
+  }
+#endif
+  bytes.resize(size);
+  return bytes;
+}
+
 int Open(const std::string& path, int flags, mode_t mode = 0666) {
   int fd;
   do {
@@ -72,6 +95,53 @@ void WriteAll(int fd, std::span<const uint8_t> bytes) {
   }
 }
 
+[[noreturn]] void ThrowNotRegular(const std::string& path) {
+  throw TZtError("Not a regular file: " + path);
+}
+
+// A temporary name of our own beside path, "<path>.<pid>-<n>.tmp", created
+// new (a leftover of another run, a link planted there, is never used or
+// followed; only such a clash is retried). Throws the error of the failing
+// open(), Opening set.
+std::unique_ptr<TRegisteredFile> CreateTemporary(const std::string& path) {
+  for (unsigned attempt = 0;; ++attempt) {
+    auto file = std::make_unique<TRegisteredFile>(
+        ZtFormat("%s.%u-%u.tmp", path.c_str(), static_cast<unsigned>(::getpid()), attempt),
+        O_RDWR, 0666);
+    if (file->Fd >= 0) return file;
+    const int code = errno;
+    if (code != EEXIST || attempt == 99) Throw(code, true);
+  }
+}
+
+// Replaces path as a name: write fills a temporary file beside it, which
+// gets mode (when given; else it keeps 0666 & ~umask) before anything is
+// written, is flushed to the disk when durable and renamed over path. Every
+// failure removes the temporary file and leaves path as it was.
+void ReplaceName(const std::string& path, const mode_t* mode, bool durable,
+                 const std::function<void(int fd)>& write) {
+  const std::unique_ptr<TRegisteredFile> file = CreateTemporary(path);
+  struct stat made;
+  if (mode != nullptr && (::fstat(file->Fd, &made) != 0 || (made.st_mode & 07777) != *mode) &&
+      ::fchmod(file->Fd, *mode) != 0) {
+    ThrowErrno();
+  }
+  write(file->Fd);
+#if defined(__APPLE__)
+  if (durable && ::fsync(file->Fd) != 0) ThrowErrno();
+#else
+  if (durable && ::fdatasync(file->Fd) != 0) ThrowErrno();
+#endif
+  if (!file->Close()) ThrowErrno();
+  if (::rename(file->Path().c_str(), path.c_str()) != 0) {
+    const int code = errno;
+    // A folder made meanwhile: a creation failure.
+    struct stat info;
+    Throw(code, ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+  }
+  file->Keep();
+}
+
 class TPosixFileSystem : public TFileSystem {
  public:
   TPathInfo Stat(const std::string& path) override {
@@ -81,17 +151,27 @@ class TPosixFileSystem : public TFileSystem {
   }
 
   std::vector<uint8_t> ReadFile(const std::string& path) override {
-    TFile file(Open(path, O_RDONLY));
-    if (file.Fd < 0) ThrowErrno(true);
+    // Only regular files are read. A FIFO would block open() until a writer
+    // comes, a device may act on being opened: both are refused before
+    // opening, and again on what was opened (without blocking), in case the
+    // name changed meanwhile.
     struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && KindOf(info) == TPathKind::Other) {
+      ThrowNotRegular(path);
+    }
+    TFile file(Open(path, O_RDONLY | O_NONBLOCK));
+    if (file.Fd < 0) ThrowErrno(true);
     if (::fstat(file.Fd, &info) != 0) ThrowErrno();
     // open() lets a folder be read as a file; the tools never do.
     if (S_ISDIR(info.st_mode)) Throw(EISDIR, true);
+    if (!S_ISREG(info.st_mode)) ThrowNotRegular(path);
+    const int flags = ::fcntl(file.Fd, F_GETFL);
+    if (flags < 0 || ::fcntl(file.Fd, F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowErrno();
     const uint64_t size = static_cast<uint64_t>(info.st_size);
     // An archive is addressed with 32-bit offsets; anything larger is not one
     // and would not fit a single read.
     if (size > 0xFFFFFFFEu) throw TZtError(ZtFormat("File too large: %s", path.c_str()));
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    std::vector<uint8_t> bytes = FileBuffer(static_cast<size_t>(size));
     // Read in a loop: read() may return fewer bytes than asked for even for
     // a regular file. A file that ends early is a failure without a code.
     size_t done = 0;
@@ -114,54 +194,25 @@ class TPosixFileSystem : public TFileSystem {
       TFile probe(Open(path, O_RDWR));
       Throw(probe.Fd < 0 ? errno : EISDIR, true);
     }
-    // A temporary name of our own: create-new, so a leftover of another run
-    // (or another process) is never overwritten; only a clash is retried.
-    std::string temporary;
-    int fd = -1;
-    int createError = 0;
-    for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      temporary = ZtFormat("%s.%u-%u.tmp", path.c_str(), static_cast<unsigned>(::getpid()),
-                           attempt);
-      fd = Open(temporary, O_RDWR | O_CREAT | O_EXCL);
-      if (fd < 0) {
-        createError = errno;
-        if (createError != EEXIST) break;
-      }
-    }
-    if (fd < 0) Throw(createError, true);
-    TFile file(fd);
-    try {
-      WriteAll(file.Fd, bytes);
-#if defined(__APPLE__)
-      if (durable && ::fsync(file.Fd) != 0) ThrowErrno();
-#else
-      if (durable && ::fdatasync(file.Fd) != 0) ThrowErrno();
-#endif
-      file.Close();
-      if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int code = errno;
-        // A folder made meanwhile: a creation failure.
-        Throw(code, Stat(path).Kind == TPathKind::Folder);
-      }
-    } catch (...) {
-      ::unlink(temporary.c_str());
-      throw;
-    }
+    // The permission bits of the file replaced (links followed: the content
+    // may have come through one), or those of a new file.
+    struct stat old;
+    const bool replacing = ::stat(path.c_str(), &old) == 0;
+    const mode_t mode = replacing ? old.st_mode & 0777 : 0;
+    ReplaceName(path, replacing ? &mode : nullptr, durable,
+                [bytes](int fd) { WriteAll(fd, bytes); });
   }
 
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override {
-    TFile file(Open(path, O_WRONLY | O_CREAT | O_EXCL));
+    // Registered until complete: a signal, like a failure, removes it.
+    TRegisteredFile file(path, O_WRONLY, 0666);
     if (file.Fd < 0) {
       if (errno == EEXIST) return false;
       ThrowErrno(true);
     }
-    try {
-      WriteAll(file.Fd, bytes);
-      file.Close();
-    } catch (...) {
-      ::unlink(path.c_str());
-      throw;
-    }
+    WriteAll(file.Fd, bytes);
+    if (!file.Close()) ThrowErrno();
+    file.Keep();
     return true;
   }
 
@@ -207,29 +258,27 @@ class TPosixFileSystem : public TFileSystem {
   void CopyFile(const std::string& from, const std::string& to) override {
     struct stat source;
     if (::stat(from.c_str(), &source) != 0) ThrowErrno();
-    struct stat target;
     // Copying a file onto itself would truncate it first: the running
-    // program, for ":copyexe" started in its own folder.
-    if (::stat(to.c_str(), &target) == 0 && target.st_dev == source.st_dev &&
+    // program, for ":copyexe" started in its own folder. A link at to is
+    // not it: the link is replaced by the copy.
+    struct stat target;
+    if (::lstat(to.c_str(), &target) == 0 && target.st_dev == source.st_dev &&
         target.st_ino == source.st_ino) {
       return;
     }
     TFile in(Open(from, O_RDONLY));
     if (in.Fd < 0) ThrowErrno();
     const mode_t mode = source.st_mode & 07777;
-    TFile out(Open(to, O_WRONLY | O_CREAT | O_TRUNC, mode));
-    if (out.Fd < 0) ThrowErrno(true);
-    std::vector<uint8_t> buffer(1 << 16);
-    for (;;) {
-      const ssize_t n = ::read(in.Fd, buffer.data(), buffer.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ThrowErrno();
-      if (n == 0) break;
-      WriteAll(out.Fd, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(n)));
-    }
-    // The mode of an existing target is not changed by open(): set it.
-    if (::fchmod(out.Fd, mode) != 0) ThrowErrno();
-    out.Close();
+    ReplaceName(to, &mode, false, [&in](int fd) {
+      std::vector<uint8_t> buffer(1 << 16);
+      for (;;) {
+        const ssize_t n = ::read(in.Fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ThrowErrno();
+        if (n == 0) break;
+        WriteAll(fd, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(n)));
+      }
+    });
   }
 
   std::string FullPath(const std::string& path) override {
@@ -254,17 +303,47 @@ class TPosixFileSystem : public TFileSystem {
     if (_NSGetExecutablePath(buffer.data(), &size) != 0) Throw(ENAMETOOLONG);
     return FullPath(buffer.data());
 #else
-    std::vector<char> buffer(4096);
-    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (n < 0) ThrowErrno();
-    return std::string(buffer.data(), static_cast<size_t>(n));
+    return ReadLink("/proc/self/exe");
 #endif
+  }
+
+  std::string ResolveLinks(const std::string& path) override {
+    std::string current = path;
+    // As many links as the system follows in one path.
+    for (int hop = 0; hop < 40; ++hop) {
+      struct stat info;
+      if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+      std::string target;
+      try {
+        target = ReadLink(current);
+      } catch (const TSystemError&) {
+        return current;
+      }
+      // A relative target is taken against the link's folder.
+      current = target[0] == '/' ? target : DirectoryOfPath(current, TZtPathStyle::Posix()) + target;
+    }
+    return current;
+  }
+
+ private:
+  // The target of the link at path, however long. Throws TSystemError.
+  static std::string ReadLink(const std::string& path) {
+    std::vector<char> buffer(4096);
+    for (;;) {
+      const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+      if (n < 0) ThrowErrno();
+      if (static_cast<size_t>(n) < buffer.size()) {
+        return std::string(buffer.data(), static_cast<size_t>(n));
+      }
+      buffer.resize(buffer.size() * 2);
+    }
   }
 };
 
 }  // namespace
 
 std::unique_ptr<TFileSystem> MakeNativeFileSystem() {
+  InstallTemporaryFileHandlers();
   return std::make_unique<TPosixFileSystem>();
 }
 

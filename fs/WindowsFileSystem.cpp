@@ -112,6 +112,11 @@ class TWindowsFileSystem : public TFileSystem {
     THandle file(Create(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                         FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL));
     if (!file.Valid()) ThrowLast(true);
+    // Only regular files are read: a device ("CON", "NUL", "COM1") or a
+    // pipe is refused before any read could wait on it.
+    if (::GetFileType(file.Handle) != FILE_TYPE_DISK) {
+      throw TZtError("Not a regular file: " + path);
+    }
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file.Handle, &size)) ThrowLast();
     // An archive is addressed with 32-bit offsets; anything larger is not one
@@ -244,7 +249,22 @@ class TWindowsFileSystem : public TFileSystem {
     // ":copyexe" in the program's own folder names the running program as
     // both source and target; there is nothing to copy.
     if (SameFile(from, to)) return;
-    if (!::CopyFileW(Utf16(from).c_str(), Utf16(to).c_str(), FALSE)) ThrowLast();
+    // Copied beside the target, then moved over it: the name is replaced,
+    // a link there is not written through.
+    std::string temporary;
+    for (unsigned attempt = 0;; ++attempt) {
+      temporary = ZtFormat("%s.%u-%u.tmp", to.c_str(),
+                           static_cast<unsigned>(::GetCurrentProcessId()), attempt);
+      if (::CopyFileW(Utf16(from).c_str(), Utf16(temporary).c_str(), TRUE)) break;
+      const DWORD code = ::GetLastError();
+      if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 99) {
+        Throw(code);
+      }
+    }
+    if (const DWORD code = MoveReplacing(temporary, to)) {
+      ::DeleteFileW(Utf16(temporary).c_str());
+      Throw(code);
+    }
   }
 
   std::string FullPath(const std::string& path) override {
@@ -270,6 +290,35 @@ class TWindowsFileSystem : public TFileSystem {
       // A full buffer means the path was cut.
       if (length < buffer.size()) return Utf8(std::wstring(buffer.data(), length));
       buffer.resize(buffer.size() * 2);
+    }
+  }
+
+  // The final path of what a link (a reparse point) opens; the path itself
+  // for anything else, and for a link whose target is gone.
+  std::string ResolveLinks(const std::string& path) override {
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+      return path;
+    }
+    THandle file(Create(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+    if (!file.Valid()) return path;
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+      const DWORD length = ::GetFinalPathNameByHandleW(
+          file.Handle, buffer.data(), static_cast<DWORD>(buffer.size()), VOLUME_NAME_DOS);
+      if (length == 0) return path;
+      if (length < buffer.size()) {
+        std::wstring resolved(buffer.data(), length);
+        // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\x" is "\\server\x".
+        if (resolved.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+          resolved = L"\\" + resolved.substr(7);
+        } else if (resolved.rfind(L"\\\\?\\", 0) == 0) {
+          resolved = resolved.substr(4);
+        }
+        return Utf8(resolved);
+      }
+      buffer.resize(length);
     }
   }
 

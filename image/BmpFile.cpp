@@ -7,14 +7,7 @@
 #include "fs/Files.h"
 
 std::vector<uint8_t> ReadBmpFile(TFileSystem& fs, const std::string& path) {
-  try {
-    return fs.ReadFile(path);
-  } catch (const TSystemError& error) {
-    if (!error.Opening) throw;
-    std::string full = fs.FullPath(path);
-    if (full.empty()) full = path;
-    throw TZtError(ZtFormat("Cannot open file \"%s\". %s", full.c_str(), error.Text.c_str()));
-  }
+  return LoadNamedFile(fs, path);
 }
 
 void WriteBmpFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes) {

@@ -88,11 +88,9 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
   const std::string settingsPath = folder + "setup.ini";
   // A "setup.ini" that exists but cannot be read (a folder of that name, no
   // read permission) would read as all defaults and pack every frame at the
-  // origin without its flags, over the old archive: it fails the pack.
-  if (fs.Stat(settingsPath).Kind != TPathKind::Missing) {
-    std::vector<uint8_t> settingsBytes;
-    LoadWholeFile(fs, settingsPath, settingsBytes);
-  }
+  // origin without its flags, over the old archive: it fails the pack,
+  // naming the file.
+  if (fs.Stat(settingsPath).Kind != TPathKind::Missing) LoadNamedFile(fs, settingsPath);
   TSettingsFile settings(fs, settingsPath);
   const std::vector<std::string> names = ListFrameFiles(fs, folder);
   // Rejects more frames than the header can count, before any bitmap is read.
@@ -124,5 +122,5 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
                              (bits & kFillOnlyBit) != 0);
   }
   frameFile.clear();
-  SaveWholeFile(fs, archivePath, writer.Finish(), /*durable=*/true);
+  SaveArchiveFile(fs, archivePath, writer.Finish());
 }

@@ -4,6 +4,10 @@
 set(ICN_POSIX_ONLY_TESTS
   # The POSIX file system (fs/PosixFileSystem.cpp) on real folders.
   fs_posix_test.cpp
+  # FIFOs, links, modes, signals and folders deeper than PATH_MAX.
+  fs_hostile_test.cpp
+  fs_reason_test.cpp
+  fs_signal_test.cpp
 )
 foreach(name ${ICN_POSIX_ONLY_TESTS})
   list(REMOVE_ITEM ICN_TEST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${name})

@@ -259,12 +259,14 @@ TEST(FileSystemSeam, ArchiveThatCannotBeWrittenIsLeftAsItWas) {
     EXPECT_EQ(denied.Fs.Files, denied.Before);
     EXPECT_TRUE(denied.Fs.Log.empty());
 
-    // A disk that fills while it is written: the system's text, no bitmap
-    // named (all were packed), the old archive as it was.
+    // A disk that fills while it is written: the archive named with the
+    // system's text, no bitmap named (all were packed), the old archive as
+    // it was.
     TPackRun full;
     RunPackerOnMemory(c, full, [](TMemoryFileSystem& fs) { fs.FailOn("WriteFileAtomic", ENOSPC); });
     EXPECT_EQ(full.Exit, 1);
-    ExpectOneMessage(full.Report, caption, SystemErrorText(ENOSPC) + ".", true);
+    ExpectOneMessage(full.Report, caption,
+                     "Cannot create file \"/w/a.icn\". " + NativeErrorText(ENOSPC) + ".", true);
     EXPECT_EQ(full.Fs.Files, full.Before);
     EXPECT_TRUE(full.Fs.Log.empty());
   }
@@ -278,7 +280,9 @@ TEST(FileSystemSeam, UnreadableSettingsFailThePackBeforeAnyBitmap) {
       fs.FailOn("ReadFile", EACCES, 0, "/w/a.icn.cadres/setup.ini", /*opening=*/true);
     });
     EXPECT_EQ(run.Exit, 1);
-    ExpectOneMessage(run.Report, Capitalised(c.PackerName), SystemErrorText(EACCES) + ".", true);
+    ExpectOneMessage(
+        run.Report, Capitalised(c.PackerName),
+        "Cannot open file \"/w/a.icn.cadres/setup.ini\". " + NativeErrorText(EACCES) + ".", true);
     EXPECT_EQ(run.Fs.Files, run.Before);
     EXPECT_TRUE(run.Fs.Log.empty());
     EXPECT_EQ(run.Fs.Calls("ReadFile"), 1);  // the settings file only

@@ -26,7 +26,8 @@ bool HasWildcard(const std::string& argument) {
 // of something that is no archive. Masks may match nothing.
 void CheckArgument(TFileSystem& fs, const TUnpackerGeneration& generation,
                    const std::string& argument) {
-  bool named = fs.Stat(argument).Kind != TPathKind::Missing;
+  const TPathKind kind = fs.Stat(argument).Kind;
+  bool named = kind != TPathKind::Missing;
   bool archive = false;
   TZtFindFile find(fs, argument);
   while (find.NextMatch(0, 0)) {
@@ -39,6 +40,8 @@ void CheckArgument(TFileSystem& fs, const TUnpackerGeneration& generation,
   }
   if (HasWildcard(argument)) return;
   if (!named) throw TZtError("No such file or folder: " + argument);
+  // A pipe or device the listing skipped: it is never read.
+  if (kind == TPathKind::Other) throw TZtError("Not a regular file: " + argument);
   if (!archive) throw TZtError("Not an archive: " + argument);
 }
 
