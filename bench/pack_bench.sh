@@ -41,7 +41,7 @@ for gen in h1 h2; do
     read_all "$folder"
     packs=() reads=() writes=() ratios=() peak=0
     for _ in $(seq "$runs"); do
-      read -r p rss <<<"$(wall_time_rss "$bin/$packer" "$folder")"
+      read -r p rss _ <<<"$(wall_time_rss "$bin/$packer" "$folder")"
       r=$(wall_time read_all "$folder")
       w=$(wall_time write_archive "$archive")
       packs+=("$p") reads+=("$r") writes+=("$w")
