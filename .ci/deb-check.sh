@@ -3,12 +3,14 @@
 # .deb and .tar.gz with cpack, and runs lintian on the .deb. Fails on any
 # error or warning tag (E: or W:), and when lintian itself fails; prints
 # every tag, informational (I:) ones included.
-# Needs: cmake ninja-build g++ lintian dpkg-dev fakeroot file gzip.
+# Checks that the package's Depends names the package of every shared
+# library its programs load.
+# Needs: cmake ninja-build g++ lintian dpkg-dev fakeroot file gzip binutils.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-release
 
-for tool in cmake ninja lintian dpkg-shlibdeps file gzip; do
+for tool in cmake ninja lintian dpkg-shlibdeps file gzip objdump; do
   command -v "$tool" >/dev/null || { echo "deb-check: $tool is missing" >&2; exit 1; }
 done
 
@@ -20,6 +22,31 @@ deb=$(ls "$build"/*.deb)
 echo "deb-check: $deb"
 dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb"
+
+# Depends names the package of every shared library a program loads
+# (libspng0 and libgif7 for icnkit, libc6, libstdc++6, ...), whether
+# dpkg-shlibdeps wrote it or not.
+depends=$(dpkg-deb -f "$deb" Depends)
+unpacked=$(mktemp -d); trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+for program in "$unpacked"/usr/bin/*; do
+  needed=$(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }')
+  # ldd tells where each one is found; dpkg which package put it there.
+  while read -r lib path; do
+    echo "$needed" | grep -qxF "$lib" || continue
+    owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null) || owner=
+    pkg=${owner%%:*}
+    if [ -z "$pkg" ]; then
+      echo "deb-check: no installed package has $path, which $(basename "$program") loads" >&2
+      exit 1
+    fi
+    if ! echo "$depends" | grep -qE "(^|[,|] *)$pkg( |,|\$)"; then
+      echo "deb-check: $(basename "$program") loads $lib from $pkg, but Depends is: $depends" >&2
+      exit 1
+    fi
+  done < <(ldd "$program" | awk '$2 == "=>" && $3 ~ /^\// { print $1, $3 }')
+done
+echo "deb-check: Depends covers every library the programs load: $depends"
 
 status=0
 tags=$(lintian --info --display-info --fail-on error,warning "$deb" 2>&1) || status=$?

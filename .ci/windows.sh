@@ -18,6 +18,12 @@ command -v g++ >/dev/null || need+=(g++)
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
 command -v wine >/dev/null || need+=(wine64 wine)
 [ -f /usr/src/googletest/googletest/CMakeLists.txt ] || need+=(libgtest-dev)
+# The icnkit tool's libraries: CLI11 and nlohmann-json are header-only and
+# used as Debian ships them; libspng and giflib are compiled from Debian's
+# source packages (dpkg-source unpacks them) against the MinGW zlib.
+for p in libz-mingw-w64-dev libcli11-dev nlohmann-json3-dev dpkg-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
+done
 if [ ${#need[@]} -gt 0 ]; then
   echo "== installing: ${need[*]}"
   apt-get update -qq
@@ -42,11 +48,36 @@ wineserver -p </dev/null >/dev/null 2>&1
 timeout 60 wine wineboot.exe </dev/null >/dev/null 2>&1
 
 echo "== cross build (MinGW-w64, -Werror)"
+# The first configure fetches the libspng and giflib sources into
+# $build/deps-src; later ones reuse them.
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j"$jobs"
 
 echo "== tests under Wine"
 ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 300
+
+echo "== Windows zip: the programs need no DLL beyond Windows' own"
+rm -f "$build"/*.zip
+cpack --preset mingw >/dev/null
+zip=$(ls "$build"/*.zip)
+unzip -l "$zip"
+# Static linking: the C and C++ runtimes, threads, zlib, libspng and giflib
+# are inside the .exe files; any other DLL they import (libstdc++-6.dll,
+# zlib1.dll, ...) would be missing on a user's machine.
+system_dlls='^(kernel32|user32|shell32|advapi32|msvcrt|ucrtbase|ole32|comdlg32|gdi32|api-ms-win-[a-z0-9-]+)\.dll$'
+check=$(mktemp -d); trap 'rm -rf "$check"; wineserver -k >/dev/null 2>&1 || true' EXIT
+unzip -q "$zip" -d "$check"
+if ls "$check" | grep -qi '\.dll$'; then
+  echo "the zip ships DLLs" >&2; exit 1
+fi
+for exe in "$check"/*.exe; do
+  dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+  foreign=$(echo "$dlls" | grep -Ev "$system_dlls" || true)
+  echo "$(basename "$exe"): $(echo $dlls)"
+  if [ -n "$foreign" ]; then
+    echo "$(basename "$exe") needs DLLs that are not part of Windows: $foreign" >&2; exit 1
+  fi
+done
 
 echo "== Windows and Linux builds exchange frame folders and archives"
 .ci/cross-proof.sh "$build/bin"

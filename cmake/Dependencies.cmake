@@ -1,19 +1,150 @@
-# The libraries the icnkit tool is built on, as imported targets:
+# The libraries the icnkit tool is built on, as targets:
 #   icn::cli11  CLI11, the command line of icnkit (header-only)
 #   icn::json   nlohmann-json, its JSON output (header-only)
 #   icn::spng   libspng (with zlib), PNG frames and palettes
 #   icn::gif    giflib, animated GIFs
+# Code includes them as <CLI/CLI.hpp>, <nlohmann/json.hpp>, <spng.h> and
+# <gif_lib.h> on every platform.
+#
 # Native builds find Debian's packages (libcli11-dev, nlohmann-json3-dev,
-# libspng-dev, libgif-dev); the Windows cross build points
-# ICNKIT_DEPS_PREFIX at the static libraries it compiled from Debian's
-# source packages (.ci/windows.sh).
-find_package(CLI11 CONFIG REQUIRED)
-find_package(nlohmann_json CONFIG REQUIRED)
-add_library(icn::cli11 ALIAS CLI11::CLI11)
-add_library(icn::json ALIAS nlohmann_json::nlohmann_json)
+# libspng-dev, libgif-dev). The Windows cross build must not see the build
+# machine's libraries: it takes the two header-only libraries from Debian's
+# headers through folders that hold nothing else, and compiles libspng and
+# giflib as static libraries from Debian's source packages (fetched once
+# into the build tree), libspng against the MinGW zlib of libz-mingw-w64-dev.
+# Included from the top-level CMakeLists.txt.
 
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(SPNG REQUIRED IMPORTED_TARGET spng)
-add_library(icn::spng ALIAS PkgConfig::SPNG)
-find_package(GIF REQUIRED)
-add_library(icn::gif ALIAS GIF::GIF)
+# Stops the configuration with the Debian package that provides what is missing.
+function(icnkit_require_dependency found_var what package)
+  if(NOT ${found_var})
+    message(FATAL_ERROR "${what} not found: install the Debian package ${package} "
+                        "(apt-get install ${package}), then configure again")
+  endif()
+endfunction()
+
+if(NOT CMAKE_CROSSCOMPILING)
+  find_package(CLI11 CONFIG QUIET)
+  icnkit_require_dependency(CLI11_FOUND "CLI11 (the command-line parser)" libcli11-dev)
+  find_package(nlohmann_json CONFIG QUIET)
+  icnkit_require_dependency(nlohmann_json_FOUND "nlohmann-json (the JSON library)"
+                            nlohmann-json3-dev)
+  add_library(icn::cli11 ALIAS CLI11::CLI11)
+  add_library(icn::json ALIAS nlohmann_json::nlohmann_json)
+
+  find_package(PkgConfig QUIET)
+  icnkit_require_dependency(PKG_CONFIG_FOUND "pkg-config (to find libspng)" pkg-config)
+  pkg_check_modules(SPNG QUIET IMPORTED_TARGET spng)
+  icnkit_require_dependency(SPNG_FOUND "libspng (the PNG library)" libspng-dev)
+  add_library(icn::spng ALIAS PkgConfig::SPNG)
+  find_package(GIF QUIET)
+  icnkit_require_dependency(GIF_FOUND "giflib (the GIF library)" libgif-dev)
+  add_library(icn::gif ALIAS GIF::GIF)
+  return()
+endif()
+
+# ---- Cross build ------------------------------------------------------------
+
+# Header-only libraries: the build machine's headers, each folder linked into
+# a folder of its own, so the cross compiler never searches /usr/include
+# (whose C library headers are the build machine's).
+set(ICNKIT_HOST_INCLUDE_DIR /usr/include CACHE PATH
+    "Where the header-only libraries (CLI11, nlohmann-json) are installed")
+function(icnkit_header_only_library target header package)
+  set(header_found FALSE)
+  if(EXISTS ${ICNKIT_HOST_INCLUDE_DIR}/${header})
+    set(header_found TRUE)
+  endif()
+  icnkit_require_dependency(header_found "${ICNKIT_HOST_INCLUDE_DIR}/${header}" ${package})
+  string(REGEX REPLACE "/.*" "" top ${header})
+  set(dir ${CMAKE_BINARY_DIR}/host-headers/${top})
+  file(MAKE_DIRECTORY ${dir})
+  file(CREATE_LINK ${ICNKIT_HOST_INCLUDE_DIR}/${top} ${dir}/${top} SYMBOLIC)
+  add_library(${target} INTERFACE IMPORTED)
+  set_target_properties(${target} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${dir})
+endfunction()
+icnkit_header_only_library(icn::cli11 CLI/CLI.hpp libcli11-dev)
+icnkit_header_only_library(icn::json nlohmann/json.hpp nlohmann-json3-dev)
+
+# zlib for MinGW, the static archive (libz.dll.a would need zlib1.dll).
+find_library(ICNKIT_MINGW_ZLIB NAMES libz.a)
+find_path(ICNKIT_MINGW_ZLIB_INCLUDE_DIR zlib.h)
+set(icnkit_zlib_found FALSE)
+if(ICNKIT_MINGW_ZLIB AND ICNKIT_MINGW_ZLIB_INCLUDE_DIR)
+  set(icnkit_zlib_found TRUE)
+endif()
+icnkit_require_dependency(icnkit_zlib_found "zlib for MinGW (libz.a, zlib.h)" libz-mingw-w64-dev)
+
+# The source packages, fetched by fetch-debian-source when the folder holds
+# no unpacked copy yet (a rerun finds them and fetches nothing).
+set(ICNKIT_DEPS_SOURCE_DIR ${CMAKE_BINARY_DIR}/deps-src CACHE PATH
+    "Unpacked Debian source packages of libspng and giflib")
+find_program(ICNKIT_FETCH_DEBIAN_SOURCE fetch-debian-source
+             HINTS ENV ICNKIT_FETCH_DEBIAN_SOURCE_DIR ${PROJECT_SOURCE_DIR}/../shared/tools)
+function(icnkit_glob_debian_source out_var package)
+  file(GLOB dirs LIST_DIRECTORIES true ${ICNKIT_DEPS_SOURCE_DIR}/${package}-[0-9]*)
+  list(FILTER dirs EXCLUDE REGEX "\\.(tar\\.[a-z0-9]+|dsc)$")
+  set(${out_var} ${dirs} PARENT_SCOPE)
+endfunction()
+set(icnkit_missing_sources)
+foreach(package libspng giflib)
+  icnkit_glob_debian_source(dirs ${package})
+  if(NOT dirs)
+    list(APPEND icnkit_missing_sources ${package})
+  endif()
+endforeach()
+if(icnkit_missing_sources)
+  if(NOT ICNKIT_FETCH_DEBIAN_SOURCE)
+    message(FATAL_ERROR "The source packages ${icnkit_missing_sources} are not in "
+                        "${ICNKIT_DEPS_SOURCE_DIR} and fetch-debian-source was not found: set "
+                        "ICNKIT_FETCH_DEBIAN_SOURCE or unpack them there (apt-get source)")
+  endif()
+  message(STATUS "Fetching Debian's source packages ${icnkit_missing_sources} into "
+                 "${ICNKIT_DEPS_SOURCE_DIR}")
+  execute_process(COMMAND ${ICNKIT_FETCH_DEBIAN_SOURCE} ${ICNKIT_DEPS_SOURCE_DIR}
+                          ${icnkit_missing_sources}
+                  RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "Fetching ${icnkit_missing_sources} failed (${status}):\n${errors}")
+  endif()
+endif()
+function(icnkit_debian_source out_var package probe)
+  icnkit_glob_debian_source(dirs ${package})
+  if(NOT dirs)
+    message(FATAL_ERROR "No source of ${package} in ${ICNKIT_DEPS_SOURCE_DIR}")
+  endif()
+  list(GET dirs 0 dir)
+  if(NOT EXISTS ${dir}/${probe})
+    message(FATAL_ERROR "${dir} has no ${probe}: not the expected source of ${package}")
+  endif()
+  message(STATUS "${package} for the cross build: ${dir}")
+  set(${out_var} ${dir} PARENT_SCOPE)
+endfunction()
+icnkit_debian_source(icnkit_spng_dir libspng spng/spng.c)
+icnkit_debian_source(icnkit_gif_dir giflib dgif_lib.c)
+
+# The libraries, built like any other target of the project but without its
+# warnings: their code is not ours to change. Consumers see only the public
+# header, copied into a folder of its own.
+enable_language(C)
+function(icnkit_static_c_library target public_header)
+  add_library(${target} STATIC ${ARGN})
+  set(include_dir ${CMAKE_BINARY_DIR}/deps-include/${target})
+  get_filename_component(name ${public_header} NAME)
+  configure_file(${public_header} ${include_dir}/${name} COPYONLY)
+  get_filename_component(private_dir ${public_header} DIRECTORY)
+  target_include_directories(${target} PRIVATE ${private_dir})
+  target_include_directories(${target} SYSTEM INTERFACE ${include_dir})
+  target_compile_options(${target} PRIVATE -w)
+endfunction()
+
+icnkit_static_c_library(icnkit_spng ${icnkit_spng_dir}/spng/spng.h ${icnkit_spng_dir}/spng/spng.c)
+# SPNG_STATIC: no dllimport/dllexport in spng.h, for the library and its users.
+target_compile_definitions(icnkit_spng PUBLIC SPNG_STATIC)
+target_include_directories(icnkit_spng PRIVATE ${ICNKIT_MINGW_ZLIB_INCLUDE_DIR})
+target_link_libraries(icnkit_spng PUBLIC ${ICNKIT_MINGW_ZLIB})
+add_library(icn::spng ALIAS icnkit_spng)
+
+set(icnkit_gif_sources dgif_lib.c egif_lib.c gifalloc.c gif_err.c gif_hash.c openbsd-reallocarray.c)
+list(TRANSFORM icnkit_gif_sources PREPEND ${icnkit_gif_dir}/)
+icnkit_static_c_library(icnkit_gif ${icnkit_gif_dir}/gif_lib.h ${icnkit_gif_sources})
+add_library(icn::gif ALIAS icnkit_gif)

@@ -1,7 +1,9 @@
 # Packages made by cpack from a release build:
 #   Windows (cross build, preset mingw): icnkit-<version>-windows-x86_64.zip with
-#     the four .exe files, both palette bitmaps beside them (the unpackers read
-#     them from their own folder) and the README.
+#     the .exe files, both palette bitmaps beside them (the unpackers read
+#     them from their own folder) and the README. The programs are linked
+#     statically (runtimes, zlib, libspng, giflib): the zip holds no DLL, and
+#     .ci/windows.sh checks that they import none beyond Windows' own.
 #   Linux (preset release): a .deb (installed into /usr, lintian-clean: see
 #     .ci/deb-check.sh) and a .tar.gz of the installed layout: bin/ with the
 #     tools, share/icnkit/ with the palettes, share/man/man1/ with the manual
@@ -16,7 +18,7 @@ set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 
 set(ICNKIT_TOOL_TARGETS)
-foreach(target dravel dravix morlet morvix)
+foreach(target dravel dravix morlet morvix icnkit)
   if(TARGET ${target})
     list(APPEND ICNKIT_TOOL_TARGETS ${target})
   endif()
@@ -74,8 +76,10 @@ and flags, to be edited in any paint program and packed again, byte for
 byte. dravel and dravix unpack H1 and H2 archives (or write one preview
 bitmap per archive), morlet and morvix pack the frame folders again.")
   # Versioned library dependencies, read from the binaries by dpkg-shlibdeps
-  # (package dpkg-dev); cmake/CPackProjectConfig.cmake stops the .deb when
-  # it is missing rather than writing unversioned ones.
+  # (package dpkg-dev): libc6 and libstdc++6 for every tool, libspng0 and
+  # libgif7 for icnkit. cmake/CPackProjectConfig.cmake stops the .deb when
+  # dpkg-shlibdeps is missing rather than writing unversioned ones, and
+  # .ci/deb-check.sh checks the Depends against the libraries the tools load.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   find_program(CPACK_ICNKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
   set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackProjectConfig.cmake)
