@@ -1,0 +1,42 @@
+// The gallery's pages: static HTML and one style sheet, no script, that
+// work from file:// (every link relative). The site's layout:
+//
+//   index.html          one card per archive: its GIF as the preview
+//                       (loading="lazy"), name, generation, frame count,
+//                       file size and union rectangle
+//   style.css
+//   a/<slug>.html       a page per archive: its sheet, its GIF and the
+//                       table of its frames (the info data), each frame
+//                       shown as its cell of the sheet (a CSS background,
+//                       so a frame without pixels shows the word "empty"
+//                       and never a broken image)
+//   a/<slug>.png .gif .json   written beside it by the caller
+//
+// Everything here is text over data; the caller writes the files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "sheet/SheetJson.h"
+
+struct TGalleryArchive {
+  std::string Name;            // the archive's file name, as shown
+  std::string Slug;            // file names in a/: unique, safe in URLs
+  nlohmann::ordered_json Info; // the info data of the archive (kit/ArchiveInfo.h)
+  TSheetDescription Sheet;     // its sheet's description (cells, size)
+};
+
+// Text safe inside HTML elements and attribute values.
+std::string HtmlEscape(std::string_view text);
+// A name made safe as a file name and URL part: letters, digits, '-', '_'
+// and '.' kept, everything else '_'; never empty, never starting with '.'.
+std::string GallerySlug(std::string_view name);
+
+std::string GalleryIndexHtml(const std::vector<TGalleryArchive>& archives);
+std::string GalleryPageHtml(const TGalleryArchive& archive);
+std::string GalleryStyleSheet();
