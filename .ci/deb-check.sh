@@ -40,7 +40,7 @@ for program in "$unpacked"/usr/bin/*; do
       echo "deb-check: no installed package has $path, which $(basename "$program") loads" >&2
       exit 1
     fi
-    if ! echo "$depends" | grep -qE "(^|[,|] *)$pkg( |,|\$)"; then
+    if ! echo "$depends" | tr ',|' '\n\n' | awk '{ print $1 }' | grep -qxF "$pkg"; then
       echo "deb-check: $(basename "$program") loads $lib from $pkg, but Depends is: $depends" >&2
       exit 1
     fi
