@@ -15,12 +15,16 @@
 
 namespace {
 
-// The frame files of the folder: "*.bmp" in any letter case, no folders, in
-// natural order, so 10000.bmp follows 9999.bmp as the unpackers number them.
-std::vector<std::string> ListFrameFiles(TFileSystem& fs, const std::string& folder) {
+// The frame files of the folder: "*.bmp" in any letter case (or what input
+// takes), no folders, in natural order, so 10000.bmp follows 9999.bmp as the
+// unpackers number them.
+std::vector<std::string> ListFrameFiles(TFileSystem& fs, const std::string& folder,
+                                        const TFrameInput& input) {
   std::vector<std::string> names;
-  TZtFindFile find(fs, folder + "*.bmp");
-  while (find.NextMatch(0, kFindFolder)) names.push_back(find.Name());
+  TZtFindFile find(fs, folder + (input.IsFrame ? "*" : "*.bmp"));
+  while (find.NextMatch(0, kFindFolder)) {
+    if (!input.IsFrame || input.IsFrame(find.Name())) names.push_back(find.Name());
+  }
   return names;
 }
 
@@ -84,7 +88,7 @@ void ReserveProjected(std::vector<uint8_t>& buffer, size_t tableEnd, size_t fram
 
 void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
                      const std::string& archivePath, const std::string& folder,
-                     std::string& frameFile) {
+                     std::string& frameFile, const TFrameInput& input) {
   const std::string settingsPath = folder + "setup.ini";
   // A "setup.ini" that exists but cannot be read (a folder of that name, no
   // read permission) would read as all defaults and pack every frame at the
@@ -92,7 +96,7 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
   // naming the file.
   if (fs.Stat(settingsPath).Kind != TPathKind::Missing) LoadNamedFile(fs, settingsPath);
   TSettingsFile settings(fs, settingsPath);
-  const std::vector<std::string> names = ListFrameFiles(fs, folder);
+  const std::vector<std::string> names = ListFrameFiles(fs, folder, input);
   // Rejects more frames than the header can count, before any bitmap is read.
   TIcnArchiveWriter writer(generation.Format.Generation, names.size());
   const int64_t x = settings.ReadNumber("Position", "X", 0);
@@ -102,7 +106,11 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
   TIndexedImage image;  // one image, reloaded for every bitmap
   for (size_t i = 0; i < names.size(); ++i) {
     frameFile = folder + names[i];
-    LoadBmpFromFile(fs, frameFile, &image);
+    if (input.Load) {
+      input.Load(fs, frameFile, image);
+    } else {
+      LoadBmpFromFile(fs, frameFile, &image);
+    }
     const bool empty = IsEmptyImage(image);
     if (!empty && PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
     const TTrimBox box = empty ? TTrimBox{} : TrimBox(image);

@@ -8,10 +8,12 @@
 #include <string>
 
 #include "fs/FileSystem.h"
+#include "pack/FrameInput.h"
 #include "pack/PackerGeneration.h"
 
-// Packs the bitmaps of folder (ending in a path delimiter) in the natural
-// order of their names into the archive at archivePath, which is created or
+// Packs the bitmaps of folder (ending in a path delimiter), or the frame
+// files input names and reads, in the natural order of their names into the
+// archive at archivePath, which is created or
 // replaced whole; every failure leaves an existing archive untouched.
 // frameFile names the bitmap being packed (folder + name), for the error
 // message: set before each bitmap is loaded, cleared after the last frame,
@@ -26,4 +28,4 @@
 //   created, with frameFile cleared.
 void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
                      const std::string& archivePath, const std::string& folder,
-                     std::string& frameFile);
+                     std::string& frameFile, const TFrameInput& input = {});

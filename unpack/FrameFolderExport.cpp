@@ -27,7 +27,8 @@ TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation) {
 }
 
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
-                       const std::string& archivePath, const std::string& folder) {
+                       const std::string& archivePath, const std::string& folder,
+                       const TFrameOutput& output) {
   MakeFolders(fs, folder);  // a folder that cannot be made fails at the first write
   std::vector<uint8_t> bytes;
   LoadWholeFile(fs, archivePath, bytes);
@@ -51,8 +52,8 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
     const bool fillOnly = generation.Format.FillOnly(NameOfPath(archivePath), archive, i, record);
     DrawFrame(generation, image, archive, record, fillOnly, record.Left - bounds.X,
               record.Top - bounds.Y);
-    name = ZtFormat("%.4d.bmp", static_cast<int>(i));
-    image.SaveBmpFile(fs, folder + name);
+    name = ZtFormat("%.4d", static_cast<int>(i)) + output.Extension;
+    SaveFrame(fs, image, output, folder + name);
     settings.WriteNumber("Bits", name, generation.Format.BitsValue(fillOnly, record));
   }
   settings.Flush();

@@ -21,6 +21,7 @@
 
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
+#include "unpack/FrameOutput.h"
 #include "unpack/UnpackerGeneration.h"
 
 // The common rectangle of all frames, in 32-bit signed arithmetic: Right and
@@ -35,9 +36,11 @@ struct TUnionRectangle {
 // Union of every record of a validated archive with at least one frame.
 TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation);
 
-// Unpacks archivePath into folder (ending in a delimiter) through fs. Raises
+// Unpacks archivePath into folder (ending in a delimiter) through fs, the
+// frames written as output says (by default "%.4d.bmp" BMP files). Raises
 // TZtError
 // (system errors, "Invalid archive: ...", "Unable to write to ...",
 // "Bitmap too large: ...", the palette's and the BMP writer's messages).
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
-                       const std::string& archivePath, const std::string& folder);
+                       const std::string& archivePath, const std::string& folder,
+                       const TFrameOutput& output = {});

@@ -37,7 +37,8 @@ std::optional<size_t> ChoosePreviewFrame(const TUnpackerGeneration& generation, 
 }
 
 void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
-                   const std::string& archivePath, const std::string& bitmapPath) {
+                   const std::string& archivePath, const std::string& bitmapPath,
+                   const TFrameOutput& output) {
   std::vector<uint8_t> bytes;
   LoadWholeFile(fs, archivePath, bytes);
   const TArchiveImage archive(bytes);
@@ -52,5 +53,5 @@ void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
   const bool fillOnly =
       generation.Format.FillOnly(NameOfPath(archivePath), archive, *chosen, record);
   DrawFrame(generation, image, archive, record, fillOnly, 0, 0);
-  image.SaveBmpFile(fs, bitmapPath);
+  SaveFrame(fs, image, output, bitmapPath);
 }

@@ -9,6 +9,7 @@
 
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
+#include "unpack/FrameOutput.h"
 #include "unpack/UnpackerGeneration.h"
 
 // First frame considered, indexed by the ".std" test: a ".std" archive of
@@ -26,8 +27,10 @@ bool IsStdArchive(const TUnpackerGeneration& generation, TArchiveImage image,
 std::optional<size_t> ChoosePreviewFrame(const TUnpackerGeneration& generation, TArchiveImage image,
                                          const std::string& archivePath);
 
-// Writes the chosen frame of archivePath as bitmapPath through fs; an
+// Writes the chosen frame of archivePath as bitmapPath through fs (as
+// output says, by default a BMP file); an
 // archive without frames writes nothing. Raises TZtError like
 // ExportFrameFolder.
 void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
-                   const std::string& archivePath, const std::string& bitmapPath);
+                   const std::string& archivePath, const std::string& bitmapPath,
+                   const TFrameOutput& output = {});

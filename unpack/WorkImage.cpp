@@ -1,5 +1,6 @@
 #include "unpack/WorkImage.h"
 
+#include <array>
 #include <memory>
 #include <span>
 
@@ -8,9 +9,17 @@
 
 namespace {
 
-std::unique_ptr<TIndexedImage>& WorkImageSlot() {
-  static std::unique_ptr<TIndexedImage> image;
-  return image;
+// One image per thread and generation: the icnkit tool unpacks archives of
+// both generations, several at a time; the unpackers use one.
+using TWorkImageSlots = std::array<std::unique_ptr<TIndexedImage>, 2>;
+
+TWorkImageSlots& WorkImageSlots() {
+  thread_local TWorkImageSlots slots;
+  return slots;
+}
+
+std::unique_ptr<TIndexedImage>& WorkImageSlot(const TUnpackerGeneration& generation) {
+  return WorkImageSlots()[generation.Format.Generation == TIcnGeneration::H1 ? 0 : 1];
 }
 
 }  // namespace
@@ -26,7 +35,7 @@ std::string PalettePath(TFileSystem& fs, const TUnpackerGeneration& generation) 
 }
 
 TIndexedImage& WorkImage(TFileSystem& fs, const TUnpackerGeneration& generation) {
-  std::unique_ptr<TIndexedImage>& slot = WorkImageSlot();
+  std::unique_ptr<TIndexedImage>& slot = WorkImageSlot(generation);
   if (!slot) {
     const std::string path = PalettePath(fs, generation);
     std::unique_ptr<TIndexedImage> loaded(LoadBmpFromFile(fs, path, nullptr));
@@ -40,7 +49,7 @@ TIndexedImage& WorkImage(TFileSystem& fs, const TUnpackerGeneration& generation)
 }
 
 void DiscardWorkImage() {
-  WorkImageSlot().reset();
+  for (std::unique_ptr<TIndexedImage>& slot : WorkImageSlots()) slot.reset();
 }
 
 TFrameRaster FrameRasterAt(TIndexedImage& image, int32_t column, int32_t row, int32_t width,

@@ -20,12 +20,13 @@
 // "Palette not found: "%s", "%s"" naming both places searched.
 std::string PalettePath(TFileSystem& fs, const TUnpackerGeneration& generation);
 
-// The process-wide image, loaded through fs from the palette bitmap when it
-// does not exist yet ("Cannot open file ..." and the loader's other
-// messages).
+// The calling thread's image of the generation, loaded through fs from the
+// palette bitmap when it does not exist yet ("Cannot open file ..." and the
+// loader's other messages).
 TIndexedImage& WorkImage(TFileSystem& fs, const TUnpackerGeneration& generation);
 
-// Forgets the image so the next use loads the palette again (tests).
+// Forgets the calling thread's images so the next use loads the palette
+// again (tests).
 void DiscardWorkImage();
 
 // The rectangle of image that a frame drawn with its top-left pixel at

@@ -1,0 +1,99 @@
+#include "kit/Archives.h"
+
+#include <CLI/CLI.hpp>
+
+#include "format/Detect.h"
+#include "fs/Files.h"
+#include "fs/FindFile.h"
+#include "fs/Path.h"
+#include "kit/Jobs.h"
+#include "unpack/UnpackerCommandLine.h"
+
+void AddGenerationOption(CLI::App& command, TGenerationChoice& choice,
+                         const std::string& autoText) {
+  command
+      .add_option_function<std::string>(
+          "-g,--generation",
+          [&choice](const std::string& text) {
+            choice = text == "auto" ? std::nullopt : ParseGenerationName(text);
+          },
+          "The archives' generation: h1, h2 or auto (" + autoText + ")")
+      ->type_name("h1|h2|auto")
+      ->check(CLI::IsMember({"h1", "h2", "auto"}, CLI::ignore_case).description(""));
+}
+
+void AddJobsOption(CLI::App& command, unsigned& jobs) {
+  jobs = DefaultJobs();
+  command.add_option("-j,--jobs", jobs, "Work on N archives at a time (default: the cores, " +
+                                            std::to_string(jobs) + ")")
+      ->type_name("N")
+      ->check(CLI::Range(1u, 1024u).description(""));
+}
+
+const char* GenerationName(TIcnGeneration generation) {
+  return generation == TIcnGeneration::H1 ? "H1" : "H2";
+}
+
+std::optional<TIcnGeneration> ParseGenerationName(const std::string& text) {
+  if (text == "h1" || text == "H1") return TIcnGeneration::H1;
+  if (text == "h2" || text == "H2") return TIcnGeneration::H2;
+  return std::nullopt;
+}
+
+TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
+                                 const std::string& path) {
+  if (choice) return *choice;
+  const std::optional<TIcnGeneration> detected = DetectGeneration(image);
+  if (!detected) throw TZtError("cannot tell whether " + path + " is H1 or H2; use -g");
+  return *detected;
+}
+
+const TUnpackerGeneration& UnpackerGeneration(TIcnGeneration generation) {
+  return generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration;
+}
+
+bool IsKitArchiveName(TGenerationChoice choice, const std::string& name) {
+  return IsArchiveName(UnpackerGeneration(choice.value_or(TIcnGeneration::H1)), name);
+}
+
+namespace {
+
+std::vector<std::string> MatchingArchives(TFileSystem& fs, TGenerationChoice choice,
+                                          const std::string& mask) {
+  std::vector<std::string> archives;
+  TZtFindFile find(fs, mask);
+  while (find.NextMatch(0, kFindFolder)) {
+    if (IsKitArchiveName(choice, find.Name())) archives.push_back(find.FullPath());
+  }
+  return archives;
+}
+
+}  // namespace
+
+std::vector<std::string> ArchivesOfFolder(TFileSystem& fs, TGenerationChoice choice,
+                                          const std::string& folder) {
+  return MatchingArchives(fs, choice, WithTrailingSlash(folder) + "*");
+}
+
+std::vector<std::string> ExpandArchiveArguments(TFileSystem& fs, TGenerationChoice choice,
+                                                const std::vector<std::string>& arguments) {
+  for (const std::string& argument : arguments) {
+    if (argument.find_first_of("*?") == std::string::npos &&
+        fs.Stat(argument).Kind == TPathKind::Missing) {
+      throw TZtError("No such file or folder: " + argument);
+    }
+  }
+  std::vector<std::string> archives;
+  for (const std::string& argument : arguments) {
+    std::vector<std::string> found;
+    if (argument.find_first_of("*?") != std::string::npos) {
+      found = MatchingArchives(fs, choice, argument);
+    } else if (IsDirectory(fs, argument)) {
+      found = ArchivesOfFolder(fs, choice, argument);
+    } else {
+      found = {argument};
+    }
+    archives.insert(archives.end(), found.begin(), found.end());
+  }
+  return archives;
+}

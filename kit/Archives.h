@@ -1,0 +1,55 @@
+// What the subcommands share about archives: the -g choice, the generation
+// an archive or a frame folder has, and the archives the arguments name.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "format/IcnArchive.h"
+#include "fs/FileSystem.h"
+#include "unpack/UnpackerGeneration.h"
+
+namespace CLI {
+class App;
+}
+
+// -g h1|h2|auto; nullopt is auto.
+using TGenerationChoice = std::optional<TIcnGeneration>;
+
+// Adds "-g,--generation h1|h2|auto" to the subcommand; the text says what
+// auto means there.
+void AddGenerationOption(CLI::App& command, TGenerationChoice& choice, const std::string& autoText);
+// Adds "-j,--jobs N" (default: the number of cores).
+void AddJobsOption(CLI::App& command, unsigned& jobs);
+
+// "H1" or "H2".
+const char* GenerationName(TIcnGeneration generation);
+// "h1"/"H1" -> H1, "h2"/"H2" -> H2; nullopt for anything else.
+std::optional<TIcnGeneration> ParseGenerationName(const std::string& text);
+
+// The generation of the archive image at path: the choice, or when it is
+// auto the one that fits (format/Detect.h). Raises "cannot tell whether
+// <path> is H1 or H2; use -g".
+TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
+                                 const std::string& path);
+
+// The unpacker table of a generation (palette bitmap, extensions, preview
+// rules).
+const TUnpackerGeneration& UnpackerGeneration(TIcnGeneration generation);
+
+// Whether a name has an archive's extension: H1's (which include H2's
+// .icn) under auto.
+bool IsKitArchiveName(TGenerationChoice choice, const std::string& name);
+
+// The archives the arguments name, in order: a file as it is (whatever its
+// extension), a folder's archives, a mask's matching archives (folders and
+// other extensions skipped; a mask may match nothing), each in natural
+// order. Raises "No such file or folder: <argument>" for a plain name of
+// nothing, before anything is worked on.
+std::vector<std::string> ExpandArchiveArguments(TFileSystem& fs, TGenerationChoice choice,
+                                                const std::vector<std::string>& arguments);
+
+// The archives of a folder (ending in a delimiter or not), natural order.
+std::vector<std::string> ArchivesOfFolder(TFileSystem& fs, TGenerationChoice choice,
+                                          const std::string& folder);

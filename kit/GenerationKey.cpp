@@ -1,0 +1,43 @@
+#include "kit/GenerationKey.h"
+
+#include <vector>
+
+#include "fs/Files.h"
+#include "kit/Archives.h"
+#include "settings/IniDocument.h"
+
+namespace {
+
+constexpr const char* kSection = "Position";
+constexpr const char* kKey = "Generation";
+
+}  // namespace
+
+void WriteGenerationKey(TFileSystem& fs, const std::string& folder, TIcnGeneration generation) {
+  const std::string path = folder + "setup.ini";
+  std::vector<uint8_t> bytes;
+  LoadWholeFile(fs, path, bytes);
+  TIniDocument document{std::span<const uint8_t>(bytes)};
+  document.Set(kSection, kKey, GenerationName(generation));
+  const std::string text = document.Text();
+  try {
+    SaveWholeFile(fs, path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  } catch (const TZtError&) {
+    throw TZtError("Unable to write to " + path);
+  }
+}
+
+std::optional<TIcnGeneration> ReadGenerationKey(TFileSystem& fs, const std::string& folder) {
+  const std::string path = folder + "setup.ini";
+  if (fs.Stat(path).Kind == TPathKind::Missing) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  LoadWholeFile(fs, path, bytes);
+  const TIniDocument document{std::span<const uint8_t>(bytes)};
+  const std::optional<std::string> value = document.Get(kSection, kKey);
+  if (!value) return std::nullopt;
+  const std::optional<TIcnGeneration> generation = ParseGenerationName(*value);
+  if (!generation) {
+    throw TZtError("Generation is \"" + *value + "\", not H1 or H2");
+  }
+  return generation;
+}

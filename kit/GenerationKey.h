@@ -1,0 +1,19 @@
+// The "Generation" key of a frame folder's setup.ini ([Position]), which
+// "icnkit unpack" writes ("H1" or "H2") and "icnkit pack" reads when -g does
+// not say. The legacy packers read only X, Y and [Bits], so the key changes
+// nothing for them.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "format/IcnArchive.h"
+#include "fs/FileSystem.h"
+
+// Sets the key in folder's setup.ini (folder ends in a delimiter), keeping
+// every other line as it is. Raises "Unable to write to <path>".
+void WriteGenerationKey(TFileSystem& fs, const std::string& folder, TIcnGeneration generation);
+
+// The key's generation; none when setup.ini or the key is missing. Raises
+// "Generation is "<value>", not H1 or H2" for another value.
+std::optional<TIcnGeneration> ReadGenerationKey(TFileSystem& fs, const std::string& folder);

@@ -1,0 +1,70 @@
+// icnkit info ARCHIVE...: generation, frames, rectangle and each frame's
+// record and stream, as a table or as JSON (kit/ArchiveInfo.h).
+#include <CLI/CLI.hpp>
+#include <memory>
+
+#include "fs/Files.h"
+#include "kit/ArchiveInfo.h"
+#include "kit/Archives.h"
+#include "kit/Batch.h"
+#include "kit/Kit.h"
+
+namespace {
+
+struct TInfoOptions {
+  std::vector<std::string> Archives;
+  TGenerationChoice Generation;
+  bool Json = false;
+  unsigned Jobs = 1;
+};
+
+void RunInfo(TKit& kit, const TInfoOptions& options) {
+  const std::vector<std::string> archives =
+      ExpandArchiveArguments(kit.Fs, options.Generation, options.Archives);
+  std::vector<nlohmann::ordered_json> results(archives.size());
+  kit.Status = RunBatch(kit, archives.size(), options.Jobs, [&](size_t i, std::string& file) {
+    file = archives[i];
+    std::vector<uint8_t> bytes;
+    LoadWholeFile(kit.Fs, archives[i], bytes);
+    file.clear();  // the detection's message names the archive itself
+    const TIcnGeneration generation =
+        ArchiveGeneration(options.Generation, bytes, archives[i]);
+    file = archives[i];
+    ValidateArchive(bytes, generation);
+    results[i] = ArchiveInfoJson(bytes, generation, archives[i]);
+    return results[i]["frame_count"].get<size_t>();
+  });
+  std::string text;
+  if (options.Json) {
+    nlohmann::ordered_json document = nlohmann::ordered_json::array();
+    for (nlohmann::ordered_json& result : results) {
+      if (!result.is_null()) document.push_back(std::move(result));
+    }
+    text = document.dump(2) + "\n";
+  } else {
+    for (const nlohmann::ordered_json& result : results) {
+      if (result.is_null()) continue;
+      if (!text.empty()) text += "\n";
+      text += ArchiveInfoTable(result);
+    }
+  }
+  if (std::fwrite(text.data(), 1, text.size(), kit.Out) != text.size() ||
+      std::fflush(kit.Out) != 0) {
+    kit.Report.Error("cannot write to standard output");
+    kit.Status = 1;
+  }
+}
+
+}  // namespace
+
+void RegisterInfoCommand(CLI::App& app, TKit& kit) {
+  auto options = std::make_shared<TInfoOptions>();
+  CLI::App* command = app.add_subcommand(
+      "info", "Show each archive's generation, frames, rectangle and frame records");
+  command->add_option("ARCHIVE", options->Archives, "Archives, masks ('*.icn') or folders")
+      ->required();
+  AddGenerationOption(*command, options->Generation, "the default: told from each archive");
+  command->add_flag("--json", options->Json, "Write one JSON document (see icnkit(1))");
+  AddJobsOption(*command, options->Jobs);
+  command->callback([&kit, options] { RunInfo(kit, *options); });
+}

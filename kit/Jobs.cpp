@@ -1,0 +1,61 @@
+#include "kit/Jobs.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <new>
+#include <thread>
+
+#include "fs/FileSystem.h"
+
+unsigned DefaultJobs() {
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+std::string CurrentExceptionMessage() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return "Out of memory";
+  } catch (const TSystemError& error) {
+    return error.Text.empty() ? std::string(error.what()) : error.Text;
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return "Unknown failure";
+  }
+}
+
+std::vector<TJobFailure> RunJobs(size_t count, unsigned jobs,
+                                 const std::function<void(size_t index)>& work) {
+  std::atomic<size_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::vector<TJobFailure> failures;
+  const auto worker = [&] {
+    while (!stop.load()) {
+      const size_t index = next.fetch_add(1);
+      if (index >= count) return;
+      try {
+        work(index);
+      } catch (...) {
+        std::string message = CurrentExceptionMessage();
+        stop.store(true);
+        std::lock_guard lock(mutex);
+        failures.push_back({index, std::move(message)});
+      }
+    }
+  };
+  const size_t threads = std::min<size_t>(std::max(1u, jobs), count);
+  if (threads <= 1) {
+    worker();
+  } else {
+    std::vector<std::jthread> pool;
+    pool.reserve(threads);
+    for (size_t i = 0; i < threads; ++i) pool.emplace_back(worker);
+  }
+  std::sort(failures.begin(), failures.end(),
+            [](const TJobFailure& a, const TJobFailure& b) { return a.Index < b.Index; });
+  return failures;
+}

@@ -1,0 +1,57 @@
+// The report of icnkit: errors and warnings on stderr, one line each,
+// "icnkit: ..."; a progress bar on stderr while many archives are worked on,
+// when stderr is a terminal. Safe to call from several threads at once.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+class TKitReport {
+ public:
+  // terminal: whether err is a terminal (the progress bar is drawn only
+  // there).
+  TKitReport(FILE* err, bool terminal) : Err_(err), Terminal_(terminal) {}
+
+  // -q: everything but errors is silenced.
+  void SetQuiet(bool quiet);
+  bool Quiet() const { return Quiet_; }
+
+  // "icnkit: text". Always shown.
+  void Error(const std::string& text);
+  // "icnkit: warning: text", unless quiet.
+  void Warning(const std::string& text);
+  // How many errors were reported.
+  size_t ErrorCount() const;
+
+  // A bar of archives done / total and frames per second, drawn when err is
+  // a terminal, total is above 1 and the report is not quiet.
+  void StartProgress(size_t total);
+  // One archive done, of frames frames.
+  void Advance(size_t frames);
+  // Clears the bar.
+  void EndProgress();
+
+  // The bar's text, as drawn (tests).
+  static std::string ProgressLine(size_t done, size_t total, double framesPerSecond);
+
+ private:
+  void Write(const std::string& line);
+  void ClearBarLocked();
+  void DrawBarLocked(bool force);
+
+  mutable std::mutex Mutex_;
+  FILE* Err_;
+  bool Terminal_;
+  bool Quiet_ = false;
+  size_t Errors_ = 0;
+  bool BarShown_ = false;
+  bool BarActive_ = false;
+  size_t Done_ = 0;
+  size_t Total_ = 0;
+  size_t Frames_ = 0;
+  std::chrono::steady_clock::time_point Start_;
+  std::chrono::steady_clock::time_point LastDraw_;
+};

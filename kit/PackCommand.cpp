@@ -1,0 +1,79 @@
+// icnkit pack: the packers' archives, byte for byte, from frame folders of
+// BMP or PNG files; the generation from -g or setup.ini's Generation key.
+#include <CLI/CLI.hpp>
+#include <memory>
+
+#include "kit/Archives.h"
+#include "kit/Batch.h"
+#include "kit/FrameFormats.h"
+#include "kit/GenerationKey.h"
+#include "kit/Kit.h"
+#include "pack/FrameFolderPack.h"
+#include "pack/PackerCommandLine.h"
+
+namespace {
+
+struct TPackOptions {
+  std::vector<std::string> Inputs;
+  std::string Output;
+  TGenerationChoice Generation;
+  unsigned Jobs = 1;
+  bool Remap = false;
+  TPaletteOptions Palette;
+};
+
+void RunPack(TKit& kit, const TPackOptions& options) {
+  if (!options.Output.empty() && options.Inputs.size() > 1) {
+    throw CLI::ValidationError("--output", "-o ARCHIVE takes one folder");
+  }
+  std::vector<TPackPaths> items;
+  for (const std::string& input : options.Inputs) items.push_back(PackPathsFor(kit.Fs, input));
+  if (!options.Output.empty()) items[0].Archive = options.Output;
+  TPackPalettes palettes(kit.Fs, options.Palette);
+  kit.Status = RunBatch(kit, items.size(), options.Jobs, [&](size_t i, std::string& file) {
+    const TPackPaths& item = items[i];
+    std::optional<TIcnGeneration> generation = options.Generation;
+    if (!generation) {
+      file = item.Folder + "setup.ini";
+      generation = ReadGenerationKey(kit.Fs, item.Folder);
+    }
+    if (!generation) {
+      file.clear();
+      throw TZtError("cannot tell whether " + item.Folder + " is H1 or H2; use -g");
+    }
+    file = item.Folder;
+    const size_t frames = CheckFrameNames(kit.Fs, item.Folder);
+    const TFrameInput input = MakeFrameInput(palettes, *generation, options.Remap, kit.Report);
+    std::string frameFile;
+    try {
+      PackFrameFolder(kit.Fs, PackerGeneration(*generation), item.Archive, item.Folder,
+                      frameFile, input);
+    } catch (...) {
+      file = frameFile.empty() ? item.Archive : frameFile;
+      throw;
+    }
+    return frames;
+  });
+}
+
+}  // namespace
+
+void RegisterPackCommand(CLI::App& app, TKit& kit) {
+  auto options = std::make_shared<TPackOptions>();
+  CLI::App* command = app.add_subcommand(
+      "pack", "Pack frame folders (BMP or PNG frames) into archives");
+  command
+      ->add_option("FOLDER", options->Inputs,
+                   "Frame folders (NAME.cadres, packed into NAME) or archives (packed from "
+                   "ARCHIVE.cadres)")
+      ->required();
+  command->add_option("-o,--output", options->Output, "Write the archive to ARCHIVE (one folder)")
+      ->type_name("ARCHIVE");
+  AddGenerationOption(*command, options->Generation,
+                      "the default: the Generation key of the folder's setup.ini");
+  AddJobsOption(*command, options->Jobs);
+  command->add_flag("--remap", options->Remap,
+                    "PNG: map each pixel by its colour to the palette index of that colour");
+  AddPaletteOptions(*command, options->Palette);
+  command->callback([&kit, options] { RunPack(kit, *options); });
+}

@@ -1,0 +1,38 @@
+// icnkit palette IN OUT: converts a palette between the file formats of
+// palette/PaletteFile.h.
+#include <CLI/CLI.hpp>
+#include <memory>
+
+#include "fs/Files.h"
+#include "kit/Kit.h"
+#include "palette/PaletteFile.h"
+
+namespace {
+
+struct TPaletteCommandOptions {
+  std::string Input;
+  std::string Output;
+  bool SixBit = false;
+};
+
+// OUT's format comes from its name, checked before IN is read; OUT is
+// written whole or not at all.
+void RunPaletteCommand(TKit& kit, const TPaletteCommandOptions& options) {
+  const TPaletteFormat format = PaletteFormatOfName(options.Output);
+  const std::vector<uint8_t> input = LoadNamedFile(kit.Fs, options.Input);
+  const std::vector<TRgbQuad> colours = ReadPaletteFile(input, options.Input, options.SixBit);
+  SaveWholeFile(kit.Fs, options.Output, WritePaletteFile(colours, format), true);
+}
+
+}  // namespace
+
+void RegisterPaletteCommand(CLI::App& app, TKit& kit) {
+  auto options = std::make_shared<TPaletteCommandOptions>();
+  CLI::App* command =
+      app.add_subcommand("palette", "Convert a palette file into another format (by OUT's name)");
+  command->add_option("IN", options->Input, "The palette file read")->required();
+  command->add_option("OUT", options->Output, "The palette file written")->required();
+  command->add_flag("--palette-6bit", options->SixBit,
+                    "Read a raw palette file's values as 6-bit (0..63)");
+  command->callback([&kit, options] { RunPaletteCommand(kit, *options); });
+}

@@ -1,0 +1,133 @@
+// icnkit unpack: the frame folders of the unpackers (the same files, byte
+// for byte, with --format bmp) plus setup.ini's Generation key, or previews
+// with --preview; PNG frames and other palettes through kit/FrameFormats.h.
+#include <CLI/CLI.hpp>
+#include <map>
+#include <memory>
+
+#include "fs/Files.h"
+#include "fs/Path.h"
+#include "kit/Archives.h"
+#include "kit/Batch.h"
+#include "kit/FrameFormats.h"
+#include "kit/GenerationKey.h"
+#include "kit/Kit.h"
+#include "unpack/FrameFolderExport.h"
+#include "unpack/PreviewExport.h"
+
+namespace {
+
+struct TUnpackOptions {
+  std::vector<std::string> Inputs;
+  std::string Output;
+  bool Preview = false;
+  TGenerationChoice Generation;
+  unsigned Jobs = 1;
+  std::string Format = "bmp";
+  bool Transparent = false;
+  TPaletteOptions Palette;
+};
+
+// One archive to unpack and where its frame folder or preview goes.
+struct TUnpackItem {
+  std::string Archive;
+  std::string Target;
+};
+
+// Frame folders: beside each archive, or in -o DIR. Two archives may not
+// share a folder: the second would overwrite the first's frames.
+std::vector<TUnpackItem> FrameFolderItems(TKit& kit, const TUnpackOptions& options) {
+  std::vector<TUnpackItem> items;
+  std::map<std::string, std::string> targets;
+  for (const std::string& archive :
+       ExpandArchiveArguments(kit.Fs, options.Generation, options.Inputs)) {
+    const std::string folder =
+        options.Output.empty()
+            ? WithTrailingSlash(archive + ".cadres")
+            : WithTrailingSlash(WithTrailingSlash(options.Output) + NameOfPath(archive) + ".cadres");
+    const auto [it, added] = targets.emplace(kit.Fs.FullPath(folder), archive);
+    if (!added) {
+      throw TZtError(archive + " and " + it->second + " would both unpack into " + folder);
+    }
+    items.push_back({archive, folder});
+  }
+  return items;
+}
+
+// Previews: the archives of each folder into FOLDER/Icn Preview/ or -o DIR.
+std::vector<TUnpackItem> PreviewItems(TKit& kit, const TUnpackOptions& options,
+                                      const std::string& extension) {
+  std::vector<TUnpackItem> items;
+  for (const std::string& input : options.Inputs) {
+    if (!IsDirectory(kit.Fs, input)) {
+      throw CLI::ValidationError("--preview", "not a folder: " + input);
+    }
+    const std::string folder = WithTrailingSlash(input);
+    const std::string target = options.Output.empty()
+                                   ? WithTrailingSlash(folder + "Icn Preview")
+                                   : WithTrailingSlash(options.Output);
+    for (const std::string& archive : ArchivesOfFolder(kit.Fs, options.Generation, folder)) {
+      items.push_back({archive, target + NameOfPath(archive) + extension});
+    }
+  }
+  return items;
+}
+
+void RunUnpack(TKit& kit, const TUnpackOptions& options) {
+  if (options.Transparent && options.Format != "png") {
+    throw CLI::ValidationError("--transparent", "needs --format png");
+  }
+  const TFrameOutput output =
+      MakeFrameOutput(options.Format, options.Transparent, LoadPaletteOption(kit.Fs, options.Palette));
+  const std::vector<TUnpackItem> items =
+      options.Preview ? PreviewItems(kit, options, output.Extension) : FrameFolderItems(kit, options);
+  if (options.Preview) {
+    for (const TUnpackItem& item : items) MakeFolders(kit.Fs, DirectoryOfPath(item.Target));
+  }
+  kit.Status = RunBatch(kit, items.size(), options.Jobs, [&](size_t i, std::string& file) {
+    const TUnpackItem& item = items[i];
+    file = item.Archive;
+    std::vector<uint8_t> bytes;
+    LoadWholeFile(kit.Fs, item.Archive, bytes);
+    file.clear();  // the detection's message names the archive itself
+    const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, item.Archive);
+    file = item.Archive;
+    const TUnpackerGeneration& unpacker = UnpackerGeneration(generation);
+    if (options.Preview) {
+      ExportPreview(kit.Fs, unpacker, item.Archive, item.Target, output);
+      return size_t{1};
+    }
+    ExportFrameFolder(kit.Fs, unpacker, item.Archive, item.Target, output);
+    const size_t frames = FrameCount(bytes);
+    if (frames > 0) WriteGenerationKey(kit.Fs, item.Target, generation);
+    return frames;
+  });
+}
+
+}  // namespace
+
+void RegisterUnpackCommand(CLI::App& app, TKit& kit) {
+  auto options = std::make_shared<TUnpackOptions>();
+  CLI::App* command = app.add_subcommand(
+      "unpack", "Unpack archives into frame folders (ARCHIVE.cadres/), or previews");
+  command
+      ->add_option("ARCHIVE", options->Inputs,
+                   "Archives, masks ('*.icn') or folders (every archive in them); with "
+                   "--preview, folders")
+      ->required();
+  command->add_option("-o,--output", options->Output,
+                      "Put the frame folders (with --preview: the previews) in DIR")
+      ->type_name("DIR");
+  command->add_flag("--preview", options->Preview,
+                    "Write one frame of each archive of the folders, into FOLDER/Icn Preview/ "
+                    "or -o DIR");
+  AddGenerationOption(*command, options->Generation, "the default: told from each archive");
+  AddJobsOption(*command, options->Jobs);
+  command->add_option("--format", options->Format, "Frame files: bmp (the default) or png")
+      ->type_name("bmp|png")
+      ->check(CLI::IsMember({"bmp", "png"}).description(""));
+  command->add_flag("--transparent", options->Transparent,
+                    "PNG: make index 0 transparent (a tRNS entry)");
+  AddPaletteOptions(*command, options->Palette);
+  command->callback([&kit, options] { RunUnpack(kit, *options); });
+}

@@ -1,0 +1,254 @@
+// icnkit's pieces in-process: the unpack and pack hooks (another frame
+// format, another palette), the per-thread work images, the Generation key,
+// the job runner, the report and RunKit itself on the native file system.
+#include <gtest/gtest.h>
+
+#include <latch>
+#include <thread>
+
+#include "image/BmpFile.h"
+#include "kit/FrameFormats.h"
+#include "kit/GenerationKey.h"
+#include "kit/Jobs.h"
+#include "kit/Kit.h"
+#include "pack/FrameFolderPack.h"
+#include "pack/PackerGeneration.h"
+#include "testdata/ArchiveBuilder.h"
+#include "testdata/BmpBuilder.h"
+#include "tests/MemoryFileSystem.h"
+#include "tests/TestSupport.h"
+#include "unpack/FrameFolderExport.h"
+#include "unpack/WorkImage.h"
+
+using namespace testdata;
+
+namespace {
+
+// A frame format of the tests: width, height (one byte each), then the
+// rows top-down.
+std::vector<uint8_t> EncodeRaw(const TIndexedImage& image) {
+  std::vector<uint8_t> bytes{uint8_t(image.Width()), uint8_t(image.Height())};
+  for (int32_t y = 0; y < image.Height(); ++y) {
+    bytes.insert(bytes.end(), image.RowAddress(y), image.RowAddress(y) + image.Width());
+  }
+  return bytes;
+}
+
+void DecodeRaw(TFileSystem& fs, const std::string& path, TIndexedImage& image) {
+  const std::vector<uint8_t> bytes = fs.ReadFile(path);
+  image.Create8Bit(bytes[0], bytes[1], {});
+  for (int32_t y = 0; y < image.Height(); ++y) {
+    std::copy_n(bytes.begin() + 2 + y * bytes[0], bytes[0], image.RowAddress(y));
+  }
+}
+
+TBytes TwoFrameArchive(TIcnGeneration generation) {
+  return BuildArchive(generation, {SolidFrame(generation, -4, -6, 7, 5, 9),
+                                   EncodedFrame(generation, Record(-1, 0, 4, 2, 32), TBytes(8, 3), true)});
+}
+
+TEST(KitHooks, AnotherFrameFormatUnpacksAndPacksTheSameArchive) {
+  for (TIcnGeneration generation : {TIcnGeneration::H1, TIcnGeneration::H2}) {
+    TTempFolder folder;
+    const TBytes archive = TwoFrameArchive(generation);
+    WriteBytes(folder / "a.icn", archive);
+    const TUnpackerGeneration& unpacker =
+        generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration;
+    TFrameOutput output;
+    output.Extension = ".raw";
+    output.Encode = EncodeRaw;
+    ExportFrameFolder(NativeFs(), unpacker, folder / "a.icn", folder / "raw/", output);
+    ExportFrameFolder(NativeFs(), unpacker, folder / "a.icn", folder / "bmp/");
+    EXPECT_EQ(ListNames(folder / "raw"), (std::vector<std::string>{"0000.raw", "0001.raw", "setup.ini"}));
+    std::string ini = ReadText(folder / "bmp/setup.ini");
+    for (size_t at; (at = ini.find(".bmp")) != std::string::npos;) ini.replace(at, 4, ".raw");
+    EXPECT_EQ(ReadText(folder / "raw/setup.ini"), ini);
+    TIndexedImage bmp;
+    LoadBmpFromFile(NativeFs(), folder / "bmp/0000.bmp", &bmp);
+    EXPECT_EQ(ReadBytes(folder / "raw/0000.raw"), EncodeRaw(bmp));
+
+    TFrameInput input;
+    input.IsFrame = [](const std::string& name) { return name.ends_with(".raw"); };
+    input.Load = DecodeRaw;
+    std::string frameFile;
+    PackFrameFolder(NativeFs(), PackerGeneration(generation), folder / "b.icn", folder / "raw/",
+                    frameFile, input);
+    EXPECT_EQ(ReadBytes(folder / "b.icn"), archive);
+  }
+}
+
+TEST(KitHooks, AnotherPaletteChangesTheColoursNotThePixels) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.icn", TwoFrameArchive(TIcnGeneration::H2));
+  std::vector<TRgbQuad> grey(256);
+  for (int i = 0; i < 256; ++i) grey[i] = TRgbQuad{uint8_t(i), uint8_t(i), uint8_t(i), 0};
+  TFrameOutput output;
+  output.Palette = grey;
+  ExportFrameFolder(NativeFs(), kDravixGeneration, folder / "a.icn", folder / "grey/", output);
+  ExportFrameFolder(NativeFs(), kDravixGeneration, folder / "a.icn", folder / "own/");
+  for (const char* name : {"0000.bmp", "0001.bmp"}) {
+    TIndexedImage own;
+    TIndexedImage other;
+    LoadBmpFromFile(NativeFs(), folder / (std::string("own/") + name), &own);
+    LoadBmpFromFile(NativeFs(), folder / (std::string("grey/") + name), &other);
+    EXPECT_EQ(RowsOf(other), RowsOf(own)) << name;  // index 0 stays the background
+    EXPECT_EQ(other.ColourTable()[200].Red, 200);
+    EXPECT_NE(own.ColourTable(), other.ColourTable());
+  }
+  // The work image keeps its own colours for the next archive.
+  EXPECT_EQ(WorkImage(NativeFs(), kDravixGeneration).ColourTable(),
+            GenerationPalette(NativeFs(), TIcnGeneration::H2));
+}
+
+TEST(KitHooks, WorkImagesArePerThreadAndPerGeneration) {
+  TIndexedImage* h1 = &WorkImage(NativeFs(), kDravelGeneration);
+  TIndexedImage* h2 = &WorkImage(NativeFs(), kDravixGeneration);
+  EXPECT_NE(h1, h2);
+  EXPECT_NE(h1->ColourTable(), h2->ColourTable());
+  EXPECT_EQ(&WorkImage(NativeFs(), kDravelGeneration), h1);
+  TIndexedImage* other = nullptr;
+  std::thread([&] { other = &WorkImage(NativeFs(), kDravelGeneration); }).join();
+  EXPECT_NE(other, h1);
+}
+
+TEST(KitGenerationKey, WrittenIntoPositionAndReadBack) {
+  TMemoryFileSystem fs;
+  fs.AddFile("/f/setup.ini", {'[', 'P', 'o', 's', 'i', 't', 'i', 'o', 'n', ']', '\r', '\n',
+                              'X', '=', '1', '\r', '\n', '[', 'B', 'i', 't', 's', ']', '\r', '\n'});
+  EXPECT_EQ(ReadGenerationKey(fs, "/f/"), std::nullopt);
+  WriteGenerationKey(fs, "/f/", TIcnGeneration::H2);
+  const std::vector<uint8_t>& bytes = fs.Files["/f/setup.ini"];
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+            "[Position]\r\nX=1\r\nGeneration=H2\r\n[Bits]\r\n");
+  EXPECT_EQ(ReadGenerationKey(fs, "/f/"), TIcnGeneration::H2);
+  WriteGenerationKey(fs, "/f/", TIcnGeneration::H1);
+  EXPECT_EQ(ReadGenerationKey(fs, "/f/"), TIcnGeneration::H1);
+  EXPECT_EQ(ReadGenerationKey(fs, "/none/"), std::nullopt);
+  fs.AddFile("/g/setup.ini", {'[', 'P', 'o', 's', 'i', 't', 'i', 'o', 'n', ']', '\n', 'G', 'e', 'n',
+                              'e', 'r', 'a', 't', 'i', 'o', 'n', '=', 'H', '3', '\n'});
+  EXPECT_EQ(MessageOf([&] { ReadGenerationKey(fs, "/g/"); }),
+            "Generation is \"H3\", not H1 or H2");
+}
+
+TEST(KitGenerationKey, TheLegacyPackersIgnoreIt) {
+  for (TIcnGeneration generation : {TIcnGeneration::H1, TIcnGeneration::H2}) {
+    TTempFolder folder;
+    const TBytes archive = TwoFrameArchive(generation);
+    WriteBytes(folder / "a.icn", archive);
+    ExportFrameFolder(NativeFs(),
+                      generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration,
+                      folder / "a.icn", folder / "a/");
+    WriteGenerationKey(NativeFs(), folder / "a/", generation == TIcnGeneration::H1 ? TIcnGeneration::H2 : TIcnGeneration::H1);
+    std::string frameFile;
+    PackFrameFolder(NativeFs(), PackerGeneration(generation), folder / "b.icn", folder / "a/", frameFile);
+    EXPECT_EQ(ReadBytes(folder / "b.icn"), archive);
+  }
+}
+
+TEST(KitFrameNames, BothExtensionsOfOneFrameAreRefused) {
+  TMemoryFileSystem fs;
+  fs.AddFile("/f/0000.bmp", {});
+  fs.AddFile("/f/0001.png", {});
+  fs.AddFile("/f/notes.txt", {});
+  EXPECT_NO_THROW(CheckFrameNames(fs, "/f/"));
+  EXPECT_TRUE(IsKitFrameName("A.PNG"));
+  EXPECT_FALSE(IsKitFrameName("a.png.txt"));
+  fs.AddFile("/f/0001.BMP", {});
+  EXPECT_EQ(MessageOf([&] { CheckFrameNames(fs, "/f/"); }), "both 0001.BMP and 0001.png are frame 0001");
+}
+
+TEST(KitJobRunner, RunsEveryItemAndStopsStartingAfterAFailure) {
+  std::vector<int> done(50, 0);
+  EXPECT_TRUE(RunJobs(50, 4, [&](size_t i) { done[i] = 1; }).empty());
+  EXPECT_EQ(std::count(done.begin(), done.end(), 1), 50);
+
+  std::vector<size_t> order;
+  const auto failures = RunJobs(10, 1, [&](size_t i) {
+    order.push_back(i);
+    if (i == 3) throw TZtError("three");
+  });
+  EXPECT_EQ(order, (std::vector<size_t>{0, 1, 2, 3}));
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].Index, 3u);
+  EXPECT_EQ(failures[0].Message, "three");
+  EXPECT_GE(DefaultJobs(), 1u);
+}
+
+TEST(KitJobRunner, ItemsInFlightFinishAndEveryFailureIsKept) {
+  // Items 0 and 1 run together; both fail; nothing after them starts.
+  std::latch both(2);
+  std::atomic<int> started{0};
+  const auto failures = RunJobs(8, 2, [&](size_t i) {
+    ++started;
+    if (i < 2) {
+      both.arrive_and_wait();
+      if (i == 0) throw std::bad_alloc();
+      throw TSystemError(28, "No space left on device");
+    }
+  });
+  ASSERT_EQ(failures.size(), 2u);
+  EXPECT_EQ(failures[0].Message, "Out of memory");
+  EXPECT_EQ(failures[1].Message, "No space left on device");
+  EXPECT_EQ(started.load(), 2);
+}
+
+// The report's text, written to a temporary file.
+struct TCapturedReport {
+  FILE* File = std::tmpfile();
+  ~TCapturedReport() { std::fclose(File); }
+  std::string Text() {
+    std::fflush(File);
+    std::rewind(File);
+    std::string text;
+    for (int c; (c = std::fgetc(File)) != EOF;) text += char(c);
+    return text;
+  }
+};
+
+TEST(KitReportLines, ErrorsAlwaysWarningsUnlessQuietBarOnlyOnATerminal) {
+  TCapturedReport piped;
+  TKitReport report(piped.File, false);
+  report.Warning("frame 3 changes colour");
+  report.StartProgress(5);
+  report.Advance(10);
+  report.EndProgress();
+  report.SetQuiet(true);
+  report.Warning("hidden");
+  report.Error("a.icn: broken");
+  EXPECT_EQ(piped.Text(), "icnkit: warning: frame 3 changes colour\nicnkit: a.icn: broken\n");
+  EXPECT_EQ(report.ErrorCount(), 1u);
+
+  TCapturedReport terminal;
+  TKitReport bar(terminal.File, true);
+  bar.StartProgress(2);
+  bar.Advance(3);
+  bar.Advance(4);
+  bar.EndProgress();
+  const std::string text = terminal.Text();
+  EXPECT_NE(text.find("2/2 archives"), std::string::npos) << text;
+  EXPECT_EQ(text.substr(text.size() - 4), "\r\033[K");
+  TCapturedReport single;
+  TKitReport one(single.File, true);
+  one.StartProgress(1);
+  one.Advance(3);
+  one.EndProgress();
+  EXPECT_EQ(single.Text(), "");
+  EXPECT_EQ(TKitReport::ProgressLine(1, 4, 1234.4),
+            "[#######.......................] 1/4 archives, 1234 frames/s");
+}
+
+TEST(KitRun, InfoInProcessOnTheNativeFileSystem) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.icn", TwoFrameArchive(TIcnGeneration::H1));
+  TCapturedReport out;
+  TCapturedReport err;
+  TKitReport report(err.File, false);
+  TKit kit{NativeFs(), report, out.File};
+  EXPECT_EQ(RunKit(kit, {"icnkit", "info", "--json", folder / "a.icn"}), 0);
+  EXPECT_NE(out.Text().find("\"generation\": \"H1\""), std::string::npos);
+  EXPECT_EQ(RunKit(kit, {"icnkit", "info", "-g", "h9", folder / "a.icn"}), 2);
+  EXPECT_EQ(RunKit(kit, {"icnkit", "palette", "a.pal", "b.gpl"}), 1);
+  EXPECT_NE(err.Text().find("icnkit: "), std::string::npos);
+}
+
+}  // namespace
