@@ -8,6 +8,7 @@
 #include "kit/FrameFormats.h"
 #include "kit/GenerationKey.h"
 #include "kit/Kit.h"
+#include "kit/SheetPack.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/PackerCommandLine.h"
 
@@ -20,9 +21,19 @@ struct TPackOptions {
   unsigned Jobs = 1;
   bool Remap = false;
   TPaletteOptions Palette;
+  std::string Sheet;  // --sheet SHEET.json (kit/SheetPack.h)
 };
 
 void RunPack(TKit& kit, const TPackOptions& options) {
+  if (!options.Sheet.empty()) {
+    if (!options.Inputs.empty()) throw CLI::ValidationError("--sheet", "takes no FOLDER");
+    TPackPalettes palettes(kit.Fs, options.Palette);
+    PackFromSheet(kit, options.Sheet, options.Output, palettes, options.Remap);
+    return;
+  }
+  if (options.Inputs.empty()) {
+    throw CLI::ValidationError("FOLDER", "a frame folder or --sheet SHEET.json is required");
+  }
   if (!options.Output.empty() && options.Inputs.size() > 1) {
     throw CLI::ValidationError("--output", "-o ARCHIVE takes one folder");
   }
@@ -65,8 +76,9 @@ void RegisterPackCommand(CLI::App& app, TKit& kit) {
   command
       ->add_option("FOLDER", options->Inputs,
                    "Frame folders (NAME.cadres, packed into NAME) or archives (packed from "
-                   "ARCHIVE.cadres)")
-      ->required();
+                   "ARCHIVE.cadres)");
+  command->add_option("--sheet", options->Sheet, "Pack the sheet SHEET.json and its image instead")
+      ->type_name("SHEET.json");
   command->add_option("-o,--output", options->Output, "Write the archive to ARCHIVE (one folder)")
       ->type_name("ARCHIVE");
   AddGenerationOption(*command, options->Generation,

@@ -1,0 +1,102 @@
+// icnkit gallery: a static HTML site of the archives of folders
+// (sheet/Gallery.h): per archive its sheet (PNG and JSON), its GIF and its
+// page, written -j at a time; then the index and the style sheet.
+#include <CLI/CLI.hpp>
+#include <map>
+#include <memory>
+
+#include "fs/Files.h"
+#include "fs/Path.h"
+#include "kit/ArchiveInfo.h"
+#include "kit/Archives.h"
+#include "kit/Batch.h"
+#include "kit/FrameFormats.h"
+#include "kit/Kit.h"
+#include "png/Png.h"
+#include "sheet/Gallery.h"
+#include "sheet/Gif.h"
+#include "sheet/SheetCompose.h"
+
+namespace {
+
+struct TGalleryOptions {
+  std::vector<std::string> Folders;
+  std::string Output;
+  TGenerationChoice Generation;
+  unsigned Jobs = 1;
+  TPaletteOptions Palette;
+};
+
+std::span<const uint8_t> Bytes(const std::string& text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+void RunGallery(TKit& kit, const TGalleryOptions& options) {
+  std::vector<std::string> archives;
+  for (const std::string& folder : options.Folders) {
+    if (!IsDirectory(kit.Fs, folder)) throw CLI::ValidationError("FOLDER", "not a folder: " + folder);
+    for (std::string& archive : ArchivesOfFolder(kit.Fs, options.Generation, folder)) {
+      archives.push_back(std::move(archive));
+    }
+  }
+  // Slugs made unique in the order of the archives: "a.icn", "a.icn-2", ...
+  std::vector<TGalleryArchive> entries(archives.size());
+  std::map<std::string, int> used;
+  for (size_t i = 0; i < archives.size(); ++i) {
+    entries[i].Name = NameOfPath(archives[i]);
+    std::string slug = GallerySlug(entries[i].Name);
+    const int n = ++used[slug];
+    if (n > 1) slug += "-" + std::to_string(n);
+    entries[i].Slug = slug;
+  }
+  const std::string site = WithTrailingSlash(options.Output);
+  const std::string pages = site + "a/";
+  MakeFolders(kit.Fs, pages);
+  const std::vector<TRgbQuad> forced = LoadPaletteOption(kit.Fs, options.Palette);
+  std::vector<char> done(archives.size(), 0);  // one byte each: written from several threads
+  kit.Status = RunBatch(kit, archives.size(), options.Jobs, [&](size_t i, std::string& file) {
+    file = archives[i];
+    std::vector<uint8_t> bytes;
+    LoadWholeFile(kit.Fs, archives[i], bytes);
+    file.clear();
+    const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archives[i]);
+    file = archives[i];
+    const TArchiveFrames frames = ReadArchiveFrames(bytes, generation, entries[i].Name);
+    const std::vector<TRgbQuad> palette = forced.empty() ? GenerationPalette(kit.Fs, generation) : forced;
+    TSheetOptions sheetOptions;
+    sheetOptions.Image = entries[i].Slug + ".png";
+    sheetOptions.Version = KitVersionText();
+    const TSheet sheet = ComposeSheet(frames, palette, sheetOptions);
+    TGalleryArchive& entry = entries[i];
+    entry.Sheet = sheet.Description;
+    entry.Info = ArchiveInfoJson(bytes, generation, archives[i]);
+    const std::string base = pages + entry.Slug;
+    SaveWholeFile(kit.Fs, base + ".png", EncodeIndexedPng(sheet.Image, /*transparentZero=*/true));
+    SaveWholeFile(kit.Fs, base + ".json", Bytes(WriteSheetJson(sheet.Description)));
+    SaveWholeFile(kit.Fs, base + ".gif", EncodeArchiveGif(frames, palette, TGifOptions{}));
+    SaveWholeFile(kit.Fs, base + ".html", Bytes(GalleryPageHtml(entry)));
+    done[i] = 1;
+    return frames.Frames.size();
+  });
+  // The index lists the archives whose pages were written.
+  std::vector<TGalleryArchive> written;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (done[i] != 0) written.push_back(std::move(entries[i]));
+  }
+  SaveWholeFile(kit.Fs, site + "style.css", Bytes(GalleryStyleSheet()));
+  SaveWholeFile(kit.Fs, site + "index.html", Bytes(GalleryIndexHtml(written)));
+}
+
+}  // namespace
+
+void RegisterGalleryCommand(CLI::App& app, TKit& kit) {
+  auto options = std::make_shared<TGalleryOptions>();
+  CLI::App* command = app.add_subcommand(
+      "gallery", "Write a static HTML gallery of the archives of folders (index, a page per archive)");
+  command->add_option("FOLDER", options->Folders, "Folders of archives")->required();
+  command->add_option("-o,--output", options->Output, "The site's folder")->required()->type_name("SITE");
+  AddGenerationOption(*command, options->Generation, "the default: told from each archive");
+  AddJobsOption(*command, options->Jobs);
+  AddPaletteOptions(*command, options->Palette);
+  command->callback([&kit, options] { RunGallery(kit, *options); });
+}

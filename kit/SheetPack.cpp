@@ -1,0 +1,24 @@
+#include "kit/SheetPack.h"
+
+#include "fs/Files.h"
+#include "fs/Path.h"
+#include "png/Png.h"
+#include "sheet/SheetPack.h"
+
+void PackFromSheet(TKit& kit, const std::string& jsonPath, const std::string& output,
+                   TPackPalettes& palettes, bool remap) {
+  std::vector<uint8_t> text;
+  LoadWholeFile(kit.Fs, jsonPath, text);
+  const TSheetDescription sheet = ReadSheetJson(
+      std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), jsonPath);
+  const std::string imagePath = DirectoryOfPath(jsonPath) + sheet.Image;
+  std::vector<uint8_t> png;
+  LoadWholeFile(kit.Fs, imagePath, png);
+  TIndexedImage image;
+  TPngFrameReport report;
+  DecodePngFrame(png, palettes.For(sheet.Generation), remap, imagePath, image, report);
+  for (const std::string& warning : report.Warnings) kit.Report.Warning(warning);
+  const std::vector<uint8_t> archive = PackSheet(sheet, image, imagePath);
+  SaveArchiveFile(kit.Fs, output.empty() ? DirectoryOfPath(jsonPath) + sheet.Archive : output,
+                  archive);
+}

@@ -1,0 +1,14 @@
+// icnkit pack --sheet: an archive from a sheet's JSON and its image
+// (sheet/SheetPack.h), the image decoded against the generation's palette
+// (or --palette) as a PNG frame is.
+#pragma once
+
+#include <string>
+
+#include "kit/FrameFormats.h"
+#include "kit/Kit.h"
+
+// Packs the sheet described by jsonPath (its image beside it, as meta.image
+// names it) into output, or beside the JSON as meta.Archive names it.
+void PackFromSheet(TKit& kit, const std::string& jsonPath, const std::string& output,
+                   TPackPalettes& palettes, bool remap);
