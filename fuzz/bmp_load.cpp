@@ -20,13 +20,19 @@ uint32_t U32(const uint8_t* p) {
   return U16(p) | U16(p + 2) << 16;
 }
 
-// Bytes of pixel storage the header asks for. A file may legally ask for up
-// to 4 GiB and hold almost nothing (an RLE8 file expands into all of it);
-// the loader then allocates and, for RLE8, fills that much, which is right
-// for a tool but would only make the fuzzer measure memory. Such inputs are
-// skipped; larger requests are rejected before any allocation and stay in.
-int64_t DeclaredStorage(const uint8_t* data, size_t size) {
-  if (size < 30) return 0;
+struct TDeclared {
+  int64_t Pixels = 0;
+  int64_t Storage = 0;  // bytes
+};
+
+// Pixels and bytes of pixel storage the header asks for. A file may ask for
+// up to 2^28 pixels (bmp::MaxPixels()) and hold almost nothing (an RLE8 file
+// expands into all of it); the loader then allocates that much, which is
+// right for a tool but would only make the fuzzer measure memory. Such
+// inputs are skipped; more pixels are refused before any allocation and
+// stay in.
+TDeclared Declared(const uint8_t* data, size_t size) {
+  if (size < 30) return {};
   int64_t width, height, depth;
   if (U32(data + 14) == 12) {
     width = U16(data + 18);
@@ -40,11 +46,10 @@ int64_t DeclaredStorage(const uint8_t* data, size_t size) {
   if (width < 0) width = -width;
   if (height < 0) height = -height;
   const int64_t stride = ((width * depth + 31) / 32) * 4;
-  if (stride != 0 && height > INT64_MAX / stride) return INT64_MAX;
-  return stride * height;
+  if (stride != 0 && height > INT64_MAX / stride) return {width * height, INT64_MAX};
+  return {width * height, stride * height};
 }
 constexpr int64_t kMaxStorage = int64_t{1} << 20;
-constexpr int64_t kMaxBmpFileSize = 0xFFFFFFFF;
 
 bool IsLoaderMessage(const std::string& message) {
   return message == "Stream read error" || message == "Bitmap image is not valid" ||
@@ -71,12 +76,16 @@ TTrimBox SlowTrimBox(const TIndexedImage& image) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const int64_t declared = DeclaredStorage(data, size);
-  if (declared > kMaxStorage && declared <= kMaxBmpFileSize) return 0;
+  const TDeclared declared = Declared(data, size);
+  const bool overBound = declared.Pixels > bmp::MaxPixels();
+  if (declared.Storage > kMaxStorage && !overBound) return 0;
 
   TIndexedImage image;
   try {
     image.LoadBmp(std::span<const uint8_t>(data, size));
+    // More pixels than the bound never load (compressed data other than
+    // RLE8 is not decoded: its image has a size and no rows).
+    FUZZ_CHECK(!overBound || !image.HasPixels());
   } catch (const TZtError& error) {
     FUZZ_CHECK(IsLoaderMessage(error.what()));
     // A failed load leaves the image as it was.

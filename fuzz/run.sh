@@ -25,8 +25,8 @@ seeds="$build/fuzz-seeds"
 rm -rf "$seeds"
 "$build/fuzz/icnkit_fuzz_seeds" "$seeds"
 shopt -s nullglob
-for f in tests/data/corrupt/h1_*; do cp "$f" "$seeds/archive_h1/"; done
-for f in tests/data/corrupt/h2_*; do cp "$f" "$seeds/archive_h2/"; done
+for f in tests/data/corrupt/h1_* tests/data/corrupt/unpack_h1_*; do cp "$f" "$seeds/archive_h1/"; done
+for f in tests/data/corrupt/h2_* tests/data/corrupt/unpack_h2_*; do cp "$f" "$seeds/archive_h2/"; done
 for f in tests/data/corrupt/*.bmp; do cp "$f" "$seeds/bmp_load/"; done
 for f in tests/data/corrupt/*.ini; do cp "$f" "$seeds/settings/"; done
 for f in tests/data/corrupt/mask_*; do cp "$f" "$seeds/mask_match/"; done

@@ -8,6 +8,7 @@
 #include "image/BmpHeader.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -24,9 +25,28 @@ void ThrowTooLarge(int64_t width, int64_t height) {
                           static_cast<long long>(height)));
 }
 
+int64_t ParseMaxPixels(const char* text) {
+  constexpr int64_t kLargest = int64_t{1} << 62;
+  if (text == nullptr || *text == '\0') return kDefaultMaxPixels;
+  int64_t value = 0;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9') return kDefaultMaxPixels;
+    value = value * 10 + (*c - '0');
+    if (value > kLargest) return kDefaultMaxPixels;
+  }
+  return value == 0 ? kDefaultMaxPixels : value;
+}
+
+int64_t MaxPixels() {
+  static const int64_t bound = ParseMaxPixels(std::getenv("ICNKIT_MAX_PIXELS"));
+  return bound;
+}
+
 void CheckStorage(int64_t width, int64_t height, int64_t bitsPerPixel, int64_t colours) {
+  // width, height < 2^31, and below them stride < 2^31: no product here
+  // can overflow.
+  if (width * height > MaxPixels()) ThrowTooLarge(width, height);
   const int64_t stride = Stride(width, bitsPerPixel);
-  // width, height < 2^31 and stride < 2^31: the product cannot overflow.
   if (stride > std::numeric_limits<int32_t>::max()) ThrowTooLarge(width, height);
   if (kHeadersSize + 4 * colours + stride * height > kMaxFileSize) ThrowTooLarge(width, height);
 }
@@ -189,10 +209,13 @@ TBmpHeader ParseBmpHeader(std::span<const uint8_t> file) {
     return header;
   }
   // The image-size field is often 0 or wrong and is recomputed, except in
-  // the short info headers of bit-field files, where it is trusted.
+  // the short info headers of bit-field files, where it is trusted. The file
+  // must hold the rows it declares: a few bytes declaring gigabytes of rows
+  // are refused before the storage is allocated.
   const int64_t storage = header.Stride * header.Height;
   const bool trustSizeField = compression == kBiBitFields && infoSize < 40 && imageSize != 0;
   header.Pixels = TBmpPixels::Rows;
-  header.PixelBytes = std::min({trustSizeField ? imageSize : storage, storage, available});
+  header.PixelBytes = std::min(trustSizeField ? imageSize : storage, storage);
+  if (header.PixelBytes > available) bmp::ThrowReadError();
   return header;
 }

@@ -64,8 +64,18 @@ inline int64_t Stride(int64_t width, int64_t bitsPerPixel) {
 [[noreturn]] void ThrowNotValid();    // "Bitmap image is not valid"
 [[noreturn]] void ThrowReadError();   // "Stream read error"
 [[noreturn]] void ThrowTooLarge(int64_t width, int64_t height);  // "Bitmap too large: W x H"
-// Raises "Bitmap too large" when an image of that size would not fit a BMP
-// file (32-bit size) or one row is beyond 32 bits.
+// The most pixels one bitmap may have, read or made: kDefaultMaxPixels, or
+// the number in the environment variable ICNKIT_MAX_PIXELS, read once. A
+// file of a few bytes can declare 65535 x 65535 pixels; the bound keeps
+// such a file from costing gigabytes before any pixel is read.
+constexpr int64_t kDefaultMaxPixels = int64_t{1} << 28;
+int64_t MaxPixels();
+// The bound a value of ICNKIT_MAX_PIXELS gives: a decimal number from 1 to
+// 2^62; anything else (null included) gives kDefaultMaxPixels.
+int64_t ParseMaxPixels(const char* text);
+// Raises "Bitmap too large" when an image of that size has more pixels than
+// MaxPixels(), would not fit a BMP file (32-bit size) or has a row beyond 32
+// bits. Every bitmap is checked here before its storage is allocated.
 void CheckStorage(int64_t width, int64_t height, int64_t bitsPerPixel, int64_t colours);
 
 }  // namespace bmp
@@ -89,8 +99,9 @@ struct TBmpHeader {
   std::vector<TRgbQuad> ColourTable;
   int64_t Stride = 0;       // bytes per decoded row
   int64_t PixelOffset = 0;  // where the pixel data begins in the file
-  // Bytes of pixel data to take from PixelOffset: stored rows (a file that
-  // ends inside them leaves the rest 0) or RLE8 codes. Always in the file.
+  // Bytes of pixel data to take from PixelOffset: stored rows (all of them,
+  // or fewer when a trusted image-size field says so: the rest stays 0) or
+  // RLE8 codes. Always in the file.
   int64_t PixelBytes = 0;
 };
 

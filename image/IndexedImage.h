@@ -24,15 +24,16 @@ class TIndexedImage {
   // Replaces the whole content with the BMP file `file` (BmpReader.cpp):
   // uncompressed rows of any depth, bottom-up or top-down, and RLE8 expanded
   // to 8 bits; other compressed data gives a device-dependent image without
-  // rows. Messages: "Stream read error", "Bitmap image is not valid",
-  // "Bitmap too large: %d x %d" (BmpHeader.h). A failed load leaves the
-  // image unchanged.
+  // rows. Messages: "Stream read error" (an uncompressed file shorter than
+  // its rows), "Bitmap image is not valid", "Bitmap too large: %d x %d"
+  // (BmpHeader.h). A failed load leaves the image unchanged.
   void LoadBmp(std::span<const uint8_t> file);
   // New size and the same colour table; pixels unspecified (in fact 0), pad
   // bytes 0. The result is always 8 bits per pixel, the depth the frame
   // codecs write (one byte per pixel); an 8-bit image keeps its depth.
-  // Raises "Bitmap too large: %d x %d" when the BMP of that size would not
-  // fit the format's 32-bit file size or cannot be allocated.
+  // Raises "Bitmap too large: %d x %d", before allocating, when the image
+  // has more pixels than bmp::MaxPixels() or its BMP would not fit the
+  // format's 32-bit file size, and when it cannot be allocated.
   void Reshape(int32_t width, int32_t height);
   // Sets every pixel to the index of colour (0x00BBGGRR): the lowest exact
   // entry, else the nearest by squared RGB distance (lowest index on ties).

@@ -25,11 +25,12 @@ TEST(BmpHeader, DescribesRowsRle8AndUndecodedData) {
   EXPECT_EQ(header.PixelBytes, 8);
   EXPECT_EQ(header.ColourTable, DistinctColours(4));
 
-  // Bottom-up rows may end early: only the bytes there are taken.
+  // Bottom-up rows must all be there too: a file of a few bytes declaring
+  // gigabytes of rows is refused before anything is allocated.
   spec.Height = 2;
   file = MakeBmp(spec);
   file.resize(file.size() - 3);
-  EXPECT_EQ(ParseBmpHeader(file).PixelBytes, 5);
+  EXPECT_THROW(ParseBmpHeader(file), TZtError);
 
   // RLE8 codes end at the declared file size or the file's end, whichever
   // comes first; the expanded image reports no compression.

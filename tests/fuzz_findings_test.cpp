@@ -41,6 +41,15 @@ TEST(FuzzFindings, BitmapsEndInTheirMessages) {
       // its 124-byte info header: both were read with shifted pixels.
       {"bmp_pixel_offset_zero.bmp", "Bitmap image is not valid"},
       {"bmp_topdown_offset_inside_info_header.bmp", "Bitmap image is not valid"},
+      // About 1 KB each declaring 65535 x 65535 pixels (RLE8; uncompressed
+      // with 1000 bytes of rows; a core header without pixels): 4 to 8 GiB
+      // were allocated before the pixel bound.
+      {"bmp_rle8_bomb.bmp", "Bitmap too large: 65535 x 65535"},
+      {"bmp_rows_bomb.bmp", "Bitmap too large: 65535 x 65535"},
+      {"bmp_core_bomb.bmp", "Bitmap too large: 65535 x 65535"},
+      // 16384 x 16384, within the bound, with 1000 bytes of its 256 MiB of
+      // rows: loaded with the rest 0 before rows became mandatory.
+      {"bmp_truncated_rows.bmp", "Stream read error"},
   };
   size_t replayed = 0;
   for (const std::string& name : ListNames(TestDataPath("corrupt/"))) {
