@@ -1,6 +1,9 @@
-// TIniDocument: an INI text parsed into lines with an index of its sections
-// and keys, edited in place and written back byte for byte.
+// TIniDocument: an INI text kept as it was given, sections indexed when first
+// named, edits kept beside the text and applied when it is written back.
 #include "settings/IniDocument.h"
+
+#include <algorithm>
+#include <random>
 
 namespace {
 
@@ -14,13 +17,37 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // Names match without regard to ASCII case.
 std::string NameKey(std::string_view name) {
   std::string key(Trim(name));
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : key) c = Lower(c);
   return key;
+}
+
+bool SameName(std::string_view trimmed, std::string_view lowerKey) {
+  if (trimmed.size() != lowerKey.size()) return false;
+  for (size_t i = 0; i < trimmed.size(); ++i) {
+    if (Lower(trimmed[i]) != lowerKey[i]) return false;
+  }
+  return true;
+}
+
+// Key-index entries: 24 bits of the key's hash above 40 bits of the line's
+// offset (a text below 1 TiB).
+constexpr int kOffsetBits = 40;
+constexpr uint64_t kOffsetMask = (uint64_t{1} << kOffsetBits) - 1;
+
+// The seed is the process's own, so that no file can be made whose keys
+// all fall together.
+uint64_t KeyHash(std::string_view trimmed) {
+  static const uint32_t seed = std::random_device()();
+  uint32_t hash = 2166136261u ^ seed;  // FNV-1a over the lower-case bytes
+  for (const char c : trimmed) hash = (hash ^ static_cast<uint8_t>(Lower(c))) * 16777619u;
+  return uint64_t{(hash ^ (hash >> 24)) & 0xFFFFFF} << kOffsetBits;
 }
 
 // The section name of a "[name]" line, or nullopt for any other line.
@@ -55,145 +82,209 @@ std::string ValueOf(std::string_view line) {
   return std::string(value);
 }
 
+// The line with its value's bytes replaced: the key, the blanks around the
+// value and everything else stay.
+std::string WithValue(std::string_view line, std::string_view value) {
+  std::string text(line);
+  const size_t start = text.find('=') + 1;
+  size_t first = start;
+  while (first < text.size() && IsBlank(text[first])) ++first;
+  size_t last = text.size();
+  while (last > first && IsBlank(text[last - 1])) --last;
+  if (first == last) first = last = start;
+  text.replace(first, last - first, value);
+  return text;
+}
+
 std::string_view EndText(TIniLineEnd end) {
-  switch (end) {
-    case TIniLineEnd::Lf:
-      return "\n";
-    case TIniLineEnd::CrLf:
-      return "\r\n";
-    case TIniLineEnd::None:
-      break;
-  }
-  return {};
+  return end == TIniLineEnd::CrLf ? "\r\n" : "\n";
+}
+
+// One line of text from offset: its content (no line end) and where the
+// next line starts.
+struct TLineSpan {
+  std::string_view Content;
+  size_t Next;
+};
+
+TLineSpan LineFrom(std::string_view text, size_t offset) {
+  const size_t newline = text.find('\n', offset);
+  if (newline == std::string_view::npos) return {text.substr(offset), text.size()};
+  const bool crlf = newline > offset && text[newline - 1] == '\r';
+  return {text.substr(offset, newline - offset - (crlf ? 1 : 0)), newline + 1};
 }
 
 }  // namespace
 
 TIniDocument::TIniDocument(std::string_view text, TIniLineEnd defaultLineEnd)
-    : LineEnd_(defaultLineEnd) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
-    Bom_ = true;
-    text.remove_prefix(3);
+    : TIniDocument(std::vector<uint8_t>(text.begin(), text.end()), defaultLineEnd) {}
+
+TIniDocument::TIniDocument(std::vector<uint8_t>&& bytes, TIniLineEnd defaultLineEnd)
+    : Bytes_(std::move(bytes)), LineEnd_(defaultLineEnd) {
+  const std::string_view text = View();
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") Start_ = 3;
+  // The file's own line-ending style is the one of its first line.
+  const size_t newline = text.find('\n', Start_);
+  if (newline != std::string_view::npos) {
+    LineEnd_ = newline > Start_ && text[newline - 1] == '\r' ? TIniLineEnd::CrLf : TIniLineEnd::Lf;
   }
-  Sections_.emplace_back();
-  bool styleSeen = false;
-  size_t position = 0;
-  while (position < text.size()) {
-    TLine line;
-    const size_t newline = text.find('\n', position);
-    if (newline == std::string_view::npos) {
-      line.Text = std::string(text.substr(position));
-      position = text.size();
-    } else {
-      const bool crlf = newline > position && text[newline - 1] == '\r';
-      line.Text = std::string(text.substr(position, newline - position - (crlf ? 1 : 0)));
-      line.End = crlf ? TIniLineEnd::CrLf : TIniLineEnd::Lf;
-      position = newline + 1;
-      // The file's own line-ending style is the one of its first line.
-      if (!styleSeen) {
-        LineEnd_ = line.End;
-        styleSeen = true;
-      }
+}
+
+TIniDocument::TSection TIniDocument::Index(size_t headerEnd) const {
+  TSection section;
+  section.BodyEnd = headerEnd;
+  const std::string_view text = View();
+  for (size_t offset = headerEnd; offset < text.size();) {
+    const TLineSpan line = LineFrom(text, offset);
+    if (SectionNameOf(line.Content)) break;
+    if (const auto key = KeyNameOf(line.Content)) {
+      if (offset > kOffsetMask) break;  // beyond any file the tools read
+      section.Keys.push_back(KeyHash(*key) | offset);
+      section.BodyEnd = line.Next;
     }
-    if (const auto name = SectionNameOf(line.Text)) {
-      SectionIndex_.emplace(NameKey(*name), Sections_.size());  // the first one wins
-      TSection& section = Sections_.emplace_back();
-      section.HasHeader = true;
-      section.Header = std::move(line);
-    } else if (const auto key = KeyNameOf(line.Text)) {
-      TSection& section = Sections_.back();
-      // Lines between two keys belong to the body.
-      for (TLine& between : section.Tail) section.Body.push_back(std::move(between));
-      section.Tail.clear();
-      section.Keys.emplace(NameKey(*key), section.Body.size());  // the first one wins
-      section.Body.push_back(std::move(line));
-    } else {
-      Sections_.back().Tail.push_back(std::move(line));
+    offset = line.Next;
+  }
+  std::sort(section.Keys.begin(), section.Keys.end());
+  return section;
+}
+
+TIniDocument::TSection* TIniDocument::FindSection(std::string_view name) const {
+  std::string key = NameKey(name);
+  const auto known = Sections_.find(key);
+  if (known != Sections_.end()) return known->second.get();
+  std::unique_ptr<TSection>& slot = Sections_[key];
+  const std::string_view text = View();
+  for (size_t offset = Start_; offset < text.size();) {
+    const TLineSpan line = LineFrom(text, offset);
+    const auto header = SectionNameOf(line.Content);
+    if (header && SameName(*header, key)) {
+      slot = std::make_unique<TSection>(Index(line.Next));
+      break;
+    }
+    offset = line.Next;
+  }
+  return slot.get();
+}
+
+std::string_view TIniDocument::LineAt(size_t offset) const {
+  const auto edited = Edits_.find(offset);
+  if (edited != Edits_.end()) return edited->second;
+  return LineFrom(View(), offset).Content;
+}
+
+std::optional<TIniDocument::TKeyLine> TIniDocument::FindKey(std::string_view section,
+                                                            std::string_view key) const {
+  TSection* found = FindSection(section);
+  if (found == nullptr) return std::nullopt;
+  const std::string lowerKey = NameKey(key);
+  const uint64_t hash = KeyHash(lowerKey);
+  // Equal hashes lie together, in the order of the lines.
+  for (auto entry = std::lower_bound(found->Keys.begin(), found->Keys.end(), hash);
+       entry != found->Keys.end() && (*entry & ~kOffsetMask) == hash; ++entry) {
+    const size_t offset = *entry & kOffsetMask;
+    if (SameName(*KeyNameOf(LineFrom(View(), offset).Content), lowerKey)) {
+      return TKeyLine{found, offset, std::nullopt};
     }
   }
+  const auto added = found->AddedIndex.find(lowerKey);
+  if (added != found->AddedIndex.end()) return TKeyLine{found, std::nullopt, added->second};
+  return TKeyLine{found, std::nullopt, std::nullopt};
 }
 
 std::optional<std::string> TIniDocument::Get(std::string_view section, std::string_view key) const {
-  const auto found = SectionIndex_.find(NameKey(section));
-  if (found == SectionIndex_.end()) return std::nullopt;
-  const TSection& s = Sections_[found->second];
-  const auto line = s.Keys.find(NameKey(key));
-  if (line == s.Keys.end()) return std::nullopt;
-  return ValueOf(s.Body[line->second].Text);
+  const auto line = FindKey(section, key);
+  if (!line) return std::nullopt;
+  if (line->Offset) return ValueOf(LineAt(*line->Offset));
+  if (line->Added) return ValueOf(line->Section->Added[*line->Added]);
+  return std::nullopt;
 }
 
 void TIniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-  const auto found = SectionIndex_.find(NameKey(section));
-  if (found == SectionIndex_.end()) {
-    // A new section goes at the end of the file.
-    EndLastLine();
-    TSection& s = Sections_.emplace_back();
-    s.HasHeader = true;
-    // Built by appending: prepending "[" to a temporary goes through
-    // string::insert(0, ...), whose inlined copy GCC 12 flags (-Wrestrict) at -O3.
-    s.Header = TLine{std::string("[").append(section).append("]"), LineEnd_};
-    s.Keys.emplace(NameKey(key), 0);
-    s.Body.push_back(TLine{std::string(key) + "=" + std::string(value), LineEnd_});
-    SectionIndex_.emplace(NameKey(section), Sections_.size() - 1);
-    return;
+  auto line = FindKey(section, key);
+  if (!line) {
+    // A new section goes at the end of the document.
+    std::unique_ptr<TSection>& slot = Sections_[NameKey(section)];
+    slot = std::make_unique<TSection>();
+    slot->New = true;
+    slot->Name = std::string(section);
+    NewSections_.push_back(slot.get());
+    line = TKeyLine{slot.get(), std::nullopt, std::nullopt};
   }
-  TSection& s = Sections_[found->second];
-  const auto line = s.Keys.find(NameKey(key));
-  if (line != s.Keys.end()) {
-    // Only the value's bytes change; the key, the blanks around the value
-    // and the line end stay.
-    std::string& text = s.Body[line->second].Text;
-    const size_t start = text.find('=') + 1;
-    size_t first = start;
-    while (first < text.size() && IsBlank(text[first])) ++first;
-    size_t last = text.size();
-    while (last > first && IsBlank(text[last - 1])) --last;
-    if (first == last) first = last = start;
-    text.replace(first, last - first, value);
-    return;
-  }
-  // A new key goes after the section's last key (or its header), before the
-  // blank lines and comments that end the section.
-  TLine& before = s.Body.empty() ? s.Header : s.Body.back();
-  if (before.End == TIniLineEnd::None) before.End = LineEnd_;
-  s.Keys.emplace(NameKey(key), s.Body.size());
-  s.Body.push_back(TLine{std::string(key) + "=" + std::string(value), LineEnd_});
-}
-
-void TIniDocument::EndLastLine() {
-  for (auto s = Sections_.rbegin(); s != Sections_.rend(); ++s) {
-    TLine* last = !s->Tail.empty()   ? &s->Tail.back()
-                  : !s->Body.empty() ? &s->Body.back()
-                  : s->HasHeader     ? &s->Header
-                                     : nullptr;
-    if (last != nullptr) {
-      if (last->End == TIniLineEnd::None) last->End = LineEnd_;
-      return;
-    }
+  if (line->Offset) {
+    Edits_[*line->Offset] = WithValue(LineAt(*line->Offset), value);
+  } else if (line->Added) {
+    std::string& text = line->Section->Added[*line->Added];
+    text = WithValue(text, value);
+  } else {
+    // A new key goes after the section's last key (or its header), before
+    // the blank lines and comments that end the section.
+    TSection& s = *line->Section;
+    s.AddedIndex.emplace(NameKey(key), s.Added.size());
+    s.Added.push_back(std::string(key) + "=" + std::string(value));
   }
 }
 
 std::string TIniDocument::Text() const {
-  size_t size = Bom_ ? 3 : 0;
-  const auto measure = [&size](const TLine& line) {
-    size += line.Text.size() + EndText(line.End).size();
-  };
-  for (const TSection& s : Sections_) {
-    if (s.HasHeader) measure(s.Header);
-    for (const TLine& line : s.Body) measure(line);
-    for (const TLine& line : s.Tail) measure(line);
+  // What goes into the text: edited lines by offset, then added keys at
+  // their sections' body ends.
+  std::vector<std::pair<size_t, const TSection*>> insertions;
+  for (const auto& [name, section] : Sections_) {
+    if (section && !section->New && !section->Added.empty()) {
+      insertions.emplace_back(section->BodyEnd, section.get());
+    }
   }
+  std::sort(insertions.begin(), insertions.end());
+  const std::string_view original = View();
+  size_t size = original.size();
+  for (const auto& [offset, line] : Edits_) size += line.size();
+  const auto measure = [&size](const TSection& s) {
+    size += s.Name.size() + 4;
+    for (const std::string& line : s.Added) size += line.size() + 2;
+  };
+  for (const auto& [offset, section] : insertions) measure(*section);
+  for (const TSection* section : NewSections_) measure(*section);
+
   std::string text;
   text.reserve(size);
-  if (Bom_) text += "\xEF\xBB\xBF";
-  const auto append = [&text](const TLine& line) {
-    text += line.Text;
-    text += EndText(line.End);
+  // The last line of the text gets a line end once something follows it.
+  bool ended = original.size() == Start_ || original.back() == '\n';
+  const auto endText = [&] {
+    if (!ended) text += EndText(LineEnd_);
+    ended = true;
   };
-  for (const TSection& s : Sections_) {
-    if (s.HasHeader) append(s.Header);
-    for (const TLine& line : s.Body) append(line);
-    for (const TLine& line : s.Tail) append(line);
+  const auto appendAdded = [&](const TSection& s) {
+    for (const std::string& line : s.Added) {
+      text += line;
+      text += EndText(LineEnd_);
+    }
+  };
+  size_t copied = 0;
+  auto edit = Edits_.begin();
+  for (auto insertion = insertions.begin(); insertion != insertions.end() || edit != Edits_.end();) {
+    // An insertion at an edited line's offset ends the section before it.
+    const bool insertNext = insertion != insertions.end() &&
+                            (edit == Edits_.end() || insertion->first <= edit->first);
+    const size_t at = insertNext ? insertion->first : edit->first;
+    text.append(original.substr(copied, at - copied));
+    if (insertNext) {
+      if (at == original.size()) endText();
+      appendAdded(*insertion->second);
+      copied = at;
+      ++insertion;
+    } else {
+      text += edit->second;
+      copied = at + LineFrom(original, at).Content.size();
+      ++edit;
+    }
+  }
+  text.append(original.substr(copied));
+  for (const TSection* section : NewSections_) {
+    endText();
+    text += "[";
+    text += section->Name;
+    text += "]";
+    text += EndText(LineEnd_);
+    appendAdded(*section);
   }
   return text;
 }

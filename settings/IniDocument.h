@@ -15,6 +15,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -24,16 +26,23 @@
 
 enum class TIniLineEnd : uint8_t { None, Lf, CrLf };
 
-// The document is held as lines with an index of its sections and keys, so
-// that reading or writing one key costs O(1) amortised however many keys the
-// document has (an unpack writes tens of thousands).
+// The document keeps the text it was given as it is, plus what was edited:
+// the lines whose value changed and the lines and sections added. A section
+// is looked for when it is first named, and then indexed by its keys (8
+// bytes a key), so that reading or writing one key costs O(log n) however
+// many keys the section has (an unpack writes tens of thousands), and the
+// document costs little more than its text however many lines it has.
 class TIniDocument {
  public:
   explicit TIniDocument(std::string_view text = {}, TIniLineEnd defaultLineEnd = TIniLineEnd::Lf);
+  explicit TIniDocument(const char* text, TIniLineEnd defaultLineEnd = TIniLineEnd::Lf)
+      : TIniDocument(std::string_view(text), defaultLineEnd) {}
   explicit TIniDocument(std::span<const uint8_t> bytes,
                         TIniLineEnd defaultLineEnd = TIniLineEnd::Lf)
-      : TIniDocument(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                     defaultLineEnd) {}
+      : TIniDocument(std::vector<uint8_t>(bytes.begin(), bytes.end()), defaultLineEnd) {}
+  // Takes the bytes without copying them.
+  explicit TIniDocument(std::vector<uint8_t>&& bytes,
+                        TIniLineEnd defaultLineEnd = TIniLineEnd::Lf);
 
   // The value of key in section, unquoted; nullopt when either is missing.
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
@@ -42,25 +51,43 @@ class TIniDocument {
   std::string Text() const;
 
  private:
-  struct TLine {
-    std::string Text;  // without its line end
-    TIniLineEnd End = TIniLineEnd::None;
-  };
-  // A section: its header line, then Body up to and including its last key
-  // line, then Tail (blank lines, comments, other lines) up to the next
-  // section. New keys go to the end of Body, before the Tail.
+  // A section named so far: one of the text (its first one of the name) or
+  // a new one, added at the end of the document.
   struct TSection {
-    bool HasHeader = false;  // false only for the lines before any section
-    TLine Header;
-    std::vector<TLine> Body;
-    std::vector<TLine> Tail;
-    std::unordered_map<std::string, size_t> Keys;  // lower-case key -> Body index
+    bool New = false;
+    std::string Name;       // a new section's name as given
+    size_t BodyEnd = 0;     // where added keys go: after the last key line or the header
+    // Key lines of the text's section: (hash of the key << 40) | offset of
+    // the line, sorted, so the first of equal keys comes first.
+    std::vector<uint64_t> Keys;
+    std::vector<std::string> Added;                      // added key lines, no line ends
+    std::unordered_map<std::string, size_t> AddedIndex;  // lower-case key -> Added index
+  };
+  // Where a key's line is: a line of the text (by its offset) or an added
+  // line of its section.
+  struct TKeyLine {
+    TSection* Section = nullptr;
+    std::optional<size_t> Offset;
+    std::optional<size_t> Added;
   };
 
-  void EndLastLine();
+  // The section of that name (nullptr when there is none); looked for in the
+  // text on first use.
+  TSection* FindSection(std::string_view name) const;
+  TSection Index(size_t headerEnd) const;
+  std::optional<TKeyLine> FindKey(std::string_view section, std::string_view key) const;
+  // The line at offset without its line end, as edited.
+  std::string_view LineAt(size_t offset) const;
 
-  bool Bom_ = false;
+  std::string_view View() const {
+    return {reinterpret_cast<const char*>(Bytes_.data()), Bytes_.size()};
+  }
+
+  std::vector<uint8_t> Bytes_;  // the original text, BOM included
+  size_t Start_ = 0;  // 3 after a BOM
   TIniLineEnd LineEnd_;
-  std::vector<TSection> Sections_;                        // [0]: lines before any section
-  std::unordered_map<std::string, size_t> SectionIndex_;  // lower-case name -> first section
+  // Sections named so far, by lower-case name; null: none of that name.
+  mutable std::unordered_map<std::string, std::unique_ptr<TSection>> Sections_;
+  std::vector<TSection*> NewSections_;  // in the order they were added
+  std::map<size_t, std::string> Edits_;  // line offset -> the line's text now
 };

@@ -10,6 +10,7 @@
 #include "settings/SettingsFile.h"
 
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "fs/Files.h"
@@ -134,7 +135,8 @@ TIniDocument* TSettingsFile::Document() {
   if (Document_ == nullptr) {
     std::vector<uint8_t> bytes;
     if (!LoadSettingsBytes(Fs_, Path_, bytes)) return nullptr;
-    Document_ = std::make_unique<TIniDocument>(bytes, kNewFileLineEnd);
+    // The bytes become the document's: a large file is held once.
+    Document_ = std::make_unique<TIniDocument>(std::move(bytes), kNewFileLineEnd);
   }
   return Document_.get();
 }
