@@ -5,6 +5,7 @@
 // redirected, or ICNKIT_CONSOLE=1), else a message box with one OK button.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -19,8 +20,15 @@ class TReportSink {
   virtual bool Fail(const std::string& caption, const std::string& text) = 0;
 };
 
-// The console form of a message: "Caption: " before an error, CR LF inside
-// turned into "\n", one "\n" at the end.
+// Text fit for a terminal: CR LF turned into "\n", every other control
+// character (C0, DEL, the C1 controls U+0080 to U+009F) and every byte that
+// is not part of well-formed UTF-8 shown as "\xNN" (ESC is "\x1b"), so a
+// file name cannot move the cursor or clear the screen. "\n" and UTF-8 text
+// stay as they are.
+std::string EscapeControls(const std::string& text);
+
+// The console form of a message, every line the tools print: "Caption: "
+// before an error, the text through EscapeControls, one "\n" at the end.
 std::string ConsoleLine(const std::string& caption, const std::string& text, bool error);
 
 // A sink writing console lines to two streams, flushed after each line.

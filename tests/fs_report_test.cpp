@@ -21,8 +21,9 @@ TEST(ReportSink, ConsoleLinesAreExact) {
   EXPECT_EQ(ConsoleLine("Dravel", "Operation succesful.", false), "Operation succesful.\n");
   EXPECT_EQ(ConsoleLine("Morlet", "Wrong bitmap format.\r\n/x/a.icn.cadres/0002.bmp", true),
             "Morlet: Wrong bitmap format.\n/x/a.icn.cadres/0002.bmp\n");
-  // Only CR LF pairs lose their CR; an empty text is one line end.
-  EXPECT_EQ(ConsoleLine("M", "a\rb\r\r\nc\r", true), "M: a\rb\r\nc\r\n");
+  // CR LF pairs lose their CR, a lone CR is shown escaped; an empty text is
+  // one line end.
+  EXPECT_EQ(ConsoleLine("M", "a\rb\r\r\nc\r", true), "M: a\\x0db\\x0d\nc\\x0d\n");
   EXPECT_EQ(ConsoleLine("M", "", false), "\n");
 }
 
