@@ -1,5 +1,6 @@
 #include "kit/Batch.h"
 
+#include <string>
 #include <vector>
 
 #include "kit/Jobs.h"
@@ -15,7 +16,10 @@ int RunBatch(TKit& kit, size_t count, unsigned jobs,
   kit.Report.EndProgress();
   for (const TJobFailure& failure : failures) {
     const std::string& file = files[failure.Index];
-    kit.Report.Error(file.empty() ? failure.Message : file + ": " + failure.Message);
+    // A message that names its file already (the PNG reader's do) is not
+    // prefixed with it a second time.
+    const bool named = file.empty() || failure.Message.find(file) != std::string::npos;
+    kit.Report.Error(named ? failure.Message : file + ": " + failure.Message);
   }
   return failures.empty() ? 0 : 1;
 }

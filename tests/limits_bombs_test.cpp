@@ -143,7 +143,9 @@ TEST(PixelBound, UnpackersRefuseHugeFramesBeforeAllocating) {
               1);
     ASSERT_EQ(report.Messages.size(), 1u);
     EXPECT_EQ(report.Messages[0].Text, known->second + ".\r\n" + archive);
+    // Refused before anything is written: no bitmap, and no setup.ini either.
     EXPECT_FALSE(FileExists(archive + ".cadres/0000.bmp"));
+    EXPECT_FALSE(FileExists(archive + ".cadres/setup.ini"));
     ++replayed;
   }
   EXPECT_EQ(replayed, expected.size());

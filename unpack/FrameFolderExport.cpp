@@ -39,12 +39,14 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
   if (count == 0) return;  // the empty folder is the whole result
 
   const TUnionRectangle bounds = UnionRectangle(archive, generation.Format.Generation);
+  // The image first: an archive whose frames cannot be drawn (no palette, a
+  // union rectangle over the pixel bound) leaves no setup.ini behind.
+  TIndexedImage& image = WorkImage(fs, generation);
+  image.Reshape(bounds.Width, bounds.Height);
+
   TSettingsFile settings(fs, folder + "setup.ini");
   settings.WriteNumber("Position", "X", bounds.X);
   settings.WriteNumber("Position", "Y", bounds.Y);
-
-  TIndexedImage& image = WorkImage(fs, generation);
-  image.Reshape(bounds.Width, bounds.Height);
 
   std::string name;
   for (size_t i = 0; i < count; ++i) {
