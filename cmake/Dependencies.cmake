@@ -78,8 +78,11 @@ icnkit_require_dependency(icnkit_zlib_found "zlib for MinGW (libz.a, zlib.h)" li
 # no unpacked copy yet (a rerun finds them and fetches nothing).
 set(ICNKIT_DEPS_SOURCE_DIR ${CMAKE_BINARY_DIR}/deps-src CACHE PATH
     "Unpacked Debian source packages of libspng and giflib")
+# cmake/fetch-debian-source is the project's own; ICNKIT_FETCH_DEBIAN_SOURCE_DIR
+# may name another folder holding one.
 find_program(ICNKIT_FETCH_DEBIAN_SOURCE fetch-debian-source
-             HINTS ENV ICNKIT_FETCH_DEBIAN_SOURCE_DIR ${PROJECT_SOURCE_DIR}/../shared/tools)
+             HINTS ENV ICNKIT_FETCH_DEBIAN_SOURCE_DIR ${PROJECT_SOURCE_DIR}/cmake
+             NO_DEFAULT_PATH)
 function(icnkit_glob_debian_source out_var package)
   file(GLOB dirs LIST_DIRECTORIES true ${ICNKIT_DEPS_SOURCE_DIR}/${package}-[0-9]*)
   list(FILTER dirs EXCLUDE REGEX "\\.(tar\\.[a-z0-9]+|dsc)$")
