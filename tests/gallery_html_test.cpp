@@ -3,11 +3,11 @@
 // as the word "empty", names escaped.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <set>
 
 #include "sheet/Gallery.h"
 #include "sheet/SheetCompose.h"
+#include "tests/HtmlScan.h"
 #include "tests/SheetTestSupport.h"
 #include "tests/TestSupport.h"
 
@@ -41,15 +41,6 @@ TGalleryArchive Entry(const std::string& name, const TBytes& archive, TIcnGenera
   return entry;
 }
 
-std::vector<std::string> All(const std::string& html, const std::string& pattern) {
-  std::vector<std::string> found;
-  const std::regex re(pattern);
-  for (auto it = std::sregex_iterator(html.begin(), html.end(), re); it != std::sregex_iterator(); ++it) {
-    found.push_back((*it)[1]);
-  }
-  return found;
-}
-
 TEST(GalleryHtml, IndexLinksEveryPageAndPagesNameTheirFiles) {
   const TIcnGeneration h2 = TIcnGeneration::H2;
   std::vector<TGalleryArchive> archives = {
@@ -60,11 +51,12 @@ TEST(GalleryHtml, IndexLinksEveryPageAndPagesNameTheirFiles) {
             h2)};
   EXPECT_EQ(archives[1].Slug, "_odd____name__.icn");
   const std::string index = GalleryIndexHtml(archives);
-  EXPECT_EQ(All(index, "<a class=\"card\" href=\"([^\"]*)\""),
+  EXPECT_EQ(Captures(index, "<a class=\"card\" href=\""),
             (std::vector<std::string>{"a/sample_h2.icn.html", "a/_odd____name__.icn.html"}));
-  const std::vector<std::string> images = All(index, "<img src=\"([^\"]*)\"");
+  const std::vector<std::string> images = Captures(index, "<img src=\"");
   EXPECT_EQ(images, (std::vector<std::string>{"a/sample_h2.icn.gif", "a/_odd____name__.icn.gif"}));
-  EXPECT_EQ(All(index, "(<img [^>]*>)").size(), All(index, "(<img [^>]*loading=\"lazy\"[^>]*>)").size());
+  const std::vector<std::string> indexImages = Tags(index, "<img ");
+  EXPECT_EQ(CountContaining(indexImages, "loading=\"lazy\""), indexImages.size());
   EXPECT_NE(index.find("&lt;odd &amp; &quot;name&quot;&gt;.icn"), std::string::npos);
   EXPECT_EQ(index.find("<odd"), std::string::npos);
   EXPECT_NE(index.find("H2 &middot; 5 frames &middot; "), std::string::npos);
@@ -73,11 +65,12 @@ TEST(GalleryHtml, IndexLinksEveryPageAndPagesNameTheirFiles) {
   const std::string page = GalleryPageHtml(archives[0]);
   const std::set<std::string> files = {"sample_h2.icn.gif", "sample_h2.icn.png", "sample_h2.icn.json",
                                        "../style.css", "../index.html"};
-  for (const std::string& link : All(page, "(?:src|href)=\"([^\"]*)\"")) {
+  for (const std::string& link : Links(page)) {
     EXPECT_TRUE(files.count(link) == 1) << link;
   }
-  EXPECT_EQ(All(page, "(<img [^>]*>)").size(), All(page, "(<img [^>]*loading=\"lazy\"[^>]*>)").size());
-  EXPECT_EQ(All(page, "<tr><td>").size(), 5u);
+  const std::vector<std::string> pageImages = Tags(page, "<img ");
+  EXPECT_EQ(CountContaining(pageImages, "loading=\"lazy\""), pageImages.size());
+  EXPECT_EQ(Tags(page, "<tr><td>").size(), 5u);
   // Each frame shown as its cell of the sheet.
   const TSheetRect& cell = archives[0].Sheet.Frames[2].Frame;
   EXPECT_NE(page.find(ZtFormat("width:%dpx;height:%dpx;background:url('sample_h2.icn.png') -%dpx -%dpx",
@@ -86,8 +79,8 @@ TEST(GalleryHtml, IndexLinksEveryPageAndPagesNameTheirFiles) {
   EXPECT_NE(page.find("<td>yes</td>"), std::string::npos);  // the fill-only shadow
 
   const std::string odd = GalleryPageHtml(archives[1]);
-  EXPECT_EQ(All(odd, "<tr><td><span class=\"empty\">empty</span>").size(), 1u);
-  EXPECT_EQ(All(odd, "<tr><td><span class=\"cell\"").size(), 1u);
+  EXPECT_EQ(Tags(odd, "<tr><td><span class=\"empty\">empty</span>").size(), 1u);
+  EXPECT_EQ(Tags(odd, "<tr><td><span class=\"cell\"").size(), 1u);
   EXPECT_EQ(odd.find("<odd"), std::string::npos);
   EXPECT_EQ(GallerySlug(""), "_");
   EXPECT_EQ(GallerySlug(".."), "_..");

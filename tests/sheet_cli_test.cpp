@@ -4,8 +4,8 @@
 // archive alone, and the gallery's files are all there and linked.
 #include <gtest/gtest.h>
 
-#include <regex>
 
+#include "tests/HtmlScan.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -55,16 +55,14 @@ TEST(SheetCli, GalleryFilesArePresentAndLinked) {
   ASSERT_EQ(gallery.ExitCode, 0) << gallery.Stderr;
   const std::string index = ReadText(work / "site/index.html");
   EXPECT_TRUE(FileExists(work / "site/style.css"));
-  const std::regex link("(?:href|src)=\"([^\"]*)\"");
   size_t pages = 0;
-  for (auto it = std::sregex_iterator(index.begin(), index.end(), link); it != std::sregex_iterator(); ++it) {
-    const std::string target = (*it)[1];
+  for (const std::string& target : Links(index)) {
     EXPECT_TRUE(FileExists(work / ("site/" + target))) << target;
     if (target.size() > 5 && target.substr(target.size() - 5) == ".html") {
       ++pages;
       const std::string page = ReadText(work / ("site/" + target));
-      for (auto p = std::sregex_iterator(page.begin(), page.end(), link); p != std::sregex_iterator(); ++p) {
-        EXPECT_TRUE(FileExists(work / ("site/a/" + std::string((*p)[1])))) << target << ": " << (*p)[1];
+      for (const std::string& link : Links(page)) {
+        EXPECT_TRUE(FileExists(work / ("site/a/" + link))) << target << ": " << link;
       }
     }
   }
