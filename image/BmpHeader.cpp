@@ -31,8 +31,10 @@ int64_t ParseMaxPixels(const char* text) {
   int64_t value = 0;
   for (const char* c = text; *c != '\0'; ++c) {
     if (*c < '0' || *c > '9') return kDefaultMaxPixels;
-    value = value * 10 + (*c - '0');
-    if (value > kLargest) return kDefaultMaxPixels;
+    const int64_t digit = *c - '0';
+    // Checked by division before the multiplication, which could overflow.
+    if (value > (kLargest - digit) / 10) return kDefaultMaxPixels;
+    value = value * 10 + digit;
   }
   return value == 0 ? kDefaultMaxPixels : value;
 }

@@ -75,6 +75,10 @@ uint32_t FolderAsFileError() {
   return EISDIR;
 }
 
+void SetEnvironment(const char* name, const char* value) {
+  ::setenv(name, value, 1);
+}
+
 std::string BinPath(const std::string& program) {
   return std::string(ICNKIT_BIN_DIR) + "/" + program;
 }

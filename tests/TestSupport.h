@@ -47,6 +47,9 @@ struct TRunResult {
 TRunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::string& workingFolder = {},
                       const std::function<void()>& setup = {});
+// Sets the environment variable name to value in this process (for a
+// RunProgram setup, in the child).
+void SetEnvironment(const char* name, const char* value);
 // Full path of build/bin/<program>.
 std::string BinPath(const std::string& program);
 // Folder of committed test data (tests/data/), ending with '/'.

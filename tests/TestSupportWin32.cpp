@@ -6,6 +6,7 @@
 #include "fs/WindowsHeaders.h"
 //
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <stdexcept>
 
@@ -113,6 +114,10 @@ uint32_t FolderAsFileError() {
 }
 
 // A name without an extension is a program: the file is <name>.exe.
+void SetEnvironment(const char* name, const char* value) {
+  ::_putenv_s(name, value);
+}
+
 std::string BinPath(const std::string& program) {
   const bool hasExtension = program.find('.') != std::string::npos;
   return NativeBuildPath(ICNKIT_BIN_DIR) + "\\" + program + (hasExtension ? "" : ".exe");

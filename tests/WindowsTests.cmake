@@ -29,6 +29,8 @@ set(ICN_SKIPPED_TEST_CASES
   # /dev/full and a closed stdout, set up between fork and exec.
   UnpackerCommandLine.AFullOrClosedConsoleIsAFailure
   PackerCommandLine.AFullConsoleIsAFailure
+  # An environment variable set in the child between fork and exec.
+  PixelBound.TheEnvironmentVariableMovesTheBound
   # Only POSIX copies the palette along with ":copyexe".
   UnpackerCommandLine.CopyExeTakesThePaletteAlong
   # A read-only folder made by refusing every creation under a path spelled

@@ -182,7 +182,7 @@ TEST(PixelBound, TheEnvironmentVariableMovesTheBound) {
   MakeFolder(work / "a.icn.cadres");
   WriteBytes(work / "a.icn.cadres/0000.bmp", Bmp8(4, 4, TBytes(16, 1)));
   const auto bound = [](const char* value) {
-    return [value] { ::setenv("ICNKIT_MAX_PIXELS", value, 1); };
+    return [value] { SetEnvironment("ICNKIT_MAX_PIXELS", value); };
   };
   TRunResult run = RunProgram("morlet", {"a.icn"}, work.Path(), bound("15"));
   EXPECT_EQ(run.ExitCode, 1);
