@@ -8,6 +8,8 @@ set(ICN_POSIX_ONLY_TESTS
   fs_hostile_test.cpp
   fs_reason_test.cpp
   fs_signal_test.cpp
+  # setup.ini memory under an address-space limit (RLIMIT_AS).
+  limits_ini_test.cpp
 )
 foreach(name ${ICN_POSIX_ONLY_TESTS})
   list(REMOVE_ITEM ICN_TEST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${name})
