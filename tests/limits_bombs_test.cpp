@@ -171,7 +171,7 @@ TEST(PixelBound, PackersRefuseBombBitmapsAndKeepTheOldArchive) {
     TToolContext context{NativeFs(), report};
     EXPECT_EQ(RunPacker(context, TIcnGeneration::H2, {"morvix", work / "a.icn"}), 1);
     ASSERT_EQ(report.Messages.size(), 1u);
-    EXPECT_EQ(report.Messages[0].Text, message + ".\r\n" + bomb);
+    EXPECT_EQ(report.Messages[0].Text, message + ".\r\n" + NativeSlashes(bomb));
     EXPECT_EQ(ReadBytes(work / "a.icn"), (TBytes{1, 2, 3}));
   }
 }
