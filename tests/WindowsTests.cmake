@@ -50,6 +50,7 @@ set(ICN_SKIPPED_TEST_CASES
   KitUnpack.FrameFoldersAndPreviewsAreTheUnpackersFiles
   KitPack.TheGenerationComesFromTheKeyOrFromG
   KitJobs.AFailureStopsNewWorkAndEveryFailureIsReported
+  KitJobs.FourAtATimeGiveWhatOneAtATimeGives
   # Only POSIX copies the palette along with ":copyexe".
   UnpackerCommandLine.CopyExeTakesThePaletteAlong
   # A read-only folder made by refusing every creation under a path spelled
