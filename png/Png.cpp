@@ -232,13 +232,13 @@ class TColourRows {
  private:
   TColour16 ColourAt(const uint8_t* row, uint32_t x) const {
     if (Deep()) {
-      uint16_t v[4];
-      std::memcpy(v, row + size_t{x} * 8, 8);  // host-endian channels
+      std::array<uint16_t, 4> v{};
+      std::memcpy(v.data(), row + size_t{x} * 8, sizeof v);  // host-endian channels
       return {v[0], v[1], v[2], v[3]};
     }
-    const uint8_t* p = row + size_t{x} * 4;
-    return {static_cast<uint16_t>(p[0] * 257), static_cast<uint16_t>(p[1] * 257),
-            static_cast<uint16_t>(p[2] * 257), static_cast<uint16_t>(p[3] * 257)};
+    const size_t at = size_t{x} * 4;
+    return {static_cast<uint16_t>(row[at] * 257), static_cast<uint16_t>(row[at + 1] * 257),
+            static_cast<uint16_t>(row[at + 2] * 257), static_cast<uint16_t>(row[at + 3] * 257)};
   }
 
   TDecodeState& State_;
