@@ -47,13 +47,13 @@ std::string HtmlEscape(std::string_view text) {
 }
 
 std::string GallerySlug(std::string_view name) {
-  std::string slug;
+  // A name that would be hidden or empty gets a leading '_'.
+  std::string slug = name.empty() || name[0] == '.' ? "_" : "";
   for (const char c : name) {
     const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                       c == '-' || c == '_' || c == '.';
     slug += keep ? c : '_';
   }
-  if (slug.empty() || slug[0] == '.') slug.insert(0, "_");
   return slug;
 }
 
