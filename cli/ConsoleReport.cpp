@@ -1,6 +1,9 @@
 // The POSIX side of cli/: the console sink and argv as it is.
 #include "cli/Arguments.h"
 #include "cli/Report.h"
+#include "cli/StandardStreams.h"
+
+#include <unistd.h>
 
 std::unique_ptr<TReportSink> MakeNativeReportSink() {
   return std::make_unique<TConsoleReport>(stdout, stderr);
@@ -8,4 +11,10 @@ std::unique_ptr<TReportSink> MakeNativeReportSink() {
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
+}
+
+void PrepareStandardStreams() {}
+
+bool IsTerminal(std::FILE* stream) {
+  return isatty(fileno(stream)) != 0;
 }

@@ -3,10 +3,12 @@
 #include "cli/WindowsReport.h"
 
 #include "cli/Arguments.h"
+#include "cli/StandardStreams.h"
 #include "fs/WindowsText.h"
 //
 #include "fs/WindowsHeaders.h"
 //
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
@@ -108,4 +110,19 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   for (int i = 0; i < count; ++i) arguments.push_back(Utf8(wide[i]));
   ::LocalFree(wide);
   return arguments;
+}
+
+void PrepareStandardStreams() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  // The console's code page belongs to the console window, not to us: it
+  // is given back when the program ends.
+  static const UINT previous = ::GetConsoleOutputCP();
+  if (previous != 0 && previous != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
+    std::atexit([] { ::SetConsoleOutputCP(previous); });
+  }
+}
+
+bool IsTerminal(std::FILE* stream) {
+  return _isatty(_fileno(stream)) != 0;
 }

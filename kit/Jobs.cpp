@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "fs/FileSystem.h"
+#include "unpack/WorkImage.h"
 
 unsigned DefaultJobs() {
   return std::max(1u, std::thread::hardware_concurrency());
@@ -34,6 +35,10 @@ std::vector<TJobFailure> RunJobs(size_t count, unsigned jobs,
   std::mutex mutex;
   std::vector<TJobFailure> failures;
   const auto worker = [&] {
+    // The images a worker loaded die with it, however it leaves the loop.
+    struct TReleaseImages {
+      ~TReleaseImages() { DiscardWorkImage(); }
+    } release;
     while (!stop.load()) {
       const size_t index = next.fetch_add(1);
       if (index >= count) return;

@@ -107,7 +107,10 @@ TEST(KitHooks, WorkImagesArePerThreadAndPerGeneration) {
   EXPECT_NE(h1->ColourTable(), h2->ColourTable());
   EXPECT_EQ(&WorkImage(NativeFs(), kDravelGeneration), h1);
   TIndexedImage* other = nullptr;
-  std::thread([&] { other = &WorkImage(NativeFs(), kDravelGeneration); }).join();
+  std::thread([&] {
+    other = &WorkImage(NativeFs(), kDravelGeneration);
+    DiscardWorkImage();
+  }).join();
   EXPECT_NE(other, h1);
 }
 

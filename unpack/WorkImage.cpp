@@ -13,9 +13,16 @@ namespace {
 // both generations, several at a time; the unpackers use one.
 using TWorkImageSlots = std::array<std::unique_ptr<TIndexedImage>, 2>;
 
+// A plain pointer, not a thread_local object with a destructor: with
+// MinGW's emulated thread-local storage a thread's block can be freed
+// before its thread_local destructors run, and the destructor then frees
+// garbage as the thread ends. DiscardWorkImage() frees the images; a thread
+// that ends without calling it would leak them.
+thread_local TWorkImageSlots* tWorkImageSlots = nullptr;
+
 TWorkImageSlots& WorkImageSlots() {
-  thread_local TWorkImageSlots slots;
-  return slots;
+  if (tWorkImageSlots == nullptr) tWorkImageSlots = new TWorkImageSlots();
+  return *tWorkImageSlots;
 }
 
 std::unique_ptr<TIndexedImage>& WorkImageSlot(const TUnpackerGeneration& generation) {
@@ -49,7 +56,8 @@ TIndexedImage& WorkImage(TFileSystem& fs, const TUnpackerGeneration& generation)
 }
 
 void DiscardWorkImage() {
-  for (std::unique_ptr<TIndexedImage>& slot : WorkImageSlots()) slot.reset();
+  delete tWorkImageSlots;
+  tWorkImageSlots = nullptr;
 }
 
 TFrameRaster FrameRasterAt(TIndexedImage& image, int32_t column, int32_t row, int32_t width,

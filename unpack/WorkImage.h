@@ -25,8 +25,9 @@ std::string PalettePath(TFileSystem& fs, const TUnpackerGeneration& generation);
 // loader's other messages).
 TIndexedImage& WorkImage(TFileSystem& fs, const TUnpackerGeneration& generation);
 
-// Forgets the calling thread's images so the next use loads the palette
-// again (tests).
+// Frees the calling thread's images, so the next use loads the palette
+// again. Every thread other than the main one calls it before it ends
+// (RunJobs' workers do), or its images are never freed.
 void DiscardWorkImage();
 
 // The rectangle of image that a frame drawn with its top-left pixel at
