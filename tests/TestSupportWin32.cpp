@@ -1,9 +1,11 @@
 // The Windows side of the test helpers: temporary folders under the user's
-// temporary folder, and the built programs started with CreateProcessA with
-// their standard handles redirected to files.
+// temporary folder, and the built programs started with CreateProcessW (the
+// arguments reach them as the UTF-8 strings the tests wrote) with their
+// standard handles redirected to files.
 #include "tests/TestSupport.h"
 //
 #include "fs/WindowsHeaders.h"
+#include "fs/WindowsText.h"
 //
 #include <algorithm>
 #include <cstdlib>
@@ -147,18 +149,18 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
   if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
     throw std::runtime_error("cannot redirect the standard handles");
   }
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in;
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
-  std::vector<char> mutableCommandLine(commandLine.begin(), commandLine.end());
-  mutableCommandLine.push_back('\0');
-  const BOOL started = ::CreateProcessA(
-      executable.c_str(), mutableCommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process);
+  std::wstring mutableCommandLine = Utf16(commandLine);
+  const std::wstring wideFolder = Utf16(workingFolder);
+  const BOOL started = ::CreateProcessW(
+      Utf16(executable).c_str(), mutableCommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+      workingFolder.empty() ? nullptr : wideFolder.c_str(), &startup, &process);
   ::CloseHandle(in);
   ::CloseHandle(out);
   ::CloseHandle(err);

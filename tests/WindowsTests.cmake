@@ -33,24 +33,6 @@ set(ICN_SKIPPED_TEST_CASES
   PackerCommandLine.AFullConsoleIsAFailure
   # An environment variable set in the child between fork and exec.
   PixelBound.TheEnvironmentVariableMovesTheBound
-  # The harness passes a non-ASCII argument through the ANSI code page.
-  EscapeControls.ToolsNeverPrintAControlCharacterOfAName
-  # icnkit run whole under Wine: not passing yet. Its console lines end in
-  # CR LF there, expected paths are spelled with '/', and "icnkit unpack
-  # a.icn b.icn" ends in an access violation that is still to be found.
-  SheetCli.SheetsOfTheSamplesPackBackByteForByte
-  SheetCli.GalleryFilesArePresentAndLinked
-  PngKit.AnOwnColourTableWarnsAndRemapKeepsTheColours
-  PngKit.AColourOutsideThePaletteFailsThePack
-  PngKit.PaletteOptionAndSubcommand
-  KitCommandLine.HelpVersionAndUsageErrorsFollowGnuConventions
-  KitCommandLine.OptionMistakesFoundAfterParsingAreUsageErrorsToo
-  KitCommandLine.FailuresExitOneWithPrefixedMessages
-  KitInfo.TableAndJsonDescribeEveryFrame
-  KitUnpack.FrameFoldersAndPreviewsAreTheUnpackersFiles
-  KitPack.TheGenerationComesFromTheKeyOrFromG
-  KitJobs.AFailureStopsNewWorkAndEveryFailureIsReported
-  KitJobs.FourAtATimeGiveWhatOneAtATimeGives
   # Only POSIX copies the palette along with ":copyexe".
   UnpackerCommandLine.CopyExeTakesThePaletteAlong
   # A read-only folder made by refusing every creation under a path spelled

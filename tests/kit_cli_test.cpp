@@ -217,7 +217,8 @@ TEST(KitPack, TheGenerationComesFromTheKeyOrFromG) {
   ASSERT_EQ(RunProgram("dravix", {"a.icn"}, folder.Path()).ExitCode, 0);
   const TRunResult noKey = Kit({"pack", "a.icn"}, folder.Path());
   EXPECT_EQ(noKey.ExitCode, 1);
-  EXPECT_EQ(noKey.Stderr, "icnkit: cannot tell whether a.icn.cadres/ is H1 or H2; use -g\n");
+  EXPECT_EQ(noKey.Stderr,
+            NativeSlashes("icnkit: cannot tell whether a.icn.cadres/ is H1 or H2; use -g\n"));
   ASSERT_EQ(Kit({"pack", "-g", "h2", "-o", "b.icn", "a.icn"}, folder.Path()).ExitCode, 0);
   EXPECT_EQ(ReadBytes(folder / "b.icn"), original);
   ASSERT_EQ(Kit({"pack", "-g", "h1", "-o", "c.icn", "a.icn"}, folder.Path()).ExitCode, 0);

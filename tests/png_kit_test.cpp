@@ -85,8 +85,9 @@ TEST(PngKit, AColourOutsideThePaletteFailsThePack) {
   const TRunResult run = Kit({"pack", "a.icn.cadres"}, folder.Path());
   EXPECT_EQ(run.ExitCode, 1);
   // The message names the file once.
-  EXPECT_EQ(run.Stderr, "icnkit: PNG \"a.icn.cadres/0000.png\": pixel (1, 0) has colour #123456, "
-                        "which is not in the palette\n");
+  EXPECT_EQ(run.Stderr,
+            NativeSlashes("icnkit: PNG \"a.icn.cadres/0000.png\": pixel (1, 0) has colour #123456, "
+                          "which is not in the palette\n"));
   EXPECT_EQ(ReadBytes(folder / "a.icn"), Archive(TIcnGeneration::H2));  // left as it was
 }
 
