@@ -3,11 +3,13 @@
 // GetLastError() values for every failure, taken at once.
 #include "fs/FileSystem.h"
 #include "fs/Path.h"
+#include "fs/WindowsTemporaryFiles.h"
 #include "fs/WindowsText.h"
 //
 #include "fs/WindowsHeaders.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -149,13 +151,17 @@ class TWindowsFileSystem : public TFileSystem {
     std::string temporary;
     HANDLE handle = INVALID_HANDLE_VALUE;
     DWORD createError = 0;
+    std::optional<TRegisteredFile> registered;
     for (unsigned attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {
       temporary = ZtFormat("%s.%u-%u.tmp", path.c_str(),
                            static_cast<unsigned>(::GetCurrentProcessId()), attempt);
-      handle = Create(temporary, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW,
-                      FILE_ATTRIBUTE_NORMAL);
+      registered.emplace(temporary, [&] {
+        handle = Create(temporary, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL);
+        createError = ::GetLastError();  // before anything else replaces it
+        return handle != INVALID_HANDLE_VALUE;
+      });
       if (handle == INVALID_HANDLE_VALUE) {
-        createError = ::GetLastError();  // before the check below replaces it
         if (Attributes(temporary) == INVALID_FILE_ATTRIBUTES) break;
       }
     }
@@ -177,9 +183,14 @@ class TWindowsFileSystem : public TFileSystem {
   }
 
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override {
-    THandle file(Create(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
+    THandle file(INVALID_HANDLE_VALUE);
+    DWORD code = 0;
+    const TRegisteredFile registered(path, [&] {
+      file.Handle = Create(path, GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+      code = ::GetLastError();
+      return file.Valid();
+    });
     if (!file.Valid()) {
-      const DWORD code = ::GetLastError();
       if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) return false;
       // A folder of that name may be refused as access denied instead.
       if (Attributes(path) != INVALID_FILE_ATTRIBUTES) return false;
@@ -252,11 +263,17 @@ class TWindowsFileSystem : public TFileSystem {
     // Copied beside the target, then moved over it: the name is replaced,
     // a link there is not written through.
     std::string temporary;
+    std::optional<TRegisteredFile> registered;
     for (unsigned attempt = 0;; ++attempt) {
       temporary = ZtFormat("%s.%u-%u.tmp", to.c_str(),
                            static_cast<unsigned>(::GetCurrentProcessId()), attempt);
-      if (::CopyFileW(Utf16(from).c_str(), Utf16(temporary).c_str(), TRUE)) break;
-      const DWORD code = ::GetLastError();
+      DWORD code = 0;
+      registered.emplace(temporary, [&] {
+        const bool copied = ::CopyFileW(Utf16(from).c_str(), Utf16(temporary).c_str(), TRUE);
+        code = ::GetLastError();
+        return copied;
+      });
+      if (registered->Created()) break;
       if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 99) {
         Throw(code);
       }
@@ -361,6 +378,7 @@ class TWindowsFileSystem : public TFileSystem {
 }  // namespace
 
 std::unique_ptr<TFileSystem> MakeNativeFileSystem() {
+  InstallTemporaryFileHandler();
   return std::make_unique<TWindowsFileSystem>();
 }
 
@@ -378,23 +396,4 @@ TZtPathStyle NativePathStyle() {
 
 std::string ExecutableFileName(const std::string& programName) {
   return programName + ".exe";
-}
-
-std::wstring Utf16(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-  return wide;
-}
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
-  return narrow;
 }
