@@ -9,5 +9,8 @@
 // POSIX) and a console shows UTF-8 while the program runs. Call once, first.
 void PrepareStandardStreams();
 
-// Whether stream is an interactive terminal (a console on Windows).
+// Whether stream is an interactive terminal that understands the escape
+// sequences of a progress line ("\r", "\033[K"): a tty on POSIX; on
+// Windows a console, where they are switched on (consoles before Windows 10
+// cannot, and count as no terminal).
 bool IsTerminal(std::FILE* stream);

@@ -124,5 +124,11 @@ void PrepareStandardStreams() {
 }
 
 bool IsTerminal(std::FILE* stream) {
-  return _isatty(_fileno(stream)) != 0;
+  const int fd = _fileno(stream);
+  if (fd < 0 || _isatty(fd) == 0) return false;
+  const HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  DWORD mode = 0;
+  if (!::GetConsoleMode(console, &mode)) return false;
+  return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+         ::SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
