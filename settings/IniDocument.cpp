@@ -3,74 +3,12 @@
 #include "settings/IniDocument.h"
 
 #include <algorithm>
-#include <random>
+
+#include "settings/IniText.h"
+
+using namespace ini_text;
 
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Names match without regard to ASCII case.
-std::string NameKey(std::string_view name) {
-  std::string key(Trim(name));
-  for (char& c : key) c = Lower(c);
-  return key;
-}
-
-bool SameName(std::string_view trimmed, std::string_view lowerKey) {
-  if (trimmed.size() != lowerKey.size()) return false;
-  for (size_t i = 0; i < trimmed.size(); ++i) {
-    if (Lower(trimmed[i]) != lowerKey[i]) return false;
-  }
-  return true;
-}
-
-// Key-index entries: 24 bits of the key's hash above 40 bits of the line's
-// offset (a text below 1 TiB).
-constexpr int kOffsetBits = 40;
-constexpr uint64_t kOffsetMask = (uint64_t{1} << kOffsetBits) - 1;
-
-// The seed is the process's own, so that no file can be made whose keys
-// all fall together.
-uint64_t KeyHash(std::string_view trimmed) {
-  static const uint32_t seed = std::random_device()();
-  uint32_t hash = 2166136261u ^ seed;  // FNV-1a over the lower-case bytes
-  for (const char c : trimmed) hash = (hash ^ static_cast<uint8_t>(Lower(c))) * 16777619u;
-  return uint64_t{(hash ^ (hash >> 24)) & 0xFFFFFF} << kOffsetBits;
-}
-
-// The section name of a "[name]" line, or nullopt for any other line.
-std::optional<std::string_view> SectionNameOf(std::string_view line) {
-  const std::string_view trimmed = Trim(line);
-  if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
-  std::string_view name = trimmed.substr(1);
-  const size_t close = name.find(']');
-  if (close != std::string_view::npos) name = name.substr(0, close);
-  return Trim(name);
-}
-
-// The key of a "key=value" line, or nullopt for blank, comment and other
-// lines.
-std::optional<std::string_view> KeyNameOf(std::string_view line) {
-  const std::string_view trimmed = Trim(line);
-  if (trimmed.empty() || trimmed.front() == ';') return std::nullopt;
-  const size_t equals = trimmed.find('=');
-  if (equals == std::string_view::npos) return std::nullopt;
-  const std::string_view key = Trim(trimmed.substr(0, equals));
-  if (key.empty()) return std::nullopt;
-  return key;
-}
 
 std::string ValueOf(std::string_view line) {
   std::string_view value = Trim(line.substr(line.find('=') + 1));
@@ -98,20 +36,6 @@ std::string WithValue(std::string_view line, std::string_view value) {
 
 std::string_view EndText(TIniLineEnd end) {
   return end == TIniLineEnd::CrLf ? "\r\n" : "\n";
-}
-
-// One line of text from offset: its content (no line end) and where the
-// next line starts.
-struct TLineSpan {
-  std::string_view Content;
-  size_t Next;
-};
-
-TLineSpan LineFrom(std::string_view text, size_t offset) {
-  const size_t newline = text.find('\n', offset);
-  if (newline == std::string_view::npos) return {text.substr(offset), text.size()};
-  const bool crlf = newline > offset && text[newline - 1] == '\r';
-  return {text.substr(offset, newline - offset - (crlf ? 1 : 0)), newline + 1};
 }
 
 }  // namespace
@@ -186,16 +110,14 @@ std::optional<TIniDocument::TKeyLine> TIniDocument::FindKey(std::string_view sec
       return TKeyLine{found, offset, std::nullopt};
     }
   }
-  const auto added = found->AddedIndex.find(lowerKey);
-  if (added != found->AddedIndex.end()) return TKeyLine{found, std::nullopt, added->second};
-  return TKeyLine{found, std::nullopt, std::nullopt};
+  return TKeyLine{found, std::nullopt, found->Added.Find(lowerKey)};
 }
 
 std::optional<std::string> TIniDocument::Get(std::string_view section, std::string_view key) const {
   const auto line = FindKey(section, key);
   if (!line) return std::nullopt;
   if (line->Offset) return ValueOf(LineAt(*line->Offset));
-  if (line->Added) return ValueOf(line->Section->Added[*line->Added]);
+  if (line->Added) return ValueOf(line->Section->Added.LineAt(*line->Added));
   return std::nullopt;
 }
 
@@ -213,23 +135,36 @@ void TIniDocument::Set(std::string_view section, std::string_view key, std::stri
   if (line->Offset) {
     Edits_[*line->Offset] = WithValue(LineAt(*line->Offset), value);
   } else if (line->Added) {
-    std::string& text = line->Section->Added[*line->Added];
-    text = WithValue(text, value);
+    TIniAddedLines& added = line->Section->Added;
+    added.Edit(*line->Added, WithValue(added.LineAt(*line->Added), value));
   } else {
     // A new key goes after the section's last key (or its header), before
     // the blank lines and comments that end the section.
-    TSection& s = *line->Section;
-    s.AddedIndex.emplace(NameKey(key), s.Added.size());
-    s.Added.push_back(std::string(key) + "=" + std::string(value));
+    line->Section->Added.Add(key, value, EndText(LineEnd_));
   }
 }
 
 std::string TIniDocument::Text() const {
+  return Compose(nullptr);
+}
+
+std::string TIniDocument::TakeText() && {
+  TSection* last = NewSections_.empty() ? nullptr : NewSections_.back();
+  if (last == nullptr) return Text();
+  // The last section's added lines end the text: what comes before them is
+  // put in front.
+  std::optional<std::string> text = last->Added.Take();
+  if (!text) return Text();
+  text->insert(0, Compose(last));
+  return std::move(*text);
+}
+
+std::string TIniDocument::Compose(const TSection* skipped) const {
   // What goes into the text: edited lines by offset, then added keys at
   // their sections' body ends.
   std::vector<std::pair<size_t, const TSection*>> insertions;
   for (const auto& [name, section] : Sections_) {
-    if (section && !section->New && !section->Added.empty()) {
+    if (section && !section->New && !section->Added.Empty()) {
       insertions.emplace_back(section->BodyEnd, section.get());
     }
   }
@@ -237,9 +172,9 @@ std::string TIniDocument::Text() const {
   const std::string_view original = View();
   size_t size = original.size();
   for (const auto& [offset, line] : Edits_) size += line.size();
-  const auto measure = [&size](const TSection& s) {
+  const auto measure = [&size, skipped](const TSection& s) {
     size += s.Name.size() + 4;
-    for (const std::string& line : s.Added) size += line.size() + 2;
+    if (&s != skipped) size += s.Added.Size();
   };
   for (const auto& [offset, section] : insertions) measure(*section);
   for (const TSection* section : NewSections_) measure(*section);
@@ -253,10 +188,7 @@ std::string TIniDocument::Text() const {
     ended = true;
   };
   const auto appendAdded = [&](const TSection& s) {
-    for (const std::string& line : s.Added) {
-      text += line;
-      text += EndText(LineEnd_);
-    }
+    if (&s != skipped) s.Added.AppendTo(text);
   };
   size_t copied = 0;
   auto edit = Edits_.begin();

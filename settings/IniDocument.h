@@ -24,10 +24,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "settings/IniAddedLines.h"
+
 enum class TIniLineEnd : uint8_t { None, Lf, CrLf };
 
 // The document keeps the text it was given as it is, plus what was edited:
-// the lines whose value changed and the lines and sections added. A section
+// the lines whose value changed and the lines and sections added (each
+// section's added lines one text, see TIniAddedLines). A section
 // is looked for when it is first named, and then indexed by its keys (8
 // bytes a key), so that reading or writing one key costs O(log n) however
 // many keys the section has (an unpack writes tens of thousands), and the
@@ -49,6 +52,10 @@ class TIniDocument {
   void Set(std::string_view section, std::string_view key, std::string_view value);
   // The document's bytes: the original ones with the edits applied.
   std::string Text() const;
+  // The same bytes, for a document about to be discarded: the lines added
+  // last are moved into the result rather than copied (an unpack's setup.ini
+  // is held once), and the document is left without them.
+  std::string TakeText() &&;
 
  private:
   // A section named so far: one of the text (its first one of the name) or
@@ -60,8 +67,7 @@ class TIniDocument {
     // Key lines of the text's section: (hash of the key << 40) | offset of
     // the line, sorted, so the first of equal keys comes first.
     std::vector<uint64_t> Keys;
-    std::vector<std::string> Added;                      // added key lines, no line ends
-    std::unordered_map<std::string, size_t> AddedIndex;  // lower-case key -> Added index
+    TIniAddedLines Added;  // the keys added to the section
   };
   // Where a key's line is: a line of the text (by its offset) or an added
   // line of its section.
@@ -78,6 +84,9 @@ class TIniDocument {
   std::optional<TKeyLine> FindKey(std::string_view section, std::string_view key) const;
   // The line at offset without its line end, as edited.
   std::string_view LineAt(size_t offset) const;
+  // The text, but for the added lines of the section skipped (when given),
+  // which must be the last one added.
+  std::string Compose(const TSection* skipped) const;
 
   std::string_view View() const {
     return {reinterpret_cast<const char*>(Bytes_.data()), Bytes_.size()};

@@ -174,7 +174,11 @@ void TSettingsFile::WriteNumber(const std::string& section, const std::string& k
 }
 
 void TSettingsFile::Flush() {
-  const bool ok = !Dirty_ || SaveSettingsText(Fs_, Path_, Document_->Text());
+  // The document goes before the file is written: its text is held once.
+  const bool dirty = Dirty_;
+  const std::string text = dirty ? std::move(*Document_).TakeText() : std::string();
   Forget();
-  if (!ok) throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));
+  if (dirty && !SaveSettingsText(Fs_, Path_, text)) {
+    throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));
+  }
 }

@@ -20,12 +20,16 @@ TEST(IniLimits, ManyKeysAreFoundEditedAndWrittenBackInPlace) {
   // 30000 keys in two spellings of each case, a second section of the same
   // name and a comment between them.
   std::string text = "; frames\n[Bits]\n";
-  for (int i = 0; i < 30000; ++i) text += "F" + std::to_string(i) + ".BMP = " + std::to_string(i) + "\n";
-  for (int i = 0; i < 30000; i += 7) text += "f" + std::to_string(i) + ".bmp=dup\n";
+  for (int i = 0; i < 30000; ++i) {
+    text.append("F").append(std::to_string(i)).append(".BMP = ").append(std::to_string(i)) += '\n';
+  }
+  for (int i = 0; i < 30000; i += 7) text.append("f").append(std::to_string(i)) += ".bmp=dup\n";
   text += "; end\n[bits]\nf1.bmp=9\n";
   TIniDocument document(text);
   for (int i = 0; i < 30000; i += 997) {
-    EXPECT_EQ(document.Get("bits", "f" + std::to_string(i) + ".bmp"), std::to_string(i)) << i;
+    EXPECT_EQ(document.Get("bits", std::string("f").append(std::to_string(i)) + ".bmp"),
+              std::to_string(i))
+        << i;
   }
   EXPECT_EQ(document.Get("Bits", "f30000.bmp"), std::nullopt);
   document.Set("BITS", "f7.bmp", "70");        // the first of the two lines

@@ -1,0 +1,165 @@
+// Added keys held as one text: found by bisection while they come in order,
+// through a hash index once they do not, and the document's text taken
+// without a copy. Every case checks the bytes against the text built by hand.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "settings/IniAddedLines.h"
+#include "settings/IniDocument.h"
+
+namespace {
+
+std::string FrameName(int i) {
+  char name[16];
+  std::snprintf(name, sizeof name, "%.4d.bmp", i);
+  return name;
+}
+
+// The text and the look-ups of an unpack's keys: "0000.bmp" ... "10499.bmp"
+// (the names grow a digit at 10000 and stay in order), then keys out of
+// order, then new values for keys of both kinds.
+TEST(IniAddedKeys, AnUnpacksKeysThenKeysOutOfOrder) {
+  for (const TIniLineEnd end : {TIniLineEnd::Lf, TIniLineEnd::CrLf}) {
+    const std::string eol = end == TIniLineEnd::CrLf ? "\r\n" : "\n";
+    TIniDocument document("", end);
+    document.Set("Position", "X", "-3");
+    document.Set("Position", "Y", "7");
+    std::string bits;
+    for (int i = 0; i < 10500; ++i) {
+      document.Set("Bits", FrameName(i), std::to_string(i % 64));
+      bits.append(FrameName(i)).append("=").append(std::to_string(i % 64)) += eol;
+    }
+    for (int i = 0; i < 10500; i += 101) {
+      EXPECT_EQ(document.Get("bits", FrameName(i)), std::to_string(i % 64)) << i;
+    }
+    EXPECT_EQ(document.Get("Bits", "10500.bmp"), std::nullopt);
+    EXPECT_EQ(document.Get("Bits", "0000.bm"), std::nullopt);
+    EXPECT_EQ(document.Get("Bits", "zzzz.bmp"), std::nullopt);
+    EXPECT_EQ(document.Get("Bits", ""), std::nullopt);
+
+    document.Set("Bits", "0042.BMP", "99");  // edited in place, spelling kept
+    bits.replace(bits.find("0042.bmp=42"), 11, "0042.bmp=99");
+    document.Set("Bits", "Extra.bmp", "1");  // still in order
+    document.Set("Bits", "A.bmp", "2");      // out of order: the index is built
+    bits += "Extra.bmp=1" + eol + "A.bmp=2" + eol;
+    document.Set("Bits", "extra.BMP", "3");
+    bits.replace(bits.find("Extra.bmp=1"), 11, "Extra.bmp=3");
+    document.Set("Position", "Z", "5");  // a section before the last one
+
+    EXPECT_EQ(document.Get("Bits", "0042.bmp"), "99");
+    EXPECT_EQ(document.Get("Bits", "10499.bmp"), std::to_string(10499 % 64));
+    EXPECT_EQ(document.Get("Bits", "EXTRA.bmp"), "3");
+    EXPECT_EQ(document.Get("Bits", "a.bmp"), "2");
+    EXPECT_EQ(document.Get("Bits", "b.bmp"), std::nullopt);
+    const std::string expected =
+        "[Position]" + eol + "X=-3" + eol + "Y=7" + eol + "Z=5" + eol + "[Bits]" + eol + bits;
+    EXPECT_EQ(document.Text(), expected);
+    EXPECT_EQ(std::move(document).TakeText(), expected);
+  }
+}
+
+// Bisection against a reference map: keys of random lengths added in order
+// (shorter first), looked up present, absent between them, before and after.
+TEST(IniAddedKeys, BisectionFindsWhatAMapFinds) {
+  std::mt19937 random(11);
+  std::map<std::pair<size_t, std::string>, size_t> keys;
+  while (keys.size() < 3000) {
+    std::string key(1 + random() % 6, 'a');
+    for (char& c : key) c = static_cast<char>('a' + random() % 5);
+    keys.emplace(std::make_pair(key.size(), key), 0);
+  }
+  TIniAddedLines lines;
+  size_t index = 0;
+  for (auto& [key, offset] : keys) {
+    if (index++ % 2 == 1) continue;  // every other key stays out
+    std::string spelled = key.second;
+    spelled[0] = static_cast<char>(spelled[0] - 'a' + 'A');  // found whatever the case
+    lines.Add(" " + spelled, "v" + key.second, "\n");
+    offset = lines.Find(key.second).value_or(SIZE_MAX);
+  }
+  index = 0;
+  for (const auto& [key, offset] : keys) {
+    const std::optional<size_t> found = lines.Find(key.second);
+    if (index++ % 2 == 1) {
+      EXPECT_EQ(found, std::nullopt) << key.second;
+    } else {
+      ASSERT_EQ(found, offset) << key.second;
+      EXPECT_EQ(lines.LineAt(*found).substr(2, key.second.size() - 1), key.second.substr(1));
+    }
+  }
+  EXPECT_EQ(lines.Find("aaaaaaa"), std::nullopt);
+  EXPECT_EQ(lines.Find(""), std::nullopt);
+}
+
+// Keys that are not plain names go through the index: blanks, '=', an empty
+// key, a comment mark, a line end; each is found under the name it was given
+// and written back as given.
+TEST(IniAddedKeys, KeysThatAreNotPlainNames) {
+  TIniDocument document;
+  document.Set("s", "b", "1");
+  document.Set("s", " c ", "2");
+  document.Set("s", "x=y", "3");
+  document.Set("s", "", "4");
+  document.Set("s", ";d", "5");
+  document.Set("s", "e", "6\nf=7");
+  EXPECT_EQ(document.Get("s", "c"), "2");
+  EXPECT_EQ(document.Get("s", "x=y"), "y=3");  // the value is what follows the first '='
+  EXPECT_EQ(document.Get("s", ""), "4");
+  EXPECT_EQ(document.Get("s", ";d"), "5");
+  EXPECT_EQ(document.Get("s", "e"), "6");  // a line ends at its line end
+  EXPECT_EQ(document.Get("s", "f"), std::nullopt);
+  document.Set("s", "C", "22");
+  document.Set("s", "b", "11");
+  EXPECT_EQ(document.Text(), "[s]\nb=11\n c =22\nx=y=3\n=4\n;d=5\ne=6\nf=7\n");
+
+  // Plain keys out of order from the start.
+  TIniDocument unordered;
+  for (int i = 200; i > 0; --i) {
+    unordered.Set("s", std::string("k").append(std::to_string(i)), std::to_string(i));
+  }
+  for (int i = 1; i <= 200; i += 13) {
+    EXPECT_EQ(unordered.Get("S", std::string("K").append(std::to_string(i))), std::to_string(i));
+  }
+  EXPECT_EQ(unordered.Get("s", "k0"), std::nullopt);
+}
+
+// TakeText gives what Text gives, whether the last section's lines can be
+// moved (new document, document with a text before them) or not (edited
+// lines, no new section).
+TEST(IniAddedKeys, TakeTextGivesWhatTextGives) {
+  const auto same = [](TIniDocument document) {
+    const std::string text = document.Text();
+    EXPECT_EQ(std::move(document).TakeText(), text);
+    return text;
+  };
+  TIniDocument fresh;
+  fresh.Set("Position", "X", "0");
+  fresh.Set("Bits", "0000.bmp", "32");
+  EXPECT_EQ(same(std::move(fresh)), "[Position]\nX=0\n[Bits]\n0000.bmp=32\n");
+
+  TIniDocument over("\xEF\xBB\xBF[Bits]\r\n0000.bmp=1\r\n; end", TIniLineEnd::Lf);
+  over.Set("Bits", "0000.bmp", "2");
+  over.Set("Bits", "0001.bmp", "3");
+  over.Set("Position", "X", "4");
+  EXPECT_EQ(same(std::move(over)),
+            "\xEF\xBB\xBF[Bits]\r\n0000.bmp=2\r\n0001.bmp=3\r\n; end\r\n[Position]\r\nX=4\r\n");
+
+  TIniDocument edited("[a]\nk=1");
+  edited.Set("b", "m", "1");
+  edited.Set("b", "M", "22");
+  EXPECT_EQ(same(std::move(edited)), "[a]\nk=1\n[b]\nm=22\n");
+
+  TIniDocument kept("[a]\nk=1\n");
+  kept.Set("a", "k", "2");
+  kept.Set("a", "n", "3");
+  EXPECT_EQ(same(std::move(kept)), "[a]\nk=2\nn=3\n");
+  EXPECT_EQ(same(TIniDocument()), "");
+}
+
+}  // namespace
