@@ -32,6 +32,8 @@ class TIniAddedLines {
   void Add(std::string_view key, std::string_view value, std::string_view lineEnd);
   // The line at offset becomes line.
   void Edit(size_t offset, std::string line);
+  // Room for bytes more of lines, so that the text does not grow by copies.
+  void Reserve(size_t bytes) { Text_.reserve(Text_.size() + bytes); }
 
   // The bytes of the lines as edited, line ends included.
   size_t Size() const;

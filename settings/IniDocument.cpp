@@ -129,6 +129,7 @@ void TIniDocument::Set(std::string_view section, std::string_view key, std::stri
     slot = std::make_unique<TSection>();
     slot->New = true;
     slot->Name = std::string(section);
+    if (ReservedBytes_ > 0 && NameKey(section) == Reserved_) slot->Added.Reserve(ReservedBytes_);
     NewSections_.push_back(slot.get());
     line = TKeyLine{slot.get(), std::nullopt, std::nullopt};
   }
@@ -141,6 +142,15 @@ void TIniDocument::Set(std::string_view section, std::string_view key, std::stri
     // A new key goes after the section's last key (or its header), before
     // the blank lines and comments that end the section.
     line->Section->Added.Add(key, value, EndText(LineEnd_));
+  }
+}
+
+void TIniDocument::Reserve(std::string_view section, size_t bytes) {
+  if (TSection* found = FindSection(section)) {
+    found->Added.Reserve(bytes);
+  } else {
+    Reserved_ = NameKey(section);
+    ReservedBytes_ = bytes;
   }
 }
 

@@ -50,6 +50,10 @@ class TIniDocument {
   // The value of key in section, unquoted; nullopt when either is missing.
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   void Set(std::string_view section, std::string_view key, std::string_view value);
+  // A hint: about bytes of key lines are to be added to section. The room is
+  // made at once, or when the section is added (nothing else changes), so
+  // that the text of the added lines is not copied as it grows.
+  void Reserve(std::string_view section, size_t bytes);
   // The document's bytes: the original ones with the edits applied.
   std::string Text() const;
   // The same bytes, for a document about to be discarded: the lines added
@@ -99,4 +103,6 @@ class TIniDocument {
   mutable std::unordered_map<std::string, std::unique_ptr<TSection>> Sections_;
   std::vector<TSection*> NewSections_;  // in the order they were added
   std::map<size_t, std::string> Edits_;  // line offset -> the line's text now
+  std::string Reserved_;     // the lower-case name of a section to be added ...
+  size_t ReservedBytes_ = 0;  // ... and the room its lines get then
 };

@@ -173,6 +173,10 @@ void TSettingsFile::WriteNumber(const std::string& section, const std::string& k
   Saved_ = true;
 }
 
+void TSettingsFile::Reserve(const std::string& section, size_t bytes) {
+  if (TIniDocument* document = Document()) document->Reserve(section, bytes);
+}
+
 void TSettingsFile::Flush() {
   // The document goes before the file is written: its text is held once.
   const bool dirty = Dirty_;

@@ -31,6 +31,10 @@ class TSettingsFile {
   int32_t ReadNumber(const std::string& section, const std::string& key, int32_t defaultValue);
   // "Unable to write to %s" with the path on failure.
   void WriteNumber(const std::string& section, const std::string& key, int32_t value);
+  // A hint before many writes to section: about bytes of "key=value" lines
+  // (line ends included) are coming; spares the document the copies of a
+  // growing text. Changes nothing in the file.
+  void Reserve(const std::string& section, size_t bytes);
   // Writes pending changes; "Unable to write to %s" on failure.
   void Flush();
 

@@ -162,4 +162,21 @@ TEST(IniAddedKeys, TakeTextGivesWhatTextGives) {
   EXPECT_EQ(same(TIniDocument()), "");
 }
 
+// Room asked for changes no byte: for a section still to come (it keeps its
+// place), one of the text, one already added, one never written.
+TEST(IniAddedKeys, ReservedRoomChangesNothing) {
+  TIniDocument document("[Old]\nk=1\n");
+  document.Reserve("bits", 1 << 16);
+  document.Reserve("old", 100);
+  document.Reserve("Never", 100);
+  document.Set("Position", "X", "1");
+  document.Reserve("position", 10);
+  document.Set("Old", "n", "2");
+  document.Set("Bits", "0000.bmp", "3");
+  document.Set("Position", "Y", "4");
+  const std::string expected = "[Old]\nk=1\nn=2\n[Position]\nX=1\nY=4\n[Bits]\n0000.bmp=3\n";
+  EXPECT_EQ(document.Text(), expected);
+  EXPECT_EQ(std::move(document).TakeText(), expected);
+}
+
 }  // namespace

@@ -47,6 +47,11 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
   TSettingsFile settings(fs, folder + "setup.ini");
   settings.WriteNumber("Position", "X", bounds.X);
   settings.WriteNumber("Position", "Y", bounds.Y);
+  // A "Bits" line a frame: the name (as long as the last one at most), '=',
+  // a number of up to 11 characters and a line end.
+  const size_t longestName =
+      ZtFormat("%.4d", static_cast<int>(count - 1)).size() + output.Extension.size();
+  settings.Reserve("Bits", count * (longestName + 14));
 
   std::string name;
   for (size_t i = 0; i < count; ++i) {
