@@ -11,7 +11,10 @@
 # Prints a table, then the lines a reader checks, beginning with RATIO:
 #   pack / (cat + write and sync)         goal <= 1.2
 #   peak memory over 2 x archive + frame  goal <= 1 (see memory_ratio in
-#                                         bench_common.sh)
+#                                         bench_common.sh), the tool's usage
+#                                         text subtracted; then, without a
+#                                         goal, the same with a one-frame
+#                                         pack subtracted (one_frame_rss)
 # Files go to $ICNKIT_BENCH_DIR, default a fresh folder under /tmp (a disk);
 # see bench_common.sh.
 #
@@ -36,6 +39,10 @@ printf '%-7s %-8s %6s %5s %5s %-17s %-17s %-17s %8s\n' tool folder frames MB arc
 for gen in h1 h2; do
   packer=$([ $gen = h1 ] && echo morlet || echo morvix)
   baseline=$(baseline_rss "$packer")
+  one_frame_archive $gen one_$gen.icn
+  "$bin/$([ $gen = h1 ] && echo dravel || echo dravix)" one_$gen.icn >/dev/null
+  floor=$(one_frame_rss : "$bin/$packer" one_$gen.icn.cadres)
+  results+=("BASELINE $packer: usage text $baseline KiB, one-frame pack $floor KiB")
   for name in $sets; do
     archive=${gen}_$name.icn folder=${gen}_$name.icn.cadres
     read_all "$folder"
@@ -56,6 +63,8 @@ for gen in h1 h2; do
     results+=("$(ratio_line "pack/(read+write) $packer $name" 1.2 "${ratios[@]}")")
     results+=("$(ratio_line "memory $packer $name" 1 \
       "$(memory_ratio "$peak" "$baseline" "$archive_bytes" "$frame_bytes")")")
+    results+=("$(ratio_line "memory over 1-frame $packer $name" - \
+      "$(memory_ratio "$peak" "$floor" "$archive_bytes" "$frame_bytes")")")
   done
 done
 printf '%s\n' "${results[@]}"

@@ -12,7 +12,10 @@
 #                                         it: on a busy machine wall time is
 #                                         mostly waiting for a processor)
 #   peak memory over 2 x archive + frame  goal <= 1 (see memory_ratio in
-#                                         bench_common.sh)
+#                                         bench_common.sh), the tool's usage
+#                                         text subtracted; then, without a
+#                                         goal, the same with a one-frame
+#                                         unpack subtracted (one_frame_rss)
 # Files go to $ICNKIT_BENCH_DIR, default a fresh folder under /tmp (a disk,
 # as users unpack to); see bench_common.sh.
 #
@@ -30,6 +33,9 @@ printf '%-7s %-8s %6s %5s %-21s %-21s %8s\n' tool archive frames MB "unpack_s me
 for gen in h1 h2; do
   unpacker=$([ $gen = h1 ] && echo dravel || echo dravix)
   baseline=$(baseline_rss "$unpacker")
+  one_frame_archive $gen one_$gen.icn
+  floor=$(one_frame_rss "rm -rf one_$gen.icn.cadres" "$bin/$unpacker" one_$gen.icn)
+  results+=("BASELINE $unpacker: usage text $baseline KiB, one-frame unpack $floor KiB")
   for name in $sets; do
     archive=${gen}_$name.icn folder=${gen}_$name.icn.cadres
     times=() copies=() ratios=() cpu_ratios=() peak=0
@@ -50,6 +56,8 @@ for gen in h1 h2; do
     results+=("$(ratio_line "unpack/cp-r CPU time $unpacker $name" - "${cpu_ratios[@]}")")
     results+=("$(ratio_line "memory $unpacker $name" 1 \
       "$(memory_ratio "$peak" "$baseline" "$(stat -c %s "$archive")" "$frame_bytes")")")
+    results+=("$(ratio_line "memory over 1-frame $unpacker $name" - \
+      "$(memory_ratio "$peak" "$floor" "$(stat -c %s "$archive")" "$frame_bytes")")")
     rm -rf "$folder" copy
   done
 done
