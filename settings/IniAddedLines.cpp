@@ -27,24 +27,8 @@ std::optional<size_t> TIniAddedLines::Find(std::string_view lowerKey) const {
   if (Text_.empty()) return std::nullopt;
   const std::string_view text = Text_;
   if (Sorted_) {
-    // Every line is "key=value" with a plain key, in increasing order: a
-    // bisection over the bytes, each probe moved back to its line's start.
-    size_t low = 0;
-    size_t high = text.size();
-    while (low < high) {
-      const size_t middle = low + (high - low) / 2;
-      const size_t before = middle == 0 ? std::string_view::npos : text.rfind('\n', middle - 1);
-      const size_t start = before == std::string_view::npos ? 0 : before + 1;
-      const TLineSpan line = LineFrom(text, start);
-      const int order = CompareName(*KeyNameOf(line.Content), lowerKey);
-      if (order == 0) return start;
-      if (order < 0) {
-        low = line.Next;
-      } else {
-        high = start;
-      }
-    }
-    return std::nullopt;
+    // Every line is "key=value" with a plain key, in increasing order.
+    return FindSortedKey(text, 0, text.size(), lowerKey);
   }
   const uint64_t hash = KeyHash(lowerKey);
   const size_t mask = Table_.size() - 1;

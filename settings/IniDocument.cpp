@@ -56,8 +56,27 @@ TIniDocument::TIniDocument(std::vector<uint8_t>&& bytes, TIniLineEnd defaultLine
 
 TIniDocument::TSection TIniDocument::Index(size_t headerEnd) const {
   TSection section;
-  section.BodyEnd = headerEnd;
+  section.BodyStart = section.BodyEnd = headerEnd;
   const std::string_view text = View();
+  section.Sorted = true;
+  std::string_view previous;
+  for (size_t offset = headerEnd; offset < text.size();) {
+    const TLineSpan line = LineFrom(text, offset);
+    if (SectionNameOf(line.Content)) break;
+    if (const auto key = KeyNameOf(line.Content)) {
+      // A line between two keys, or a key not above the one before, ends
+      // the order.
+      if (section.BodyEnd != offset || (!previous.empty() && CompareName(previous, *key) >= 0)) {
+        section.Sorted = false;
+        break;
+      }
+      previous = *key;
+      section.BodyEnd = line.Next;
+    }
+    offset = line.Next;
+  }
+  if (section.Sorted) return section;
+  section.BodyEnd = headerEnd;
   for (size_t offset = headerEnd; offset < text.size();) {
     const TLineSpan line = LineFrom(text, offset);
     if (SectionNameOf(line.Content)) break;
@@ -101,6 +120,11 @@ std::optional<TIniDocument::TKeyLine> TIniDocument::FindKey(std::string_view sec
   TSection* found = FindSection(section);
   if (found == nullptr) return std::nullopt;
   const std::string lowerKey = NameKey(key);
+  if (found->Sorted) {
+    const auto offset = FindSortedKey(View(), found->BodyStart, found->BodyEnd, lowerKey);
+    if (offset) return TKeyLine{found, *offset, std::nullopt};
+    return TKeyLine{found, std::nullopt, found->Added.Find(lowerKey)};
+  }
   const uint64_t hash = KeyHash(lowerKey);
   // Equal hashes lie together, in the order of the lines.
   for (auto entry = std::lower_bound(found->Keys.begin(), found->Keys.end(), hash);

@@ -67,9 +67,13 @@ class TIniDocument {
   struct TSection {
     bool New = false;
     std::string Name;       // a new section's name as given
+    size_t BodyStart = 0;   // the text's section: after its header
     size_t BodyEnd = 0;     // where added keys go: after the last key line or the header
-    // Key lines of the text's section: (hash of the key << 40) | offset of
-    // the line, sorted, so the first of equal keys comes first.
+    // Its key lines in increasing order, nothing else between them (as the
+    // tools write them): found by bisection, no index.
+    bool Sorted = false;
+    // Otherwise its key lines: (hash of the key << 40) | offset of the line,
+    // sorted, so the first of equal keys comes first.
     std::vector<uint64_t> Keys;
     TIniAddedLines Added;  // the keys added to the section
   };

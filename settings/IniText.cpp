@@ -32,7 +32,7 @@ int CompareName(std::string_view trimmed, std::string_view lowerKey) {
   if (trimmed.size() != lowerKey.size()) return trimmed.size() < lowerKey.size() ? -1 : 1;
   for (size_t i = 0; i < trimmed.size(); ++i) {
     const auto a = static_cast<uint8_t>(Lower(trimmed[i]));
-    const auto b = static_cast<uint8_t>(lowerKey[i]);
+    const auto b = static_cast<uint8_t>(Lower(lowerKey[i]));
     if (a != b) return a < b ? -1 : 1;
   }
   return 0;
@@ -62,6 +62,28 @@ uint64_t KeyHash(std::string_view name) {
   uint32_t hash = 2166136261u ^ seed;  // FNV-1a over the lower-case bytes
   for (const char c : name) hash = (hash ^ static_cast<uint8_t>(Lower(c))) * 16777619u;
   return uint64_t{(hash ^ (hash >> 24)) & 0xFFFFFF} << kOffsetBits;
+}
+
+std::optional<size_t> FindSortedKey(std::string_view text, size_t begin, size_t end,
+                                    std::string_view lowerKey) {
+  // Each probe is moved back to the start of its line; text[begin - 1], when
+  // there is one, ends the line before.
+  size_t low = begin;
+  size_t high = end;
+  while (low < high) {
+    const size_t middle = low + (high - low) / 2;
+    const size_t before = middle == 0 ? std::string_view::npos : text.rfind('\n', middle - 1);
+    const size_t start = before == std::string_view::npos ? 0 : before + 1;
+    const TLineSpan line = LineFrom(text, start);
+    const int order = CompareName(*KeyNameOf(line.Content), lowerKey);
+    if (order == 0) return start;
+    if (order < 0) {
+      low = line.Next;
+    } else {
+      high = start;
+    }
+  }
+  return std::nullopt;
 }
 
 TLineSpan LineFrom(std::string_view text, size_t offset) {

@@ -18,7 +18,8 @@ std::string NameKey(std::string_view name);
 bool SameName(std::string_view trimmed, std::string_view lowerKey);
 // <0, 0 or >0 as trimmed sorts before, with or after lowerKey: shorter names
 // first, names of one length byte by byte on their lower-case forms (so
-// "9999.bmp" comes before "10000.bmp").
+// "9999.bmp" comes before "10000.bmp"). Both are taken trimmed; either may
+// be in any case.
 int CompareName(std::string_view trimmed, std::string_view lowerKey);
 
 // The section name of a "[name]" line, or nullopt for any other line.
@@ -43,5 +44,11 @@ struct TLineSpan {
   size_t Next;
 };
 TLineSpan LineFrom(std::string_view text, size_t offset);
+
+// The offset of the line of lowerKey in [begin, end) of text, found by
+// bisection: the range is whole lines (begin at a line's start), every one a
+// key line, with keys in increasing CompareName order. Nullopt when absent.
+std::optional<size_t> FindSortedKey(std::string_view text, size_t begin, size_t end,
+                                    std::string_view lowerKey);
 
 }  // namespace ini_text

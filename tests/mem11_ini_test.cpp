@@ -162,6 +162,46 @@ TEST(IniAddedKeys, TakeTextGivesWhatTextGives) {
   EXPECT_EQ(same(TIniDocument()), "");
 }
 
+// A section of the text whose keys are in order, nothing between them, is
+// searched by bisection; the same keys with a comment, a blank line or a
+// repeated key between them go through the index. Both read, edit and add
+// alike.
+TEST(IniAddedKeys, KeysOfTheTextInOrderOrNot) {
+  std::string body;
+  for (int i = 0; i < 10200; i += 3) {
+    body.append(FrameName(i)).append(" = ").append(std::to_string(i % 50)) += "\r\n";
+  }
+  const std::string head = "\xEF\xBB\xBF[Position]\r\nX=1\r\n[bits]\r\n";
+  const std::string tail = "; end\r\n[Other]\r\nq=1";
+  const std::string middle = FrameName(3000) + " = 0\r\n";
+  for (const std::string between : {"", "; c\r\n", "\r\n", "3000.BMP=dup\r\n"}) {
+    std::string text = head + body + tail;
+    text.insert(text.find(middle) + middle.size(), between);
+    TIniDocument document(text);
+    for (int i = 0; i < 10200; i += 3) {
+      ASSERT_EQ(document.Get("Bits", FrameName(i)), std::to_string(i % 50)) << i << between;
+    }
+    for (const std::string absent : {"0001.bmp", "10201.bmp", "zzzz.bmp", "0.bmp", "q"}) {
+      EXPECT_EQ(document.Get("Bits", absent), std::nullopt) << absent << between;
+    }
+    EXPECT_EQ(document.Get("other", "Q"), "1");
+    document.Set("BITS", "10197.BMP", "7");
+    document.Set("Bits", "0001.bmp", "8");
+    document.Set("Other", "r", "9");
+    std::string expected = text;
+    expected.replace(expected.find("10197.bmp = 47"), 14, "10197.bmp = 7");
+    expected.insert(expected.find("; end"), "0001.bmp=8\r\n");
+    expected += "\r\nr=9\r\n";
+    EXPECT_EQ(document.Text(), expected) << between;
+    EXPECT_EQ(document.Get("bits", "10197.bmp"), "7");
+  }
+  // A last key without a line end.
+  TIniDocument unended("[s]\na=1\nb=2");
+  EXPECT_EQ(unended.Get("s", "b"), "2");
+  unended.Set("s", "c", "3");
+  EXPECT_EQ(unended.Text(), "[s]\na=1\nb=2\nc=3\n");
+}
+
 // Room asked for changes no byte: for a section still to come (it keeps its
 // place), one of the text, one already added, one never written.
 TEST(IniAddedKeys, ReservedRoomChangesNothing) {
