@@ -1,9 +1,9 @@
 // icnkit_fuzz_seeds OUTPUT_FOLDER: writes the seed corpora of the fuzz
 // targets, one subfolder per target, made only by icnkit's own encoders and
-// writers and by testdata/'s builders: archives of both
-// generations, bitmaps of every layout the loader knows, settings files and
-// name triples. Deterministic, so a seed that finds something can be made
-// again.
+// writers and by testdata/'s builders: archives of both generations,
+// bitmaps of every layout the loader knows, settings files, name triples,
+// and (KitSeeds.cpp) PNG frames, palette files and sheets' JSON.
+// Deterministic, so a seed that finds something can be made again.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +16,8 @@
 
 #include "fs/Files.h"
 #include "fs/Path.h"
+#include "fuzz/KitSeeds.h"
+#include "fuzz/SeedWriter.h"
 #include "image/IndexedImage.h"
 #include "settings/IniDocument.h"
 #include "testdata/ArchiveBuilder.h"
@@ -24,16 +26,6 @@
 namespace {
 
 using namespace testdata;
-
-struct TSeedWriter {
-  std::string Folder;
-  int Count = 0;
-  std::unique_ptr<TFileSystem> Fs = MakeNativeFileSystem();
-  void Add(const TBytes& bytes) {
-    SaveWholeFile(*Fs, Folder + ZtFormat("seed_%03d", Count++), bytes);
-  }
-  void Add(const std::string& text) { Add(TBytes(text.begin(), text.end())); }
-};
 
 // --- archives ---
 
@@ -51,8 +43,10 @@ TBytes Sprite(std::mt19937& random, int32_t w, int32_t h, const TBytes& palette)
   return pixels;
 }
 
-void ArchiveSeeds(TIcnGeneration generation, const std::string& folder) {
-  TSeedWriter seeds{folder};
+// Archives of both generations: no frames, sprites, empty and degenerate
+// frames, shared streams, the far ends of the coordinates, every code.
+std::vector<TBytes> Archives(TIcnGeneration generation) {
+  std::vector<TBytes> seeds;
   std::mt19937 random(generation == TIcnGeneration::H1 ? 1 : 2);
   const bool h2 = generation == TIcnGeneration::H2;
   // H2 pictures use the indices of the special runs too.
@@ -65,7 +59,7 @@ void ArchiveSeeds(TIcnGeneration generation, const std::string& folder) {
                         (bits & 0x20) != 0);
   };
 
-  seeds.Add(BuildArchive(generation, {}));  // no frames
+  seeds.push_back(BuildArchive(generation, {}));  // no frames
   for (int n = 0; n < 6; ++n) {
     std::vector<TTestFrame> frames;
     const int count = 1 + n;
@@ -80,35 +74,41 @@ void ArchiveSeeds(TIcnGeneration generation, const std::string& folder) {
       if (h2 && n == 4) bits = uint8_t(bits | 0x01);
       frames.push_back(frame(left, top, w, h, bits, pixels));
     }
-    seeds.Add(BuildArchive(generation, frames));
+    seeds.push_back(BuildArchive(generation, frames));
   }
   // Empty and degenerate frames.
-  seeds.Add(BuildArchive(generation, {frame(0, 0, 0, 0, 0, {}), frame(-1, -1, 0, 3, 0, {}),
-                                      frame(5, 5, 4, 0, 0, {})}));
+  seeds.push_back(BuildArchive(generation, {frame(0, 0, 0, 0, 0, {}), frame(-1, -1, 0, 3, 0, {}),
+                                            frame(5, 5, 4, 0, 0, {})}));
   // Two records sharing one stream; and a wide frame of long runs.
   {
     const TTestFrame a = frame(2, 3, 6, 4, 0, Sprite(random, 6, 4, palette));
     TBytes longRuns(600, palette[1]);
     for (size_t x = 130; x < 200; ++x) longRuns[x] = 0;
-    seeds.Add(BuildArchive(generation,
-                           {a, TTestFrame{a.Record, {}, 0}, frame(-100, 0, 300, 2, 0, longRuns)}));
+    seeds.push_back(BuildArchive(
+        generation, {a, TTestFrame{a.Record, {}, 0}, frame(-100, 0, 300, 2, 0, longRuns)}));
   }
   // Frames at the far ends of the coordinate range.
-  seeds.Add(BuildArchive(generation, {frame(-32768, -32768, 2, 2, 0, {1, 2, 0, 3}),
-                                      frame(32767, 32767, 3, 1, 0, {4, 4, 4})}));
+  seeds.push_back(BuildArchive(generation, {frame(-32768, -32768, 2, 2, 0, {1, 2, 0, 3}),
+                                            frame(32767, 32767, 3, 1, 0, {4, 4, 4})}));
   // Streams no encoder writes: every code of the generation once.
   if (h2) {
-    seeds.Add(BuildArchive(
+    seeds.push_back(BuildArchive(
         generation, {{Record(0, 0, 12, 3),
                       {0xC1, 0x05, 0x33, 0xC4, 0x44, 0xC0, 0x7B, 0xC0, 0x3D, 0x00, 0xC0, 0xFC,
                        0x0A, 0xC0, 0x00, 0x00, 0xBF, 0x00, 0x02, 0x11, 0x12, 0x00, 0x80}},
                      {Record(0, 0, 4, 2, 0x21), {0x03, 0x81, 0x00, 0x02, 0x00, 0x80}}}));
   } else {
-    seeds.Add(BuildArchive(
+    seeds.push_back(BuildArchive(
         generation, {{Record(0, 0, 6, 2), {0x82, 0x02, 0x07, 0x07, 0x00, 0x01, 0x03, 0x00, 0x80}},
                      {Record(0, 0, 5, 2), {0x82, 0x02, 0x00, 0x01, 0x00, 0x80}},
                      {Record(0, 0, 4, 1), {0xFF, 0x7F, 0x00, 0x80}}}));
   }
+  return seeds;
+}
+
+void ArchiveSeeds(TIcnGeneration generation, const std::string& folder) {
+  TSeedWriter seeds{folder};
+  for (const TBytes& archive : Archives(generation)) seeds.Add(archive);
 }
 
 // --- bitmaps ---
@@ -257,6 +257,11 @@ int main(int argc, char** argv) {
     BitmapSeeds(folder("bmp_load"));
     SettingsSeeds(folder("settings"));
     MaskSeeds(folder("mask_match"));
+    PngSeeds(folder("png_read"));
+    PaletteSeeds(folder("palette_file"));
+    TSeedWriter sheets{folder("sheet_json")};
+    SheetSeeds(sheets, TIcnGeneration::H1, Archives(TIcnGeneration::H1));
+    SheetSeeds(sheets, TIcnGeneration::H2, Archives(TIcnGeneration::H2));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "icnkit_fuzz_seeds: %s\n", error.what());
     return 1;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # fuzz/run.sh SECONDS [TARGET ...]: builds the fuzz targets with clang in
-# build-fuzz and runs each target (all five by default) for SECONDS seconds,
+# build-fuzz and runs each target (all eight by default) for SECONDS seconds,
 # one after the other (FUZZ_PARALLEL=2 runs two at a time). New inputs are
 # kept in fuzz/corpus/<target>/, findings land in fuzz/artifacts/<target>/.
 # Prints the closing figures of every run; fails when any target found
@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET ...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(archive_h1 archive_h2 bmp_load settings mask_match)
+[ ${#targets[@]} -gt 0 ] || targets=(archive_h1 archive_h2 bmp_load settings mask_match png_read palette_file sheet_json)
 build=${ICNKIT_FUZZ_BUILD:-build-fuzz}
 parallel=${FUZZ_PARALLEL:-1}
 
@@ -30,10 +30,19 @@ for f in tests/data/corrupt/h2_* tests/data/corrupt/unpack_h2_*; do cp "$f" "$se
 for f in tests/data/corrupt/*.bmp; do cp "$f" "$seeds/bmp_load/"; done
 for f in tests/data/corrupt/*.ini; do cp "$f" "$seeds/settings/"; done
 for f in tests/data/corrupt/mask_*; do cp "$f" "$seeds/mask_match/"; done
+for f in tests/data/corrupt/*.png; do cp "$f" "$seeds/png_read/"; done
+# Palette files get the first byte that gives them their name back
+# (fuzz/palette_file.cpp).
+for f in tests/data/corrupt/palette_*; do
+  case ${f##*.} in bmp) n=0 ;; png) n=1 ;; pal) n=2 ;; gpl) n=3 ;; act) n=4 ;; raw) n=5 ;; *) n=7 ;; esac
+  { printf "\\$(printf %o "$n")"; cat "$f"; } >"$seeds/palette_file/$(basename "$f")"
+done
+for f in tests/data/corrupt/*.json; do cp "$f" "$seeds/sheet_json/"; done
 
 max_len() {
   case $1 in
-    archive_h1 | archive_h2 | bmp_load) echo 16384 ;;
+    archive_h1 | archive_h2 | bmp_load | png_read | sheet_json) echo 16384 ;;
+    palette_file) echo 8192 ;;
     settings) echo 4096 ;;
     *) echo 256 ;;
   esac

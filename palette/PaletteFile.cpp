@@ -168,14 +168,18 @@ std::vector<uint8_t> RawBytes(const std::vector<TRgbQuad>& colours) {
   return bytes;
 }
 
+// The name's extension in lower case, with its dot ("" for none).
+std::string Extension(const std::string& name) {
+  const size_t slash = name.find_last_of("/\\");
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  return Lower(name.substr(dot));
+}
+
 }  // namespace
 
 TPaletteFormat PaletteFormatOfName(const std::string& name) {
-  const size_t slash = name.find_last_of("/\\");
-  const size_t dot = name.rfind('.');
-  const std::string ext =
-      dot == std::string::npos || (slash != std::string::npos && dot < slash) ? ""
-                                                                              : Lower(name.substr(dot));
+  const std::string ext = Extension(name);
   if (ext == ".bmp") return TPaletteFormat::Bmp;
   if (ext == ".png") return TPaletteFormat::Png;
   if (ext == ".pal") return TPaletteFormat::JascPal;
@@ -189,6 +193,16 @@ TPaletteFormat PaletteFormatOfName(const std::string& name) {
 
 std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes, const std::string& name,
                                       bool force6bit) {
+  // Adobe and raw tables have no signature: their first colours may spell
+  // another format's (red 66, green 77 is "BM"). Of their size and under
+  // their name, they are what the name says.
+  const std::string ext = Extension(name);
+  if (ext == ".act" && (bytes.size() == kRawSize || bytes.size() == kActSize)) {
+    return ReadAct(bytes, name);
+  }
+  if ((ext == ".raw" || ext == ".vga") && bytes.size() == kRawSize) {
+    return ReadRaw(bytes, name, force6bit);
+  }
   if (StartsWith(bytes, "BM")) {
     TBmpHeader header;
     try {

@@ -149,6 +149,9 @@ TSheetDescription ReadSheetJson(std::string_view text, const std::string& displa
     document = TJson::parse(text.begin(), text.end());
   } catch (const TJson::parse_error& error) {
     reader.Fail(ZtFormat("not a JSON document (at byte %zu)", error.byte));
+  } catch (const TJson::out_of_range&) {
+    // The parser's word for a number beyond a double (1e400).
+    reader.Fail("not a JSON document (a number beyond any range)");
   }
   if (!document.is_object()) reader.Fail("not a sheet: the document must be an object");
   TSheetDescription sheet;

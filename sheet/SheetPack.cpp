@@ -160,7 +160,8 @@ std::vector<uint8_t> PackSheet(const TSheetDescription& sheet, const TIndexedIma
 
     TBox box = stored;  // an empty record keeps its fields as they were
     cellImage.Create8Bit(cell.W, cell.H, {});
-    for (int32_t r = 0; r < cell.H; ++r) {
+    // A cell 0 pixels wide has rows but no row storage to copy into.
+    for (int32_t r = 0; CellHasPixels(cell) && r < cell.H; ++r) {
       std::memcpy(cellImage.RowAddress(r), image.RowAddress(cell.Y + r) + cell.X, size_t(cell.W));
     }
     const TTrimBox painted = TrimBox(cellImage);
