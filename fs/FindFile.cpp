@@ -89,11 +89,13 @@ TZtFindFile::TZtFindFile(TFileSystem& fs, const std::string& mask)
 }
 
 void TZtFindFile::Keep(const std::string& pattern, std::vector<TFolderEntry> all) {
-  for (TFolderEntry& entry : all) {
+  // Filtered where it stands: a folder of 65,535 frames is listed once, not
+  // twice.
+  std::erase_if(all, [&](const TFolderEntry& entry) {
     // Only files and folders: a pipe or device is never read.
-    if (entry.Kind == TPathKind::Other) continue;
-    if (MaskMatches(pattern, entry.Name)) Entries_.push_back(std::move(entry));
-  }
+    return entry.Kind == TPathKind::Other || !MaskMatches(pattern, entry.Name);
+  });
+  Entries_ = std::move(all);
   std::sort(Entries_.begin(), Entries_.end(), [](const TFolderEntry& a, const TFolderEntry& b) {
     return NaturalLess(a.Name, b.Name);
   });

@@ -48,6 +48,9 @@ class TZtFindFile {
   // The tools' loop step: true when standing on a matching entry. An entry
   // matches when (Attributes() & (required | excluded)) == required.
   bool NextMatch(uint32_t required, uint32_t excluded);
+  // How many entries were kept (matching the mask's name), before any
+  // attribute test.
+  size_t Count() const { return Entries_.size(); }
 
   // The current entry's name and attributes (kFindFolder or kFindFile;
   // empty / 0 when exhausted).

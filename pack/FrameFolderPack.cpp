@@ -20,8 +20,9 @@ namespace {
 // unpackers number them.
 std::vector<std::string> ListFrameFiles(TFileSystem& fs, const std::string& folder,
                                         const TFrameInput& input) {
-  std::vector<std::string> names;
   TZtFindFile find(fs, folder + (input.IsFrame ? "*" : "*.bmp"));
+  std::vector<std::string> names;
+  names.reserve(find.Count());
   while (find.NextMatch(0, kFindFolder)) {
     if (!input.IsFrame || input.IsFrame(find.Name())) names.push_back(find.Name());
   }
