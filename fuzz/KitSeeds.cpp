@@ -35,10 +35,10 @@ TBytes Packed(const TLayout& layout, uint32_t width, uint32_t height,
   for (uint32_t y = 0; y < height; ++y) {
     for (uint32_t i = 0; i < width * channels; ++i) {
       const uint32_t v = samples[size_t{y} * width * channels + i];
-      uint8_t* row = rows.data() + y * stride;
+      uint8_t* row = rows.data() + size_t{y} * stride;
       if (layout.Depth == 16) {
-        row[2 * i] = static_cast<uint8_t>(v >> 8);
-        row[2 * i + 1] = static_cast<uint8_t>(v);
+        row[size_t{2} * i] = static_cast<uint8_t>(v >> 8);
+        row[size_t{2} * i + 1] = static_cast<uint8_t>(v);
       } else {
         const size_t bit = size_t{i} * layout.Depth;
         row[bit / 8] |= static_cast<uint8_t>(v << (8 - layout.Depth - bit % 8));
@@ -98,7 +98,7 @@ void PngSeeds(const std::string& folder) {
   for (const bool interlaced : {false, true}) {
     for (const uint8_t depth : {1, 2, 4, 8}) {
       const TLayout layout{depth, SPNG_COLOR_TYPE_INDEXED, interlaced};
-      std::vector<uint32_t> samples(kWidth * kHeight);
+      std::vector<uint32_t> samples(size_t{kWidth} * kHeight);
       for (uint32_t& v : samples) v = random() % (1u << depth);
       seeds.Add(
           SpngFile(layout, kWidth, kHeight, Packed(layout, kWidth, kHeight, samples), 1u << depth));
@@ -106,7 +106,7 @@ void PngSeeds(const std::string& folder) {
     // Greys: black and white only, the palette's two greys.
     for (const uint8_t depth : {1, 2, 4, 8, 16}) {
       const TLayout layout{depth, SPNG_COLOR_TYPE_GRAYSCALE, interlaced};
-      std::vector<uint32_t> samples(kWidth * kHeight);
+      std::vector<uint32_t> samples(size_t{kWidth} * kHeight);
       for (uint32_t& v : samples) v = random() % 2 ? (1u << depth) - 1 : 0;
       seeds.Add(SpngFile(layout, kWidth, kHeight, Packed(layout, kWidth, kHeight, samples), 0));
     }
