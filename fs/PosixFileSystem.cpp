@@ -66,7 +66,7 @@ std::vector<uint8_t> FileBuffer(size_t size) {
     const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
     const uintptr_t first = reinterpret_cast<uintptr_t>(bytes.data());
     const uintptr_t start = (first + page - 1) & ~(page - 1), stop = (first + size) & ~(page - 1);
-    if (stop > start) ::madvise(reinterpret_cast<void*>(start), stop - start, MADV_HUGEPAGE);
+    if (stop > start) ::madvise(bytes.data() + (start - first), stop - start, MADV_HUGEPAGE);
   }
 #endif
   bytes.resize(size);
@@ -320,7 +320,11 @@ class TPosixFileSystem : public TFileSystem {
         return current;
       }
       // A relative target is taken against the link's folder.
-      current = target[0] == '/' ? target : DirectoryOfPath(current, TZtPathStyle::Posix()) + target;
+      if (target[0] == '/') {
+        current = target;
+      } else {
+        current = DirectoryOfPath(current, TZtPathStyle::Posix()).append(target);
+      }
     }
     return current;
   }

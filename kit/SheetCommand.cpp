@@ -41,7 +41,10 @@ std::vector<std::pair<std::string, std::string>> Targets(TKit& kit, const TViewO
         options.Output.empty() ? DirectoryOfPath(archive) : WithTrailingSlash(options.Output);
     const std::string base = folder + ReplaceExtension(NameOfPath(archive), "");
     const auto [it, added] = seen.emplace(kit.Fs.FullPath(base), archive);
-    if (!added) throw TZtError(archive + " and " + it->second + " would both write " + base);
+    if (!added) {
+      throw TZtError(ZtFormat("%s and %s would both write %s", archive.c_str(), it->second.c_str(),
+                              base.c_str()));
+    }
     targets.emplace_back(archive, base);
   }
   return targets;

@@ -47,7 +47,8 @@ std::vector<TUnpackItem> FrameFolderItems(TKit& kit, const TUnpackOptions& optio
             : WithTrailingSlash(WithTrailingSlash(options.Output) + NameOfPath(archive) + ".cadres");
     const auto [it, added] = targets.emplace(kit.Fs.FullPath(folder), archive);
     if (!added) {
-      throw TZtError(archive + " and " + it->second + " would both unpack into " + folder);
+      throw TZtError(ZtFormat("%s and %s would both unpack into %s", archive.c_str(),
+                              it->second.c_str(), folder.c_str()));
     }
     items.push_back({archive, folder});
   }
@@ -67,7 +68,8 @@ std::vector<TUnpackItem> PreviewItems(TKit& kit, const TUnpackOptions& options,
                                    ? WithTrailingSlash(folder + "Icn Preview")
                                    : WithTrailingSlash(options.Output);
     for (const std::string& archive : ArchivesOfFolder(kit.Fs, options.Generation, folder)) {
-      items.push_back({archive, target + NameOfPath(archive) + extension});
+      items.push_back({archive, ZtFormat("%s%s%s", target.c_str(), NameOfPath(archive).c_str(),
+                                         extension.c_str())});
     }
   }
   return items;

@@ -89,6 +89,7 @@ std::vector<TRgbQuad> GreyColours(int n) {
 
 std::vector<TRgbQuad> DistinctColours(int n) {
   std::vector<TRgbQuad> table;
+  table.reserve(static_cast<size_t>(std::max(n, 0)));
   for (int i = 0; i < n; ++i) {
     table.push_back(TRgbQuad{static_cast<uint8_t>(i / 2), static_cast<uint8_t>(255 - i),
                              static_cast<uint8_t>(i), 0});
