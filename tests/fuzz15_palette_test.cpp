@@ -8,6 +8,7 @@
 
 #include "format/Error.h"
 #include "palette/PaletteFile.h"
+#include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -46,17 +47,10 @@ TEST(Fuzz15Palette, TablesWhoseFirstColoursSpellASignatureAreReadByTheirName) {
       {"palette_bm_first_colour.act", "424D01 030405 "},
       {"palette_png_signature.raw", ""},  // its 256 triplets
   };
-  size_t replayed = 0;
-  for (const std::string& name : ListNames(TestDataPath("corrupt/"))) {
-    if (name.rfind("palette_", 0) != 0) continue;
-    SCOPED_TRACE(name);
-    const auto known = expected.find(name);
-    ASSERT_NE(known, expected.end()) << "a finding without its expected outcome";
+  ReplayCorruptFiles("palette_", expected, [&](const std::string& name, const std::string& outcome) {
     const std::vector<uint8_t> bytes = ReadBytes(TestDataPath("corrupt/" + name));
-    EXPECT_EQ(ReadOutcome(bytes, name), known->second.empty() ? Triplets(bytes) : known->second);
-    ++replayed;
-  }
-  EXPECT_EQ(replayed, expected.size());
+    EXPECT_EQ(ReadOutcome(bytes, name), outcome.empty() ? Triplets(bytes) : outcome);
+  });
 }
 
 TEST(Fuzz15Palette, EveryWrittenFormatReadsBackAPaletteStartingWithBM) {

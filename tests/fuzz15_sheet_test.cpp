@@ -11,6 +11,7 @@
 #include "image/IndexedImage.h"
 #include "sheet/SheetJson.h"
 #include "sheet/SheetPack.h"
+#include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -53,16 +54,9 @@ TEST(Fuzz15Sheet, DamagedDocumentsOfTheCorruptFolderEndInTheirMessages) {
       // image, which has no storage (memcpy to a null pointer).
       {"sheet_zero_width_cell.json", "2 frames"},
   };
-  size_t replayed = 0;
-  for (const std::string& name : ListNames(TestDataPath("corrupt/"))) {
-    if (name.rfind("sheet_", 0) != 0) continue;
-    SCOPED_TRACE(name);
-    const auto known = expected.find(name);
-    ASSERT_NE(known, expected.end()) << "a finding without its expected outcome";
-    EXPECT_EQ(PackOutcome(Text(TestDataPath("corrupt/" + name))), known->second);
-    ++replayed;
-  }
-  EXPECT_EQ(replayed, expected.size());
+  ReplayCorruptFiles("sheet_", expected, [&](const std::string& name, const std::string& outcome) {
+    EXPECT_EQ(PackOutcome(Text(TestDataPath("corrupt/" + name))), outcome);
+  });
 }
 
 TEST(Fuzz15Sheet, ACellWithoutWidthKeepsItsRecordAndTheOtherFramesTheirPixels) {

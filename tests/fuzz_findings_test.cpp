@@ -9,6 +9,7 @@
 #include "format/H1Codec.h"
 #include "fs/Files.h"
 #include "image/IndexedImage.h"
+#include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"
 #include "unpack/UnpackerGeneration.h"
 #include "unpack/WorkImage.h"
@@ -51,16 +52,9 @@ TEST(FuzzFindings, BitmapsEndInTheirMessages) {
       // rows: loaded with the rest 0 before rows became mandatory.
       {"bmp_truncated_rows.bmp", "Stream read error"},
   };
-  size_t replayed = 0;
-  for (const std::string& name : ListNames(TestDataPath("corrupt/"))) {
-    if (name.rfind("bmp_", 0) != 0) continue;
-    SCOPED_TRACE(name);
-    const auto known = expected.find(name);
-    ASSERT_NE(known, expected.end()) << "a finding without its expected outcome";
-    EXPECT_EQ(LoadMessage(TestDataPath("corrupt/" + name)), known->second);
-    ++replayed;
-  }
-  EXPECT_EQ(replayed, expected.size());
+  ReplayCorruptFiles("bmp_", expected, [&](const std::string& name, const std::string& outcome) {
+    EXPECT_EQ(LoadMessage(TestDataPath("corrupt/" + name)), outcome);
+  });
 }
 
 TEST(HardeningFindings, StreamsWithoutAnEndAreReadNoFurtherThanTheirFrameAllows) {

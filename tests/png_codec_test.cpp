@@ -11,6 +11,7 @@
 #include "format/Error.h"
 #include "png/Png.h"
 #include "tests/png_support.h"
+#include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -268,16 +269,9 @@ TEST(PngRead, DamagedFilesOfTheCorruptFolderEndInTheirMessages) {
       // Ends inside its image data.
       {"png_truncated_idat.png", "Cannot read PNG \"f.png\": the file ends too early"},
   };
-  size_t replayed = 0;
-  for (const std::string& name : ListNames(TestDataPath("corrupt/"))) {
-    if (name.rfind("png_", 0) != 0) continue;
-    SCOPED_TRACE(name);
-    const auto known = expected.find(name);
-    ASSERT_NE(known, expected.end()) << "a finding without its expected outcome";
-    EXPECT_EQ(Decode(ReadBytes(TestDataPath("corrupt/" + name))).Error, known->second);
-    ++replayed;
-  }
-  EXPECT_EQ(replayed, expected.size());
+  ReplayCorruptFiles("png_", expected, [&](const std::string& name, const std::string& outcome) {
+    EXPECT_EQ(Decode(ReadBytes(TestDataPath("corrupt/" + name))).Error, outcome);
+  });
 }
 
 }  // namespace
