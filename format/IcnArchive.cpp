@@ -1,5 +1,6 @@
 #include "format/IcnArchive.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "format/Bytes.h"
@@ -82,6 +83,15 @@ TIcnFrame FrameRecordAt(TArchiveImage image, TIcnGeneration generation, size_t i
 
 size_t FrameDataAt(TArchiveImage, const TIcnFrame& record) {
   return kIcnHeaderSize + size_t{record.DataOffset};
+}
+
+size_t FirstStreamAt(TArchiveImage image, TIcnGeneration generation) {
+  size_t first = image.size();
+  const size_t count = FrameCount(image);
+  for (size_t i = 0; i < count; ++i) {
+    first = std::min(first, FrameDataAt(image, FrameRecordAt(image, generation, i)));
+  }
+  return first;
 }
 
 size_t FrameDataEnd(TArchiveImage image, TIcnGeneration generation, size_t i) {

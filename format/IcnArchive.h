@@ -78,6 +78,9 @@ uint16_t FrameCount(TArchiveImage image);
 TIcnFrame FrameRecordAt(TArchiveImage image, TIcnGeneration generation, size_t i);
 // Offset of the frame's first stream byte: 6 + DataOffset.
 size_t FrameDataAt(TArchiveImage image, const TIcnFrame& record);
+// The lowest offset any frame's stream starts at (the file's size when
+// there are no frames): no stream reads the bytes before it.
+size_t FirstStreamAt(TArchiveImage image, TIcnGeneration generation);
 // End (exclusive) of frame i's data region: the next frame's stream start
 // when that lies strictly beyond this one's, else the end of the file.
 size_t FrameDataEnd(TArchiveImage image, TIcnGeneration generation, size_t i);

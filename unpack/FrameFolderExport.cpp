@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fs/Files.h"
+#include "fs/Pages.h"
 #include "fs/Path.h"
 #include "settings/SettingsFile.h"
 #include "unpack/WorkImage.h"
@@ -25,6 +26,13 @@ TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation) {
   // Each edge lies within [-32768, 98302], so the differences fit.
   return TUnionRectangle{left, top, right - left, bottom - top};
 }
+
+namespace {
+
+// How much of the frame table is read before its pages are given back.
+constexpr size_t kReleaseStep = size_t{64} << 10;
+
+}  // namespace
 
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, const std::string& folder,
@@ -53,8 +61,22 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
       ZtFormat("%.4d", static_cast<int>(count - 1)).size() + output.Extension.size();
   settings.Reserve("Bits", count * (longestName + 14));
 
+  // From here on the frame table is read once, in frame order (frame i's
+  // record and the next one's, see FrameDataEnd), and no stream starts in
+  // it, so the records behind are given back as the unpack goes: in an
+  // archive of many tiny frames the table is most of the file.
+  const size_t recordSize = RecordSize(generation.Format.Generation);
+  const size_t tableEnd = std::min(kIcnHeaderSize + count * recordSize,
+                                   FirstStreamAt(archive, generation.Format.Generation));
+  size_t released = kIcnHeaderSize;
+
   std::string name;
   for (size_t i = 0; i < count; ++i) {
+    const size_t read = std::min(tableEnd, kIcnHeaderSize + i * recordSize);
+    if (read - released >= kReleaseStep) {
+      ReleasePages(std::span(bytes).subspan(kIcnHeaderSize, read - kIcnHeaderSize));
+      released = read;
+    }
     const TIcnFrame record = FrameRecordAt(archive, generation.Format.Generation, i);
     const bool fillOnly = generation.Format.FillOnly(NameOfPath(archivePath), archive, i, record);
     DrawFrame(generation, image, archive, record, fillOnly, record.Left - bounds.X,
