@@ -96,11 +96,11 @@ void RunUnpack(TKit& kit, const TUnpackOptions& options) {
     file = item.Archive;
     const TUnpackerGeneration& unpacker = UnpackerGeneration(generation);
     if (options.Preview) {
-      ExportPreview(kit.Fs, unpacker, item.Archive, item.Target, output);
+      ExportPreview(kit.Fs, unpacker, item.Archive, bytes, item.Target, output);
       return size_t{1};
     }
-    ExportFrameFolder(kit.Fs, unpacker, item.Archive, item.Target, output);
-    const size_t frames = FrameCount(bytes);
+    ExportFrameFolder(kit.Fs, unpacker, item.Archive, bytes, item.Target, output);
+    const size_t frames = FrameCount(bytes);  // the header is never given back
     if (frames > 0) WriteGenerationKey(kit.Fs, item.Target, generation);
     return frames;
   });

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <latch>
+#include <map>
 #include <thread>
 
 #include "image/BmpFile.h"
@@ -238,6 +239,35 @@ TEST(KitReportLines, ErrorsAlwaysWarningsUnlessQuietBarOnlyOnATerminal) {
   EXPECT_EQ(single.Text(), "");
   EXPECT_EQ(TKitReport::ProgressLine(1, 4, 1234.4),
             "[#######.......................] 1/4 archives, 1234 frames/s");
+}
+
+// Counts the reads of each file.
+class TCountingFileSystem : public TMemoryFileSystem {
+ public:
+  std::vector<uint8_t> ReadFile(const std::string& path) override {
+    ++Reads[path];
+    return TMemoryFileSystem::ReadFile(path);
+  }
+  std::map<std::string, int> Reads;
+};
+
+// The archive is read once, for the choice of its generation, and unpacked
+// from those bytes: not read twice and held twice at once.
+TEST(KitRun, UnpackReadsEachArchiveOnce) {
+  for (const bool preview : {false, true}) {
+    TCountingFileSystem fs;
+    fs.AddFile("/w/a.icn", TwoFrameArchive(TIcnGeneration::H2));
+    fs.AddFile("/opt/icnkit/H2Palette.bmp", ReadBytes(BinPath("H2Palette.bmp")));
+    TCapturedReport err;
+    TKitReport report(err.File, false);
+    TKit kit{fs, report, err.File};
+    const std::vector<std::string> arguments =
+        preview ? std::vector<std::string>{"icnkit", "unpack", "--preview", "/w"}
+                : std::vector<std::string>{"icnkit", "unpack", "/w/a.icn"};
+    ASSERT_EQ(RunKit(kit, arguments), 0) << err.Text();
+    EXPECT_EQ(fs.Reads["/w/a.icn"], 1) << "preview " << preview;
+    EXPECT_EQ(fs.Files.count(preview ? "/w/Icn Preview/a.icn.bmp" : "/w/a.icn.cadres/0001.bmp"), 1u);
+  }
 }
 
 TEST(KitRun, InfoInProcessOnTheNativeFileSystem) {

@@ -32,14 +32,10 @@ namespace {
 // How much of the frame table is read before its pages are given back.
 constexpr size_t kReleaseStep = size_t{64} << 10;
 
-}  // namespace
-
-void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
-                       const std::string& archivePath, const std::string& folder,
-                       const TFrameOutput& output) {
-  MakeFolders(fs, folder);  // a folder that cannot be made fails at the first write
-  std::vector<uint8_t> bytes;
-  LoadWholeFile(fs, archivePath, bytes);
+// The unpack once the folder is made and the archive read.
+void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
+                  const std::string& archivePath, std::vector<uint8_t>& bytes,
+                  const std::string& folder, const TFrameOutput& output) {
   const TArchiveImage archive(bytes);
   ValidateArchive(archive, generation.Format.Generation);
 
@@ -86,4 +82,22 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
     settings.WriteNumber("Bits", name, generation.Format.BitsValue(fillOnly, record));
   }
   settings.Flush();
+}
+
+}  // namespace
+
+void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
+                       const std::string& archivePath, const std::string& folder,
+                       const TFrameOutput& output) {
+  MakeFolders(fs, folder);  // a folder that cannot be made fails at the first write
+  std::vector<uint8_t> bytes;
+  LoadWholeFile(fs, archivePath, bytes);
+  ExportFrames(fs, generation, archivePath, bytes, folder, output);
+}
+
+void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
+                       const std::string& archivePath, std::vector<uint8_t>& bytes,
+                       const std::string& folder, const TFrameOutput& output) {
+  MakeFolders(fs, folder);
+  ExportFrames(fs, generation, archivePath, bytes, folder, output);
 }

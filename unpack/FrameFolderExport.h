@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
@@ -44,3 +45,11 @@ TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation);
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, const std::string& folder,
                        const TFrameOutput& output = {});
+
+// The same for an archive already read from archivePath (its name decides
+// H1's fill-only frames), so that it is read once. Memory behind the frame
+// table's records is given back as the frames are written: afterwards only
+// bytes' header may still be read.
+void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
+                       const std::string& archivePath, std::vector<uint8_t>& bytes,
+                       const std::string& folder, const TFrameOutput& output = {});

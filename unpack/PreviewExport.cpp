@@ -41,7 +41,12 @@ void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
                    const TFrameOutput& output) {
   std::vector<uint8_t> bytes;
   LoadWholeFile(fs, archivePath, bytes);
-  const TArchiveImage archive(bytes);
+  ExportPreview(fs, generation, archivePath, bytes, bitmapPath, output);
+}
+
+void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
+                   const std::string& archivePath, TArchiveImage archive,
+                   const std::string& bitmapPath, const TFrameOutput& output) {
   ValidateArchive(archive, generation.Format.Generation);
 
   const std::optional<size_t> chosen = ChoosePreviewFrame(generation, archive, archivePath);

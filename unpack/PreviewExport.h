@@ -34,3 +34,7 @@ std::optional<size_t> ChoosePreviewFrame(const TUnpackerGeneration& generation, 
 void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
                    const std::string& archivePath, const std::string& bitmapPath,
                    const TFrameOutput& output = {});
+// The same for an archive already read from archivePath.
+void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
+                   const std::string& archivePath, TArchiveImage archive,
+                   const std::string& bitmapPath, const TFrameOutput& output = {});
