@@ -21,3 +21,19 @@ std::string TrimErrorText(std::string text) {
   }
   return text;
 }
+
+void TFolderListing::Reserve(size_t entries, size_t nameBytes) {
+  if (nameBytes + 2 * entries > UINT32_MAX) return;  // Add says why
+  Starts_.reserve(entries);
+  Text_.reserve(nameBytes + 2 * entries);
+}
+
+void TFolderListing::Add(std::string_view name, TPathKind kind) {
+  name = name.substr(0, name.find('\0'));
+  // Offsets are 32-bit: a folder of 4 GiB of names is not listed.
+  if (Text_.size() + name.size() + 2 > UINT32_MAX) throw TZtError("Too many files in a folder");
+  Starts_.push_back(static_cast<uint32_t>(Text_.size()));
+  Text_ += static_cast<char>(kind);
+  Text_ += name;
+  Text_ += '\0';
+}

@@ -38,10 +38,13 @@
 //   error (SIGXFSZ is ignored), like a full disk.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "format/Error.h"
@@ -74,11 +77,87 @@ struct TPathInfo {
 };
 
 struct TFolderEntry {
-  std::string Name;  // the entry's own name
+  std::string_view Name;  // the entry's own name, inside its listing
   // Links followed. Never Missing: a dangling link is listed as a File
   // (opening it reports the problem). Other: a device, pipe or socket.
   TPathKind Kind;
 };
+
+// The entries of a folder in one text: per entry one byte of kind, the name
+// and a NUL, found by 32-bit offsets (a name is cut at a NUL; no system has
+// one). 14 bytes an entry for 65,535 frames rather than a string each.
+class TFolderListing {
+ public:
+  class TIterator;
+
+  // Room for entries whose names take nameBytes in all.
+  void Reserve(size_t entries, size_t nameBytes);
+  // Appends an entry. Throws TZtError past 4 GiB of names.
+  void Add(std::string_view name, TPathKind kind);
+  size_t size() const { return Starts_.size(); }
+  bool empty() const { return Starts_.empty(); }
+  // Valid while the listing lives and is not changed.
+  std::string_view Name(size_t i) const { return Text_.data() + Starts_[i] + 1; }
+  TPathKind Kind(size_t i) const { return static_cast<TPathKind>(Text_[Starts_[i]]); }
+  TFolderEntry operator[](size_t i) const { return {Name(i), Kind(i)}; }
+  TIterator begin() const;
+  TIterator end() const;
+
+  // Drops the entries for which drop(name, kind) holds, then orders the rest
+  // by less(name a, name b); both keep the text where it is.
+  template <typename Drop>
+  void EraseIf(Drop drop);
+  template <typename Less>
+  void Sort(Less less);
+
+ private:
+  std::string Text_;
+  std::vector<uint32_t> Starts_;  // of each entry's kind byte in Text_
+};
+
+class TFolderListing::TIterator {
+ public:
+  using value_type = TFolderEntry;
+  using difference_type = std::ptrdiff_t;
+  TIterator() = default;
+  TIterator(const TFolderListing* listing, size_t index) : Listing_(listing), Index_(index) {}
+  TFolderEntry operator*() const { return (*Listing_)[Index_]; }
+  TIterator& operator++() {
+    ++Index_;
+    return *this;
+  }
+  TIterator operator++(int) {
+    TIterator before = *this;
+    ++Index_;
+    return before;
+  }
+  bool operator==(const TIterator& other) const { return Index_ == other.Index_; }
+
+ private:
+  const TFolderListing* Listing_ = nullptr;
+  size_t Index_ = 0;
+};
+
+inline TFolderListing::TIterator TFolderListing::begin() const {
+  return {this, 0};
+}
+inline TFolderListing::TIterator TFolderListing::end() const {
+  return {this, size()};
+}
+
+template <typename Drop>
+void TFolderListing::EraseIf(Drop drop) {
+  std::erase_if(Starts_, [&](uint32_t start) {
+    return drop(std::string_view(Text_.data() + start + 1), static_cast<TPathKind>(Text_[start]));
+  });
+}
+
+template <typename Less>
+void TFolderListing::Sort(Less less) {
+  std::sort(Starts_.begin(), Starts_.end(), [&](uint32_t a, uint32_t b) {
+    return less(std::string_view(Text_.data() + a + 1), std::string_view(Text_.data() + b + 1));
+  });
+}
 
 class TFileSystem {
  public:
@@ -116,7 +195,7 @@ class TFileSystem {
   // The entries of folder ("" is the current folder), without "." and "..",
   // in no particular order. A missing folder, or a path through a file,
   // lists nothing; any other failure throws TSystemError.
-  virtual std::vector<TFolderEntry> ListFolder(const std::string& folder) = 0;
+  virtual TFolderListing ListFolder(const std::string& folder) = 0;
 
   // Creates one folder, whose parent must exist. False when a folder exists
   // at path already; throws TSystemError for any other failure (a file of

@@ -84,29 +84,35 @@ bool NaturalLess(std::string_view a, std::string_view b) {
 }
 
 TZtFindFile::TZtFindFile(TFileSystem& fs, const std::string& mask)
-    : Folder_(DirectoryOfPath(mask)) {
-  Keep(NameOfPath(mask), fs.ListFolder(Folder_));
+    : Folder_(DirectoryOfPath(mask)), Entries_(fs.ListFolder(Folder_)) {
+  const std::string pattern = NameOfPath(mask);
+  Entries_.EraseIf([&](std::string_view name, TPathKind kind) {
+    // Only files and folders: a pipe or device is never read.
+    return kind == TPathKind::Other || !MaskMatches(pattern, name);
+  });
+  Entries_.Sort(NaturalLess);
+  MoveTo(0);
 }
 
-void TZtFindFile::Keep(const std::string& pattern, std::vector<TFolderEntry> all) {
-  // Filtered where it stands: a folder of 65,535 frames is listed once, not
-  // twice.
-  std::erase_if(all, [&](const TFolderEntry& entry) {
-    // Only files and folders: a pipe or device is never read.
-    return entry.Kind == TPathKind::Other || !MaskMatches(pattern, entry.Name);
-  });
-  Entries_ = std::move(all);
-  std::sort(Entries_.begin(), Entries_.end(), [](const TFolderEntry& a, const TFolderEntry& b) {
-    return NaturalLess(a.Name, b.Name);
-  });
-  Found_ = !Entries_.empty();
+void TZtFindFile::MoveTo(size_t index) {
+  Index_ = index;
+  Found_ = Index_ < Entries_.size();
+  CachedFullPath_.clear();
+  if (Found_) {
+    CurrentName_ = Entries_.Name(Index_);
+  } else {
+    CurrentName_.clear();
+  }
+}
+
+void TZtFindFile::Rewind() {
+  Advanced_ = false;
+  MoveTo(0);
 }
 
 bool TZtFindFile::Advance() {
   Advanced_ = true;
-  CachedFullPath_.clear();
-  if (Found_) ++Index_;
-  Found_ = Index_ < Entries_.size();
+  MoveTo(Found_ ? Index_ + 1 : Index_);
   return Found_;
 }
 
@@ -125,17 +131,15 @@ bool TZtFindFile::NextMatch(uint32_t required, uint32_t excluded) {
 }
 
 const std::string& TZtFindFile::Name() const {
-  static const std::string empty;
-  return Found_ ? Entries_[Index_].Name : empty;
+  return CurrentName_;
 }
 
 uint32_t TZtFindFile::Attributes() const {
   if (!Found_) return 0;
-  return Entries_[Index_].Kind == TPathKind::Folder ? kFindFolder : kFindFile;
+  return Entries_.Kind(Index_) == TPathKind::Folder ? kFindFolder : kFindFile;
 }
 
 const std::string& TZtFindFile::FullPath() {
-  if (Found_ && CachedFullPath_.empty()) CachedFullPath_ = Folder_ + Entries_[Index_].Name;
-  if (!Found_) CachedFullPath_.clear();
+  if (Found_ && CachedFullPath_.empty()) CachedFullPath_ = Folder_ + CurrentName_;
   return CachedFullPath_;
 }

@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "fs/FileSystem.h"
 
@@ -36,8 +35,9 @@ class TZtFindFile {
  public:
   // Lists the folder of the mask (DirectoryOfPath; the current folder when
   // empty) and keeps the files and folders (no pipes, devices, sockets)
-  // whose names match NameOfPath(mask), sorted naturally. A missing folder, or a path through a file, gives no entries;
-  // any other failure raises TSystemError.
+  // whose names match NameOfPath(mask), sorted naturally. A missing folder,
+  // or a path through a file, gives no entries; any other failure raises
+  // TSystemError.
   TZtFindFile(TFileSystem& fs, const std::string& mask);
   virtual ~TZtFindFile() = default;
 
@@ -51,6 +51,9 @@ class TZtFindFile {
   // How many entries were kept (matching the mask's name), before any
   // attribute test.
   size_t Count() const { return Entries_.size(); }
+  // Back before the first entry, as just constructed: the loop can walk the
+  // same entries again.
+  void Rewind();
 
   // The current entry's name and attributes (kFindFolder or kFindFile;
   // empty / 0 when exhausted).
@@ -61,13 +64,16 @@ class TZtFindFile {
   const std::string& FullPath();
 
  private:
-  // Keeps the entries of all that match pattern, in natural order.
-  void Keep(const std::string& pattern, std::vector<TFolderEntry> all);
+  // Moves to entry index (Found_ when there is one) and names it.
+  void MoveTo(size_t index);
 
-  std::vector<TFolderEntry> Entries_;
+  std::string Folder_;
+  // The folder's listing, filtered and sorted where it stands: a folder of
+  // 65,535 frames is listed once, in about 1 MB, and its names not copied.
+  TFolderListing Entries_;
   size_t Index_ = 0;
   bool Found_ = false;
   bool Advanced_ = false;
-  std::string Folder_;
+  std::string CurrentName_;
   std::string CachedFullPath_;
 };

@@ -216,30 +216,41 @@ class TPosixFileSystem : public TFileSystem {
     return true;
   }
 
-  std::vector<TFolderEntry> ListFolder(const std::string& folder) override {
+  TFolderListing ListFolder(const std::string& folder) override {
     const std::string base = folder.empty() ? "./" : WithTrailingSlash(folder, TZtPathStyle::Posix());
-    DIR* dir = ::opendir(base.c_str());
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), ::closedir);
     if (dir == nullptr) {
       if (errno == ENOENT || errno == ENOTDIR) return {};
       ThrowErrno();
     }
-    std::vector<TFolderEntry> entries;
-    for (;;) {
+    const auto next = [&dir] {
       errno = 0;
-      const dirent* entry = ::readdir(dir);
-      if (entry == nullptr) {
-        const int code = errno;
-        ::closedir(dir);
-        if (code != 0) Throw(code);
-        return entries;
-      }
-      const std::string name = entry->d_name;
+      const dirent* entry = ::readdir(dir.get());
+      if (entry == nullptr && errno != 0) ThrowErrno();
+      return entry;
+    };
+    // Sized by a first pass over the names: a folder of 65,535 frames is
+    // held in two blocks of its size, not in the leftovers of growth.
+    size_t count = 0, bytes = 0;
+    while (const dirent* entry = next()) {
+      ++count;
+      bytes += std::strlen(entry->d_name);
+    }
+    ::rewinddir(dir.get());
+    TFolderListing entries;
+    entries.Reserve(count, bytes);
+    std::string path = base;
+    while (const dirent* entry = next()) {
+      const std::string_view name = entry->d_name;
       if (name == "." || name == "..") continue;
       // Links are followed; a dangling one counts as a file (opening it
       // then reports the problem).
-      const TPathKind kind = Stat(base + name).Kind;
-      entries.push_back({name, kind == TPathKind::Missing ? TPathKind::File : kind});
+      path.resize(base.size());
+      path += name;
+      const TPathKind kind = Stat(path).Kind;
+      entries.Add(name, kind == TPathKind::Missing ? TPathKind::File : kind);
     }
+    return entries;
   }
 
   bool MakeFolder(const std::string& path) override {

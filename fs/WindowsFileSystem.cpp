@@ -211,7 +211,7 @@ class TWindowsFileSystem : public TFileSystem {
   // above (fs/FindFile.h): the system's matching also matches 8.3 short
   // names ("*.bmp" would hand out x.bmpx) and its order depends on the
   // volume.
-  std::vector<TFolderEntry> ListFolder(const std::string& folder) override {
+  TFolderListing ListFolder(const std::string& folder) override {
     std::string mask = folder;
     if (!mask.empty() && LastDelimiter(mask, "\\/:", NativePathStyle()) != mask.size()) {
       mask += '\\';
@@ -228,16 +228,15 @@ class TWindowsFileSystem : public TFileSystem {
       if (IsQuietEnd(folder, code)) return {};
       Throw(code);
     }
-    std::vector<TFolderEntry> entries;
+    const std::unique_ptr<void, decltype(&::FindClose)> closing(search, ::FindClose);
+    TFolderListing entries;
     do {
       const std::string name = Utf8(data.cFileName);
       if (name == "." || name == "..") continue;
-      entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                                   ? TPathKind::Folder
-                                   : TPathKind::File});
+      entries.Add(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TPathKind::Folder
+                                                                           : TPathKind::File);
     } while (::FindNextFileW(search, &data));
     const DWORD code = ::GetLastError();
-    ::FindClose(search);
     if (code != ERROR_NO_MORE_FILES) Throw(code);
     return entries;
   }

@@ -17,17 +17,31 @@ namespace {
 
 // The frame files of the folder: "*.bmp" in any letter case (or what input
 // takes), no folders, in natural order, so 10000.bmp follows 9999.bmp as the
-// unpackers number them.
-std::vector<std::string> ListFrameFiles(TFileSystem& fs, const std::string& folder,
-                                        const TFrameInput& input) {
-  TZtFindFile find(fs, folder + (input.IsFrame ? "*" : "*.bmp"));
-  std::vector<std::string> names;
-  names.reserve(find.Count());
-  while (find.NextMatch(0, kFindFolder)) {
-    if (!input.IsFrame || input.IsFrame(find.Name())) names.push_back(find.Name());
+// unpackers number them. They are walked where the find keeps them, not
+// copied: counted first (the header's count comes before any frame), then
+// rewound and handed out by NextFrameFile.
+class TFrameFiles {
+ public:
+  TFrameFiles(TFileSystem& fs, const std::string& folder, const TFrameInput& input)
+      : Find_(fs, folder + (input.IsFrame ? "*" : "*.bmp")), Input_(input) {
+    while (NextFrameFile()) ++Count_;
+    Find_.Rewind();
   }
-  return names;
-}
+  size_t Count() const { return Count_; }
+  // Moves to the next frame file; false after the last.
+  bool NextFrameFile() {
+    while (Find_.NextMatch(0, kFindFolder)) {
+      if (!Input_.IsFrame || Input_.IsFrame(Find_.Name())) return true;
+    }
+    return false;
+  }
+  const std::string& Name() const { return Find_.Name(); }
+
+ private:
+  TZtFindFile Find_;
+  const TFrameInput& Input_;
+  size_t Count_ = 0;
+};
 
 // What the loader makes of a 0-byte file. The unpackers write one for every
 // frame of a folder whose common rectangle is empty, so it stands for an
@@ -97,16 +111,16 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
   // naming the file.
   if (fs.Stat(settingsPath).Kind != TPathKind::Missing) LoadNamedFile(fs, settingsPath);
   TSettingsFile settings(fs, settingsPath);
-  const std::vector<std::string> names = ListFrameFiles(fs, folder, input);
+  TFrameFiles frames(fs, folder, input);
   // Rejects more frames than the header can count, before any bitmap is read.
-  TIcnArchiveWriter writer(generation.Format.Generation, names.size());
+  TIcnArchiveWriter writer(generation.Format.Generation, frames.Count());
   const int64_t x = settings.ReadNumber("Position", "X", 0);
   const int64_t y = settings.ReadNumber("Position", "Y", 0);
 
   const size_t tableEnd = writer.Buffer().size();
   TIndexedImage image;  // one image, reloaded for every bitmap
-  for (size_t i = 0; i < names.size(); ++i) {
-    frameFile = folder + names[i];
+  for (size_t i = 0; i < frames.Count() && frames.NextFrameFile(); ++i) {
+    frameFile = folder + frames.Name();
     if (input.Load) {
       input.Load(fs, frameFile, image);
     } else {
@@ -115,12 +129,12 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
     const bool empty = IsEmptyImage(image);
     if (!empty && PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
     const TTrimBox box = empty ? TTrimBox{} : TrimBox(image);
-    const int32_t bits = settings.ReadNumber("Bits", names[i], 0);
+    const int32_t bits = settings.ReadNumber("Bits", frames.Name(), 0);
     const TIcnFrame record = FrameRecord(box, x, y, bits, generation.Format.StoresBits);
     writer.BeginFrame(i, record);
 
     const uint64_t bound = uint64_t{record.Height} * (2 * uint64_t{record.Width} + 1) + 1;
-    ReserveProjected(writer.Buffer(), tableEnd, i, names.size(), bound);
+    ReserveProjected(writer.Buffer(), tableEnd, i, frames.Count(), bound);
     const uint8_t* source = nullptr;
     ptrdiff_t rowStep = 0;
     if (record.Height > 0) {

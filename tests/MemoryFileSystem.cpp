@@ -136,18 +136,18 @@ bool TMemoryFileSystem::WriteNewFile(const std::string& path, std::span<const ui
   return true;
 }
 
-std::vector<TFolderEntry> TMemoryFileSystem::ListFolder(const std::string& folder) {
+TFolderListing TMemoryFileSystem::ListFolder(const std::string& folder) {
   const std::string key = Key(folder.empty() ? CurrentFolder : folder);
   Enter("ListFolder", key);
-  std::vector<TFolderEntry> entries;
+  TFolderListing entries;
   if (Folders.count(key) == 0) return entries;
   for (const std::string& name : Folders) {
     if (!IsRoot(name) && ParentOf(name) == key) {
-      entries.push_back({NameOfPath(name, kKeyStyle), TPathKind::Folder});
+      entries.Add(NameOfPath(name, kKeyStyle), TPathKind::Folder);
     }
   }
   for (const auto& [name, bytes] : Files) {
-    if (ParentOf(name) == key) entries.push_back({NameOfPath(name, kKeyStyle), TPathKind::File});
+    if (ParentOf(name) == key) entries.Add(NameOfPath(name, kKeyStyle), TPathKind::File);
   }
   return entries;
 }

@@ -45,7 +45,7 @@ class TMemoryFileSystem : public TFileSystem {
   void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
                        bool durable) override;
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override;
-  std::vector<TFolderEntry> ListFolder(const std::string& folder) override;
+  TFolderListing ListFolder(const std::string& folder) override;
   bool MakeFolder(const std::string& path) override;
   bool Remove(const std::string& path) override;
   void CopyFile(const std::string& from, const std::string& to) override;

@@ -59,7 +59,7 @@ bool TFailingFileSystem::WriteNewFile(const std::string& path, std::span<const u
   Inject("WriteNewFile", path);
   return NativeFs().WriteNewFile(path, bytes);
 }
-std::vector<TFolderEntry> TFailingFileSystem::ListFolder(const std::string& folder) {
+TFolderListing TFailingFileSystem::ListFolder(const std::string& folder) {
   Inject("ListFolder", folder);
   return NativeFs().ListFolder(folder);
 }

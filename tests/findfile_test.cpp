@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
+#include <utility>
 
 #include "fs/Files.h"
+#include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -101,6 +104,18 @@ TEST(FindFile, HandsOutMatchingPlainFilesInNaturalOrder) {
   EXPECT_EQ(folders, std::vector<std::string>{"sub.icn"});
 }
 
+// The system's longest name (255 bytes) and UTF-8 names come through the
+// native listing whole.
+TEST(FindFile, NativeLongAndNonAsciiNames) {
+  TTempFolder temp;
+  const std::string longest = std::string(251, 'n') + ".bmp";
+  const std::string accented = "\xc3\xa9t\xc3\xa9.bmp";
+  for (const std::string& name : {longest, accented, std::string("b.bmp")}) {
+    WriteText(temp / name, "x");
+  }
+  EXPECT_EQ(Collect(temp / "*.bmp", false), (std::vector<std::string>{"b.bmp", longest, accented}));
+}
+
 TEST(FindFile, BareMaskIsRelativeToTheCurrentFolder) {
   TTempFolder temp;
   WriteText(temp / "a.icn", "x");
@@ -124,6 +139,86 @@ TEST(FindFile, ListingFailureRaisesSystemError) {
   } catch (const TSystemError& e) {
     EXPECT_EQ(e.Code, 13u);
   }
+}
+
+// Names of every length (none, one byte, a system's longest, beyond it),
+// UTF-8 and a cut at a NUL, each with its kind, through the accessors and
+// the iteration, and after filtering and sorting in place.
+TEST(FolderListing, KeepsEveryNameWithItsKind) {
+  const std::vector<std::pair<std::string, TPathKind>> added{
+      {"", TPathKind::File},
+      {"a", TPathKind::Folder},
+      {std::string(255, 'n'), TPathKind::Other},
+      {std::string(1000, 'x') + ".bmp", TPathKind::File},
+      {"\xc3\xa9t\xc3\xa9 \xe5\x90\x8d.bmp", TPathKind::Folder},
+      {std::string("cut\0here", 8), TPathKind::File}};
+  TFolderListing listing;
+  EXPECT_TRUE(listing.empty());
+  EXPECT_TRUE(listing.begin() == listing.end());
+  for (const auto& [name, kind] : added) listing.Add(name, kind);
+  ASSERT_EQ(listing.size(), added.size());
+  size_t i = 0;
+  for (const TFolderEntry& entry : listing) {
+    const std::string expected = i + 1 == added.size() ? "cut" : added[i].first;
+    EXPECT_EQ(entry.Name, expected) << i;
+    EXPECT_EQ(listing.Name(i), expected) << i;
+    EXPECT_EQ(entry.Kind, added[i].second) << i;
+    EXPECT_EQ(listing.Kind(i), added[i].second) << i;
+    ++i;
+  }
+  EXPECT_EQ(i, added.size());
+
+  listing.EraseIf([](std::string_view name, TPathKind kind) {
+    return kind == TPathKind::Other || name.size() < 2;
+  });
+  listing.Sort([](std::string_view a, std::string_view b) { return a.size() > b.size(); });
+  std::vector<std::pair<std::string, TPathKind>> kept;
+  for (const TFolderEntry& entry : listing) kept.emplace_back(entry.Name, entry.Kind);
+  EXPECT_EQ(kept, (std::vector<std::pair<std::string, TPathKind>>{
+                      added[3], added[4], {"cut", TPathKind::File}}));
+}
+
+// 70,000 entries (more than an archive's frames) listed in scrambled order
+// come out in natural order, each with its own kind; the walk can be
+// rewound; an empty folder gives nothing.
+TEST(FindFile, ManyEntriesKeepOrderAndKinds) {
+  TMemoryFileSystem fs;
+  fs.AddFolder("/many");
+  fs.AddFolder("/empty");
+  constexpr int kCount = 70000;
+  std::set<int> folders;
+  for (int i = 0; i < kCount; ++i) {
+    const int number = (i * 7919) % kCount;  // each number once
+    const std::string name = ZtFormat("/many/%d.bmp", number);
+    if (i % 1000 == 0) {
+      folders.insert(number);
+      fs.AddFolder(name);
+    } else {
+      fs.AddFile(name, {});
+    }
+  }
+  TZtFindFile find(fs, "/many/*.BMP");
+  ASSERT_EQ(find.Count(), size_t{kCount});
+  for (int pass = 0; pass < 2; ++pass) {
+    int expected = 0;
+    while (find.NextMatch(0, 0)) {
+      const std::string name = ZtFormat("%d.bmp", expected);
+      ASSERT_EQ(find.Name(), name);
+      ASSERT_EQ(find.FullPath(), "/many/" + name);
+      ASSERT_EQ(find.Attributes(), folders.count(expected) != 0 ? kFindFolder : kFindFile) << name;
+      ++expected;
+    }
+    EXPECT_EQ(expected, kCount);
+    EXPECT_EQ(find.Name(), "");
+    find.Rewind();
+  }
+
+  TZtFindFile empty(fs, "/empty/*");
+  EXPECT_EQ(empty.Count(), 0u);
+  EXPECT_FALSE(empty.NextMatch(0, 0));
+  EXPECT_EQ(empty.Name(), "");
+  EXPECT_EQ(empty.FullPath(), "");
+  EXPECT_EQ(empty.Attributes(), 0u);
 }
 
 }  // namespace

@@ -178,9 +178,9 @@ TEST(MemoryFileSystem, SplitsPathsAsItsPathStyleDoes) {
   windows.AddFile("/w/a.icn.cadres/setup.ini", kOld);
   EXPECT_EQ(windows.ReadFile("\\w\\a.icn.cadres\\setup.ini"), kOld);
   EXPECT_EQ(windows.ReadFile("/w/x\\..\\a.icn.cadres/setup.ini"), kOld);
-  const std::vector<TFolderEntry> entries = windows.ListFolder("/w/a.icn.cadres\\");
+  const TFolderListing entries = windows.ListFolder("/w/a.icn.cadres\\");
   ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].Name, "setup.ini");
+  EXPECT_EQ(entries.Name(0), "setup.ini");
   windows.FailOn("ReadFile", EACCES, 0, "\\w\\a.icn.cadres\\setup.ini");
   EXPECT_THROW(windows.ReadFile("/w/a.icn.cadres/setup.ini"), TSystemError);
   // A drive's path is absolute; a path from the root takes the current
@@ -192,14 +192,14 @@ TEST(MemoryFileSystem, SplitsPathsAsItsPathStyleDoes) {
   EXPECT_EQ(windows.FullPath("\\w\\a.icn"), "C:/w/a.icn");
   EXPECT_EQ(windows.FullPath("D:\\x\\..\\y\\"), "D:/y/");
   EXPECT_EQ(windows.FullPath("d:y"), "d:/y");
-  const std::vector<TFolderEntry> root = windows.ListFolder("C:");
+  const TFolderListing root = windows.ListFolder("C:");
   ASSERT_EQ(root.size(), 1u);
-  EXPECT_EQ(root[0].Name, "work");
+  EXPECT_EQ(root.Name(0), "work");
 
   TMemoryFileSystem posix(TZtPathStyle::Posix());
   posix.AddFolder("/w");
   EXPECT_TRUE(posix.WriteNewFile("/w/a\\b.bmp", kOld));
-  EXPECT_EQ(posix.ListFolder("/w").at(0).Name, "a\\b.bmp");
+  EXPECT_EQ(posix.ListFolder("/w").Name(0), "a\\b.bmp");
   EXPECT_EQ(posix.FullPath("C:\\x"), "/C:\\x");
 }
 

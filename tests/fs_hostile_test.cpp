@@ -51,9 +51,9 @@ TRunResult RunGuarded(const std::string& program, const std::vector<std::string>
 // The memory file system with a named pipe listed in /in/.
 class TPipeListingFileSystem : public TMemoryFileSystem {
  public:
-  std::vector<TFolderEntry> ListFolder(const std::string& folder) override {
-    std::vector<TFolderEntry> entries = TMemoryFileSystem::ListFolder(folder);
-    if (FullPath(folder) == "/in/") entries.push_back({"pipe.icn", TPathKind::Other});
+  TFolderListing ListFolder(const std::string& folder) override {
+    TFolderListing entries = TMemoryFileSystem::ListFolder(folder);
+    if (FullPath(folder) == "/in/") entries.Add("pipe.icn", TPathKind::Other);
     return entries;
   }
 };

@@ -191,17 +191,16 @@ TEST(PosixFileSystem, StatListAndKinds) {
   EXPECT_EQ(fs->Stat("").Kind, TPathKind::Missing);
   EXPECT_EQ(fs->Stat("/dev/null").Kind, TPathKind::Other);
 
-  std::vector<TFolderEntry> entries = fs->ListFolder(temp.Path());
-  std::sort(entries.begin(), entries.end(),
-            [](const TFolderEntry& a, const TFolderEntry& b) { return a.Name < b.Name; });
+  TFolderListing entries = fs->ListFolder(temp.Path());
+  entries.Sort([](std::string_view a, std::string_view b) { return a < b; });
   ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[0].Name, "d");
-  EXPECT_EQ(entries[0].Kind, TPathKind::Folder);
-  EXPECT_EQ(entries[1].Name, "dangling");
-  EXPECT_EQ(entries[1].Kind, TPathKind::File);
-  EXPECT_EQ(entries[2].Name, "f");
-  EXPECT_EQ(entries[2].Kind, TPathKind::File);
-  EXPECT_EQ(entries[3].Kind, TPathKind::Folder);
+  EXPECT_EQ(entries.Name(0), "d");
+  EXPECT_EQ(entries.Kind(0), TPathKind::Folder);
+  EXPECT_EQ(entries.Name(1), "dangling");
+  EXPECT_EQ(entries.Kind(1), TPathKind::File);
+  EXPECT_EQ(entries.Name(2), "f");
+  EXPECT_EQ(entries.Kind(2), TPathKind::File);
+  EXPECT_EQ(entries.Kind(3), TPathKind::Folder);
   // Without the trailing '/', and the quiet ends.
   EXPECT_EQ(fs->ListFolder(WithoutTrailingSlash(temp.Path())).size(), 4u);
   EXPECT_TRUE(fs->ListFolder(temp / "missing").empty());

@@ -347,10 +347,10 @@ TEST(PackFrameFolder, FramesBeyondTheRecordFieldsAreRejected) {
 // A folder listing of 65536 bitmaps, without the files behind it.
 class TManyBitmapsFileSystem : public TFailingFileSystem {
  public:
-  std::vector<TFolderEntry> ListFolder(const std::string& folder) override {
+  TFolderListing ListFolder(const std::string& folder) override {
     Log.push_back("ListFolder " + folder);
-    std::vector<TFolderEntry> entries;
-    for (int i = 0; i <= 65535; ++i) entries.push_back({ZtFormat("%.4d.bmp", i), TPathKind::File});
+    TFolderListing entries;
+    for (int i = 0; i <= 65535; ++i) entries.Add(ZtFormat("%.4d.bmp", i), TPathKind::File);
     return entries;
   }
 };

@@ -80,7 +80,7 @@ void Prepare(TMemoryFileSystem& fs, const TSeamCase& c) {
 // The native file system's names in a folder, sorted.
 std::vector<std::string> NativeNames(const std::string& folder) {
   std::vector<std::string> names;
-  for (const TFolderEntry& entry : NativeFs().ListFolder(folder)) names.push_back(entry.Name);
+  for (const TFolderEntry& entry : NativeFs().ListFolder(folder)) names.emplace_back(entry.Name);
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -144,7 +144,7 @@ TEST(Win32Platform, ListingAndSearchEnds) {
   for (const std::string& folder : {temp.Path(), WithoutTrailingSlash(temp.Path())}) {
     std::vector<std::string> names;
     for (const TFolderEntry& entry : fs.ListFolder(folder)) {
-      names.push_back(entry.Name);
+      names.emplace_back(entry.Name);
       EXPECT_EQ(entry.Kind, entry.Name == "sub" ? TPathKind::Folder : TPathKind::File);
     }
     std::sort(names.begin(), names.end());
