@@ -245,7 +245,7 @@ TEST(KitReportLines, ErrorsAlwaysWarningsUnlessQuietBarOnlyOnATerminal) {
 class TCountingFileSystem : public TMemoryFileSystem {
  public:
   std::vector<uint8_t> ReadFile(const std::string& path) override {
-    ++Reads[path];
+    ++Reads[FullPath(path)];
     return TMemoryFileSystem::ReadFile(path);
   }
   std::map<std::string, int> Reads;
@@ -262,8 +262,8 @@ TEST(KitRun, UnpackReadsEachArchiveOnce) {
     TKitReport report(err.File, false);
     TKit kit{fs, report, err.File};
     const std::vector<std::string> arguments =
-        preview ? std::vector<std::string>{"icnkit", "unpack", "--preview", "/w"}
-                : std::vector<std::string>{"icnkit", "unpack", "/w/a.icn"};
+        preview ? std::vector<std::string>{"icnkit", "unpack", "--preview", "w"}
+                : std::vector<std::string>{"icnkit", "unpack", "w/a.icn"};  // "/w" is an option on Windows
     ASSERT_EQ(RunKit(kit, arguments), 0) << err.Text();
     EXPECT_EQ(fs.Reads["/w/a.icn"], 1) << "preview " << preview;
     EXPECT_EQ(fs.Files.count(preview ? "/w/Icn Preview/a.icn.bmp" : "/w/a.icn.cadres/0001.bmp"), 1u);
