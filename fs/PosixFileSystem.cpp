@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "fs/FileSystem.h"
+#include "fs/Pages.h"
 #include "fs/Path.h"
 #include "fs/PosixTemporaryFiles.h"
 
@@ -63,10 +64,8 @@ std::vector<uint8_t> FileBuffer(size_t size) {
   bytes.reserve(size);
 #ifdef MADV_HUGEPAGE
   if (size >= (size_t{2} << 20)) {
-    const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const uintptr_t first = reinterpret_cast<uintptr_t>(bytes.data());
-    const uintptr_t start = (first + page - 1) & ~(page - 1), stop = (first + size) & ~(page - 1);
-    if (stop > start) ::madvise(bytes.data() + (start - first), stop - start, MADV_HUGEPAGE);
+    const std::span<uint8_t> pages = WholePages(std::span<uint8_t>(bytes.data(), size));
+    if (!pages.empty()) ::madvise(pages.data(), pages.size(), MADV_HUGEPAGE);
   }
 #endif
   bytes.resize(size);
