@@ -115,7 +115,13 @@ TIcnArchiveWriter::TIcnArchiveWriter(TIcnGeneration generation, size_t frameCoun
   if (frameCount > kIcnMaxFrames) {
     throw TZtError(ZtFormat("Too many frames: %zu", frameCount));
   }
-  Buffer_.assign(kIcnHeaderSize + frameCount * RecordSize(generation), 0);
+  // Room for the streams of small frames comes with the table: else the
+  // first stream would copy the table into a buffer twice its size, and in
+  // an archive of many tiny frames the table is most of the archive. Only
+  // address space: pages count once written.
+  const size_t table = kIcnHeaderSize + frameCount * RecordSize(generation);
+  Buffer_.reserve(table + frameCount * kSmallStreamRoom);
+  Buffer_.assign(table, 0);
 }
 
 void TIcnArchiveWriter::BeginFrame(size_t i, TIcnFrame record) {

@@ -98,6 +98,9 @@ inline uint64_t MaxStreamLength(const TIcnFrame& record) {
 }
 
 // Writing side over a growing buffer.
+// Bytes reserved a frame beyond the table, for streams of a few pixels.
+constexpr size_t kSmallStreamRoom = 16;
+
 class TIcnArchiveWriter {
  public:
   // Reserves the header and a table of frameCount records. Raises TZtError
