@@ -6,12 +6,13 @@
 // and with its chunks' checksums made right, so that mutations get past
 // the checksum test into the decoding.
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 #include "format/Error.h"
 #include "fuzz/FuzzCheck.h"
@@ -70,22 +71,6 @@ bool SameColour(const TRgbQuad& a, const TRgbQuad& b) {
   return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
 }
 
-// The CRC-32 of PNG chunks.
-uint32_t Crc32(const uint8_t* data, size_t size) {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  uint32_t crc = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
-}
-
 // The file with the checksum of every whole chunk made right: a mutated
 // header or table then reaches the decoder instead of its checksum test.
 std::vector<uint8_t> WithRightChecksums(const uint8_t* data, size_t size) {
@@ -93,7 +78,7 @@ std::vector<uint8_t> WithRightChecksums(const uint8_t* data, size_t size) {
   for (size_t at = 8; at + 12 <= size;) {
     const uint64_t length = U32Be(data + at);
     if (length > size - at - 12) break;
-    const uint32_t crc = Crc32(data + at + 4, size_t(length) + 4);
+    const auto crc = uint32_t(crc32(0, data + at + 4, uInt(length) + 4));  // zlib's, as PNG's
     uint8_t* out = png.data() + at + 8 + length;
     for (int i = 0; i < 4; ++i) out[i] = uint8_t(crc >> (24 - 8 * i));
     at += 12 + size_t(length);

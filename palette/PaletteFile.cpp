@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "format/Error.h"
+#include "format/Text.h"
 #include "image/IndexedImage.h"
 #include "png/Png.h"
 
@@ -16,11 +17,6 @@ namespace {
 constexpr size_t kMaxColours = 256;
 constexpr size_t kRawSize = 768;
 constexpr size_t kActSize = 772;  // 768 bytes, then a colour count and a transparent index
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 bool StartsWith(std::span<const uint8_t> bytes, const char* magic) {
   const size_t n = std::strlen(magic);
@@ -173,7 +169,7 @@ std::string Extension(const std::string& name) {
   const size_t slash = name.find_last_of("/\\");
   const size_t dot = name.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  return Lower(name.substr(dot));
+  return AsciiLower(name.substr(dot));
 }
 
 }  // namespace
