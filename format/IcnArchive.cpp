@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <utility>
 
 #include "format/Bytes.h"
 #include "format/Error.h"
@@ -110,33 +112,78 @@ std::span<const uint8_t> FrameStream(TArchiveImage image, const TIcnFrame& recor
   return image.subspan(start);
 }
 
-TIcnArchiveWriter::TIcnArchiveWriter(TIcnGeneration generation, size_t frameCount)
-    : Generation_(generation), FrameCount_(frameCount) {
+void CheckFrameCount(size_t frameCount) {
   if (frameCount > kIcnMaxFrames) {
     throw TZtError(ZtFormat("Too many frames: %zu", frameCount));
+  }
+}
+
+TIcnArchiveWriter::TIcnArchiveWriter(TIcnGeneration generation, size_t frameCount,
+                                     TArchiveSink sink)
+    : Generation_(generation), FrameCount_(frameCount), Sink_(std::move(sink)) {
+  CheckFrameCount(frameCount);
+  const size_t table = kIcnHeaderSize + frameCount * RecordSize(generation);
+  if (Sink_) {
+    BufferAt_ = table;
+    Buffer_.reserve(kSinkPiece);
+    Records_.reserve(kSinkPiece);
+    return;
   }
   // Room for the streams of small frames comes with the table: else the
   // first stream would copy the table into a buffer twice its size, and in
   // an archive of many tiny frames the table is most of the archive. Only
   // address space: pages count once written.
-  const size_t table = kIcnHeaderSize + frameCount * RecordSize(generation);
   Buffer_.reserve(table + frameCount * kSmallStreamRoom);
   Buffer_.assign(table, 0);
 }
 
+void TIcnArchiveWriter::HandRecords() {
+  if (Records_.empty()) return;
+  Sink_(RecordOffset(Generation_, First_), Records_);
+  First_ += Records_.size() / RecordSize(Generation_);
+  Records_.clear();
+}
+
 void TIcnArchiveWriter::BeginFrame(size_t i, TIcnFrame record) {
   if (i >= FrameCount_) throw TZtError(ZtFormat("Frame %zu beyond the frame table", i));
-  const uint64_t offset = Buffer_.size() - kIcnHeaderSize;
+  const uint64_t offset = BufferAt_ + Buffer_.size() - kIcnHeaderSize;
   if (offset > UINT32_MAX) throw TZtError("Archive too large");
   record.DataOffset = static_cast<uint32_t>(offset);
-  uint8_t* at = Buffer_.data() + RecordOffset(Generation_, i);
-  GenerationInfo(Generation_).WriteRecord(at, record);
+  const TIcnGenerationInfo& info = GenerationInfo(Generation_);
+  if (!Sink_) {
+    info.WriteRecord(Buffer_.data() + RecordOffset(Generation_, i), record);
+    return;
+  }
+  // Records are gathered while they follow one another; a record out of
+  // that order starts a new run. Streams go once a piece is full.
+  const size_t size = RecordSize(Generation_);
+  if (i != First_ + Records_.size() / size || Records_.size() + size > kSinkPiece) {
+    HandRecords();
+    First_ = i;
+  }
+  Records_.resize(Records_.size() + size);
+  info.WriteRecord(Records_.data() + Records_.size() - size, record);
+  if (Buffer_.size() >= kSinkPiece) {
+    Sink_(BufferAt_, Buffer_);
+    BufferAt_ += Buffer_.size();
+    Buffer_.clear();
+  }
 }
 
 std::vector<uint8_t>& TIcnArchiveWriter::Finish() {
-  const uint64_t dataSize = Buffer_.size() - kIcnHeaderSize;
+  const uint64_t dataSize = BufferAt_ + Buffer_.size() - kIcnHeaderSize;
   if (dataSize > UINT32_MAX) throw TZtError("Archive too large");
-  PutU16(Buffer_.data(), static_cast<uint16_t>(FrameCount_));
-  PutU32(Buffer_.data() + 2, static_cast<uint32_t>(dataSize));
+  uint8_t header[kIcnHeaderSize];
+  PutU16(header, static_cast<uint16_t>(FrameCount_));
+  PutU32(header + 2, static_cast<uint32_t>(dataSize));
+  if (!Sink_) {
+    std::copy(std::begin(header), std::end(header), Buffer_.begin());
+    return Buffer_;
+  }
+  HandRecords();
+  if (!Buffer_.empty()) Sink_(BufferAt_, Buffer_);
+  BufferAt_ += Buffer_.size();
+  Buffer_.clear();
+  Sink_(0, header);
   return Buffer_;
 }

@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -101,20 +102,42 @@ inline uint64_t MaxStreamLength(const TIcnFrame& record) {
 // Bytes reserved a frame beyond the table, for streams of a few pixels.
 constexpr size_t kSmallStreamRoom = 16;
 
+// Where a writer hands the parts of an archive it does not keep: bytes for
+// the archive's offset.
+using TArchiveSink = std::function<void(uint64_t offset, std::span<const uint8_t> bytes)>;
+
+// Raises TZtError "Too many frames: %d" beyond 65535.
+void CheckFrameCount(size_t frameCount);
+
 class TIcnArchiveWriter {
  public:
-  // Reserves the header and a table of frameCount records. Raises TZtError
-  // "Too many frames: %d" beyond 65535.
-  TIcnArchiveWriter(TIcnGeneration generation, size_t frameCount);
-  // Record i's DataOffset is set here to the buffer's size - 6; the caller
-  // then appends the frame's stream to Buffer().
+  // Reserves the header and a table of frameCount records; checks the count
+  // first (CheckFrameCount). With a sink, the archive is not
+  // kept whole: records and streams are handed to it in pieces of about
+  // kSinkPiece bytes as they are done, the header last of all.
+  TIcnArchiveWriter(TIcnGeneration generation, size_t frameCount, TArchiveSink sink = nullptr);
+  // Record i's DataOffset is set here to the archive's size so far - 6;
+  // the caller then appends the frame's stream to Buffer(). Raises TZtError
+  // "Archive too large" when that offset passes 32 bits.
   void BeginFrame(size_t i, TIcnFrame record);
+  // The end of the archive: the whole of it without a sink, else the bytes
+  // of the streams not handed to the sink yet.
   std::vector<uint8_t>& Buffer() { return Buffer_; }
-  // Writes FrameCount and DataSize; returns the finished archive.
+  // Writes FrameCount and DataSize; returns the finished archive. With a
+  // sink, hands it everything not handed yet and returns an empty buffer.
   std::vector<uint8_t>& Finish();
 
+  static constexpr size_t kSinkPiece = size_t{64} << 10;
+
  private:
+  void HandRecords();
+
   TIcnGeneration Generation_;
   size_t FrameCount_;
+  TArchiveSink Sink_;
   std::vector<uint8_t> Buffer_;
+  uint64_t BufferAt_ = 0;  // archive offset of Buffer_[0]
+  // With a sink: the records of frames First_.. not handed yet.
+  std::vector<uint8_t> Records_;
+  size_t First_ = 0;
 };

@@ -159,6 +159,21 @@ void TFolderListing::Sort(Less less) {
   });
 }
 
+// A file being written in pieces, at offsets of the writer's choosing, that
+// replaces its path only when committed (TFileSystem::BeginReplace).
+class TFileReplacement {
+ public:
+  // Uncommitted (a failure, an exception passing): the bytes written are
+  // removed and the path is left as it was.
+  virtual ~TFileReplacement() = default;
+  // Writes bytes at offset of the new file, which grows as needed (bytes
+  // never written read as zeros). Throws TSystemError.
+  virtual void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) = 0;
+  // Flushes to the disk when durable and puts the file in place of the
+  // path. Throws TSystemError; once it has, nothing is in place.
+  virtual void Commit() = 0;
+};
+
 class TFileSystem {
  public:
   virtual ~TFileSystem() = default;
@@ -185,6 +200,13 @@ class TFileSystem {
   // failing call; TSystemError for any later step.
   virtual void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
                                bool durable) = 0;
+
+  // WriteFileAtomic in pieces, with all its promises. A failure to make the
+  // file (TSystemError, Opening set) is thrown here or at the latest by
+  // Commit. This default keeps the bytes in memory and hands them to
+  // WriteFileAtomic on Commit; the native file systems make the temporary
+  // file here, with the mode it keeps, and write the bytes as they come.
+  virtual std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable);
 
   // Creates path, which must not exist yet, and writes bytes into it. On a
   // failure after creation the file is removed again. Returns false, having

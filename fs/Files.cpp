@@ -1,6 +1,8 @@
 // Whole-file helpers over a TFileSystem.
 #include "fs/Files.h"
 
+#include <utility>
+
 #include "fs/Path.h"
 
 namespace {
@@ -128,6 +130,42 @@ void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const u
     SaveNaming(fs, fs.ResolveLinks(path), path, bytes, /*durable=*/true);
   } catch (const TSystemError& e) {
     ThrowCannotCreate(fs, path, e.Text);
+  }
+}
+
+TArchiveFileOutput::TArchiveFileOutput(TFileSystem& fs, std::string path)
+    : Fs_(fs), Path_(std::move(path)) {
+  // The folder is not made here: a pack that fails leaves none behind.
+  const std::string target = fs.ResolveLinks(Path_);
+  const std::string folder = DirectoryOfPath(target);
+  if ((!folder.empty() && !IsDirectory(fs, folder)) || IsDirectory(fs, target)) return;
+  try {
+    File_ = fs.BeginReplace(target, /*durable=*/true);
+  } catch (const TSystemError&) {
+    // Save tries again, and names the failure then.
+  }
+}
+
+void TArchiveFileOutput::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
+  if (Failure_ != nullptr) return;
+  try {
+    File_->WriteAt(offset, bytes);
+  } catch (const TSystemError& e) {
+    Failure_ = std::make_unique<TSystemError>(e);
+    File_.reset();
+  }
+}
+
+void TArchiveFileOutput::Save(std::span<const uint8_t> whole) {
+  if (Failure_ == nullptr && File_ == nullptr) {
+    SaveArchiveFile(Fs_, Path_, whole);
+    return;
+  }
+  try {
+    if (Failure_ != nullptr) throw TSystemError(*Failure_);
+    File_->Commit();
+  } catch (const TSystemError& e) {
+    ThrowCannotCreate(Fs_, Path_, e.Text);
   }
 }
 

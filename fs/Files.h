@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -44,6 +45,30 @@ void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uin
 // named it: "Cannot create file "<full path>". <text>", a full disk
 // included.
 void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes);
+
+// SaveArchiveFile for an archive written as it is built, so that it is not
+// held whole in memory: the pieces go into the replacement of the archive
+// (TFileSystem::BeginReplace) at their offsets. The messages are
+// SaveArchiveFile's, and come only from Save: whatever fails before is kept
+// until then, so a bad bitmap found later still gives its own message, as
+// when the archive was written last. Where the archive's folder does not
+// exist yet or the file cannot be made now, nothing is written as it
+// comes (Streaming() is false) and Save is SaveArchiveFile of the whole.
+class TArchiveFileOutput {
+ public:
+  TArchiveFileOutput(TFileSystem& fs, std::string path);
+  bool Streaming() const { return File_ != nullptr; }
+  // Writes bytes at offset of the archive file (Streaming() only).
+  void WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
+  // Puts the archive in place: the one written, or whole, the bytes given.
+  void Save(std::span<const uint8_t> whole);
+
+ private:
+  TFileSystem& Fs_;
+  std::string Path_;
+  std::unique_ptr<TFileReplacement> File_;
+  std::unique_ptr<TSystemError> Failure_;
+};
 
 // SaveWholeFile (not durable) for files written by the thousand, the
 // bitmaps of an unpack: a file that does not exist yet is created and

@@ -9,8 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <functional>
+#include <limits>
 #include <memory>
+#include <utility>
 
 #include "fs/FileSystem.h"
 #include "fs/Pages.h"
@@ -113,33 +114,59 @@ std::unique_ptr<TRegisteredFile> CreateTemporary(const std::string& path) {
   }
 }
 
-// Replaces path as a name: write fills a temporary file beside it, which
-// gets mode (when given; else it keeps 0666 & ~umask) before anything is
-// written, is flushed to the disk when durable and renamed over path. Every
-// failure removes the temporary file and leaves path as it was.
-void ReplaceName(const std::string& path, const mode_t* mode, bool durable,
-                 const std::function<void(int fd)>& write) {
-  const std::unique_ptr<TRegisteredFile> file = CreateTemporary(path);
-  struct stat made;
-  if (mode != nullptr && (::fstat(file->Fd, &made) != 0 || (made.st_mode & 07777) != *mode) &&
-      ::fchmod(file->Fd, *mode) != 0) {
-    ThrowErrno();
+// Replaces path as a name: a temporary file beside it, which gets mode
+// (when given; else it keeps 0666 & ~umask) before anything is written, is
+// filled at offsets, flushed to the disk when durable and renamed over path.
+// Every failure, and a replacement dropped uncommitted, removes the
+// temporary file and leaves path as it was.
+class TPosixReplacement : public TFileReplacement {
+ public:
+  TPosixReplacement(std::string path, const mode_t* mode, bool durable)
+      : Path_(std::move(path)), Durable_(durable), File_(CreateTemporary(Path_)) {
+    struct stat made;
+    if (mode != nullptr && (::fstat(File_->Fd, &made) != 0 || (made.st_mode & 07777) != *mode) &&
+        ::fchmod(File_->Fd, *mode) != 0) {
+      ThrowErrno();
+    }
   }
-  write(file->Fd);
+
+  void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      if (offset + done > uint64_t{std::numeric_limits<off_t>::max()}) Throw(EFBIG);
+      const size_t chunk = std::min<size_t>(bytes.size() - done, 1u << 30);
+      const ssize_t n =
+          ::pwrite(File_->Fd, bytes.data() + done, chunk, static_cast<off_t>(offset + done));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        ThrowErrno();
+      }
+      if (n == 0) Throw(ENOSPC);
+      done += static_cast<size_t>(n);
+    }
+  }
+
+  void Commit() override {
 #if defined(__APPLE__)
-  if (durable && ::fsync(file->Fd) != 0) ThrowErrno();
+    if (Durable_ && ::fsync(File_->Fd) != 0) ThrowErrno();
 #else
-  if (durable && ::fdatasync(file->Fd) != 0) ThrowErrno();
+    if (Durable_ && ::fdatasync(File_->Fd) != 0) ThrowErrno();
 #endif
-  if (!file->Close()) ThrowErrno();
-  if (::rename(file->Path().c_str(), path.c_str()) != 0) {
-    const int code = errno;
-    // A folder made meanwhile: a creation failure.
-    struct stat info;
-    Throw(code, ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+    if (!File_->Close()) ThrowErrno();
+    if (::rename(File_->Path().c_str(), Path_.c_str()) != 0) {
+      const int code = errno;
+      // A folder made meanwhile: a creation failure.
+      struct stat info;
+      Throw(code, ::stat(Path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+    }
+    File_->Keep();
   }
-  file->Keep();
-}
+
+ private:
+  std::string Path_;
+  bool Durable_;
+  std::unique_ptr<TRegisteredFile> File_;
+};
 
 class TPosixFileSystem : public TFileSystem {
  public:
@@ -187,6 +214,12 @@ class TPosixFileSystem : public TFileSystem {
 
   void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
                        bool durable) override {
+    const std::unique_ptr<TFileReplacement> file = BeginReplace(path, durable);
+    file->WriteAt(0, bytes);
+    file->Commit();
+  }
+
+  std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) override {
     // A folder of that name can never be replaced by a file; opening it for
     // writing gives the system's own error code.
     if (Stat(path).Kind == TPathKind::Folder) {
@@ -198,8 +231,7 @@ class TPosixFileSystem : public TFileSystem {
     struct stat old;
     const bool replacing = ::stat(path.c_str(), &old) == 0;
     const mode_t mode = replacing ? old.st_mode & 0777 : 0;
-    ReplaceName(path, replacing ? &mode : nullptr, durable,
-                [bytes](int fd) { WriteAll(fd, bytes); });
+    return std::make_unique<TPosixReplacement>(path, replacing ? &mode : nullptr, durable);
   }
 
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override {
@@ -279,16 +311,17 @@ class TPosixFileSystem : public TFileSystem {
     TFile in(Open(from, O_RDONLY));
     if (in.Fd < 0) ThrowErrno();
     const mode_t mode = source.st_mode & 07777;
-    ReplaceName(to, &mode, false, [&in](int fd) {
-      std::vector<uint8_t> buffer(1 << 16);
-      for (;;) {
-        const ssize_t n = ::read(in.Fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ThrowErrno();
-        if (n == 0) break;
-        WriteAll(fd, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(n)));
-      }
-    });
+    TPosixReplacement copy(to, &mode, false);
+    std::vector<uint8_t> buffer(1 << 16);
+    for (uint64_t at = 0;;) {
+      const ssize_t n = ::read(in.Fd, buffer.data(), buffer.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ThrowErrno();
+      if (n == 0) break;
+      copy.WriteAt(at, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(n)));
+      at += static_cast<uint64_t>(n);
+    }
+    copy.Commit();
   }
 
   std::string FullPath(const std::string& path) override {

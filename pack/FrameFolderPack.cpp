@@ -10,6 +10,7 @@
 #include "fs/FindFile.h"
 #include "image/BmpFile.h"
 #include "image/IndexedImage.h"
+#include "pack/FrameBits.h"
 #include "pack/TrimBox.h"
 #include "settings/SettingsFile.h"
 
@@ -110,12 +111,26 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
   // origin without its flags, over the old archive: it fails the pack,
   // naming the file.
   if (fs.Stat(settingsPath).Kind != TPathKind::Missing) LoadNamedFile(fs, settingsPath);
-  TSettingsFile settings(fs, settingsPath);
+  // What the frames need of setup.ini is taken before the folder is listed,
+  // and its text let go: in a folder of tens of thousands of frames each is
+  // about the size of the archive.
+  int32_t x = 0, y = 0;
+  const TFrameBits frameBits = [&] {
+    TSettingsFile settings(fs, settingsPath);
+    x = settings.ReadNumber("Position", "X", 0);
+    y = settings.ReadNumber("Position", "Y", 0);
+    return TFrameBits(settings);
+  }();
   TFrameFiles frames(fs, folder, input);
-  // Rejects more frames than the header can count, before any bitmap is read.
-  TIcnArchiveWriter writer(generation.Format.Generation, frames.Count());
-  const int64_t x = settings.ReadNumber("Position", "X", 0);
-  const int64_t y = settings.ReadNumber("Position", "Y", 0);
+  // Rejects more frames than the header can count, before any bitmap is
+  // read. The archive goes into its file as it is built.
+  CheckFrameCount(frames.Count());
+  TArchiveFileOutput output(fs, archivePath);
+  TArchiveSink sink;
+  if (output.Streaming()) {
+    sink = [&output](uint64_t offset, std::span<const uint8_t> bytes) { output.WriteAt(offset, bytes); };
+  }
+  TIcnArchiveWriter writer(generation.Format.Generation, frames.Count(), sink);
 
   const size_t tableEnd = writer.Buffer().size();
   TIndexedImage image;  // one image, reloaded for every bitmap
@@ -129,12 +144,12 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
     const bool empty = IsEmptyImage(image);
     if (!empty && PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
     const TTrimBox box = empty ? TTrimBox{} : TrimBox(image);
-    const int32_t bits = settings.ReadNumber("Bits", frames.Name(), 0);
+    const int32_t bits = frameBits.Of(frames.Name());
     const TIcnFrame record = FrameRecord(box, x, y, bits, generation.Format.StoresBits);
     writer.BeginFrame(i, record);
 
     const uint64_t bound = uint64_t{record.Height} * (2 * uint64_t{record.Width} + 1) + 1;
-    ReserveProjected(writer.Buffer(), tableEnd, i, frames.Count(), bound);
+    if (!output.Streaming()) ReserveProjected(writer.Buffer(), tableEnd, i, frames.Count(), bound);
     const uint8_t* source = nullptr;
     ptrdiff_t rowStep = 0;
     if (record.Height > 0) {
@@ -145,5 +160,5 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
                              (bits & kFillOnlyBit) != 0);
   }
   frameFile.clear();
-  SaveArchiveFile(fs, archivePath, writer.Finish());
+  output.Save(writer.Finish());
 }

@@ -145,6 +145,18 @@ std::optional<std::string> TIniDocument::Get(std::string_view section, std::stri
   return std::nullopt;
 }
 
+void TIniDocument::ForEachKey(std::string_view section,
+                              const std::function<void(std::string_view key)>& visit) const {
+  const TSection* found = FindSection(section);
+  if (found == nullptr || found->New) return;
+  const std::string_view text = View();
+  for (size_t offset = found->BodyStart; offset < found->BodyEnd;) {
+    const TLineSpan line = LineFrom(text, offset);
+    if (const auto key = KeyNameOf(line.Content)) visit(*key);
+    offset = line.Next;
+  }
+}
+
 void TIniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   auto line = FindKey(section, key);
   if (!line) {

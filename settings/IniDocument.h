@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -50,6 +51,11 @@ class TIniDocument {
   // The value of key in section, unquoted; nullopt when either is missing.
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   void Set(std::string_view section, std::string_view key, std::string_view value);
+  // Calls visit with the key of every key line of section in the text, in
+  // their order, duplicates included (Get gives the first one's value);
+  // keys added since the document was made are not visited.
+  void ForEachKey(std::string_view section,
+                  const std::function<void(std::string_view key)>& visit) const;
   // A hint: about bytes of key lines are to be added to section. The room is
   // made at once, or when the section is added (nothing else changes), so
   // that the text of the added lines is not copied as it grows.

@@ -156,6 +156,11 @@ int32_t TSettingsFile::ReadNumber(const std::string& section, const std::string&
   return ParseSettingsNumber(text).value_or(defaultValue);
 }
 
+void TSettingsFile::ForEachKey(const std::string& section,
+                               const std::function<void(std::string_view key)>& visit) {
+  if (const TIniDocument* document = Document()) document->ForEachKey(section, visit);
+}
+
 void TSettingsFile::WriteNumber(const std::string& section, const std::string& key, int32_t value) {
   TIniDocument* document = Document();
   if (document == nullptr) throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));

@@ -12,9 +12,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class TFileSystem;
 class TIniDocument;
@@ -29,6 +31,8 @@ class TSettingsFile {
   TSettingsFile& operator=(const TSettingsFile&) = delete;
 
   int32_t ReadNumber(const std::string& section, const std::string& key, int32_t defaultValue);
+  // Calls visit with every key of section in the file (TIniDocument::ForEachKey).
+  void ForEachKey(const std::string& section, const std::function<void(std::string_view key)>& visit);
   // "Unable to write to %s" with the path on failure.
   void WriteNumber(const std::string& section, const std::string& key, int32_t value);
   // A hint before many writes to section: about bytes of "key=value" lines

@@ -1,9 +1,11 @@
 // TMemoryFileSystem: the in-memory TFileSystem of the tests.
 #include "tests/MemoryFileSystem.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "fs/Files.h"
 
@@ -124,6 +126,30 @@ void TMemoryFileSystem::WriteFileAtomic(const std::string& path, std::span<const
   NeedParent(key, true);
   Files[key].assign(bytes.begin(), bytes.end());
   Log.push_back("write " + key);
+}
+
+class TMemoryFileSystem::TReplacement : public TFileReplacement {
+ public:
+  TReplacement(TMemoryFileSystem& fs, std::string path, bool durable)
+      : Fs_(fs), Path_(std::move(path)), Durable_(durable) {}
+  void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
+    Fs_.Enter("WriteAt", Fs_.Key(Path_));
+    if (Bytes_.size() < offset + bytes.size()) Bytes_.resize(size_t(offset + bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), Bytes_.begin() + ptrdiff_t(offset));
+  }
+  void Commit() override { Fs_.WriteFileAtomic(Path_, Bytes_, Durable_); }
+
+ private:
+  TMemoryFileSystem& Fs_;
+  std::string Path_;
+  bool Durable_;
+  std::vector<uint8_t> Bytes_;
+};
+
+std::unique_ptr<TFileReplacement> TMemoryFileSystem::BeginReplace(const std::string& path,
+                                                                  bool durable) {
+  Enter("BeginReplace", Key(path));
+  return std::make_unique<TReplacement>(*this, path, durable);
 }
 
 bool TMemoryFileSystem::WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {

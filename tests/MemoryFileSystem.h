@@ -9,6 +9,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,6 +45,9 @@ class TMemoryFileSystem : public TFileSystem {
   std::vector<uint8_t> ReadFile(const std::string& path) override;
   void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
                        bool durable) override;
+  // Keeps the pieces until Commit, which is WriteFileAtomic; each piece is
+  // a call of "WriteAt" (for the path), which can be made to fail.
+  std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) override;
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override;
   TFolderListing ListFolder(const std::string& folder) override;
   bool MakeFolder(const std::string& path) override;
@@ -53,6 +57,7 @@ class TMemoryFileSystem : public TFileSystem {
   std::string ExecutablePath() override;
 
  private:
+  class TReplacement;
   struct TFailure {
     std::string Method;
     uint32_t Code;

@@ -74,6 +74,32 @@ TEST(PosixFileSystem, WriteFileAtomicReplacesWholeOrNotAtAll) {
   EXPECT_EQ(ListNames(temp.Path()), std::vector<std::string>{"a.icn"});
 }
 
+// An archive written in pieces: each at its offset (a gap reads as zeros),
+// in place only when committed, and nothing left when dropped.
+TEST(PosixFileSystem, BeginReplaceWritesPiecesAndCommitsOrLeavesNothing) {
+  TTempFolder temp;
+  const auto fs = MakeNativeFileSystem();
+  const std::string target = temp / "a.icn";
+  fs->WriteFileAtomic(target, Bytes("old"), false);
+  ::chmod(target.c_str(), 0640);
+  {
+    const auto file = fs->BeginReplace(target, true);
+    file->WriteAt(6, Bytes("tail"));
+    file->WriteAt(0, Bytes("ab"));
+    EXPECT_EQ(ReadText(target), "old");
+  }
+  EXPECT_EQ(ReadText(target), "old");
+  EXPECT_EQ(ListNames(temp.Path()), std::vector<std::string>{"a.icn"});
+
+  const auto file = fs->BeginReplace(target, true);
+  file->WriteAt(6, Bytes("tail"));
+  file->WriteAt(0, Bytes("ab"));
+  file->Commit();
+  EXPECT_EQ(ReadText(target), std::string("ab\0\0\0\0tail", 10));
+  EXPECT_EQ(ModeOf(target), 0640u);
+  EXPECT_EQ(ListNames(temp.Path()), std::vector<std::string>{"a.icn"});
+}
+
 // Bitmaps: a new one is created in place (no temporary file, nothing left
 // under its name by a failure), an existing one is replaced whole or not at
 // all, with the messages of before.
