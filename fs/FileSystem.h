@@ -32,7 +32,8 @@
 // - "No temporary file outlives the process": the implementation's registry
 //   of the files it is writing (the temporary files of WriteFileAtomic and
 //   CopyFile, a new file of WriteNewFile until it is complete), emptied by a
-//   handler of SIGINT, SIGTERM and SIGHUP, which then ends the process as
+//   handler of SIGINT, SIGTERM, SIGHUP and SIGXCPU (a CPU-time limit),
+//   which then ends the process as
 //   the signal would have (POSIX: fs/PosixTemporaryFiles.h; Windows: a
 //   console control handler). A write beyond the file-size limit is a write
 //   error (SIGXFSZ is ignored), like a full disk.
@@ -194,7 +195,7 @@ class TFileSystem {
   // is renamed over it: a link at path is replaced, not written through. The
   // new file has the permission bits of the file it replaces (links
   // followed), or 0666 & ~umask. Every failure removes the temporary file
-  // and leaves path as it was; so does a SIGINT, SIGTERM or SIGHUP. The
+  // and leaves path as it was; so does a SIGINT, SIGTERM, SIGHUP or SIGXCPU. The
   // folder must exist. Throws TSystemError (Opening set) when no file can be
   // made there (a folder of that name included), with the error of the
   // failing call; TSystemError for any later step.

@@ -19,7 +19,7 @@ namespace {
 constexpr int kSlots = 64;
 std::atomic<const char*> Registry[kSlots];
 
-constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGXCPU};
 
 sigset_t HandledSet() {
   sigset_t set;

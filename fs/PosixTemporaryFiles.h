@@ -1,8 +1,9 @@
 // The files the POSIX file system has created and not finished writing: the
-// temporary files of WriteFileAtomic and CopyFile, a new file of
-// WriteNewFile. Each is registered from its creation until it is renamed,
-// complete or removed; a handler of SIGINT, SIGTERM and SIGHUP removes every
-// registered file and then ends the process with the signal's default
+// temporary files of WriteFileAtomic, BeginReplace and CopyFile, a new file
+// of WriteNewFile. Each is registered from its creation until it is
+// renamed, complete or removed; a handler of SIGINT, SIGTERM, SIGHUP and
+// SIGXCPU (a CPU-time limit reached: a pack has its archive's temporary
+// file all along) removes every registered file and then ends the process with the signal's default
 // action, so the exit status is the signal's usual one and no
 // "NAME.PID-N.tmp" is left behind. SIGXFSZ is ignored: a write beyond the
 // file-size limit then fails with EFBIG, a write error like a full disk.
