@@ -3,6 +3,7 @@
 // GetLastError() values for every failure, taken at once.
 #include "fs/FileSystem.h"
 #include "fs/Path.h"
+#include "fs/WindowsCalls.h"
 #include "fs/WindowsTemporaryFiles.h"
 #include "fs/WindowsText.h"
 //
@@ -13,71 +14,7 @@
 
 namespace {
 
-[[noreturn]] void Throw(DWORD code, bool opening = false) {
-  throw TSystemError(code, NativeErrorText(code), opening);
-}
-[[noreturn]] void ThrowLast(bool opening = false) {
-  Throw(::GetLastError(), opening);
-}
-
-// A handle closed on every path out of a scope.
-class THandle {
- public:
-  explicit THandle(HANDLE handle) : Handle(handle) {}
-  ~THandle() { Discard(); }
-  THandle(const THandle&) = delete;
-  THandle& operator=(const THandle&) = delete;
-  bool Valid() const { return Handle != INVALID_HANDLE_VALUE; }
-  void Close() {
-    const HANDLE handle = Handle;
-    Handle = INVALID_HANDLE_VALUE;
-    if (!::CloseHandle(handle)) ThrowLast();
-  }
-  // Closes now, on the way out of a failure: its own error does not count.
-  void Discard() {
-    if (Valid()) ::CloseHandle(Handle);
-    Handle = INVALID_HANDLE_VALUE;
-  }
-  HANDLE Handle;
-};
-
-HANDLE Create(const std::string& path, DWORD access, DWORD share, DWORD disposition,
-              DWORD flags) {
-  return ::CreateFileW(Utf16(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
-}
-
-DWORD Attributes(const std::string& path) {
-  return ::GetFileAttributesW(Utf16(path).c_str());
-}
-
-void WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-    DWORD written = 0;
-    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) ThrowLast();
-    if (written == 0) Throw(ERROR_DISK_FULL);
-    done += written;
-  }
-}
-
-// rename() cannot replace an existing file on Windows; MoveFileExW can.
-// Virus scanners and indexers open a freshly written file for a moment,
-// which makes the move fail with a sharing violation: retry briefly.
-// Returns 0 or the error code of the last attempt.
-DWORD MoveReplacing(const std::string& from, const std::string& to) {
-  const std::wstring source = Utf16(from), target = Utf16(to);
-  DWORD delay = 10;
-  for (int attempt = 0;; ++attempt) {
-    if (::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
-    const DWORD code = ::GetLastError();
-    if ((code != ERROR_SHARING_VIOLATION && code != ERROR_LOCK_VIOLATION) || attempt == 6) {
-      return code;
-    }
-    ::Sleep(delay);  // 10, 20, ... 640 ms: about 1.3 s in all
-    delay *= 2;
-  }
-}
+using namespace icn_windows;
 
 // Whether two paths name one existing file: same volume, same file index.
 bool FileInformation(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
@@ -92,10 +29,6 @@ bool SameFile(const std::string& a, const std::string& b) {
   if (!FileInformation(a, &infoA) || !FileInformation(b, &infoB)) return false;
   return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
          infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
-}
-
-bool IsFolder(DWORD attributes) {
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 class TWindowsFileSystem : public TFileSystem {
@@ -140,46 +73,19 @@ class TWindowsFileSystem : public TFileSystem {
 
   void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
                        bool durable) override {
+    const std::unique_ptr<TFileReplacement> file = BeginReplace(path, durable);
+    file->WriteAt(0, bytes);
+    file->Commit();
+  }
+
+  std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) override {
     // A folder of that name can never be replaced by a file; opening it as
     // one gives the system's own error code.
     if (IsFolder(Attributes(path))) {
       THandle probe(Create(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0));
       Throw(probe.Valid() ? ERROR_ACCESS_DENIED : ::GetLastError(), true);
     }
-    // A temporary name of our own: create-new, so a leftover of another run
-    // (or another process) is never overwritten; only a clash is retried.
-    std::string temporary;
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    DWORD createError = 0;
-    std::optional<TRegisteredFile> registered;
-    for (unsigned attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {
-      temporary = ZtFormat("%s.%u-%u.tmp", path.c_str(),
-                           static_cast<unsigned>(::GetCurrentProcessId()), attempt);
-      registered.emplace(temporary, [&] {
-        handle = Create(temporary, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW,
-                        FILE_ATTRIBUTE_NORMAL);
-        createError = ::GetLastError();  // before anything else replaces it
-        return handle != INVALID_HANDLE_VALUE;
-      });
-      if (handle == INVALID_HANDLE_VALUE) {
-        if (Attributes(temporary) == INVALID_FILE_ATTRIBUTES) break;
-      }
-    }
-    if (handle == INVALID_HANDLE_VALUE) Throw(createError, true);
-    THandle file(handle);
-    try {
-      WriteAll(file.Handle, bytes);
-      if (durable && !::FlushFileBuffers(file.Handle)) ThrowLast();
-      file.Close();
-      if (const DWORD code = MoveReplacing(temporary, path)) {
-        // A folder made meanwhile, a read-only target: a creation failure.
-        Throw(code, IsFolder(Attributes(path)));
-      }
-    } catch (...) {
-      file.Discard();  // a file still open cannot be deleted
-      ::DeleteFileW(Utf16(temporary).c_str());
-      throw;
-    }
+    return BeginTemporaryReplace(path, durable);
   }
 
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override {

@@ -1,5 +1,5 @@
 // The files the Windows file system has created and not finished writing:
-// the temporary files of WriteFileAtomic and CopyFile, a new file of
+// the temporary files of WriteFileAtomic, BeginReplace and CopyFile, a new file of
 // WriteNewFile. Each is registered from its creation until it is renamed,
 // complete or removed. A console control handler (Ctrl+C, Ctrl+Break, the
 // console closed, logoff, shutdown) deletes every registered file and then

@@ -91,6 +91,30 @@ TEST(Win32Platform, ConsoleModeWritesAsPosixDoes) {
   EXPECT_EQ(err, "Morlet: Folder doesn't exist: a.icn.cadres\\.\n");
 }
 
+// An archive written in pieces: each at its offset (a gap reads as zeros),
+// in place only when committed, and nothing left when dropped.
+TEST(Win32Platform, BeginReplaceWritesPiecesAndCommitsOrLeavesNothing) {
+  TTempFolder temp;
+  TFileSystem& fs = NativeFs();
+  WriteText(temp / "a.icn", "old");
+  const std::vector<uint8_t> tail{'t', 'a', 'i', 'l'}, head{'a', 'b'};
+  {
+    const auto file = fs.BeginReplace(temp / "a.icn", true);
+    file->WriteAt(6, tail);
+    file->WriteAt(0, head);
+    EXPECT_EQ(ReadText(temp / "a.icn"), "old");
+  }
+  EXPECT_EQ(ReadText(temp / "a.icn"), "old");
+  EXPECT_EQ(ListNames(temp.Path()), std::vector<std::string>{"a.icn"});
+
+  const auto file = fs.BeginReplace(temp / "a.icn", true);
+  file->WriteAt(6, tail);
+  file->WriteAt(0, head);
+  file->Commit();
+  EXPECT_EQ(ReadText(temp / "a.icn"), std::string("ab\0\0\0\0tail", 10));
+  EXPECT_EQ(ListNames(temp.Path()), std::vector<std::string>{"a.icn"});
+}
+
 TEST(Win32Platform, WriteFileAtomicReplacesAndReportsFailures) {
   TTempFolder temp;
   TFileSystem& fs = NativeFs();
