@@ -1,7 +1,6 @@
 // TMemoryFileSystem: the in-memory TFileSystem of the tests.
 #include "tests/MemoryFileSystem.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -128,28 +127,29 @@ void TMemoryFileSystem::WriteFileAtomic(const std::string& path, std::span<const
   Log.push_back("write " + key);
 }
 
+// The default replacement (pieces kept, WriteFileAtomic on Commit), each
+// piece a call that can fail.
 class TMemoryFileSystem::TReplacement : public TFileReplacement {
  public:
-  TReplacement(TMemoryFileSystem& fs, std::string path, bool durable)
-      : Fs_(fs), Path_(std::move(path)), Durable_(durable) {}
+  TReplacement(TMemoryFileSystem& fs, std::string key, std::unique_ptr<TFileReplacement> kept)
+      : Fs_(fs), Key_(std::move(key)), Kept_(std::move(kept)) {}
   void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
-    Fs_.Enter("WriteAt", Fs_.Key(Path_));
-    if (Bytes_.size() < offset + bytes.size()) Bytes_.resize(size_t(offset + bytes.size()));
-    std::copy(bytes.begin(), bytes.end(), Bytes_.begin() + ptrdiff_t(offset));
+    Fs_.Enter("WriteAt", Key_);
+    Kept_->WriteAt(offset, bytes);
   }
-  void Commit() override { Fs_.WriteFileAtomic(Path_, Bytes_, Durable_); }
+  void Commit() override { Kept_->Commit(); }
 
  private:
   TMemoryFileSystem& Fs_;
-  std::string Path_;
-  bool Durable_;
-  std::vector<uint8_t> Bytes_;
+  std::string Key_;
+  std::unique_ptr<TFileReplacement> Kept_;
 };
 
 std::unique_ptr<TFileReplacement> TMemoryFileSystem::BeginReplace(const std::string& path,
                                                                   bool durable) {
-  Enter("BeginReplace", Key(path));
-  return std::make_unique<TReplacement>(*this, path, durable);
+  const std::string key = Key(path);
+  Enter("BeginReplace", key);
+  return std::make_unique<TReplacement>(*this, key, TFileSystem::BeginReplace(path, durable));
 }
 
 bool TMemoryFileSystem::WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
