@@ -1,6 +1,7 @@
 // Fuzz target: the bytes as a frame folder's "setup.ini". The keys the tools
 // use are read, written and read again, once in TIniDocument itself
-// and once through TSettingsFile and a real file, and the two must agree.
+// and once through TSettingsFile and a real file, and the two must agree;
+// so must the packers' compact [Bits] (TFrameBits) and ReadNumber.
 #include <unistd.h>
 
 #include <cstddef>
@@ -15,6 +16,7 @@
 
 #include "fs/Files.h"
 #include "fuzz/FuzzCheck.h"
+#include "pack/FrameBits.h"
 #include "settings/IniDocument.h"
 #include "settings/SettingsFile.h"
 
@@ -118,6 +120,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t k = 0; k < kKeyCount; ++k) {
       FUZZ_CHECK(settings.ReadNumber(kKeys[k].Section, kKeys[k].Name, kDefault) ==
                  AsNumber(before[k]));
+    }
+    // The packers' compact [Bits]: what ReadNumber gives, low byte, for
+    // every key the section has and for the names the tools use.
+    const TFrameBits bits(settings);
+    std::vector<std::string> names;
+    settings.ForEachKey("Bits", [&](std::string_view key) { names.emplace_back(key); });
+    for (const TKey& key : kKeys) names.emplace_back(key.Name);
+    for (const std::string& name : names) {
+      if (name.find('\0') != std::string::npos) continue;
+      FUZZ_CHECK(bits.Of(name) == uint8_t(settings.ReadNumber("Bits", name, 0) & 0xFF));
     }
     settings.WriteNumber(kKeys[chosen].Section, kKeys[chosen].Name, value);
     settings.Flush();
