@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "format/FrameCodec.h"
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
 #include "testdata/ArchiveBuilder.h"
@@ -153,6 +154,14 @@ void BM_H1DecodeFillOnly(benchmark::State& s) {
 void BM_H2Decode(benchmark::State& s) {
   RunDecode(s, TIcnGeneration::H2, DecodeH2Frame, true, false);
 }
+// The same loop without masked moves (format/MaskedRuns.h): what processors
+// without them run.
+void BM_H1DecodePortable(benchmark::State& s) {
+  RunDecode(s, TIcnGeneration::H1, icn_detail::DecodeFrameAs<kH1CodeTable, false>, false, false);
+}
+void BM_H2DecodePortable(benchmark::State& s) {
+  RunDecode(s, TIcnGeneration::H2, icn_detail::DecodeFrameAs<kH2CodeTable, false>, true, false);
+}
 void BM_H1Walk(benchmark::State& s) {
   RunWalk(s, TIcnGeneration::H1, false);
 }
@@ -170,6 +179,8 @@ BENCHMARK(BM_MemsetFloor);
 BENCHMARK(BM_H1Decode)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H1DecodeFillOnly)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H2Decode)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H1DecodePortable)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H2DecodePortable)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H1Walk)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H2Walk)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H1Encode)->Arg(kSprite)->Arg(kFragmented);

@@ -8,7 +8,9 @@
 # one after another, a branch per kind, and write nothing: where a code
 # starts depends on the code before it, so that chain of dependent reads is
 # in the decode time too, and the decode time cannot go below it by faster
-# moves alone.
+# moves alone. The DecodePortable lines are the same decoders without the
+# masked moves of format/MaskedRuns.h, as processors without them run them
+# (on such a processor, the Decode and DecodePortable lines are the same).
 # The machine is shared: CPU time, not wall time, and many short rounds
 # rather than one long one.
 #

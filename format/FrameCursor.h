@@ -4,7 +4,9 @@
 // rectangle: pixels beyond Width are not written (the column still
 // advances), and an end-of-row code that would leave the last row ends the
 // frame, since nothing after it could be written. A run inside the row costs
-// one compare, so the hot loop stays a few overlapping moves per run.
+// one compare, so the hot loop stays a few overlapping moves per run, or,
+// with Masked (format/MaskedRuns.h, where the processor has them), a masked
+// move per 64 pixels.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +14,7 @@
 #include <cstring>
 
 #include "format/FrameRaster.h"
+#include "format/MaskedRuns.h"
 
 // The decode loop's helpers must be inlined into it: out of line, the
 // cursor's state would go through memory on every code.
@@ -104,9 +107,10 @@ ICN_ALWAYS_INLINE void BlendShortRun(uint8_t* to, TBytes16 run, size_t n) {
 }
 #endif
 
-class TFrameCursor {
+template <bool Masked>
+class TBasicFrameCursor {
  public:
-  explicit TFrameCursor(const TFrameRaster& raster)
+  explicit TBasicFrameCursor(const TFrameRaster& raster)
       : Row_(raster.TopLeft),
         RowStep_(raster.RowStep),
         Width_(raster.Width),
@@ -129,7 +133,7 @@ class TFrameCursor {
   // loop's unchecked part).
   ICN_ALWAYS_INLINE void CopyWithSlack(const uint8_t* source, uint32_t n) {
 #ifdef ICN_HAVE_SHORT_RUN_BLEND
-    if (n <= 16 && X_ + 16 <= Width_) [[likely]] {
+    if (!Masked && n <= 16 && X_ + 16 <= Width_) [[likely]] {
       BlendShortRun(Row_ + X_, Load16(source), n);
       X_ += n;
       return;
@@ -141,6 +145,18 @@ class TFrameCursor {
   // A run that fits the row, the common case, is one compare; only a run
   // crossing the right edge is cut.
   ICN_ALWAYS_INLINE void Copy(const uint8_t* source, uint32_t n) {
+#ifdef ICN_HAVE_MASKED_RUNS
+    if constexpr (Masked) {
+      if (X_ < Width_) [[likely]] {
+        uint8_t* to = Row_ + X_;
+        uint64_t m = ClippedLength(n);
+        for (; m > 64; m -= 64, to += 64, source += 64) BlockCopy(to, source);
+        MaskedCopy(to, source, m);
+      }
+      X_ += n;
+      return;
+    }
+#endif
     if (X_ + n <= Width_) [[likely]] {
       CopyRun(Row_ + X_, source, n);
     } else if (X_ < Width_) {
@@ -150,6 +166,18 @@ class TFrameCursor {
   }
 
   ICN_ALWAYS_INLINE void Fill(uint8_t value, uint32_t n) {
+#ifdef ICN_HAVE_MASKED_RUNS
+    if constexpr (Masked) {
+      if (X_ < Width_) [[likely]] {
+        uint8_t* to = Row_ + X_;
+        uint64_t m = ClippedLength(n);
+        for (; m > 64; m -= 64, to += 64) MaskedFill(to, value, 64);
+        MaskedFill(to, value, m);
+      }
+      X_ += n;
+      return;
+    }
+#endif
 #ifdef ICN_HAVE_SHORT_RUN_BLEND
     if (n <= 16 && X_ + 16 <= Width_) [[likely]] {
       BlendShortRun(Row_ + X_, TBytes16{} + value, n);
@@ -166,6 +194,13 @@ class TFrameCursor {
   }
 
  private:
+  // The part of a run of n from the column on that lies in the frame (the
+  // column inside it).
+  ICN_ALWAYS_INLINE uint64_t ClippedLength(uint32_t n) const {
+    const uint64_t room = uint64_t(Width_ - X_);
+    return n < room ? n : room;
+  }
+
   uint8_t* Row_;
   ptrdiff_t RowStep_;
   int64_t Width_;
@@ -173,3 +208,5 @@ class TFrameCursor {
   int64_t X_ = 0;
   int32_t Y_ = 0;
 };
+
+using TFrameCursor = TBasicFrameCursor<false>;
