@@ -17,7 +17,20 @@
 
 #include <cstdint>
 
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+// The sanitizers do not see inside assembly: a build with one takes the
+// portable moves, whose every access they check (the fuzzers' builds
+// included). Elsewhere FrameDecodeDifferential holds the masked moves to
+// the portable ones byte for byte.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define ICN_SANITIZED_BUILD 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || \
+    __has_feature(thread_sanitizer)
+#define ICN_SANITIZED_BUILD 1
+#endif
+#endif
+
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__) && !defined(ICN_SANITIZED_BUILD)
 #define ICN_HAVE_MASKED_RUNS 1
 
 #ifdef __AVX512F__
