@@ -57,6 +57,7 @@ void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const u
 class TArchiveFileOutput {
  public:
   TArchiveFileOutput(TFileSystem& fs, std::string path);
+  // Whether the pieces go into the file (false after a failed write too).
   bool Streaming() const { return File_ != nullptr; }
   // Writes bytes at offset of the archive file (Streaming() only).
   void WriteAt(uint64_t offset, std::span<const uint8_t> bytes);

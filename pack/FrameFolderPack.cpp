@@ -126,9 +126,12 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
   // read. The archive goes into its file as it is built.
   CheckFrameCount(frames.Count());
   TArchiveFileOutput output(fs, archivePath);
+  const bool streaming = output.Streaming();
   TArchiveSink sink;
-  if (output.Streaming()) {
-    sink = [&output](uint64_t offset, std::span<const uint8_t> bytes) { output.WriteAt(offset, bytes); };
+  if (streaming) {
+    sink = [&output](uint64_t offset, std::span<const uint8_t> bytes) {
+      output.WriteAt(offset, bytes);
+    };
   }
   TIcnArchiveWriter writer(generation.Format.Generation, frames.Count(), sink);
 
@@ -149,7 +152,7 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
     writer.BeginFrame(i, record);
 
     const uint64_t bound = uint64_t{record.Height} * (2 * uint64_t{record.Width} + 1) + 1;
-    if (!output.Streaming()) ReserveProjected(writer.Buffer(), tableEnd, i, frames.Count(), bound);
+    if (!streaming) ReserveProjected(writer.Buffer(), tableEnd, i, frames.Count(), bound);
     const uint8_t* source = nullptr;
     ptrdiff_t rowStep = 0;
     if (record.Height > 0) {
