@@ -9,13 +9,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <memory>
-#include <utility>
 
 #include "fs/FileSystem.h"
 #include "fs/Pages.h"
 #include "fs/Path.h"
+#include "fs/PosixCalls.h"
 #include "fs/PosixTemporaryFiles.h"
 
 #if defined(__APPLE__)
@@ -24,13 +23,7 @@
 
 namespace {
 
-[[noreturn]] void Throw(int code, bool opening = false) {
-  throw TSystemError(static_cast<uint32_t>(code), NativeErrorText(static_cast<uint32_t>(code)),
-                     opening);
-}
-[[noreturn]] void ThrowErrno(bool opening = false) {
-  Throw(errno, opening);
-}
+using namespace icn_posix;
 
 TPathKind KindOf(const struct stat& info) {
   if (S_ISREG(info.st_mode)) return TPathKind::File;
@@ -99,75 +92,6 @@ void WriteAll(int fd, std::span<const uint8_t> bytes) {
   throw TZtError("Not a regular file: " + path);
 }
 
-// A temporary name of our own beside path, "<path>.<pid>-<n>.tmp", created
-// new (a leftover of another run, a link planted there, is never used or
-// followed; only such a clash is retried). Throws the error of the failing
-// open(), Opening set.
-std::unique_ptr<TRegisteredFile> CreateTemporary(const std::string& path) {
-  for (unsigned attempt = 0;; ++attempt) {
-    auto file = std::make_unique<TRegisteredFile>(
-        ZtFormat("%s.%u-%u.tmp", path.c_str(), static_cast<unsigned>(::getpid()), attempt),
-        O_RDWR, 0666);
-    if (file->Fd >= 0) return file;
-    const int code = errno;
-    if (code != EEXIST || attempt == 99) Throw(code, true);
-  }
-}
-
-// Replaces path as a name: a temporary file beside it, which gets mode
-// (when given; else it keeps 0666 & ~umask) before anything is written, is
-// filled at offsets, flushed to the disk when durable and renamed over path.
-// Every failure, and a replacement dropped uncommitted, removes the
-// temporary file and leaves path as it was.
-class TPosixReplacement : public TFileReplacement {
- public:
-  TPosixReplacement(std::string path, const mode_t* mode, bool durable)
-      : Path_(std::move(path)), Durable_(durable), File_(CreateTemporary(Path_)) {
-    struct stat made;
-    if (mode != nullptr && (::fstat(File_->Fd, &made) != 0 || (made.st_mode & 07777) != *mode) &&
-        ::fchmod(File_->Fd, *mode) != 0) {
-      ThrowErrno();
-    }
-  }
-
-  void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
-    size_t done = 0;
-    while (done < bytes.size()) {
-      if (offset + done > uint64_t{std::numeric_limits<off_t>::max()}) Throw(EFBIG);
-      const size_t chunk = std::min<size_t>(bytes.size() - done, 1u << 30);
-      const ssize_t n =
-          ::pwrite(File_->Fd, bytes.data() + done, chunk, static_cast<off_t>(offset + done));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        ThrowErrno();
-      }
-      if (n == 0) Throw(ENOSPC);
-      done += static_cast<size_t>(n);
-    }
-  }
-
-  void Commit() override {
-#if defined(__APPLE__)
-    if (Durable_ && ::fsync(File_->Fd) != 0) ThrowErrno();
-#else
-    if (Durable_ && ::fdatasync(File_->Fd) != 0) ThrowErrno();
-#endif
-    if (!File_->Close()) ThrowErrno();
-    if (::rename(File_->Path().c_str(), Path_.c_str()) != 0) {
-      const int code = errno;
-      // A folder made meanwhile: a creation failure.
-      struct stat info;
-      Throw(code, ::stat(Path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
-    }
-    File_->Keep();
-  }
-
- private:
-  std::string Path_;
-  bool Durable_;
-  std::unique_ptr<TRegisteredFile> File_;
-};
-
 class TPosixFileSystem : public TFileSystem {
  public:
   TPathInfo Stat(const std::string& path) override {
@@ -231,7 +155,7 @@ class TPosixFileSystem : public TFileSystem {
     struct stat old;
     const bool replacing = ::stat(path.c_str(), &old) == 0;
     const mode_t mode = replacing ? old.st_mode & 0777 : 0;
-    return std::make_unique<TPosixReplacement>(path, replacing ? &mode : nullptr, durable);
+    return BeginTemporaryReplace(path, replacing ? &mode : nullptr, durable);
   }
 
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override {
@@ -311,17 +235,17 @@ class TPosixFileSystem : public TFileSystem {
     TFile in(Open(from, O_RDONLY));
     if (in.Fd < 0) ThrowErrno();
     const mode_t mode = source.st_mode & 07777;
-    TPosixReplacement copy(to, &mode, false);
+    const std::unique_ptr<TFileReplacement> copy = BeginTemporaryReplace(to, &mode, false);
     std::vector<uint8_t> buffer(1 << 16);
     for (uint64_t at = 0;;) {
       const ssize_t n = ::read(in.Fd, buffer.data(), buffer.size());
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) ThrowErrno();
       if (n == 0) break;
-      copy.WriteAt(at, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(n)));
+      copy->WriteAt(at, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(n)));
       at += static_cast<uint64_t>(n);
     }
-    copy.Commit();
+    copy->Commit();
   }
 
   std::string FullPath(const std::string& path) override {
