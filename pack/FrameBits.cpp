@@ -1,7 +1,6 @@
 #include "pack/FrameBits.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "settings/IniText.h"
 #include "settings/SettingsFile.h"
@@ -37,8 +36,9 @@ std::string_view TFrameBits::KeyAt(uint32_t start) const {
 uint8_t TFrameBits::Of(std::string_view frameName) const {
   if (Starts_.empty()) return 0;
   const std::string key = ini_text::NameKey(frameName);
-  const auto found = std::lower_bound(Starts_.begin(), Starts_.end(), key,
-                                      [this](uint32_t a, const std::string& k) { return KeyAt(a) < k; });
+  const auto found =
+      std::lower_bound(Starts_.begin(), Starts_.end(), key,
+                       [this](uint32_t a, const std::string& k) { return KeyAt(a) < k; });
   if (found == Starts_.end() || KeyAt(*found) != key) return 0;
   return static_cast<uint8_t>(Text_[*found]);
 }
