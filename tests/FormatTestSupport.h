@@ -149,3 +149,23 @@ inline TBytes RandomSprite(std::mt19937& random, int32_t width, int32_t height,
   }
   return pixels;
 }
+
+// Checks a pair of run moves for every length n up to maxRun: copy(to,
+// from, n) and fill(to, 0x5A, n) write exactly [0, n) at to, and the bytes
+// around it keep their 0xEE.
+template <typename Copy, typename Fill>
+void ExpectMovesWriteExactlyTheRun(size_t maxRun, Copy copy, Fill fill) {
+  constexpr size_t kPad = 70;
+  TBytes source(maxRun);
+  for (size_t i = 0; i < source.size(); ++i) source[i] = uint8_t(i * 11 + 3);
+  for (size_t n = 0; n <= maxRun; ++n) {
+    TBytes copied(n + 2 * kPad, 0xEE), filled(n + 2 * kPad, 0xEE);
+    copy(copied.data() + kPad, source.data(), n);
+    fill(filled.data() + kPad, uint8_t{0x5A}, n);
+    for (size_t i = 0; i < copied.size(); ++i) {
+      const bool inside = i >= kPad && i < kPad + n;
+      ASSERT_EQ(copied[i], inside ? source[i - kPad] : 0xEE) << "n " << n << " at " << i;
+      ASSERT_EQ(filled[i], inside ? 0x5A : 0xEE) << "n " << n << " at " << i;
+    }
+  }
+}

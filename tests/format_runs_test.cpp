@@ -5,23 +5,14 @@
 #include <vector>
 
 #include "format/FrameCursor.h"
+#include "tests/FormatTestSupport.h"
 
 namespace {
 
 TEST(FormatRuns, CopyAndFillWriteExactlyTheRun) {
-  constexpr size_t kPad = 32;
-  std::vector<uint8_t> source(300);
-  for (size_t i = 0; i < source.size(); ++i) source[i] = uint8_t(i * 7 + 1);
-  for (size_t n = 0; n <= 260; ++n) {
-    std::vector<uint8_t> copied(n + 2 * kPad, 0xEE), filled(n + 2 * kPad, 0xEE);
-    CopyRun(copied.data() + kPad, source.data(), n);
-    FillRun(filled.data() + kPad, 0x5A, n);
-    for (size_t i = 0; i < copied.size(); ++i) {
-      const bool inside = i >= kPad && i < kPad + n;
-      ASSERT_EQ(copied[i], inside ? source[i - kPad] : 0xEE) << "n " << n << " at " << i;
-      ASSERT_EQ(filled[i], inside ? 0x5A : 0xEE) << "n " << n << " at " << i;
-    }
-  }
+  ExpectMovesWriteExactlyTheRun(
+      260, [](uint8_t* to, const uint8_t* from, size_t n) { CopyRun(to, from, n); },
+      [](uint8_t* to, uint8_t value, size_t n) { FillRun(to, value, n); });
 }
 
 }  // namespace

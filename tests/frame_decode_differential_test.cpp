@@ -112,19 +112,9 @@ TEST(FrameDecodeDifferential, MaskedMovesDecodeRandomBytesAsThePortableLoop) {
 // bytes around them untouched.
 TEST(FrameDecodeDifferential, MaskedMovesWriteExactlyTheRun) {
   if (!MaskedRunsAvailable()) GTEST_SKIP() << "this processor has no masked moves";
-  constexpr size_t kPad = 70;
-  TBytes source(64);
-  for (size_t i = 0; i < source.size(); ++i) source[i] = uint8_t(i * 11 + 3);
-  for (size_t n = 0; n <= 64; ++n) {
-    TBytes copied(n + 2 * kPad, 0xEE), filled(n + 2 * kPad, 0xEE);
-    MaskedCopy(copied.data() + kPad, source.data(), n);
-    MaskedFill(filled.data() + kPad, 0x5A, n);
-    for (size_t i = 0; i < copied.size(); ++i) {
-      const bool inside = i >= kPad && i < kPad + n;
-      ASSERT_EQ(copied[i], inside ? source[i - kPad] : 0xEE) << "n " << n << " at " << i;
-      ASSERT_EQ(filled[i], inside ? 0x5A : 0xEE) << "n " << n << " at " << i;
-    }
-  }
+  ExpectMovesWriteExactlyTheRun(
+      64, [](uint8_t* to, const uint8_t* from, size_t n) { MaskedCopy(to, from, n); },
+      [](uint8_t* to, uint8_t value, size_t n) { MaskedFill(to, value, n); });
 }
 #endif
 
