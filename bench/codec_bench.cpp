@@ -9,6 +9,7 @@
 #include "format/FrameCodec.h"
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
+#include "format/MaskedRuns.h"
 #include "testdata/ArchiveBuilder.h"
 
 namespace {
@@ -86,24 +87,52 @@ void RunDecode(benchmark::State& state, TIcnGeneration generation, TDecoder deco
   state.SetLabel(state.range(0) == kSprite ? "sprite" : "fragmented");
 }
 
+// A run as the decoder writes it: Length pixels at To in the raster,
+// copied from the stream at From (literal) or all of Value (fill).
+struct TRunMove {
+  uint32_t To = 0;
+  uint32_t From = 0;
+  uint32_t Length = 0;
+  bool Fill = false;
+  uint8_t Value = 0;
+};
+
 // Reads the codes of a stream one after another, a branch per kind, and
 // writes nothing: where a code starts depends on the length of the literal
 // run before it, so this chain of dependent reads is in the decode time too,
 // and faster moves cannot take it out (the second floor decoding is read
-// against).
-size_t WalkCodes(std::span<const uint8_t> stream, bool h2) {
-  const uint8_t* p = stream.data();
+// against). With Record, also notes each run the decoder writes in runs
+// (frames within kSide x kSide, as the encoder makes them).
+template <bool Record = false>
+size_t WalkCodes(std::span<const uint8_t> stream, bool h2, std::vector<TRunMove>* runs = nullptr) {
+  const uint8_t* const begin = stream.data();
+  const uint8_t* p = begin;
   const uint8_t* const end = p + stream.size();
   size_t rows = 0;
+  [[maybe_unused]] uint32_t x = 0;
   while (p < end) {
     const uint8_t code = *p++;
     if (code == 0x80) break;
     if (code == 0x00) {
       ++rows;
+      if constexpr (Record) x = 0;
     } else if (code < 0x80) {
+      if constexpr (Record) {
+        runs->push_back({uint32_t(rows * kSide + x), uint32_t(p - begin), code, false, 0});
+        x += code;
+      }
       p += code;
     } else if (h2 && code >= 0xC0 && p < end) {
+      if constexpr (Record) {
+        // Only the encoder's special runs: 0xC0 m [n].
+        const uint8_t selector = p[0];
+        const uint32_t n = (selector & 3) != 0 ? selector & 3u : p[1];
+        runs->push_back({uint32_t(rows * kSide + x), 0, n, true, kH2CodeTable.SelectorValue[selector]});
+        x += n;
+      }
       p += code == 0xC0 ? ((*p & 3) != 0 ? 1 : 2) : code == 0xC1 ? 2 : 1;
+    } else if constexpr (Record) {
+      x += code - 0x80u;
     }
   }
   return rows + size_t(p - stream.data());
@@ -118,6 +147,69 @@ void RunWalk(benchmark::State& state, TIcnGeneration generation, bool specials) 
     benchmark::DoNotOptimize(walked);
   }
   state.SetItemsProcessed(state.iterations() * kSide * kSide);
+  state.SetLabel(state.range(0) == kSprite ? "sprite" : "fragmented");
+}
+
+// The moves alone: the runs of the same stream, noted beforehand, written
+// one after another, no code read. Library: the C library's memcpy and
+// memset per run; Masked: the decoder's masked moves (format/MaskedRuns.h).
+// A decoder that writes run by run cannot go below the lesser of the two,
+// however fast it finds the runs (the first floor decoding is read against).
+void RunMoves(benchmark::State& state, TIcnGeneration generation, bool specials, bool masked) {
+  const std::vector<uint8_t> stream = testdata::EncodeFrame(
+      generation, Frame(TShape(state.range(0)), specials), kSide, kSide, false);
+  std::vector<TRunMove> runs;
+  WalkCodes<true>(stream, generation == TIcnGeneration::H2, &runs);
+  if (masked && !MaskedRunsAvailable()) {
+    state.SkipWithError("this processor has no masked moves");
+    return;
+  }
+  const auto writeRuns = [&](uint8_t* const to) {
+    for (const TRunMove& run : runs) {
+      if (!masked) {
+        if (run.Fill) {
+          std::memset(to + run.To, run.Value, run.Length);
+        } else {
+          std::memcpy(to + run.To, &stream[run.From], run.Length);
+        }
+        continue;
+      }
+#ifdef ICN_HAVE_MASKED_RUNS
+      uint8_t* at = to + run.To;
+      const uint8_t* from = &stream[run.From];
+      uint64_t n = run.Length;
+      for (; n > 64; n -= 64, at += 64, from += 64) {
+        if (run.Fill) {
+          MaskedFill(at, run.Value, 64);
+        } else {
+          BlockCopy(at, from);
+        }
+      }
+      if (run.Fill) {
+        MaskedFill(at, run.Value, n);
+      } else {
+        MaskedCopy(at, from, n);
+      }
+#endif
+    }
+  };
+  // The floor counts only if its moves make the decoder's frame.
+  std::vector<uint8_t> raster(size_t(kSide) * kSide, 0);
+  std::vector<uint8_t> decoded(raster.size(), 0);
+  writeRuns(raster.data());
+  (generation == TIcnGeneration::H1 ? DecodeH1Frame : DecodeH2Frame)(
+      stream, TFrameRaster{decoded.data(), kSide, kSide, kSide}, false);
+  if (raster != decoded) {
+    state.SkipWithError("the noted runs do not make the decoded frame");
+    return;
+  }
+  for (auto _ : state) {
+    writeRuns(raster.data());
+    benchmark::DoNotOptimize(raster.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+  state.counters["runs"] = double(runs.size());
   state.SetLabel(state.range(0) == kSprite ? "sprite" : "fragmented");
 }
 
@@ -168,6 +260,18 @@ void BM_H1Walk(benchmark::State& s) {
 void BM_H2Walk(benchmark::State& s) {
   RunWalk(s, TIcnGeneration::H2, true);
 }
+void BM_H1MovesLibrary(benchmark::State& s) {
+  RunMoves(s, TIcnGeneration::H1, false, false);
+}
+void BM_H1MovesMasked(benchmark::State& s) {
+  RunMoves(s, TIcnGeneration::H1, false, true);
+}
+void BM_H2MovesLibrary(benchmark::State& s) {
+  RunMoves(s, TIcnGeneration::H2, true, false);
+}
+void BM_H2MovesMasked(benchmark::State& s) {
+  RunMoves(s, TIcnGeneration::H2, true, true);
+}
 void BM_H1Encode(benchmark::State& s) {
   RunEncode(s, EncodeH1Frame, false, false);
 }
@@ -183,6 +287,10 @@ BENCHMARK(BM_H1DecodePortable)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H2DecodePortable)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H1Walk)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H2Walk)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H1MovesLibrary)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H1MovesMasked)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H2MovesLibrary)->Arg(kSprite)->Arg(kFragmented);
+BENCHMARK(BM_H2MovesMasked)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H1Encode)->Arg(kSprite)->Arg(kFragmented);
 BENCHMARK(BM_H2Encode)->Arg(kSprite)->Arg(kFragmented);
 
