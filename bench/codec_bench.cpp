@@ -153,8 +153,9 @@ void RunWalk(benchmark::State& state, TIcnGeneration generation, bool specials) 
 // The moves alone: the runs of the same stream, noted beforehand, written
 // one after another, no code read. Library: the C library's memcpy and
 // memset per run; Masked: the decoder's masked moves (format/MaskedRuns.h).
-// A decoder that writes run by run cannot go below the lesser of the two,
-// however fast it finds the runs (the first floor decoding is read against).
+// A decoder that writes its runs one by one with these moves cannot go
+// below the lesser of the two, however fast it finds the runs (the first
+// floor decoding is read against).
 void RunMoves(benchmark::State& state, TIcnGeneration generation, bool specials, bool masked) {
   const std::vector<uint8_t> stream = testdata::EncodeFrame(
       generation, Frame(TShape(state.range(0)), specials), kSide, kSide, false);

@@ -14,9 +14,9 @@
 # The MOVES lines are the first floor: the runs of the same streams, noted
 # beforehand, written one after another with no code read, with the C
 # library's memcpy/memset per run and with the masked moves, the lesser of
-# the two. A decoder that writes run by run cannot go below it, however fast
-# it finds the runs; where it is above the goal, the goal is out of reach
-# on this processor.
+# the two. A decoder that writes its runs one by one with these moves cannot
+# go below it, however fast it finds the runs; where it is above the goal,
+# the goal is out of reach for such a decoder on this processor.
 # The machine is shared: CPU time, not wall time, and many short rounds
 # rather than one long one.
 #
