@@ -127,7 +127,8 @@ size_t WalkCodes(std::span<const uint8_t> stream, bool h2, std::vector<TRunMove>
         // Only the encoder's special runs: 0xC0 m [n].
         const uint8_t selector = p[0];
         const uint32_t n = (selector & 3) != 0 ? selector & 3u : p[1];
-        runs->push_back({uint32_t(rows * kSide + x), 0, n, true, kH2CodeTable.SelectorValue[selector]});
+        runs->push_back(
+            {uint32_t(rows * kSide + x), 0, n, true, kH2CodeTable.SelectorValue[selector]});
         x += n;
       }
       p += code == 0xC0 ? ((*p & 3) != 0 ? 1 : 2) : code == 0xC1 ? 2 : 1;
@@ -162,7 +163,7 @@ void RunMoves(benchmark::State& state, TIcnGeneration generation, bool specials,
   std::vector<TRunMove> runs;
   WalkCodes<true>(stream, generation == TIcnGeneration::H2, &runs);
   if (masked && !MaskedRunsAvailable()) {
-    state.SkipWithError("this processor has no masked moves");
+    state.SkipWithError("no masked moves in this processor or build");
     return;
   }
   const auto writeRuns = [&](uint8_t* const to) {

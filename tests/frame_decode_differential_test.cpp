@@ -111,7 +111,7 @@ TEST(FrameDecodeDifferential, MaskedMovesDecodeRandomBytesAsThePortableLoop) {
 // The moves themselves: exactly [0, n) written, for every n up to 64, the
 // bytes around them untouched.
 TEST(FrameDecodeDifferential, MaskedMovesWriteExactlyTheRun) {
-  if (!MaskedRunsAvailable()) GTEST_SKIP() << "this processor has no masked moves";
+  if (!MaskedRunsAvailable()) GTEST_SKIP() << "no masked moves in this processor or build";
   ExpectMovesWriteExactlyTheRun(
       64, [](uint8_t* to, const uint8_t* from, size_t n) { MaskedCopy(to, from, n); },
       [](uint8_t* to, uint8_t value, size_t n) { MaskedFill(to, value, n); });
