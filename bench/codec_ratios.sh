@@ -39,6 +39,9 @@ for b in json.load(open(sys.argv[1]))['benchmarks']:
     elif b.get('run_type') == 'iteration':
         times.setdefault(b['run_name'], []).append(b['cpu_time'])
 floor = times.pop('BM_MemsetFloor')
+def shape_and_goal(arg):
+    # Argument 1 is the fragmented frame (goal <= 4), 0 the sprite (<= 2).
+    return ('fragmented', 4) if arg == '1' else ('sprite', 2)
 print(f"memset floor: median {statistics.median(floor):.0f} ns CPU ({len(floor)} rounds)")
 moves = {}
 for name in [n for n in times if 'Moves' in n]:
@@ -48,15 +51,14 @@ for name, why in sorted(skipped.items()):
     print(f"not measured: {name[3:]}: {why}")
 for (generation, shape), found in sorted(moves.items()):
     best, name = min(found)
-    goal = 4 if shape == '1' else 2
-    print(f"MOVES {generation}/{shape} {'fragmented' if shape == '1' else 'sprite':<10} "
+    label, goal = shape_and_goal(shape)
+    print(f"MOVES {generation}/{shape} {label:<10} "
           f"{best / statistics.median(floor):5.2f}  ({name}, {best:.0f} ns; the moves alone, "
           f"no code read, against the goal <= {goal})")
 for name in sorted(times):
     cpu = times[name]
     paired = [d / f for d, f in zip(cpu, floor)]
-    goal = 4 if name.endswith('/1') else 2
-    shape = 'fragmented' if name.endswith('/1') else 'sprite'
+    shape, goal = shape_and_goal(name.split('/')[1])
     m = statistics.median(cpu) / statistics.median(floor)
     if 'Walk' in name:
         verdict = '(codes only, nothing written)'
