@@ -5,6 +5,7 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "fs/FileSystem.h"
@@ -53,12 +54,19 @@ std::vector<TJobFailure> RunJobs(size_t count, unsigned jobs,
     }
   };
   const size_t threads = std::min<size_t>(std::max(1u, jobs), count);
-  if (threads <= 1) {
+  {
+    // The calling thread is one of the workers. A thread the system refuses
+    // to start (a process or user thread limit) only means fewer items at a
+    // time: the items are shared out by the counter, so none is lost, and
+    // the run is not reported failed for it.
+    std::vector<std::jthread> helpers;
+    try {
+      helpers.reserve(threads - 1);
+      for (size_t i = 1; i < threads; ++i) helpers.emplace_back(worker);
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
     worker();
-  } else {
-    std::vector<std::jthread> pool;
-    pool.reserve(threads);
-    for (size_t i = 0; i < threads; ++i) pool.emplace_back(worker);
   }
   std::sort(failures.begin(), failures.end(),
             [](const TJobFailure& a, const TJobFailure& b) { return a.Index < b.Index; });
