@@ -15,8 +15,9 @@ struct TJobFailure {
 // The default of -j: the number of cores (1 when unknown).
 unsigned DefaultJobs();
 
-// Runs work(i) for every i in [0, count), up to jobs at a time, in order of
-// i as far as starting goes. After the first failure no further item
+// Runs work(i) for every i in [0, count), up to jobs at a time (the calling
+// thread and jobs - 1 more; a thread the system refuses to start only means
+// fewer at a time), in order of i as far as starting goes. After the first failure no further item
 // starts; those already running finish. Returns every failure, in order of
 // i, each with the message of what it raised ("Out of memory" for
 // std::bad_alloc; a system error's text alone).

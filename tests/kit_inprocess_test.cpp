@@ -196,7 +196,6 @@ TEST(KitJobRunner, ItemsInFlightFinishAndEveryFailureIsKept) {
       std::unique_lock lock(mutex);
       if (++arrived == 2) met.notify_all();
       met.wait_for(lock, std::chrono::seconds(60), [&] { return arrived == 2; });
-      lock.unlock();
       if (i == 0) throw std::bad_alloc();
       throw TSystemError(28, "No space left on device");
     }
