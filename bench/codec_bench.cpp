@@ -177,20 +177,10 @@ void RunMoves(benchmark::State& state, TIcnGeneration generation, bool specials,
         continue;
       }
 #ifdef ICN_HAVE_MASKED_RUNS
-      uint8_t* at = to + run.To;
-      const uint8_t* from = &stream[run.From];
-      uint64_t n = run.Length;
-      for (; n > 64; n -= 64, at += 64, from += 64) {
-        if (run.Fill) {
-          MaskedFill(at, run.Value, 64);
-        } else {
-          BlockCopy(at, from);
-        }
-      }
       if (run.Fill) {
-        MaskedFill(at, run.Value, n);
+        MaskedFillRun(to + run.To, run.Value, run.Length);
       } else {
-        MaskedCopy(at, from, n);
+        MaskedCopyRun(to + run.To, &stream[run.From], run.Length);
       }
 #endif
     }

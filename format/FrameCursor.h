@@ -148,10 +148,7 @@ class TBasicFrameCursor {
 #ifdef ICN_HAVE_MASKED_RUNS
     if constexpr (Masked) {
       if (X_ < Width_) [[likely]] {
-        uint8_t* to = Row_ + X_;
-        uint64_t m = ClippedLength(n);
-        for (; m > 64; m -= 64, to += 64, source += 64) BlockCopy(to, source);
-        MaskedCopy(to, source, m);
+        MaskedCopyRun(Row_ + X_, source, ClippedLength(n));
       }
       X_ += n;
       return;
@@ -169,10 +166,7 @@ class TBasicFrameCursor {
 #ifdef ICN_HAVE_MASKED_RUNS
     if constexpr (Masked) {
       if (X_ < Width_) [[likely]] {
-        uint8_t* to = Row_ + X_;
-        uint64_t m = ClippedLength(n);
-        for (; m > 64; m -= 64, to += 64) MaskedFill(to, value, 64);
-        MaskedFill(to, value, m);
+        MaskedFillRun(Row_ + X_, value, ClippedLength(n));
       }
       X_ += n;
       return;

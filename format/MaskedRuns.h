@@ -82,6 +82,19 @@ inline __attribute__((always_inline)) void BlockCopy(uint8_t* to, const uint8_t*
       : [from] "m"(*reinterpret_cast<const TRunBlock*>(from))
       : ICN_MASKED_RUNS_CLOBBERS);
 }
+
+// Copies a run of any length n: whole 64-byte blocks, then the masked rest.
+inline __attribute__((always_inline)) void MaskedCopyRun(uint8_t* to, const uint8_t* from,
+                                                         uint64_t n) {
+  for (; n > 64; n -= 64, to += 64, from += 64) BlockCopy(to, from);
+  MaskedCopy(to, from, n);
+}
+
+// Sets a run of any length n at to to value, 64 bytes at a time.
+inline __attribute__((always_inline)) void MaskedFillRun(uint8_t* to, uint8_t value, uint64_t n) {
+  for (; n > 64; n -= 64, to += 64) MaskedFill(to, value, 64);
+  MaskedFill(to, value, n);
+}
 #else
 inline bool MaskedRunsAvailable() {
   return false;
