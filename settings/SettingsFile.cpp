@@ -9,7 +9,9 @@
 // against the Windows folder rather than the current one.
 #include "settings/SettingsFile.h"
 
+#include <charconv>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -66,58 +68,30 @@ bool SaveSettingsText(TFileSystem& fs, const std::string& path, const std::strin
   }
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 std::optional<int32_t> ParseSettingsNumber(const std::string& value) {
-  std::string text = value;
-  if (text.size() >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    text.replace(0, 2, "$");
+  std::string_view text = value;
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (!text.empty() && (text.front() == '+' || negative)) text.remove_prefix(1);
+  int base = 10;
+  if (!text.empty() && (text.front() == '$' || text.front() == 'x' || text.front() == 'X')) {
+    base = 16;
+    text.remove_prefix(1);
+  } else if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
   }
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  bool hex = false;
-  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-    hex = true;
-    i += 1;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    hex = true;
-    i += 2;
-  }
-  if (i == text.size()) return std::nullopt;  // no digits
-
+  // Hexadecimal: up to 32 bits, the top bit set reading as a negative
+  // number; decimal: the range of an int32_t.
   uint64_t magnitude = 0;
-  if (hex) {
-    // Up to 32 bits; the top bit set reads as a negative number.
-    for (; i < text.size(); ++i) {
-      const int digit = HexDigit(text[i]);
-      if (digit < 0) return std::nullopt;
-      magnitude = magnitude * 16 + static_cast<uint64_t>(digit);
-      if (magnitude > 0xFFFFFFFFu) return std::nullopt;
-    }
-    const uint32_t bits = static_cast<uint32_t>(magnitude);
-    return static_cast<int32_t>(negative ? 0u - bits : bits);
-  }
-  const uint64_t limit = negative ? uint64_t{0x80000000u} : uint64_t{0x7FFFFFFFu};
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    magnitude = magnitude * 10 + static_cast<uint64_t>(text[i] - '0');
-    if (magnitude > limit) return std::nullopt;
-  }
-  const int64_t signedValue =
-      negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-  return static_cast<int32_t>(signedValue);
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, magnitude, base);
+  const uint64_t limit = base == 16 ? 0xFFFFFFFFu : negative ? 0x80000000u : 0x7FFFFFFFu;
+  if (error != std::errc() || stop != end || magnitude > limit) return std::nullopt;
+  const auto bits = static_cast<uint32_t>(magnitude);
+  return static_cast<int32_t>(negative ? 0u - bits : bits);
 }
 
 TSettingsFile::TSettingsFile(TFileSystem& fs, std::string path) : Fs_(fs), Path_(std::move(path)) {}
