@@ -168,7 +168,8 @@ std::optional<size_t> TIniDocument::FindKey(const TSection& section,
   // Keys taken in their order (a packer reads every frame's) are found
   // right after the one before.
   auto found = keys.begin() + static_cast<ptrdiff_t>(std::min(section.Next, keys.size()));
-  if (found == keys.end() || order(found) != 0 || (found != keys.begin() && order(found - 1) >= 0)) {
+  if (found == keys.end() || order(found) != 0 ||
+      (found != keys.begin() && order(found - 1) >= 0)) {
     found = KeyBound(section, lowerKey);
     if (found == keys.end() || order(found) != 0) return std::nullopt;
   }

@@ -46,8 +46,7 @@ class TIniDocument {
                         TIniLineEnd defaultLineEnd = TIniLineEnd::Lf)
       : TIniDocument(std::vector<uint8_t>(bytes.begin(), bytes.end()), defaultLineEnd) {}
   // Takes the bytes without copying them.
-  explicit TIniDocument(std::vector<uint8_t>&& bytes,
-                        TIniLineEnd defaultLineEnd = TIniLineEnd::Lf);
+  explicit TIniDocument(std::vector<uint8_t>&& bytes, TIniLineEnd defaultLineEnd = TIniLineEnd::Lf);
 
   // The value of key in section, unquoted; nullopt when either is missing.
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
@@ -75,9 +74,9 @@ class TIniDocument {
   // in Added.
   struct TSection {
     bool New = false;
-    std::string Name;      // a new section's name as given
-    size_t BodyStart = 0;  // the text's section: after its header ...
-    size_t BodyEnd = 0;    // ... and after its last key line, where added lines go
+    std::string Name;          // a new section's name as given
+    size_t BodyStart = 0;      // the text's section: after its header ...
+    size_t BodyEnd = 0;        // ... and after its last key line, where added lines go
     std::vector<size_t> Keys;  // the places of its key lines, by key, then place
     mutable size_t Next = 0;   // in Keys: after the key found last
     // Keys added with a '=' in them, which no line of a text has: place by
@@ -106,11 +105,11 @@ class TIniDocument {
   }
 
   std::vector<uint8_t> Bytes_;  // the original text, BOM included
-  size_t Start_ = 0;  // 3 after a BOM
+  size_t Start_ = 0;            // 3 after a BOM
   TIniLineEnd LineEnd_;
   // Sections named so far, by lower-case name; nullopt: none of that name.
   mutable std::unordered_map<std::string, std::optional<TSection>> Sections_;
   std::vector<TSection*> NewSections_;  // in the order they were added
-  std::string Reserved_;     // the lower-case name of a section to be added ...
-  size_t ReservedBytes_ = 0;  // ... and the room its lines get then
+  std::string Reserved_;                // the lower-case name of a section to be added ...
+  size_t ReservedBytes_ = 0;            // ... and the room its lines get then
 };

@@ -42,29 +42,12 @@ bool IsMissingFile(uint32_t code) {
 #endif
 }
 
-// The file access of TSettingsFile, all of it: one load, one save.
-
-// The file's bytes, none for a missing file; false when the file exists but
-// cannot be read.
-bool LoadSettingsBytes(TFileSystem& fs, const std::string& path, std::vector<uint8_t>& bytes) {
-  try {
-    LoadWholeFile(fs, path, bytes);
-    return true;
-  } catch (const TSystemError& error) {
-    bytes.clear();
-    return IsMissingFile(error.Code);
-  } catch (const TZtError&) {
-    return false;
-  }
-}
-
-// False when the file cannot be written.
-bool SaveSettingsText(TFileSystem& fs, const std::string& path, const std::string& text) {
+// Throws "Unable to write to <path>" when the file cannot be written.
+void SaveSettingsText(TFileSystem& fs, const std::string& path, const std::string& text) {
   try {
     SaveWholeFile(fs, path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-    return true;
   } catch (const TZtError&) {
-    return false;
+    throw TZtError(ZtFormat("Unable to write to %s", path.c_str()));
   }
 }
 
@@ -106,12 +89,18 @@ TSettingsFile::~TSettingsFile() {
 }
 
 TIniDocument* TSettingsFile::Document() {
-  if (Document_ == nullptr) {
-    std::vector<uint8_t> bytes;
-    if (!LoadSettingsBytes(Fs_, Path_, bytes)) return nullptr;
-    // The bytes become the document's: a large file is held once.
-    Document_ = std::make_unique<TIniDocument>(std::move(bytes), kNewFileLineEnd);
+  if (Document_ != nullptr) return Document_.get();
+  std::vector<uint8_t> bytes;
+  try {
+    LoadWholeFile(Fs_, Path_, bytes);
+  } catch (const TSystemError& error) {
+    if (!IsMissingFile(error.Code)) return nullptr;
+    bytes.clear();
+  } catch (const TZtError&) {
+    return nullptr;
   }
+  // The bytes become the document's: a large file is held once.
+  Document_ = std::make_unique<TIniDocument>(std::move(bytes), kNewFileLineEnd);
   return Document_.get();
 }
 
@@ -145,9 +134,11 @@ void TSettingsFile::WriteNumber(const std::string& section, const std::string& k
   }
   // The first write reaches the file at once, so an unwritable folder fails
   // at that step; the failed edit is forgotten with the document.
-  if (!SaveSettingsText(Fs_, Path_, document->Text())) {
+  try {
+    SaveSettingsText(Fs_, Path_, document->Text());
+  } catch (const TZtError&) {
     Forget();
-    throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));
+    throw;
   }
   Saved_ = true;
 }
@@ -161,7 +152,5 @@ void TSettingsFile::Flush() {
   const bool dirty = Dirty_;
   const std::string text = dirty ? std::move(*Document_).TakeText() : std::string();
   Forget();
-  if (dirty && !SaveSettingsText(Fs_, Path_, text)) {
-    throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));
-  }
+  if (dirty) SaveSettingsText(Fs_, Path_, text);
 }
