@@ -134,8 +134,11 @@ TIniDocument::TSection* TIniDocument::FindSection(std::string_view name) const {
   }
   // The tools write keys in order: then there is nothing to sort, and keys
   // in two runs in order (a few added by hand at either end) are merged.
+  const auto compare = [&](size_t a, size_t b) {
+    return CompareName(KeyOf(From(section, a)), KeyOf(From(section, b)));
+  };
   const auto before = [&](size_t a, size_t b) {
-    const int order = CompareName(KeyOf(From(section, a)), KeyOf(From(section, b)));
+    const int order = compare(a, b);
     return order < 0 || (order == 0 && a < b);
   };
   std::vector<size_t>& keys = section.Keys;
@@ -145,6 +148,9 @@ TIniDocument::TSection* TIniDocument::FindSection(std::string_view name) const {
   } else {
     std::sort(keys.begin(), keys.end(), before);
   }
+  section.Unique = std::adjacent_find(keys.begin(), keys.end(), [&](size_t a, size_t b) {
+                     return compare(a, b) == 0;
+                   }) == keys.end();
   return &section;
 }
 
@@ -163,17 +169,21 @@ std::optional<size_t> TIniDocument::FindKey(const TSection& section,
     if (odd == section.OddKeys.end()) return std::nullopt;
     return odd->second;
   }
-  const std::vector<size_t>& keys = section.Keys;
-  const auto order = [&](auto at) { return CompareName(KeyOf(From(section, *at)), lowerKey); };
-  // Keys taken in their order (a packer reads every frame's) are found
-  // right after the one before.
-  auto found = keys.begin() + static_cast<ptrdiff_t>(std::min(section.Next, keys.size()));
-  if (found == keys.end() || order(found) != 0 ||
-      (found != keys.begin() && order(found - 1) >= 0)) {
-    found = KeyBound(section, lowerKey);
-    if (found == keys.end() || order(found) != 0) return std::nullopt;
+  // Keys taken in the order of their lines (a packer reads every frame's,
+  // an unpack writes them) are on the line after the one found before.
+  const size_t hint = section.Hint;
+  if (section.Unique && hint >= section.BodyStart && hint < section.BodyEnd) {
+    const TLine line = LineFrom(View(), hint);
+    if (IsKeyLine(line.Content) && CompareName(KeyOf(line.Content), lowerKey) == 0) {
+      section.Hint = line.Next;
+      return hint;
+    }
   }
-  section.Next = static_cast<size_t>(found - keys.begin()) + 1;
+  const auto found = KeyBound(section, lowerKey);
+  if (found == section.Keys.end() || CompareName(KeyOf(From(section, *found)), lowerKey) != 0) {
+    return std::nullopt;
+  }
+  if (*found < Bytes_.size()) section.Hint = LineFrom(View(), *found).Next;
   return *found;
 }
 

@@ -16,8 +16,8 @@
 // lines, lines and sections added. A section is looked for when first named
 // and its key lines indexed then (8 bytes a line, by key), so that reading
 // or writing a key costs O(log n) however many keys the section has (an
-// unpack writes tens of thousands), keys taken in their order O(1), and the
-// document little more than its text.
+// unpack writes tens of thousands), keys taken in the order of their lines
+// O(1), and the document little more than its text.
 #pragma once
 
 #include <cstddef>
@@ -78,7 +78,8 @@ class TIniDocument {
     size_t BodyStart = 0;      // the text's section: after its header ...
     size_t BodyEnd = 0;        // ... and after its last key line, where added lines go
     std::vector<size_t> Keys;  // the places of its key lines, by key, then place
-    mutable size_t Next = 0;   // in Keys: after the key found last
+    bool Unique = false;       // no two key lines of the text have one key
+    mutable size_t Hint = 0;   // the place after the key line found last
     // Keys added with a '=' in them, which no line of a text has: place by
     // lower-case key.
     std::map<std::string, size_t> OddKeys;
