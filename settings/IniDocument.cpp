@@ -263,16 +263,15 @@ std::string TIniDocument::TakeText() && {
   return text;
 }
 
-void TIniDocument::AppendAdded(std::string& text, const TSection& section) const {
-  const size_t size = Bytes_.size();
-  size_t copied = 0;
-  for (auto edit = section.Edits.lower_bound(size); edit != section.Edits.end(); ++edit) {
-    const size_t at = edit->first - size;
-    text.append(section.Added, copied, at - copied);
+void TIniDocument::AppendEdited(std::string& text, const TSection& section, size_t from,
+                                size_t to) const {
+  for (auto edit = section.Edits.lower_bound(from); edit != section.Edits.end() && edit->first < to;
+       ++edit) {
+    text.append(From(section, from).substr(0, edit->first - from));
     text += edit->second;
-    copied = at + LineFrom(section.Added, at).Content.size();
+    from = edit->first + LineFrom(From(section, edit->first), 0).Content.size();
   }
-  text.append(section.Added, copied);
+  text.append(From(section, from).substr(0, to - from));
 }
 
 std::string TIniDocument::Text() const {
@@ -297,25 +296,22 @@ std::string TIniDocument::Text() const {
     if (!ended) text += EndText(LineEnd_);
     ended = true;
   };
+  const auto appendAdded = [&](const TSection& section) {
+    AppendEdited(text, section, original.size(), original.size() + section.Added.size());
+  };
   size_t copied = 0;
   for (const TSection* section : sections) {
-    for (auto edit = section->Edits.begin();
-         edit != section->Edits.end() && edit->first < original.size(); ++edit) {
-      text.append(original.substr(copied, edit->first - copied));
-      text += edit->second;
-      copied = edit->first + LineFrom(original, edit->first).Content.size();
-    }
-    if (section->Added.empty()) continue;
-    text.append(original.substr(copied, section->BodyEnd - copied));
+    AppendEdited(text, *section, copied, section->BodyEnd);
     copied = section->BodyEnd;
+    if (section->Added.empty()) continue;
     if (copied == original.size()) endLine();
-    AppendAdded(text, *section);
+    appendAdded(*section);
   }
   text.append(original.substr(copied));
   for (const TSection* section : NewSections_) {
     endLine();
     text.append("[").append(section->Name).append("]").append(EndText(LineEnd_));
-    AppendAdded(text, *section);
+    appendAdded(*section);
   }
   return text;
 }

@@ -99,7 +99,9 @@ class TIniDocument {
   std::string_view From(const TSection& section, size_t place) const;
   // The line at place without its line end, as edited.
   std::string_view LineAt(const TSection& section, size_t place) const;
-  void AppendAdded(std::string& text, const TSection& section) const;
+  // Appends the section's text or added lines between two places, with the
+  // edits of their lines.
+  void AppendEdited(std::string& text, const TSection& section, size_t from, size_t to) const;
 
   std::string_view View() const {
     return {reinterpret_cast<const char*>(Bytes_.data()), Bytes_.size()};

@@ -45,7 +45,7 @@ TEST(IniAddedKeys, AnUnpacksKeysThenKeysOutOfOrder) {
     document.Set("Bits", "0042.BMP", "99");  // edited in place, spelling kept
     bits.replace(bits.find("0042.bmp=42"), 11, "0042.bmp=99");
     document.Set("Bits", "Extra.bmp", "1");  // still in order
-    document.Set("Bits", "A.bmp", "2");      // out of order: the index is built
+    document.Set("Bits", "A.bmp", "2");      // out of order
     bits += "Extra.bmp=1" + eol + "A.bmp=2" + eol;
     document.Set("Bits", "extra.BMP", "3");
     bits.replace(bits.find("Extra.bmp=1"), 11, "Extra.bmp=3");
@@ -104,9 +104,9 @@ TEST(IniAddedKeys, BisectionFindsWhatAMapFinds) {
   }
 }
 
-// Keys that are not plain names go through the index: blanks, '=', an empty
-// key, a comment mark, a line end; each is found under the name it was given
-// and written back as given.
+// Keys that are not plain names: blanks, '=', an empty key, a comment mark, a
+// line end; each is found under the name it was given and written back as
+// given.
 TEST(IniAddedKeys, KeysThatAreNotPlainNames) {
   TIniDocument document;
   document.Set("s", "b", "1");
@@ -169,10 +169,9 @@ TEST(IniAddedKeys, TakeTextGivesWhatTextGives) {
   EXPECT_EQ(same(TIniDocument()), "");
 }
 
-// A section of the text whose keys are in order, nothing between them, is
-// searched by bisection; the same keys with a comment, a blank line or a
-// repeated key between them go through the index. Both read, edit and add
-// alike.
+// A section of the text whose keys are in order, with nothing between them
+// or with a comment, a blank line or a repeated key between them: all read,
+// edit and add alike.
 TEST(IniAddedKeys, KeysOfTheTextInOrderOrNot) {
   std::string body;
   for (int i = 0; i < 10200; i += 3) {
