@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/IniText.h"
+#include "settings/IniDocument.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -19,7 +19,7 @@ TFrameBits::TFrameBits(TSettingsFile& settings) {
     // text stays below the file's size, below 4 GiB.
     Starts_.push_back(static_cast<uint32_t>(Text_.size()));
     Text_ += static_cast<char>(low);
-    Text_ += ini_text::NameKey(key);
+    Text_ += IniNameKey(key);
     Text_ += '\0';
   });
   // Duplicate names give the same value (the first line's): any one will do.
@@ -35,7 +35,7 @@ std::string_view TFrameBits::KeyAt(uint32_t start) const {
 
 uint8_t TFrameBits::Of(std::string_view frameName) const {
   if (Starts_.empty()) return 0;
-  const std::string key = ini_text::NameKey(frameName);
+  const std::string key = IniNameKey(frameName);
   const auto found =
       std::lower_bound(Starts_.begin(), Starts_.end(), key,
                        [this](uint32_t a, const std::string& k) { return KeyAt(a) < k; });

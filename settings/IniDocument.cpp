@@ -4,11 +4,68 @@
 
 #include <algorithm>
 
-#include "settings/IniText.h"
-
-using namespace ini_text;
+#include "format/Text.h"
 
 namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// One line of text from offset: its content (no line end) and where the
+// next line starts.
+struct TLine {
+  std::string_view Content;
+  size_t Next;
+};
+TLine LineFrom(std::string_view text, size_t offset) {
+  const size_t newline = text.find('\n', offset);
+  if (newline == std::string_view::npos) return {text.substr(offset), text.size()};
+  const bool crlf = newline > offset && text[newline - 1] == '\r';
+  return {text.substr(offset, newline - offset - (crlf ? 1 : 0)), newline + 1};
+}
+
+// The key of the key line that text starts with: up to its first '=',
+// trimmed.
+std::string_view KeyOf(std::string_view text) {
+  size_t end = 0;
+  while (end < text.size() && text[end] != '=') ++end;
+  return Trim(text.substr(0, end));
+}
+
+// <0, 0 or >0 as one trimmed name sorts before, with or after the other, in
+// any case: shorter names first, names of one length byte by byte on their
+// lower-case forms (so the tools' "9999.bmp" comes before "10000.bmp").
+int CompareName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+  const auto lower = [](char c) { return static_cast<uint8_t>(c >= 'A' && c <= 'Z' ? c + 32 : c); };
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return lower(a[i]) < lower(b[i]) ? -1 : 1;
+  }
+  return 0;
+}
+
+// The section name of a "[name]" line (up to ']' if there is one), or
+// nullopt for any other line.
+std::optional<std::string_view> SectionNameOf(std::string_view line) {
+  const std::string_view trimmed = Trim(line);
+  if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
+  const std::string_view name = trimmed.substr(1);
+  return Trim(name.substr(0, name.find(']')));
+}
+
+// A "key=value" line with a key, not a comment (';').
+bool IsKeyLine(std::string_view line) {
+  const std::string_view trimmed = Trim(line);
+  return !trimmed.empty() && trimmed.front() != ';' &&
+         trimmed.find('=') != std::string_view::npos && !KeyOf(trimmed).empty();
+}
 
 std::string ValueOf(std::string_view line) {
   std::string_view value = Trim(line.substr(line.find('=') + 1));
@@ -23,15 +80,10 @@ std::string ValueOf(std::string_view line) {
 // The line with its value's bytes replaced: the key, the blanks around the
 // value and everything else stay.
 std::string WithValue(std::string_view line, std::string_view value) {
-  std::string text(line);
-  const size_t start = text.find('=') + 1;
-  size_t first = start;
-  while (first < text.size() && IsBlank(text[first])) ++first;
-  size_t last = text.size();
-  while (last > first && IsBlank(text[last - 1])) --last;
-  if (first == last) first = last = start;
-  text.replace(first, last - first, value);
-  return text;
+  const size_t start = line.find('=') + 1;
+  const std::string_view old = Trim(line.substr(start));
+  const size_t first = old.empty() ? start : static_cast<size_t>(old.data() - line.data());
+  return std::string(line.substr(0, first)).append(value).append(line.substr(first + old.size()));
 }
 
 std::string_view EndText(TIniLineEnd end) {
@@ -39,6 +91,10 @@ std::string_view EndText(TIniLineEnd end) {
 }
 
 }  // namespace
+
+std::string IniNameKey(std::string_view name) {
+  return AsciiLower(std::string(Trim(name)));
+}
 
 TIniDocument::TIniDocument(std::string_view text, TIniLineEnd defaultLineEnd)
     : TIniDocument(std::vector<uint8_t>(text.begin(), text.end()), defaultLineEnd) {}
@@ -54,214 +110,207 @@ TIniDocument::TIniDocument(std::vector<uint8_t>&& bytes, TIniLineEnd defaultLine
   }
 }
 
-TIniDocument::TSection TIniDocument::Index(size_t headerEnd) const {
-  TSection section;
-  section.BodyStart = section.BodyEnd = headerEnd;
-  const std::string_view text = View();
-  section.Sorted = true;
-  std::string_view previous;
-  for (size_t offset = headerEnd; offset < text.size();) {
-    const TLineSpan line = LineFrom(text, offset);
-    if (SectionNameOf(line.Content)) break;
-    if (const auto key = KeyNameOf(line.Content)) {
-      // A line between two keys, or a key not above the one before, ends
-      // the order.
-      if (section.BodyEnd != offset || (!previous.empty() && CompareName(previous, *key) >= 0)) {
-        section.Sorted = false;
-        break;
-      }
-      previous = *key;
-      section.BodyEnd = line.Next;
-    }
-    offset = line.Next;
-  }
-  if (section.Sorted) return section;
-  section.BodyEnd = headerEnd;
-  for (size_t offset = headerEnd; offset < text.size();) {
-    const TLineSpan line = LineFrom(text, offset);
-    if (SectionNameOf(line.Content)) break;
-    if (const auto key = KeyNameOf(line.Content)) {
-      if (offset > kOffsetMask) break;  // beyond any file the tools read
-      section.Keys.push_back(KeyHash(*key) | offset);
-      section.BodyEnd = line.Next;
-    }
-    offset = line.Next;
-  }
-  std::sort(section.Keys.begin(), section.Keys.end());
-  return section;
-}
-
 TIniDocument::TSection* TIniDocument::FindSection(std::string_view name) const {
-  std::string key = NameKey(name);
-  const auto known = Sections_.find(key);
-  if (known != Sections_.end()) return known->second.get();
-  std::unique_ptr<TSection>& slot = Sections_[key];
+  const auto [entry, first] = Sections_.try_emplace(IniNameKey(name));
+  if (!first) return entry->second ? &*entry->second : nullptr;
   const std::string_view text = View();
-  for (size_t offset = Start_; offset < text.size();) {
-    const TLineSpan line = LineFrom(text, offset);
-    const auto header = SectionNameOf(line.Content);
-    if (header && SameName(*header, key)) {
-      slot = std::make_unique<TSection>(Index(line.Next));
-      break;
+  size_t offset = Start_;
+  for (std::optional<std::string_view> header; !header || CompareName(*header, entry->first);) {
+    if (offset >= text.size()) return nullptr;
+    const TLine line = LineFrom(text, offset);
+    header = SectionNameOf(line.Content);
+    offset = line.Next;
+  }
+  TSection& section = entry->second.emplace();
+  section.BodyStart = section.BodyEnd = offset;
+  while (offset < text.size()) {
+    const TLine line = LineFrom(text, offset);
+    if (SectionNameOf(line.Content)) break;
+    if (IsKeyLine(line.Content)) {
+      section.Keys.push_back(offset);
+      section.BodyEnd = line.Next;
     }
     offset = line.Next;
   }
-  return slot.get();
-}
-
-std::string_view TIniDocument::LineAt(size_t offset) const {
-  const auto edited = Edits_.find(offset);
-  if (edited != Edits_.end()) return edited->second;
-  return LineFrom(View(), offset).Content;
-}
-
-std::optional<TIniDocument::TKeyLine> TIniDocument::FindKey(std::string_view section,
-                                                            std::string_view key) const {
-  TSection* found = FindSection(section);
-  if (found == nullptr) return std::nullopt;
-  const std::string lowerKey = NameKey(key);
-  if (found->Sorted) {
-    const auto offset = FindSortedKey(View(), found->BodyStart, found->BodyEnd, lowerKey);
-    if (offset) return TKeyLine{found, *offset, std::nullopt};
-    return TKeyLine{found, std::nullopt, found->Added.Find(lowerKey)};
+  // The tools write keys in order: then there is nothing to sort, and keys
+  // in two runs in order (a few added by hand at either end) are merged.
+  const auto compare = [&](size_t a, size_t b) {
+    return CompareName(KeyOf(From(section, a)), KeyOf(From(section, b)));
+  };
+  const auto before = [&](size_t a, size_t b) {
+    const int order = compare(a, b);
+    return order < 0 || (order == 0 && a < b);
+  };
+  std::vector<size_t>& keys = section.Keys;
+  const auto run = std::is_sorted_until(keys.begin(), keys.end(), before);
+  if (std::is_sorted(run, keys.end(), before)) {
+    std::inplace_merge(keys.begin(), run, keys.end(), before);
+  } else {
+    std::sort(keys.begin(), keys.end(), before);
   }
-  const uint64_t hash = KeyHash(lowerKey);
-  // Equal hashes lie together, in the order of the lines.
-  for (auto entry = std::lower_bound(found->Keys.begin(), found->Keys.end(), hash);
-       entry != found->Keys.end() && (*entry & ~kOffsetMask) == hash; ++entry) {
-    const size_t offset = *entry & kOffsetMask;
-    if (SameName(*KeyNameOf(LineFrom(View(), offset).Content), lowerKey)) {
-      return TKeyLine{found, offset, std::nullopt};
+  section.Unique = std::adjacent_find(keys.begin(), keys.end(), [&](size_t a, size_t b) {
+                     return compare(a, b) == 0;
+                   }) == keys.end();
+  return &section;
+}
+
+std::vector<size_t>::const_iterator TIniDocument::KeyBound(const TSection& section,
+                                                           std::string_view lowerKey) const {
+  return std::lower_bound(section.Keys.begin(), section.Keys.end(), lowerKey,
+                          [&](size_t place, std::string_view key) {
+                            return CompareName(KeyOf(From(section, place)), key) < 0;
+                          });
+}
+
+std::optional<size_t> TIniDocument::FindKey(const TSection& section,
+                                            const std::string& lowerKey) const {
+  if (lowerKey.find('=') != std::string::npos) {
+    const auto odd = section.OddKeys.find(lowerKey);
+    if (odd == section.OddKeys.end()) return std::nullopt;
+    return odd->second;
+  }
+  // Keys taken in the order of their lines (a packer reads every frame's,
+  // an unpack writes them) are on the line after the one found before.
+  const size_t hint = section.Hint;
+  if (section.Unique && hint >= section.BodyStart && hint < section.BodyEnd) {
+    const TLine line = LineFrom(View(), hint);
+    if (IsKeyLine(line.Content) && CompareName(KeyOf(line.Content), lowerKey) == 0) {
+      section.Hint = line.Next;
+      return hint;
     }
   }
-  return TKeyLine{found, std::nullopt, found->Added.Find(lowerKey)};
+  const auto found = KeyBound(section, lowerKey);
+  if (found == section.Keys.end() || CompareName(KeyOf(From(section, *found)), lowerKey) != 0) {
+    return std::nullopt;
+  }
+  if (*found < Bytes_.size()) section.Hint = LineFrom(View(), *found).Next;
+  return *found;
+}
+
+std::string_view TIniDocument::From(const TSection& section, size_t place) const {
+  const size_t size = Bytes_.size();
+  return place < size ? View().substr(place) : std::string_view(section.Added).substr(place - size);
+}
+
+std::string_view TIniDocument::LineAt(const TSection& section, size_t place) const {
+  const auto edited = section.Edits.find(place);
+  if (edited != section.Edits.end()) return edited->second;
+  return LineFrom(From(section, place), 0).Content;
 }
 
 std::optional<std::string> TIniDocument::Get(std::string_view section, std::string_view key) const {
-  const auto line = FindKey(section, key);
-  if (!line) return std::nullopt;
-  if (line->Offset) return ValueOf(LineAt(*line->Offset));
-  if (line->Added) return ValueOf(line->Section->Added.LineAt(*line->Added));
-  return std::nullopt;
+  const TSection* found = FindSection(section);
+  const auto place = found ? FindKey(*found, IniNameKey(key)) : std::nullopt;
+  if (!place) return std::nullopt;
+  return ValueOf(LineAt(*found, *place));
 }
 
 void TIniDocument::ForEachKey(std::string_view section,
                               const std::function<void(std::string_view key)>& visit) const {
   const TSection* found = FindSection(section);
   if (found == nullptr || found->New) return;
-  const std::string_view text = View();
   for (size_t offset = found->BodyStart; offset < found->BodyEnd;) {
-    const TLineSpan line = LineFrom(text, offset);
-    if (const auto key = KeyNameOf(line.Content)) visit(*key);
+    const TLine line = LineFrom(View(), offset);
+    if (IsKeyLine(line.Content)) visit(KeyOf(Trim(line.Content)));
     offset = line.Next;
   }
 }
 
 void TIniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-  auto line = FindKey(section, key);
-  if (!line) {
+  TSection* found = FindSection(section);
+  if (found == nullptr) {
     // A new section goes at the end of the document.
-    std::unique_ptr<TSection>& slot = Sections_[NameKey(section)];
-    slot = std::make_unique<TSection>();
-    slot->New = true;
-    slot->Name = std::string(section);
-    if (ReservedBytes_ > 0 && NameKey(section) == Reserved_) slot->Added.Reserve(ReservedBytes_);
-    NewSections_.push_back(slot.get());
-    line = TKeyLine{slot.get(), std::nullopt, std::nullopt};
+    const std::string name = IniNameKey(section);
+    found = &Sections_[name].emplace();
+    found->New = true;
+    found->Name = std::string(section);
+    if (name == Reserved_) found->Added.reserve(ReservedBytes_);
+    NewSections_.push_back(found);
   }
-  if (line->Offset) {
-    Edits_[*line->Offset] = WithValue(LineAt(*line->Offset), value);
-  } else if (line->Added) {
-    TIniAddedLines& added = line->Section->Added;
-    added.Edit(*line->Added, WithValue(added.LineAt(*line->Added), value));
+  const std::string lowerKey = IniNameKey(key);
+  if (const auto place = FindKey(*found, lowerKey)) {
+    found->Edits[*place] = WithValue(LineAt(*found, *place), value);
+    return;
+  }
+  // A new key goes after the section's last key (or its header), before
+  // the blank lines and comments that end the section.
+  const size_t place = Bytes_.size() + found->Added.size();
+  found->Added.append(key).append("=").append(value).append(EndText(LineEnd_));
+  if (lowerKey.find('=') != std::string::npos) {
+    found->OddKeys.emplace(lowerKey, place);
   } else {
-    // A new key goes after the section's last key (or its header), before
-    // the blank lines and comments that end the section.
-    line->Section->Added.Add(key, value, EndText(LineEnd_));
+    found->Keys.insert(KeyBound(*found, lowerKey), place);
   }
 }
 
 void TIniDocument::Reserve(std::string_view section, size_t bytes) {
   if (TSection* found = FindSection(section)) {
-    found->Added.Reserve(bytes);
+    found->Added.reserve(found->Added.size() + bytes);
   } else {
-    Reserved_ = NameKey(section);
+    Reserved_ = IniNameKey(section);
     ReservedBytes_ = bytes;
   }
 }
 
-std::string TIniDocument::Text() const {
-  return Compose(nullptr);
-}
-
 std::string TIniDocument::TakeText() && {
   TSection* last = NewSections_.empty() ? nullptr : NewSections_.back();
-  if (last == nullptr) return Text();
+  if (last == nullptr || !last->Edits.empty()) return Text();
   // The last section's added lines end the text: what comes before them is
   // put in front.
-  std::optional<std::string> text = last->Added.Take();
-  if (!text) return Text();
-  text->insert(0, Compose(last));
-  return std::move(*text);
+  std::string text = std::move(last->Added);
+  last->Added.clear();
+  text.insert(0, Text());
+  return text;
 }
 
-std::string TIniDocument::Compose(const TSection* skipped) const {
-  // What goes into the text: edited lines by offset, then added keys at
-  // their sections' body ends.
-  std::vector<std::pair<size_t, const TSection*>> insertions;
-  for (const auto& [name, section] : Sections_) {
-    if (section && !section->New && !section->Added.Empty()) {
-      insertions.emplace_back(section->BodyEnd, section.get());
-    }
+void TIniDocument::AppendEdited(std::string& text, const TSection& section, size_t from,
+                                size_t to) const {
+  for (auto edit = section.Edits.lower_bound(from); edit != section.Edits.end() && edit->first < to;
+       ++edit) {
+    text.append(From(section, from).substr(0, edit->first - from));
+    text += edit->second;
+    from = edit->first + LineFrom(From(section, edit->first), 0).Content.size();
   }
-  std::sort(insertions.begin(), insertions.end());
-  const std::string_view original = View();
-  size_t size = original.size();
-  for (const auto& [offset, line] : Edits_) size += line.size();
-  const auto measure = [&size, skipped](const TSection& s) {
-    size += s.Name.size() + 4;
-    if (&s != skipped) size += s.Added.Size();
-  };
-  for (const auto& [offset, section] : insertions) measure(*section);
-  for (const TSection* section : NewSections_) measure(*section);
+  text.append(From(section, from).substr(0, to - from));
+}
 
+std::string TIniDocument::Text() const {
+  // The text's sections that were named, in their order.
+  std::vector<const TSection*> sections;
+  size_t size = Bytes_.size();
+  for (const auto& [name, section] : Sections_) {
+    if (!section) continue;
+    if (!section->New) sections.push_back(&*section);
+    size += section->Name.size() + 4 + section->Added.size();
+    for (const auto& [place, line] : section->Edits) size += line.size();
+  }
+  std::sort(sections.begin(), sections.end(),
+            [](const TSection* a, const TSection* b) { return a->BodyStart < b->BodyStart; });
+
+  const std::string_view original = View();
   std::string text;
   text.reserve(size);
   // The last line of the text gets a line end once something follows it.
   bool ended = original.size() == Start_ || original.back() == '\n';
-  const auto endText = [&] {
+  const auto endLine = [&] {
     if (!ended) text += EndText(LineEnd_);
     ended = true;
   };
-  const auto appendAdded = [&](const TSection& s) {
-    if (&s != skipped) s.Added.AppendTo(text);
+  const auto appendAdded = [&](const TSection& section) {
+    AppendEdited(text, section, original.size(), original.size() + section.Added.size());
   };
   size_t copied = 0;
-  auto edit = Edits_.begin();
-  for (auto insertion = insertions.begin(); insertion != insertions.end() || edit != Edits_.end();) {
-    // An insertion at an edited line's offset ends the section before it.
-    const bool insertNext = insertion != insertions.end() &&
-                            (edit == Edits_.end() || insertion->first <= edit->first);
-    const size_t at = insertNext ? insertion->first : edit->first;
-    text.append(original.substr(copied, at - copied));
-    if (insertNext) {
-      if (at == original.size()) endText();
-      appendAdded(*insertion->second);
-      copied = at;
-      ++insertion;
-    } else {
-      text += edit->second;
-      copied = at + LineFrom(original, at).Content.size();
-      ++edit;
-    }
+  for (const TSection* section : sections) {
+    AppendEdited(text, *section, copied, section->BodyEnd);
+    copied = section->BodyEnd;
+    if (section->Added.empty()) continue;
+    if (copied == original.size()) endLine();
+    appendAdded(*section);
   }
   text.append(original.substr(copied));
   for (const TSection* section : NewSections_) {
-    endText();
-    text += "[";
-    text += section->Name;
-    text += "]";
-    text += EndText(LineEnd_);
+    endLine();
+    text.append("[").append(section->Name).append("]").append(EndText(LineEnd_));
     appendAdded(*section);
   }
   return text;

@@ -11,13 +11,19 @@
 // other byte is kept, and so is the document's line-ending style (that of
 // its first line; an empty document or one without line ends uses the
 // given default).
+//
+// The text is kept as it was given, the edits beside it: new values of its
+// lines, lines and sections added. A section is looked for when first named
+// and its key lines indexed then (8 bytes a line, by key), so that reading
+// or writing a key costs O(log n) however many keys the section has (an
+// unpack writes tens of thousands), keys taken in the order of their lines
+// O(1), and the document little more than its text.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,17 +31,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "settings/IniAddedLines.h"
+enum class TIniLineEnd : uint8_t { Lf, CrLf };
 
-enum class TIniLineEnd : uint8_t { None, Lf, CrLf };
+// The form under which a section or key is looked for: blanks (space, tab,
+// CR) around it trimmed, A-Z lowered.
+std::string IniNameKey(std::string_view name);
 
-// The document keeps the text it was given as it is, plus what was edited:
-// the lines whose value changed and the lines and sections added (each
-// section's added lines one text, see TIniAddedLines). A section
-// is looked for when it is first named, and then indexed by its keys (8
-// bytes a key), so that reading or writing one key costs O(log n) however
-// many keys the section has (an unpack writes tens of thousands), and the
-// document costs little more than its text however many lines it has.
 class TIniDocument {
  public:
   explicit TIniDocument(std::string_view text = {}, TIniLineEnd defaultLineEnd = TIniLineEnd::Lf);
@@ -45,8 +46,7 @@ class TIniDocument {
                         TIniLineEnd defaultLineEnd = TIniLineEnd::Lf)
       : TIniDocument(std::vector<uint8_t>(bytes.begin(), bytes.end()), defaultLineEnd) {}
   // Takes the bytes without copying them.
-  explicit TIniDocument(std::vector<uint8_t>&& bytes,
-                        TIniLineEnd defaultLineEnd = TIniLineEnd::Lf);
+  explicit TIniDocument(std::vector<uint8_t>&& bytes, TIniLineEnd defaultLineEnd = TIniLineEnd::Lf);
 
   // The value of key in section, unquoted; nullopt when either is missing.
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
@@ -69,50 +69,50 @@ class TIniDocument {
 
  private:
   // A section named so far: one of the text (its first one of the name) or
-  // a new one, added at the end of the document.
+  // a new one, added at the end of the document. A line of it is known by
+  // its place: its offset in the text, or the text's size plus its offset
+  // in Added.
   struct TSection {
     bool New = false;
-    std::string Name;       // a new section's name as given
-    size_t BodyStart = 0;   // the text's section: after its header
-    size_t BodyEnd = 0;     // where added keys go: after the last key line or the header
-    // Its key lines in increasing order, nothing else between them (as the
-    // tools write them): found by bisection, no index.
-    bool Sorted = false;
-    // Otherwise its key lines: (hash of the key << 40) | offset of the line,
-    // sorted, so the first of equal keys comes first.
-    std::vector<uint64_t> Keys;
-    TIniAddedLines Added;  // the keys added to the section
-  };
-  // Where a key's line is: a line of the text (by its offset) or an added
-  // line of its section.
-  struct TKeyLine {
-    TSection* Section = nullptr;
-    std::optional<size_t> Offset;
-    std::optional<size_t> Added;
+    std::string Name;          // a new section's name as given
+    size_t BodyStart = 0;      // the text's section: after its header ...
+    size_t BodyEnd = 0;        // ... and after its last key line, where added lines go
+    std::vector<size_t> Keys;  // the places of its key lines, by key, then place
+    bool Unique = false;       // no two key lines of the text have one key
+    mutable size_t Hint = 0;   // the place after the key line found last
+    // Keys added with a '=' in them, which no line of a text has: place by
+    // lower-case key.
+    std::map<std::string, size_t> OddKeys;
+    std::string Added;                    // the key lines added, with their line ends
+    std::map<size_t, std::string> Edits;  // place -> the line's text now
   };
 
   // The section of that name (nullptr when there is none); looked for in the
-  // text on first use.
+  // text and indexed on first use.
   TSection* FindSection(std::string_view name) const;
-  TSection Index(size_t headerEnd) const;
-  std::optional<TKeyLine> FindKey(std::string_view section, std::string_view key) const;
-  // The line at offset without its line end, as edited.
-  std::string_view LineAt(size_t offset) const;
-  // The text, but for the added lines of the section skipped (when given),
-  // which must be the last one added.
-  std::string Compose(const TSection* skipped) const;
+  // The place of the first line of the key (lower-case and trimmed).
+  std::optional<size_t> FindKey(const TSection& section, const std::string& lowerKey) const;
+  // The first of section.Keys whose key is not below lowerKey.
+  std::vector<size_t>::const_iterator KeyBound(const TSection& section,
+                                               std::string_view lowerKey) const;
+  // The text or the added lines from place on.
+  std::string_view From(const TSection& section, size_t place) const;
+  // The line at place without its line end, as edited.
+  std::string_view LineAt(const TSection& section, size_t place) const;
+  // Appends the section's text or added lines between two places, with the
+  // edits of their lines.
+  void AppendEdited(std::string& text, const TSection& section, size_t from, size_t to) const;
 
   std::string_view View() const {
     return {reinterpret_cast<const char*>(Bytes_.data()), Bytes_.size()};
   }
 
   std::vector<uint8_t> Bytes_;  // the original text, BOM included
-  size_t Start_ = 0;  // 3 after a BOM
+  size_t Start_ = 0;            // 3 after a BOM
   TIniLineEnd LineEnd_;
-  // Sections named so far, by lower-case name; null: none of that name.
-  mutable std::unordered_map<std::string, std::unique_ptr<TSection>> Sections_;
+  // Sections named so far, by lower-case name; nullopt: none of that name.
+  mutable std::unordered_map<std::string, std::optional<TSection>> Sections_;
   std::vector<TSection*> NewSections_;  // in the order they were added
-  std::map<size_t, std::string> Edits_;  // line offset -> the line's text now
-  std::string Reserved_;     // the lower-case name of a section to be added ...
-  size_t ReservedBytes_ = 0;  // ... and the room its lines get then
+  std::string Reserved_;                // the lower-case name of a section to be added ...
+  size_t ReservedBytes_ = 0;            // ... and the room its lines get then
 };

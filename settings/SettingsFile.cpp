@@ -9,7 +9,9 @@
 // against the Windows folder rather than the current one.
 #include "settings/SettingsFile.h"
 
+#include <charconv>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,84 +42,39 @@ bool IsMissingFile(uint32_t code) {
 #endif
 }
 
-// The file access of TSettingsFile, all of it: one load, one save.
-
-// The file's bytes, none for a missing file; false when the file exists but
-// cannot be read.
-bool LoadSettingsBytes(TFileSystem& fs, const std::string& path, std::vector<uint8_t>& bytes) {
-  try {
-    LoadWholeFile(fs, path, bytes);
-    return true;
-  } catch (const TSystemError& error) {
-    bytes.clear();
-    return IsMissingFile(error.Code);
-  } catch (const TZtError&) {
-    return false;
-  }
-}
-
-// False when the file cannot be written.
-bool SaveSettingsText(TFileSystem& fs, const std::string& path, const std::string& text) {
+// Throws "Unable to write to <path>" when the file cannot be written.
+void SaveSettingsText(TFileSystem& fs, const std::string& path, const std::string& text) {
   try {
     SaveWholeFile(fs, path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-    return true;
   } catch (const TZtError&) {
-    return false;
+    throw TZtError(ZtFormat("Unable to write to %s", path.c_str()));
   }
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
 
 std::optional<int32_t> ParseSettingsNumber(const std::string& value) {
-  std::string text = value;
-  if (text.size() >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    text.replace(0, 2, "$");
+  std::string_view text = value;
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (!text.empty() && (text.front() == '+' || negative)) text.remove_prefix(1);
+  int base = 10;
+  if (!text.empty() && (text.front() == '$' || text.front() == 'x' || text.front() == 'X')) {
+    base = 16;
+    text.remove_prefix(1);
+  } else if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
   }
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  bool hex = false;
-  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-    hex = true;
-    i += 1;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    hex = true;
-    i += 2;
-  }
-  if (i == text.size()) return std::nullopt;  // no digits
-
+  // Hexadecimal: up to 32 bits, the top bit set reading as a negative
+  // number; decimal: the range of an int32_t.
   uint64_t magnitude = 0;
-  if (hex) {
-    // Up to 32 bits; the top bit set reads as a negative number.
-    for (; i < text.size(); ++i) {
-      const int digit = HexDigit(text[i]);
-      if (digit < 0) return std::nullopt;
-      magnitude = magnitude * 16 + static_cast<uint64_t>(digit);
-      if (magnitude > 0xFFFFFFFFu) return std::nullopt;
-    }
-    const uint32_t bits = static_cast<uint32_t>(magnitude);
-    return static_cast<int32_t>(negative ? 0u - bits : bits);
-  }
-  const uint64_t limit = negative ? uint64_t{0x80000000u} : uint64_t{0x7FFFFFFFu};
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    magnitude = magnitude * 10 + static_cast<uint64_t>(text[i] - '0');
-    if (magnitude > limit) return std::nullopt;
-  }
-  const int64_t signedValue =
-      negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-  return static_cast<int32_t>(signedValue);
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, magnitude, base);
+  const uint64_t limit = base == 16 ? 0xFFFFFFFFu : negative ? 0x80000000u : 0x7FFFFFFFu;
+  if (error != std::errc() || stop != end || magnitude > limit) return std::nullopt;
+  const auto bits = static_cast<uint32_t>(magnitude);
+  return static_cast<int32_t>(negative ? 0u - bits : bits);
 }
 
 TSettingsFile::TSettingsFile(TFileSystem& fs, std::string path) : Fs_(fs), Path_(std::move(path)) {}
@@ -132,12 +89,18 @@ TSettingsFile::~TSettingsFile() {
 }
 
 TIniDocument* TSettingsFile::Document() {
-  if (Document_ == nullptr) {
-    std::vector<uint8_t> bytes;
-    if (!LoadSettingsBytes(Fs_, Path_, bytes)) return nullptr;
-    // The bytes become the document's: a large file is held once.
-    Document_ = std::make_unique<TIniDocument>(std::move(bytes), kNewFileLineEnd);
+  if (Document_ != nullptr) return Document_.get();
+  std::vector<uint8_t> bytes;
+  try {
+    LoadWholeFile(Fs_, Path_, bytes);
+  } catch (const TSystemError& error) {
+    if (!IsMissingFile(error.Code)) return nullptr;
+    bytes.clear();
+  } catch (const TZtError&) {
+    return nullptr;
   }
+  // The bytes become the document's: a large file is held once.
+  Document_ = std::make_unique<TIniDocument>(std::move(bytes), kNewFileLineEnd);
   return Document_.get();
 }
 
@@ -171,9 +134,11 @@ void TSettingsFile::WriteNumber(const std::string& section, const std::string& k
   }
   // The first write reaches the file at once, so an unwritable folder fails
   // at that step; the failed edit is forgotten with the document.
-  if (!SaveSettingsText(Fs_, Path_, document->Text())) {
+  try {
+    SaveSettingsText(Fs_, Path_, document->Text());
+  } catch (const TZtError&) {
     Forget();
-    throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));
+    throw;
   }
   Saved_ = true;
 }
@@ -187,7 +152,5 @@ void TSettingsFile::Flush() {
   const bool dirty = Dirty_;
   const std::string text = dirty ? std::move(*Document_).TakeText() : std::string();
   Forget();
-  if (dirty && !SaveSettingsText(Fs_, Path_, text)) {
-    throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));
-  }
+  if (dirty) SaveSettingsText(Fs_, Path_, text);
 }

@@ -32,7 +32,8 @@ class TSettingsFile {
 
   int32_t ReadNumber(const std::string& section, const std::string& key, int32_t defaultValue);
   // Calls visit with every key of section in the file (TIniDocument::ForEachKey).
-  void ForEachKey(const std::string& section, const std::function<void(std::string_view key)>& visit);
+  void ForEachKey(const std::string& section,
+                  const std::function<void(std::string_view key)>& visit);
   // "Unable to write to %s" with the path on failure.
   void WriteNumber(const std::string& section, const std::string& key, int32_t value);
   // A hint before many writes to section: about bytes of "key=value" lines
@@ -41,8 +42,6 @@ class TSettingsFile {
   void Reserve(const std::string& section, size_t bytes);
   // Writes pending changes; "Unable to write to %s" on failure.
   void Flush();
-
-  const std::string& Path() const { return Path_; }
 
  private:
   // The document, loaded on first use; null when the file exists but cannot

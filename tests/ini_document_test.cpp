@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/IniDocument.h"
@@ -164,6 +165,25 @@ TEST(IniDocument, OnlyTheFirstOfDuplicatesIsEdited) {
   document.Set("s", "k", "9");
   document.Set("s", "new", "4");  // the first section of the name gets new keys
   EXPECT_EQ(document.Text(), "[s]\nk=9\nK=2\nnew=4\n[S]\nk=3\n");
+}
+
+// Keys read in the order of their lines, as a packer reads them, whatever
+// the order of the keys: each value is its first line's, never a comment's
+// ("-": none).
+TEST(IniDocument, KeysReadInTheOrderOfTheirLinesGiveTheFirstLines) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"[s]\nc=1\na=2\nb=3\n; d=4\nd=5\n", "1-2-3-5-"},
+      {"[s]\nc=1\na=2\nc=3\n; d=4\nd=5\n", "1-2-1-5-"},
+  };
+  for (const auto& [text, expected] : cases) {
+    const TIniDocument document(text);
+    std::string seen;
+    document.ForEachKey("s", [&](std::string_view key) {
+      seen += document.Get("s", key).value_or("-");
+      seen += document.Get("s", "; d").value_or("-");
+    });
+    EXPECT_EQ(seen, expected) << text;
+  }
 }
 
 }  // namespace

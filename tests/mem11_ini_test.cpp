@@ -1,16 +1,15 @@
-// Added keys held as one text: found by bisection while they come in order,
-// through a hash index once they do not, and the document's text taken
-// without a copy. Every case checks the bytes against the text built by hand.
+// Added keys held as one text: found by key in whatever order they come, and
+// the document's text taken without a copy. Every case checks the bytes
+// against the text built by hand.
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <cstdio>
-#include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "settings/IniAddedLines.h"
 #include "settings/IniDocument.h"
 
 namespace {
@@ -46,7 +45,7 @@ TEST(IniAddedKeys, AnUnpacksKeysThenKeysOutOfOrder) {
     document.Set("Bits", "0042.BMP", "99");  // edited in place, spelling kept
     bits.replace(bits.find("0042.bmp=42"), 11, "0042.bmp=99");
     document.Set("Bits", "Extra.bmp", "1");  // still in order
-    document.Set("Bits", "A.bmp", "2");      // out of order: the index is built
+    document.Set("Bits", "A.bmp", "2");      // out of order
     bits += "Extra.bmp=1" + eol + "A.bmp=2" + eol;
     document.Set("Bits", "extra.BMP", "3");
     bits.replace(bits.find("Extra.bmp=1"), 11, "Extra.bmp=3");
@@ -64,42 +63,50 @@ TEST(IniAddedKeys, AnUnpacksKeysThenKeysOutOfOrder) {
   }
 }
 
-// Bisection against a reference map: keys of random lengths added in order
-// (shorter first), looked up present, absent between them, before and after.
+// Look-ups against a reference set: keys of random lengths added in order
+// (shorter first) and shuffled, looked up present, absent between them,
+// before and after.
 TEST(IniAddedKeys, BisectionFindsWhatAMapFinds) {
   std::mt19937 random(11);
-  std::map<std::pair<size_t, std::string>, size_t> keys;
+  std::set<std::pair<size_t, std::string>> keys;
   while (keys.size() < 3000) {
     std::string key(1 + random() % 6, 'a');
     for (char& c : key) c = static_cast<char>('a' + random() % 5);
-    keys.emplace(std::make_pair(key.size(), key), 0);
+    keys.emplace(key.size(), key);
   }
-  TIniAddedLines lines;
+  std::vector<std::string> present;
   size_t index = 0;
-  for (auto& [key, offset] : keys) {
-    if (index++ % 2 == 1) continue;  // every other key stays out
-    std::string spelled = key.second;
-    spelled[0] = static_cast<char>(spelled[0] - 'a' + 'A');  // found whatever the case
-    lines.Add(" " + spelled, "v" + key.second, "\n");
-    offset = lines.Find(key.second).value_or(SIZE_MAX);
+  for (const auto& key : keys) {
+    if (index++ % 2 == 0) present.push_back(key.second);  // every other key stays out
   }
-  index = 0;
-  for (const auto& [key, offset] : keys) {
-    const std::optional<size_t> found = lines.Find(key.second);
-    if (index++ % 2 == 1) {
-      EXPECT_EQ(found, std::nullopt) << key.second;
-    } else {
-      ASSERT_EQ(found, offset) << key.second;
-      EXPECT_EQ(lines.LineAt(*found).substr(2, key.second.size() - 1), key.second.substr(1));
+  for (const bool shuffled : {false, true}) {
+    if (shuffled) std::shuffle(present.begin(), present.end(), random);
+    TIniDocument document;
+    std::string text = "[s]\n";
+    for (const std::string& key : present) {
+      std::string spelled = key;
+      spelled[0] = static_cast<char>(spelled[0] - 'a' + 'A');  // found whatever the case
+      document.Set("s", " " + spelled, "v" + key);
+      text.append(" ").append(spelled).append("=v").append(key) += '\n';
     }
+    index = 0;
+    for (const auto& key : keys) {
+      const std::optional<std::string> found = document.Get("S", key.second);
+      if (index++ % 2 == 1) {
+        EXPECT_EQ(found, std::nullopt) << key.second;
+      } else {
+        ASSERT_EQ(found, "v" + key.second) << key.second;
+      }
+    }
+    EXPECT_EQ(document.Get("s", "aaaaaaa"), std::nullopt);
+    EXPECT_EQ(document.Get("s", ""), std::nullopt);
+    EXPECT_EQ(document.Text(), text);
   }
-  EXPECT_EQ(lines.Find("aaaaaaa"), std::nullopt);
-  EXPECT_EQ(lines.Find(""), std::nullopt);
 }
 
-// Keys that are not plain names go through the index: blanks, '=', an empty
-// key, a comment mark, a line end; each is found under the name it was given
-// and written back as given.
+// Keys that are not plain names: blanks, '=', an empty key, a comment mark, a
+// line end; each is found under the name it was given and written back as
+// given.
 TEST(IniAddedKeys, KeysThatAreNotPlainNames) {
   TIniDocument document;
   document.Set("s", "b", "1");
@@ -162,10 +169,9 @@ TEST(IniAddedKeys, TakeTextGivesWhatTextGives) {
   EXPECT_EQ(same(TIniDocument()), "");
 }
 
-// A section of the text whose keys are in order, nothing between them, is
-// searched by bisection; the same keys with a comment, a blank line or a
-// repeated key between them go through the index. Both read, edit and add
-// alike.
+// A section of the text whose keys are in order, with nothing between them
+// or with a comment, a blank line or a repeated key between them: all read,
+// edit and add alike.
 TEST(IniAddedKeys, KeysOfTheTextInOrderOrNot) {
   std::string body;
   for (int i = 0; i < 10200; i += 3) {
