@@ -3,13 +3,13 @@
 # Test files left out: they test what only POSIX has.
 set(ICN_POSIX_ONLY_TESTS
   # The POSIX file system (fs/PosixFileSystem.cpp) on real folders.
-  fs_posix_test.cpp
+  fs/posix_file_system_test.cpp
   # FIFOs, links, modes, signals and folders deeper than PATH_MAX.
-  fs_hostile_test.cpp
-  fs_reason_test.cpp
-  fs_signal_test.cpp
+  fs/hostile_files_test.cpp
+  fs/failure_reasons_test.cpp
+  fs/signals_test.cpp
   # setup.ini memory under an address-space limit (RLIMIT_AS).
-  limits_ini_test.cpp
+  settings/ini_limits_test.cpp
 )
 foreach(name ${ICN_POSIX_ONLY_TESTS})
   list(REMOVE_ITEM ICN_TEST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${name})
