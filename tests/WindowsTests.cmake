@@ -18,9 +18,6 @@ endforeach()
 # Single tests left out, each with its reason; they become a negative
 # --gtest_filter of the test discovery.
 set(ICN_SKIPPED_TEST_CASES
-  # POSIX path normalisation ("/a/./b" is "/a/b"); the Windows form is
-  # checked by Win32Platform.ErrorCodesAndTexts.
-  Platform.FullPathNamesAreNormalised
   # A file-size limit (RLIMIT_FSIZE) set in the child between fork and exec.
   PackDataSafety.AFullDiskLeavesTheOldArchiveWhole
   # A full disk made by a file-size limit set between fork and exec.

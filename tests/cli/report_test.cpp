@@ -52,4 +52,15 @@ TEST(ReportSink, AFullConsoleIsAFailure) {
   std::fclose(full);
 }
 
+TEST(ReportSink, MessageBoxesGoToTheConsole) {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  TConsoleReport console(stdout, stderr);
+  EXPECT_TRUE(console.Inform("Dravel", "Operation succesful."));
+  EXPECT_TRUE(console.Fail("Morlet", "Wrong bitmap format.\r\n/x/a.icn.cadres/0002.bmp"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Operation succesful.\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Morlet: Wrong bitmap format.\n/x/a.icn.cadres/0002.bmp\n");
+}
+
 }  // namespace

@@ -1,16 +1,33 @@
-// The whole-file helpers over the in-memory file system, and the fake's
-// own recording and failure injection.
+// The whole-file helpers (fs/Files.h) over the in-memory file system and
+// the native one, and the system error they raise.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
 #include "fs/Files.h"
-#include "fs/FindFile.h"
 #include "tests/MemoryFileSystem.h"
+#include "tests/TestSupport.h"
 
 namespace {
 
 const std::vector<uint8_t> kOld{4, 5};
+
+TEST(SystemErrors, MessageFormatAndCode) {
+  try {
+    throw TSystemError(2, NativeErrorText(2));
+  } catch (const TSystemError& e) {
+    EXPECT_EQ(e.Code, 2u);
+    const std::string message = e.what();
+    EXPECT_EQ(message.rfind("System Error.  Code: 2.\r\n", 0), 0u) << message;
+    EXPECT_NE(message.back(), '.');
+    EXPECT_GT(message.size(), std::string("System Error.  Code: 2.\r\n").size());
+  }
+  try {
+    throw TSystemError(0, std::string());
+  } catch (const TSystemError& e) {
+    EXPECT_STREQ(e.what(), "A call to an OS function failed");
+  }
+}
 
 TEST(FsFiles, SaveWholeFileMakesFoldersAndReplaces) {
   TMemoryFileSystem fs;
@@ -127,113 +144,122 @@ TEST(FsFiles, MakeFoldersReportsFailureWithoutThrowing) {
   EXPECT_EQ(ApplicationFolder(fs), "/opt/bin/");
 }
 
-TEST(MemoryFileSystem, RecordsAndInjects) {
-  TMemoryFileSystem fs;
-  fs.AddFolder("/f");
-  EXPECT_TRUE(fs.WriteNewFile("/f/1.bmp", kOld));
-  EXPECT_FALSE(fs.WriteNewFile("/f/1.bmp", {}));
-  fs.CopyFile("/f/1.bmp", "/f/2.bmp");
-  fs.CopyFile("/f/2.bmp", "/f/../f/2.bmp");  // itself: nothing logged
-  EXPECT_TRUE(fs.Remove("/f/1.bmp"));
-  EXPECT_FALSE(fs.Remove("/f/1.bmp"));
-  EXPECT_EQ(fs.Log, (std::vector<std::string>{"create /f/1.bmp", "copy /f/1.bmp /f/2.bmp",
-                                              "remove /f/1.bmp"}));
-  EXPECT_EQ(fs.Calls("WriteNewFile"), 2);
-  // The second call from now fails, and only it.
-  fs.FailOn("ReadFile", ENOSPC, 2);
-  EXPECT_EQ(fs.ReadFile("/f/2.bmp"), kOld);
-  try {
-    fs.ReadFile("/f/2.bmp");
-    ADD_FAILURE() << "no error";
-  } catch (const TSystemError& e) {
-    EXPECT_EQ(e.Code, uint32_t{ENOSPC});
-    EXPECT_FALSE(e.Opening);
-  }
-  EXPECT_EQ(fs.ReadFile("/f/2.bmp"), kOld);
-  // Failures for one path only.
-  fs.FailOn("WriteFileAtomic", EACCES, 0, "/f/3.bmp", true);
-  fs.WriteFileAtomic("/f/4.bmp", kOld, false);
-  EXPECT_THROW(fs.WriteFileAtomic("/f/3.bmp", kOld, false), TSystemError);
-  EXPECT_EQ(fs.Files.count("/f/3.bmp"), 0u);
-  // Natural failures carry the system's codes.
-  try {
-    fs.ReadFile("/f/missing");
-    ADD_FAILURE() << "no error";
-  } catch (const TSystemError& e) {
-    EXPECT_EQ(e.Code, uint32_t{ENOENT});
-    EXPECT_TRUE(e.Opening);
-  }
-  EXPECT_THROW(fs.WriteFileAtomic("/g/x", kOld, false), TSystemError);
-  EXPECT_EQ(fs.Stat("/f/4.bmp").Size, 2u);
-  EXPECT_EQ(fs.Stat("/f").Kind, TPathKind::Folder);
-  EXPECT_EQ(fs.FullPath("/a/./b/../c/"), "/a/c/");
+TEST(Files, MakeFoldersIsIdempotentAndReportsFailure) {
+  TTempFolder temp;
+  TFileSystem& fs = NativeFs();
+  EXPECT_TRUE(MakeFolders(fs, ""));
+  EXPECT_TRUE(MakeFolders(fs, temp / "a/b/c/"));
+  EXPECT_TRUE(IsDirectory(fs, temp / "a/b/c"));
+  EXPECT_TRUE(MakeFolders(fs, temp / "a/b/c"));
+  WriteText(temp / "file", "x");
+  EXPECT_FALSE(MakeFolders(fs, temp / "file/sub/"));
+  EXPECT_FALSE(FileExists(temp / "file/sub"));
+  // "." and ".." are resolved before anything is made.
+  TFailingFileSystem recorder;
+  EXPECT_TRUE(MakeFolders(recorder, temp / "rel/./x/../y/"));
+  EXPECT_TRUE(IsDirectory(fs, temp / "rel/y"));
+  EXPECT_FALSE(FileExists(temp / "rel/x"));
 }
 
-// Paths split as the file system of the fake's path style splits them:
-// Windows at '\' and '/' alike, with drives (the Windows tools add '\' to a
-// frame folder's name: a fake splitting at '/' alone found no frames there);
-// POSIX at '/' only.
-TEST(MemoryFileSystem, SplitsPathsAsItsPathStyleDoes) {
-  TMemoryFileSystem windows(TZtPathStyle::Windows());
-  windows.AddFile("/w/a.icn.cadres/setup.ini", kOld);
-  EXPECT_EQ(windows.ReadFile("\\w\\a.icn.cadres\\setup.ini"), kOld);
-  EXPECT_EQ(windows.ReadFile("/w/x\\..\\a.icn.cadres/setup.ini"), kOld);
-  const TFolderListing entries = windows.ListFolder("/w/a.icn.cadres\\");
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries.Name(0), "setup.ini");
-  windows.FailOn("ReadFile", EACCES, 0, "\\w\\a.icn.cadres\\setup.ini");
-  EXPECT_THROW(windows.ReadFile("/w/a.icn.cadres/setup.ini"), TSystemError);
-  // A drive's path is absolute; a path from the root takes the current
-  // folder's drive.
-  windows.CurrentFolder = "C:\\work";
-  windows.AddFolder("C:\\work\\");
-  EXPECT_TRUE(windows.WriteNewFile("a.bmp", kOld));
-  EXPECT_EQ(windows.Log, (std::vector<std::string>{"create C:/work/a.bmp"}));
-  EXPECT_EQ(windows.FullPath("\\w\\a.icn"), "C:/w/a.icn");
-  EXPECT_EQ(windows.FullPath("D:\\x\\..\\y\\"), "D:/y/");
-  EXPECT_EQ(windows.FullPath("d:y"), "d:/y");
-  const TFolderListing root = windows.ListFolder("C:");
-  ASSERT_EQ(root.size(), 1u);
-  EXPECT_EQ(root.Name(0), "work");
-
-  TMemoryFileSystem posix(TZtPathStyle::Posix());
-  posix.AddFolder("/w");
-  EXPECT_TRUE(posix.WriteNewFile("/w/a\\b.bmp", kOld));
-  EXPECT_EQ(posix.ListFolder("/w").Name(0), "a\\b.bmp");
-  EXPECT_EQ(posix.FullPath("C:\\x"), "/C:\\x");
+TEST(Files, LoadingMakesNoFoldersSavingDoes) {
+  TTempFolder temp;
+  TFailingFileSystem recorder;
+  std::vector<uint8_t> bytes;
+  EXPECT_THROW(LoadWholeFile(recorder, temp / "m/x.bin", bytes), TSystemError);
+  EXPECT_FALSE(FileExists(temp / "m"));
+  EXPECT_EQ(recorder.Log, std::vector<std::string>{"ReadFile " + temp / "m/x.bin"});
+  SaveWholeFile(recorder, temp / "n/o/x.bin", std::vector<uint8_t>{1});
+  EXPECT_TRUE(FileExists(temp / "n/o/x.bin"));
 }
 
-TEST(FindFile, OverAFileSystem) {
-  TMemoryFileSystem fs;
-  for (const char* name : {"b.icn", "a10.icn", "a9.icn", "Z.ICN", "d.txt"}) {
-    fs.AddFile(std::string("/g/") + name, {});
-  }
-  fs.AddFolder("/g/sub.icn");
-  std::vector<std::string> found;
-  TZtFindFile find(fs, "/g/*.icn");
-  while (find.NextMatch(0, kFindFolder)) found.push_back(find.FullPath());
-  EXPECT_EQ(found,
-            (std::vector<std::string>{"/g/a9.icn", "/g/a10.icn", "/g/b.icn", "/g/Z.ICN"}));
-  TZtFindFile folders(fs, "/g/*");
-  ASSERT_TRUE(folders.NextMatch(kFindFolder, 0));
-  EXPECT_EQ(folders.Name(), "sub.icn");
-  EXPECT_EQ(folders.Attributes(), kFindFolder);
-  EXPECT_FALSE(folders.NextMatch(kFindFolder, 0));
-  EXPECT_EQ(folders.Attributes(), 0u);
-  // The current folder for a bare mask; nothing for a missing folder.
-  fs.CurrentFolder = "/g";
-  TZtFindFile bare(fs, "*.TXT");
-  ASSERT_TRUE(bare.NextMatch(0, 0));
-  EXPECT_EQ(bare.FullPath(), "d.txt");
-  TZtFindFile missing(fs, "/none/*");
-  EXPECT_FALSE(missing.NextMatch(0, 0));
-  fs.FailOn("ListFolder", EACCES);
+TEST(Files, LoadWholeFile) {
+  TTempFolder temp;
+  TFileSystem& fs = NativeFs();
+  std::vector<uint8_t> bytes{1, 2, 3};
+  WriteBytes(temp / "empty", {});
+  LoadWholeFile(fs, temp / "empty", bytes);
+  EXPECT_TRUE(bytes.empty());
+  std::vector<uint8_t> big(300000);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
+  WriteBytes(temp / "big", big);
+  LoadWholeFile(fs, temp / "big", bytes);
+  EXPECT_EQ(bytes, big);
   try {
-    TZtFindFile failing(fs, "/g/*.icn");
-    ADD_FAILURE() << "no error";
+    LoadWholeFile(fs, temp / "missing", bytes);
+    FAIL();
   } catch (const TSystemError& e) {
-    EXPECT_EQ(e.Code, uint32_t{EACCES});
+    EXPECT_EQ(e.Code, 2u);  // ENOENT, ERROR_FILE_NOT_FOUND
   }
+  EXPECT_THROW(LoadWholeFile(fs, temp.Path(), bytes), TSystemError);  // a folder
+}
+
+TEST(Files, SaveWholeFileReplacesWholeOrNotAtAll) {
+  TTempFolder temp;
+  TFileSystem& fs = NativeFs();
+  const std::string target = temp / "deep/er/a.icn";
+  SaveWholeFile(fs, target, std::vector<uint8_t>{1, 2, 3});
+  EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
+  SaveWholeFile(fs, target, std::vector<uint8_t>{9}, /*durable=*/true);
+  EXPECT_EQ(ReadBytes(target), std::vector<uint8_t>{9});
+  SaveWholeFile(fs, target, std::vector<uint8_t>{});
+  EXPECT_TRUE(ReadBytes(target).empty());
+  SaveWholeFile(fs, target, std::vector<uint8_t>{4, 5});
+
+  // A write, flush or rename that fails (a full disk) is the system's error,
+  // not one of creation, and leaves the old file and no temporary (the
+  // native steps themselves: PosixFileSystem.WriteFileAtomicReplacesWhole...).
+  for (const uint32_t code : {28u /* no space */, 5u}) {
+    TFailingFileSystem failing;
+    failing.FailuresAreOpening = false;
+    failing.FailWith = [code](const std::string& method, const std::string&) -> uint32_t {
+      return method == "WriteFileAtomic" ? code : 0;
+    };
+    try {
+      SaveWholeFile(failing, target, std::vector<uint8_t>(1000, 7), true);
+      ADD_FAILURE() << "no error";
+    } catch (const TSystemError& e) {
+      EXPECT_EQ(e.Code, code);
+    }
+    EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{4, 5}));
+    EXPECT_EQ(ListNames(temp / "deep/er"), std::vector<std::string>{"a.icn"});
+  }
+}
+
+TEST(Files, SaveWholeFileCreateFailures) {
+  TTempFolder temp;
+  TFileSystem& fs = NativeFs();
+  ASSERT_TRUE(MakeFolders(fs, temp / "dir.icn/"));
+  try {
+    SaveWholeFile(fs, temp / "dir.icn", std::vector<uint8_t>{1});
+    FAIL();
+  } catch (const TZtError& e) {
+    const std::string expected = "Cannot create file \"" + temp.Path() + "dir.icn\". ";
+    EXPECT_EQ(std::string(e.what()).rfind(expected, 0), 0u) << e.what();
+  }
+  EXPECT_TRUE(IsDirectory(fs, temp / "dir.icn"));
+
+  // A folder where nothing can be created (refused as permissions would
+  // refuse it, also for root): the old file stays, nothing is left beside it.
+  ASSERT_TRUE(MakeFolders(fs, temp / "ro/"));
+  WriteBytes(temp / "ro/a.icn", {7});
+  {
+    TFailingFileSystem readOnly;
+    const std::string folder = temp / "ro/";
+    readOnly.FailWith = [&folder](const std::string& method, const std::string& path) {
+      return method == "WriteFileAtomic" && path.rfind(folder, 0) == 0 ? uint32_t{EACCES} : 0u;
+    };
+    try {
+      SaveWholeFile(readOnly, temp / "ro/a.icn", std::vector<uint8_t>{1});
+      ADD_FAILURE() << "no error";
+    } catch (const TZtError& e) {
+      // The message names the full path, spelled with the system's delimiters.
+      const std::string full = temp / "ro" + NativePathStyle().Delimiter + "a.icn";
+      EXPECT_EQ(std::string(e.what()),
+                "Cannot create file \"" + full + "\". " + NativeErrorText(EACCES));
+    }
+  }
+  EXPECT_EQ(ReadBytes(temp / "ro/a.icn"), std::vector<uint8_t>{7});
+  EXPECT_EQ(ListNames(temp / "ro"), std::vector<std::string>{"a.icn"});
 }
 
 }  // namespace

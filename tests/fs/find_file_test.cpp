@@ -222,4 +222,37 @@ TEST(FindFile, ManyEntriesKeepOrderAndKinds) {
   EXPECT_EQ(empty.Attributes(), 0u);
 }
 
+TEST(FindFile, OverAFileSystem) {
+  TMemoryFileSystem fs;
+  for (const char* name : {"b.icn", "a10.icn", "a9.icn", "Z.ICN", "d.txt"}) {
+    fs.AddFile(std::string("/g/") + name, {});
+  }
+  fs.AddFolder("/g/sub.icn");
+  std::vector<std::string> found;
+  TZtFindFile find(fs, "/g/*.icn");
+  while (find.NextMatch(0, kFindFolder)) found.push_back(find.FullPath());
+  EXPECT_EQ(found,
+            (std::vector<std::string>{"/g/a9.icn", "/g/a10.icn", "/g/b.icn", "/g/Z.ICN"}));
+  TZtFindFile folders(fs, "/g/*");
+  ASSERT_TRUE(folders.NextMatch(kFindFolder, 0));
+  EXPECT_EQ(folders.Name(), "sub.icn");
+  EXPECT_EQ(folders.Attributes(), kFindFolder);
+  EXPECT_FALSE(folders.NextMatch(kFindFolder, 0));
+  EXPECT_EQ(folders.Attributes(), 0u);
+  // The current folder for a bare mask; nothing for a missing folder.
+  fs.CurrentFolder = "/g";
+  TZtFindFile bare(fs, "*.TXT");
+  ASSERT_TRUE(bare.NextMatch(0, 0));
+  EXPECT_EQ(bare.FullPath(), "d.txt");
+  TZtFindFile missing(fs, "/none/*");
+  EXPECT_FALSE(missing.NextMatch(0, 0));
+  fs.FailOn("ListFolder", EACCES);
+  try {
+    TZtFindFile failing(fs, "/g/*.icn");
+    ADD_FAILURE() << "no error";
+  } catch (const TSystemError& e) {
+    EXPECT_EQ(e.Code, uint32_t{EACCES});
+  }
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "fs/FileSystem.h"
+#include "fs/Files.h"
 #include "fs/Path.h"
 #include "image/BmpFile.h"
 #include "tests/TestSupport.h"
@@ -313,6 +314,19 @@ TEST(PosixFileSystem, FullPathsAndTheExecutable) {
   EXPECT_EQ(fs->FullPath("x/../y.icn"), WithTrailingSlash(cwd) + "y.icn");
   EXPECT_EQ(NameOfPath(fs->ExecutablePath()), "icnkit_tests");
   EXPECT_EQ(fs->ExecutablePath()[0], '/');
+}
+
+TEST(PosixFileSystem, FullPathNamesAreNormalised) {
+  TFileSystem& fs = NativeFs();
+  EXPECT_EQ(fs.FullPath("/a/./b//c/../d"), "/a/b/d");
+  EXPECT_EQ(fs.FullPath("/a/b/"), "/a/b/");
+  EXPECT_EQ(fs.FullPath("/.."), "/");
+  const std::string relative = fs.FullPath("x.icn");
+  ASSERT_FALSE(relative.empty());
+  EXPECT_EQ(relative[0], '/');
+  EXPECT_EQ(NameOfPath(relative), "x.icn");
+  EXPECT_EQ(ApplicationFolder(fs).back(), '/');
+  EXPECT_TRUE(IsDirectory(fs, ApplicationFolder(fs)));
 }
 
 }  // namespace

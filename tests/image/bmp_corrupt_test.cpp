@@ -1,18 +1,14 @@
-// Replays the inputs the hardening work once failed on (tests/data/corrupt/;
-// the format tests replay the h1_*/h2_* archives there as well): each must
-// now end in its known message or load, and quickly.
+// Replays the bitmaps that once broke the loader (tests/data/corrupt/bmp_*):
+// each must now end in its known message or load, and quickly.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 
-#include "format/H1Codec.h"
 #include "fs/Files.h"
 #include "image/IndexedImage.h"
 #include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"
-#include "unpack/UnpackerGeneration.h"
-#include "unpack/WorkImage.h"
 
 namespace {
 
@@ -26,7 +22,7 @@ std::string LoadMessage(const std::string& path) {
   return "";
 }
 
-TEST(FuzzFindings, BitmapsEndInTheirMessages) {
+TEST(BmpCorruptFiles, BitmapsEndInTheirMessages) {
   // name -> what the loader says ("" when it loads).
   const std::map<std::string, std::string> expected = {
       // Bottom-up, 65535 bits per pixel: the image-size field was computed
@@ -55,30 +51,6 @@ TEST(FuzzFindings, BitmapsEndInTheirMessages) {
   ReplayCorruptFiles("bmp_", expected, [&](const std::string& name, const std::string& outcome) {
     EXPECT_EQ(LoadMessage(TestDataPath("corrupt/" + name)), outcome);
   });
-}
-
-TEST(HardeningFindings, StreamsWithoutAnEndAreReadNoFurtherThanTheirFrameAllows) {
-  // Two 1 x 2 frames share one stream: seven skip codes, then the end of
-  // row 0, a literal 9 and the end of the frame. A 1 x 2 frame's stream is
-  // at most 2 x 3 + 1 = 7 bytes long, so both the decoder and the fill-only
-  // scan stop after the skips. Without that bound a stream of skip codes
-  // running to the end of a 1 MB archive was read once per frame: 65,535
-  // frames took a minute to unpack.
-  const std::string path = TestDataPath("corrupt/h1_endless_shared_stream.icn");
-  const std::vector<uint8_t> bytes = ReadBytes(path);
-  const TArchiveImage archive(bytes);
-  ValidateArchive(archive, TIcnGeneration::H1);
-  TIndexedImage image;
-  image.Create8Bit(1, 2, std::vector<TRgbQuad>(256));
-  for (size_t i = 0; i < 2; ++i) {
-    const TIcnFrame record = FrameRecordAt(archive, TIcnGeneration::H1, i);
-    EXPECT_EQ(MaxStreamLength(record), 7u);
-    // Past the bound without an end-of-frame code: not a normal stream.
-    EXPECT_TRUE(DeduceH1FillOnly(NameOfPath(path), archive, i));
-    image.RowAddress(1)[0] = 3;
-    DrawFrame(kDravelGeneration, image, archive, record, false, 0, 0);
-    EXPECT_EQ(image.RowAddress(1)[0], 0) << "the literal after the bound was decoded";
-  }
 }
 
 }  // namespace

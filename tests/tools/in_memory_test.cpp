@@ -1,8 +1,8 @@
-// The file-system seam: the unpackers and packers run whole on the in-memory
-// file system (no disk, whatever the user's rights), with the same bytes as
-// on the native one, a log of what they wrote in order, and failures
-// injected on any call; and file names beyond ASCII through the native file
-// system (UTF-16 on Windows, bytes on POSIX).
+// The unpackers and packers run whole on the in-memory file system (no
+// disk, whatever the user's rights), with the same bytes as on the native
+// one, a log of what they wrote in order, and failures injected on any call;
+// and file names beyond ASCII through the native file system (UTF-16 on
+// Windows, bytes on POSIX).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,14 +26,14 @@ namespace {
 using TBytes = std::vector<uint8_t>;
 using TFiles = std::map<std::string, TBytes>;
 
-struct TSeamCase {
+struct TToolCase {
   TIcnGeneration Generation;
   const TUnpackerGeneration& Unpacker;
   const char* UnpackerName;  // program name, argument 0
   const char* PackerName;
   const char* Palette;
 };
-const TSeamCase kCases[] = {
+const TToolCase kCases[] = {
     {TIcnGeneration::H1, kDravelGeneration, "dravel", "morlet", "H1Palette.bmp"},
     {TIcnGeneration::H2, kDravixGeneration, "dravix", "morvix", "H2Palette.bmp"},
 };
@@ -72,7 +72,7 @@ TBytes SettingsText(const std::vector<std::string>& lines) {
 
 // A memory file system holding the archive /w/a.icn and the palette beside
 // the executable.
-void Prepare(TMemoryFileSystem& fs, const TSeamCase& c) {
+void Prepare(TMemoryFileSystem& fs, const TToolCase& c) {
   fs.AddFile("/w/a.icn", SampleArchive(c.Generation));
   fs.AddFile("/opt/icnkit/" + std::string(c.Palette), ReadBytes(BinPath(c.Palette)));
 }
@@ -86,7 +86,7 @@ std::vector<std::string> NativeNames(const std::string& folder) {
 }
 
 // The frame folder the native unpacker writes for the sample archive.
-TFiles NativeFrameFolder(const TSeamCase& c) {
+TFiles NativeFrameFolder(const TToolCase& c) {
   TTempFolder work;
   NativeFs().WriteFileAtomic(work / "a.icn", SampleArchive(c.Generation), false);
   TCapturingReport report;
@@ -128,8 +128,8 @@ std::string SystemErrorText(int code) {
          NativeErrorText(static_cast<uint32_t>(code));
 }
 
-TEST(FileSystemSeam, UnpackInMemoryWritesTheNativeBytesInOrder) {
-  for (const TSeamCase& c : kCases) {
+TEST(ToolsInMemory, UnpackInMemoryWritesTheNativeBytesInOrder) {
+  for (const TToolCase& c : kCases) {
     SCOPED_TRACE(c.UnpackerName);
     const TFiles native = NativeFrameFolder(c);
     ASSERT_EQ(native.size(), kFrameNames.size());
@@ -161,8 +161,8 @@ TEST(FileSystemSeam, UnpackInMemoryWritesTheNativeBytesInOrder) {
   }
 }
 
-TEST(FileSystemSeam, PackInMemoryGivesBackTheArchive) {
-  for (const TSeamCase& c : kCases) {
+TEST(ToolsInMemory, PackInMemoryGivesBackTheArchive) {
+  for (const TToolCase& c : kCases) {
     SCOPED_TRACE(c.PackerName);
     TMemoryFileSystem fs;
     // The frame folder as the native unpacker wrote it, the archive gone.
@@ -179,8 +179,8 @@ TEST(FileSystemSeam, PackInMemoryGivesBackTheArchive) {
   }
 }
 
-TEST(FileSystemSeam, AFullDiskDuringUnpackKeepsTheEarlierBitmapsWhole) {
-  for (const TSeamCase& c : kCases) {
+TEST(ToolsInMemory, AFullDiskDuringUnpackKeepsTheEarlierBitmapsWhole) {
+  for (const TToolCase& c : kCases) {
     SCOPED_TRACE(c.UnpackerName);
     const TFiles native = NativeFrameFolder(c);
     TMemoryFileSystem fs;
@@ -217,7 +217,7 @@ struct TPackRun {
   int Exit = -1;
 };
 template <class TPlan>
-void RunPackerOnMemory(const TSeamCase& c, TPackRun& run, TPlan plan) {
+void RunPackerOnMemory(const TToolCase& c, TPackRun& run, TPlan plan) {
   for (const auto& [name, bytes] : NativeFrameFolder(c)) run.Fs.AddFile("/w/a.icn.cadres/" + name, bytes);
   run.Fs.AddFile("/w/a.icn", {'o', 'l', 'd'});
   run.Before = run.Fs.Files;
@@ -226,8 +226,8 @@ void RunPackerOnMemory(const TSeamCase& c, TPackRun& run, TPlan plan) {
   run.Exit = RunPacker(context, c.Generation, {c.PackerName, "/w/a.icn.cadres"});
 }
 
-TEST(FileSystemSeam, ArchiveThatCannotBeWrittenIsLeftAsItWas) {
-  for (const TSeamCase& c : kCases) {
+TEST(ToolsInMemory, ArchiveThatCannotBeWrittenIsLeftAsItWas) {
+  for (const TToolCase& c : kCases) {
     SCOPED_TRACE(c.PackerName);
     const std::string caption = Capitalised(c.PackerName);
     // No right to create it: the text the tool gives on the native file
@@ -272,8 +272,8 @@ TEST(FileSystemSeam, ArchiveThatCannotBeWrittenIsLeftAsItWas) {
   }
 }
 
-TEST(FileSystemSeam, UnreadableSettingsFailThePackBeforeAnyBitmap) {
-  for (const TSeamCase& c : kCases) {
+TEST(ToolsInMemory, UnreadableSettingsFailThePackBeforeAnyBitmap) {
+  for (const TToolCase& c : kCases) {
     SCOPED_TRACE(c.PackerName);
     TPackRun run;
     RunPackerOnMemory(c, run, [](TMemoryFileSystem& fs) {
@@ -292,7 +292,7 @@ TEST(FileSystemSeam, UnreadableSettingsFailThePackBeforeAnyBitmap) {
 
 // Non-ASCII names on the native file system: an archive found by a mask,
 // its frame folder, a folder above them, and the error naming the archive.
-void UnpackAndPackNatively(const TSeamCase& c, const std::string& folder, const std::string& name,
+void UnpackAndPackNatively(const TToolCase& c, const std::string& folder, const std::string& name,
                            const TFiles& ascii) {
   TFileSystem& fs = NativeFs();
   const TBytes archive = SampleArchive(c.Generation);
@@ -317,8 +317,8 @@ void UnpackAndPackNatively(const TSeamCase& c, const std::string& folder, const 
   for (const auto& message : report.Messages) EXPECT_EQ(message.Text, "Operation succesful.");
 }
 
-TEST(FileSystemSeam, NonAsciiNamesRoundTripOnTheNativeFileSystem) {
-  for (const TSeamCase& c : kCases) {
+TEST(ToolsInMemory, NonAsciiNamesRoundTripOnTheNativeFileSystem) {
+  for (const TToolCase& c : kCases) {
     SCOPED_TRACE(c.UnpackerName);
     const TFiles ascii = NativeFrameFolder(c);
     {
