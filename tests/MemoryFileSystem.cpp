@@ -56,8 +56,10 @@ void TMemoryFileSystem::AddFile(const std::string& path, const std::vector<uint8
 void TMemoryFileSystem::FailOn(const std::string& method, uint32_t code, int call,
                                const std::string& path, bool opening) {
   const int done = Calls(method);
-  Failures_.push_back(
-      {method, code, call == 0 ? 0 : done + call, path.empty() ? path : Key(path), opening});
+  const bool inside = !path.empty() && std::strchr(Style_.TrailingSet, path.back()) != nullptr;
+  std::string key = path.empty() ? path : Key(path);
+  if (inside && key.back() != '/') key += '/';
+  Failures_.push_back({method, code, call == 0 ? 0 : done + call, key, inside, opening});
 }
 
 int TMemoryFileSystem::Calls(const std::string& method) const {
@@ -70,7 +72,10 @@ void TMemoryFileSystem::Enter(const std::string& method, const std::string& full
   for (const TFailure& failure : Failures_) {
     if (failure.Method != method) continue;
     if (failure.Call != 0 && failure.Call != call) continue;
-    if (!failure.Path.empty() && failure.Path != full) continue;
+    if (failure.Inside ? !full.starts_with(failure.Path)
+                       : !failure.Path.empty() && failure.Path != full) {
+      continue;
+    }
     throw TSystemError(failure.Code, NativeErrorText(failure.Code), failure.Opening);
   }
 }

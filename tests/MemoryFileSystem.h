@@ -26,8 +26,10 @@ class TMemoryFileSystem : public TFileSystem {
   void AddFolder(const std::string& path);
 
   // Makes method (e.g. "WriteFileAtomic") fail with code: on its call number
-  // call (1-based, counted from now; 0: every call), or for path only (when
-  // not empty, any spelling of it). opening: the failure is one of opening.
+  // call (1-based, counted from now; 0: every call), and for path only when
+  // it is not empty (any spelling of it; ending in a delimiter, everything
+  // inside that folder, as in a folder nothing can be written in). opening:
+  // the failure is one of opening.
   void FailOn(const std::string& method, uint32_t code, int call = 0,
               const std::string& path = {}, bool opening = false);
   // How often method was called.
@@ -63,6 +65,7 @@ class TMemoryFileSystem : public TFileSystem {
     uint32_t Code;
     int Call;  // counted in calls of Method; 0: every call
     std::string Path;
+    bool Inside;  // everything inside the folder Path
     bool Opening;
   };
   // Counts the call and throws the failure planned for it, if any.

@@ -31,11 +31,8 @@ set(ICN_SKIPPED_TEST_CASES
   # An environment variable set in the child between fork and exec.
   PixelBound.TheEnvironmentVariableMovesTheBound
   # Only POSIX copies the palette along with ":copyexe".
-  UnpackerCommandLine.CopyExeTakesThePaletteAlong
-  # A read-only folder made by refusing every creation under a path spelled
-  # with '/', which the Windows tools spell with '\'.
-  PackDataSafety.AReadOnlyFolderLeavesTheOldArchiveWhole
-  UnwritablePlaces.ReadOnlyFrameFolderKeepsItsBitmaps)
+  UnpackerCommandLine.CopyExeTakesThePaletteAlong)
+
 if(CMAKE_CROSSCOMPILING_EMULATOR MATCHES "wine")
   # Under Wine only: creating a file makes Wine read its whole folder (it
   # looks for a name that differs only in case), so filling one folder with

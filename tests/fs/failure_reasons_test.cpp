@@ -43,16 +43,24 @@ void MakeUnpacked(const TTempFolder& temp) {
   ASSERT_EQ(RunUnpacker(context, kDravelGeneration, {"Dravel", temp / "a.icn"}), 0);
 }
 
+// The same in /w/ of a memory file system.
+void MakeUnpacked(TMemoryFileSystem& fs) {
+  fs.AddFile("/w/a.icn", Archive());
+  fs.AddFile("/opt/icnkit/H1Palette.bmp", ReadBytes(BinPath("H1Palette.bmp")));
+  TCapturingReport report;
+  TToolContext context{fs, report};
+  ASSERT_EQ(RunUnpacker(context, kDravelGeneration, {"Dravel", "/w/a.icn"}), 0);
+}
+
 TEST(FsReasons, SettingsThatCannotBeReadAreNamed) {
+  TMemoryFileSystem unreadable;
+  MakeUnpacked(unreadable);
+  unreadable.FailOn("ReadFile", EACCES, 0, "/w/a.icn.cadres/setup.ini", /*opening=*/true);
+  EXPECT_EQ(PackMessage(unreadable, "/w/a.icn"),
+            "1 Cannot open file \"/w/a.icn.cadres/setup.ini\". " + NativeErrorText(EACCES) + ".");
   TTempFolder temp;
   MakeUnpacked(temp);
   const std::string settings = temp / "a.icn.cadres/setup.ini";
-  TFailingFileSystem unreadable;
-  unreadable.FailWith = [&settings](const std::string& method, const std::string& path) {
-    return method == "ReadFile" && path == settings ? uint32_t{EACCES} : 0u;
-  };
-  EXPECT_EQ(PackMessage(unreadable, temp / "a.icn"),
-            "1 Cannot open file \"" + settings + "\". " + NativeErrorText(EACCES) + ".");
   ASSERT_EQ(::unlink(settings.c_str()), 0);
   ASSERT_EQ(::mkdir(settings.c_str(), 0777), 0);
   EXPECT_EQ(PackMessage(NativeFs(), temp / "a.icn"),
@@ -63,22 +71,17 @@ TEST(FsReasons, SettingsThatCannotBeReadAreNamed) {
 // A full disk, a read-only file system (injected: root writes anywhere)
 // while the archive is written: the archive is named, with the reason.
 TEST(FsReasons, ArchiveFailuresNameTheArchive) {
-  TTempFolder temp;
-  MakeUnpacked(temp);
-  const std::string archive = temp / "a.icn";
   for (const uint32_t code : {uint32_t{ENOSPC}, uint32_t{EROFS}, uint32_t{EIO}}) {
     for (const bool opening : {false, true}) {
-      TFailingFileSystem failing;
-      failing.FailuresAreOpening = opening;
-      failing.FailWith = [&archive, code](const std::string& method, const std::string& path) {
-        return method == "WriteFileAtomic" && path == archive ? code : 0u;
-      };
-      EXPECT_EQ(PackMessage(failing, archive),
-                "1 Cannot create file \"" + archive + "\". " + NativeErrorText(code) + ".");
+      TMemoryFileSystem failing;
+      MakeUnpacked(failing);
+      const auto before = failing.Files;
+      failing.FailOn("WriteFileAtomic", code, 0, "/w/a.icn", opening);
+      EXPECT_EQ(PackMessage(failing, "/w/a.icn"),
+                "1 Cannot create file \"/w/a.icn\". " + NativeErrorText(code) + ".");
+      EXPECT_EQ(failing.Files, before);
     }
   }
-  EXPECT_EQ(ReadBytes(archive), Archive());
-  EXPECT_EQ(ListNames(temp.Path()), (std::vector<std::string>{"a.icn", "a.icn.cadres"}));
 }
 
 TEST(FsReasons, TemporaryNamesAreNeverFollowed) {

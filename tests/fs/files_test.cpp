@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <map>
 
 #include "fs/Files.h"
 #include "tests/MemoryFileSystem.h"
@@ -155,21 +156,20 @@ TEST(Files, MakeFoldersIsIdempotentAndReportsFailure) {
   EXPECT_FALSE(MakeFolders(fs, temp / "file/sub/"));
   EXPECT_FALSE(FileExists(temp / "file/sub"));
   // "." and ".." are resolved before anything is made.
-  TFailingFileSystem recorder;
-  EXPECT_TRUE(MakeFolders(recorder, temp / "rel/./x/../y/"));
+  EXPECT_TRUE(MakeFolders(fs, temp / "rel/./x/../y/"));
   EXPECT_TRUE(IsDirectory(fs, temp / "rel/y"));
   EXPECT_FALSE(FileExists(temp / "rel/x"));
 }
 
 TEST(Files, LoadingMakesNoFoldersSavingDoes) {
-  TTempFolder temp;
-  TFailingFileSystem recorder;
+  TMemoryFileSystem fs;
   std::vector<uint8_t> bytes;
-  EXPECT_THROW(LoadWholeFile(recorder, temp / "m/x.bin", bytes), TSystemError);
-  EXPECT_FALSE(FileExists(temp / "m"));
-  EXPECT_EQ(recorder.Log, std::vector<std::string>{"ReadFile " + temp / "m/x.bin"});
-  SaveWholeFile(recorder, temp / "n/o/x.bin", std::vector<uint8_t>{1});
-  EXPECT_TRUE(FileExists(temp / "n/o/x.bin"));
+  EXPECT_THROW(LoadWholeFile(fs, "/t/m/x.bin", bytes), TSystemError);
+  EXPECT_EQ(fs.Calls("ReadFile"), 1);
+  EXPECT_EQ(fs.Calls("MakeFolder"), 0);
+  SaveWholeFile(fs, "/t/n/o/x.bin", std::vector<uint8_t>{1});
+  EXPECT_EQ(fs.Log, (std::vector<std::string>{"folder /t", "folder /t/n", "folder /t/n/o",
+                                              "write /t/n/o/x.bin"}));
 }
 
 TEST(Files, LoadWholeFile) {
@@ -203,63 +203,52 @@ TEST(Files, SaveWholeFileReplacesWholeOrNotAtAll) {
   EXPECT_EQ(ReadBytes(target), std::vector<uint8_t>{9});
   SaveWholeFile(fs, target, std::vector<uint8_t>{});
   EXPECT_TRUE(ReadBytes(target).empty());
-  SaveWholeFile(fs, target, std::vector<uint8_t>{4, 5});
+  SaveWholeFile(fs, target, kOld);
+  EXPECT_EQ(ReadBytes(target), kOld);
 
   // A write, flush or rename that fails (a full disk) is the system's error,
-  // not one of creation, and leaves the old file and no temporary (the
+  // not one of creation, and leaves the old file and nothing else (the
   // native steps themselves: PosixFileSystem.WriteFileAtomicReplacesWhole...).
-  for (const uint32_t code : {28u /* no space */, 5u}) {
-    TFailingFileSystem failing;
-    failing.FailuresAreOpening = false;
-    failing.FailWith = [code](const std::string& method, const std::string&) -> uint32_t {
-      return method == "WriteFileAtomic" ? code : 0;
-    };
+  for (const uint32_t code : {uint32_t{ENOSPC}, uint32_t{EIO}}) {
+    TMemoryFileSystem failing;
+    failing.AddFile("/d/a.icn", kOld);
+    failing.FailOn("WriteFileAtomic", code);
     try {
-      SaveWholeFile(failing, target, std::vector<uint8_t>(1000, 7), true);
+      SaveWholeFile(failing, "/d/a.icn", std::vector<uint8_t>(1000, 7), true);
       ADD_FAILURE() << "no error";
     } catch (const TSystemError& e) {
       EXPECT_EQ(e.Code, code);
     }
-    EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{4, 5}));
-    EXPECT_EQ(ListNames(temp / "deep/er"), std::vector<std::string>{"a.icn"});
+    EXPECT_EQ(failing.Files, (std::map<std::string, std::vector<uint8_t>>{{"/d/a.icn", kOld}}));
   }
 }
 
 TEST(Files, SaveWholeFileCreateFailures) {
   TTempFolder temp;
   TFileSystem& fs = NativeFs();
-  ASSERT_TRUE(MakeFolders(fs, temp / "dir.icn/"));
+  ASSERT_TRUE(MakeFolders(fs, temp / "sub/dir.icn/"));
   try {
-    SaveWholeFile(fs, temp / "dir.icn", std::vector<uint8_t>{1});
+    SaveWholeFile(fs, temp / "sub/dir.icn", std::vector<uint8_t>{1});
     FAIL();
   } catch (const TZtError& e) {
-    const std::string expected = "Cannot create file \"" + temp.Path() + "dir.icn\". ";
-    EXPECT_EQ(std::string(e.what()).rfind(expected, 0), 0u) << e.what();
+    // The message names the full path, spelled with the system's delimiters.
+    const std::string full = temp / "sub" + NativePathStyle().Delimiter + "dir.icn";
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + full + "\". ", 0), 0u)
+        << e.what();
   }
-  EXPECT_TRUE(IsDirectory(fs, temp / "dir.icn"));
+  EXPECT_TRUE(IsDirectory(fs, temp / "sub/dir.icn"));
 
   // A folder where nothing can be created (refused as permissions would
-  // refuse it, also for root): the old file stays, nothing is left beside it.
-  ASSERT_TRUE(MakeFolders(fs, temp / "ro/"));
-  WriteBytes(temp / "ro/a.icn", {7});
-  {
-    TFailingFileSystem readOnly;
-    const std::string folder = temp / "ro/";
-    readOnly.FailWith = [&folder](const std::string& method, const std::string& path) {
-      return method == "WriteFileAtomic" && path.rfind(folder, 0) == 0 ? uint32_t{EACCES} : 0u;
-    };
-    try {
-      SaveWholeFile(readOnly, temp / "ro/a.icn", std::vector<uint8_t>{1});
-      ADD_FAILURE() << "no error";
-    } catch (const TZtError& e) {
-      // The message names the full path, spelled with the system's delimiters.
-      const std::string full = temp / "ro" + NativePathStyle().Delimiter + "a.icn";
-      EXPECT_EQ(std::string(e.what()),
-                "Cannot create file \"" + full + "\". " + NativeErrorText(EACCES));
-    }
-  }
-  EXPECT_EQ(ReadBytes(temp / "ro/a.icn"), std::vector<uint8_t>{7});
-  EXPECT_EQ(ListNames(temp / "ro"), std::vector<std::string>{"a.icn"});
+  // refuse it, also for root): the message names the full path, the old file
+  // stays, nothing is left beside it.
+  TMemoryFileSystem readOnly;
+  readOnly.CurrentFolder = "/w";
+  readOnly.AddFile("/w/ro/a.icn", {7});
+  readOnly.FailOn("WriteFileAtomic", EACCES, 0, "/w/ro/a.icn", /*opening=*/true);
+  EXPECT_EQ(MessageOf([&] { SaveWholeFile(readOnly, "ro/a.icn", std::vector<uint8_t>{1}); }),
+            "Cannot create file \"/w/ro/a.icn\". " + NativeErrorText(EACCES));
+  EXPECT_EQ(readOnly.Files,
+            (std::map<std::string, std::vector<uint8_t>>{{"/w/ro/a.icn", {7}}}));
 }
 
 }  // namespace

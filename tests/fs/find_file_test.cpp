@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <random>
 #include <set>
 #include <utility>
@@ -130,15 +131,13 @@ TEST(FindFile, BareMaskIsRelativeToTheCurrentFolder) {
 }
 
 TEST(FindFile, ListingFailureRaisesSystemError) {
-  TFailingFileSystem failing;
-  failing.FailWith = [](const std::string& method, const std::string&) -> uint32_t {
-    return method == "ListFolder" ? 13 : 0;
-  };
+  TMemoryFileSystem failing;
+  failing.FailOn("ListFolder", EACCES, 0, "/somewhere");
   try {
     TZtFindFile find(failing, "/somewhere/*.icn");
     FAIL();
   } catch (const TSystemError& e) {
-    EXPECT_EQ(e.Code, 13u);
+    EXPECT_EQ(e.Code, uint32_t{EACCES});
   }
 }
 

@@ -39,6 +39,13 @@ TEST(MemoryFileSystem, RecordsAndInjects) {
   fs.WriteFileAtomic("/f/4.bmp", kOld, false);
   EXPECT_THROW(fs.WriteFileAtomic("/f/3.bmp", kOld, false), TSystemError);
   EXPECT_EQ(fs.Files.count("/f/3.bmp"), 0u);
+  // Failures for everything inside a folder, however deep, and nothing else.
+  fs.AddFolder("/ro/sub");
+  fs.FailOn("WriteNewFile", EACCES, 0, "/ro/", true);
+  EXPECT_THROW(fs.WriteNewFile("/ro/a.bmp", kOld), TSystemError);
+  EXPECT_THROW(fs.WriteNewFile("/ro/sub/../sub/a.bmp", kOld), TSystemError);
+  EXPECT_TRUE(fs.WriteNewFile("/rob", kOld));
+  EXPECT_FALSE(fs.WriteNewFile("/ro", kOld));  // the folder itself: there already
   // Natural failures carry the system's codes.
   try {
     fs.ReadFile("/f/missing");

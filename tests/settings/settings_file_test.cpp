@@ -1,3 +1,5 @@
+// Settings files (setup.ini): numbers, reading and rewriting as the file
+// holds it, when writes reach the file, and failures to write.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -5,6 +7,7 @@
 
 #include "fs/Files.h"
 #include "settings/SettingsFile.h"
+#include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -15,6 +18,10 @@ const std::string kEol = "\r\n";
 #else
 const std::string kEol = "\n";
 #endif
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
 
 TEST(SettingsNumber, ConvertsTheValueTexts) {
   for (const char* text : {"12", "+12", "$C", "0xC", "0XC", "xC", "Xc", "  12", "$0000000C"}) {
@@ -181,19 +188,15 @@ TEST(SettingsFile, AnUnreadableFileIsNeverWrittenOver) {
 // A failed first write forgets its edit: once the file can be written, the
 // next first write saves what the file holds plus that key only.
 TEST(SettingsFile, AFailedFirstWriteIsForgotten) {
-  TTempFolder folder;
-  const std::string path = folder / "setup.ini";
-  WriteText(path, "[s]\nk=1\n");
-  TFailingFileSystem platform;
+  const std::string path = "/f/setup.ini";
+  TMemoryFileSystem platform;
+  platform.AddFile(path, Bytes("[s]\nk=1\n"));
   TSettingsFile settings(platform, path);
   EXPECT_EQ(settings.ReadNumber("s", "k", 0), 1);
-  platform.FailWith = [](const std::string& method, const std::string&) {
-    return method == "WriteFileAtomic" ? uint32_t{EACCES} : 0u;
-  };
+  platform.FailOn("WriteFileAtomic", EACCES, 1, "", /*opening=*/true);  // the next write only
   EXPECT_EQ(MessageOf([&] { settings.WriteNumber("s", "a", 2); }), "Unable to write to " + path);
-  platform.FailWith = nullptr;
   settings.WriteNumber("s", "b", 3);
-  EXPECT_EQ(ReadText(path), "[s]\nk=1\nb=3\n");
+  EXPECT_EQ(platform.Files.at(path), Bytes("[s]\nk=1\nb=3\n"));
   EXPECT_EQ(settings.ReadNumber("s", "a", -1), -1);
 }
 

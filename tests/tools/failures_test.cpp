@@ -18,6 +18,7 @@
 #include "fs/Files.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/PackerGeneration.h"
+#include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 #include "tests/pack/PackTestSupport.h"
 #include "tests/unpack/UnpackTestArchives.h"
@@ -177,28 +178,27 @@ TEST(UnwritablePlaces, EachGivesItsMessageAndDamagesNothing) {
 }
 
 TEST(UnwritablePlaces, ReadOnlyFrameFolderKeepsItsBitmaps) {
-  TTempFolder work;
-  WriteBytes(work / "a.icn", LargeArchive(kH1));
-  ASSERT_EQ(RunProgram("dravel", {"a.icn"}, work.Path()).ExitCode, 0);
-  WriteBytes(work / "a.icn",
-             unpack_testing::BuildArchive(kH1, {unpack_testing::SolidFrame(kH1, 0, 0, 4, 4, 3)}));
-  const TTree before = Snapshot(work.Path());
+  TMemoryFileSystem fs;
+  fs.AddFile("/w/a.icn", LargeArchive(kH1));
+  fs.AddFile("/opt/icnkit/H1Palette.bmp", ReadBytes(BinPath("H1Palette.bmp")));
+  TCapturingReport report;
+  TToolContext context{fs, report};
+  ASSERT_EQ(RunUnpacker(context, kDravelGeneration, {"dravel", "/w/a.icn"}), 0);
+  fs.Files["/w/a.icn"] =
+      unpack_testing::BuildArchive(kH1, {unpack_testing::SolidFrame(kH1, 0, 0, 4, 4, 3)});
+  const TTree before = fs.Files;
   // A folder nothing can be created in, whoever runs the test: every
   // creation inside it is refused as permissions would refuse it.
-  TFailingFileSystem readOnly;
-  TCapturingReport report;
-  TToolContext context{readOnly, report};
-  const std::string frames = work / "a.icn.cadres/";
-  readOnly.FailWith = [&frames](const std::string& method, const std::string& path) {
-    const bool inside = path.rfind(frames, 0) == 0;
-    return inside && method != "ReadFile" ? uint32_t{EACCES} : 0u;
-  };
-  const std::string archive = work / "a.icn";
-  EXPECT_EQ(RunUnpacker(context, kDravelGeneration, {"dravel", archive}), 1);
+  for (const char* method : {"WriteFileAtomic", "WriteNewFile", "MakeFolder", "CopyFile"}) {
+    fs.FailOn(method, EACCES, 0, "/w/a.icn.cadres/", /*opening=*/true);
+  }
+  report.Messages.clear();
+  EXPECT_EQ(RunUnpacker(context, kDravelGeneration, {"dravel", "/w/a.icn"}), 1);
   ASSERT_EQ(report.Messages.size(), 1u);
-  EXPECT_EQ(report.Messages[0].Text, "Unable to write to " + frames + "setup.ini.\r\n" + archive);
+  EXPECT_EQ(report.Messages[0].Text, std::string("Unable to write to /w/a.icn.cadres") +
+                                         NativePathStyle().Delimiter + "setup.ini.\r\n/w/a.icn");
   EXPECT_TRUE(report.Messages[0].Error);
-  EXPECT_EQ(Snapshot(work.Path()), before);
+  EXPECT_EQ(fs.Files, before);
 }
 
 // The unpackers read the palette from their own folder: a copy of the

@@ -209,7 +209,7 @@ TEST(ToolsInMemory, AFullDiskDuringUnpackKeepsTheEarlierBitmapsWhole) {
 }
 
 // A packer run over a memory file system holding the frame folder and an old
-// archive /w/a.icn, with failure planned by plan.
+// archive /w/a.icn, given argument, with failure planned by plan.
 struct TPackRun {
   TMemoryFileSystem Fs;
   TCapturingReport Report;
@@ -217,53 +217,40 @@ struct TPackRun {
   int Exit = -1;
 };
 template <class TPlan>
-void RunPackerOnMemory(const TToolCase& c, TPackRun& run, TPlan plan) {
+void RunPackerOnMemory(const TToolCase& c, TPackRun& run, const std::string& argument,
+                       TPlan plan) {
   for (const auto& [name, bytes] : NativeFrameFolder(c)) run.Fs.AddFile("/w/a.icn.cadres/" + name, bytes);
   run.Fs.AddFile("/w/a.icn", {'o', 'l', 'd'});
   run.Before = run.Fs.Files;
   plan(run.Fs);
   TToolContext context{run.Fs, run.Report};
-  run.Exit = RunPacker(context, c.Generation, {c.PackerName, "/w/a.icn.cadres"});
+  run.Exit = RunPacker(context, c.Generation, {c.PackerName, argument});
 }
 
 TEST(ToolsInMemory, ArchiveThatCannotBeWrittenIsLeftAsItWas) {
   for (const TToolCase& c : kCases) {
     SCOPED_TRACE(c.PackerName);
     const std::string caption = Capitalised(c.PackerName);
-    // No right to create it: the text the tool gives on the native file
-    // system, with the memory file system's path.
-    TTempFolder work;
-    for (const auto& [name, bytes] : NativeFrameFolder(c)) {
-      NativeFs().MakeFolder(work / "a.icn.cadres");
-      NativeFs().WriteFileAtomic(work / "a.icn.cadres" + kD + name, bytes, false);
+    // No right to create it, named by the archive's name from its folder or
+    // by its frame folder: the archive's full path, the old one as it was.
+    for (const char* argument : {"a.icn", "/w/a.icn.cadres"}) {
+      TPackRun denied;
+      denied.Fs.CurrentFolder = "/w";
+      RunPackerOnMemory(c, denied, argument, [](TMemoryFileSystem& fs) {
+        fs.FailOn("WriteFileAtomic", EACCES, 0, "/w/a.icn", /*opening=*/true);
+      });
+      EXPECT_EQ(denied.Exit, 1);
+      ExpectOneMessage(denied.Report, caption,
+                       "Cannot create file \"/w/a.icn\". " + NativeErrorText(EACCES) + ".", true);
+      EXPECT_EQ(denied.Fs.Files, denied.Before);
+      EXPECT_TRUE(denied.Fs.Log.empty());
     }
-    TFailingFileSystem failing;
-    failing.FailWith = [](const std::string& method, const std::string&) -> uint32_t {
-      return method == "WriteFileAtomic" ? EACCES : 0;
-    };
-    TCapturingReport nativeReport;
-    TToolContext nativeContext{failing, nativeReport};
-    EXPECT_EQ(RunPacker(nativeContext, c.Generation, {c.PackerName, work / "a.icn"}), 1);
-    const std::string text = "Cannot create file \"/w/a.icn\". " + NativeErrorText(EACCES) + ".";
-    ExpectOneMessage(nativeReport, caption,
-                     "Cannot create file \"" + NativeFs().FullPath(work / "a.icn") + "\". " +
-                         NativeErrorText(EACCES) + ".",
-                     true);
-
-    TPackRun denied;
-    RunPackerOnMemory(c, denied, [](TMemoryFileSystem& fs) {
-      fs.FailOn("WriteFileAtomic", EACCES, 0, "/w/a.icn", /*opening=*/true);
-    });
-    EXPECT_EQ(denied.Exit, 1);
-    ExpectOneMessage(denied.Report, caption, text, true);
-    EXPECT_EQ(denied.Fs.Files, denied.Before);
-    EXPECT_TRUE(denied.Fs.Log.empty());
 
     // A disk that fills while it is written: the archive named with the
     // system's text, no bitmap named (all were packed), the old archive as
     // it was.
     TPackRun full;
-    RunPackerOnMemory(c, full, [](TMemoryFileSystem& fs) { fs.FailOn("WriteFileAtomic", ENOSPC); });
+    RunPackerOnMemory(c, full, "/w/a.icn.cadres", [](TMemoryFileSystem& fs) { fs.FailOn("WriteFileAtomic", ENOSPC); });
     EXPECT_EQ(full.Exit, 1);
     ExpectOneMessage(full.Report, caption,
                      "Cannot create file \"/w/a.icn\". " + NativeErrorText(ENOSPC) + ".", true);
@@ -276,7 +263,7 @@ TEST(ToolsInMemory, UnreadableSettingsFailThePackBeforeAnyBitmap) {
   for (const TToolCase& c : kCases) {
     SCOPED_TRACE(c.PackerName);
     TPackRun run;
-    RunPackerOnMemory(c, run, [](TMemoryFileSystem& fs) {
+    RunPackerOnMemory(c, run, "/w/a.icn.cadres", [](TMemoryFileSystem& fs) {
       fs.FailOn("ReadFile", EACCES, 0, "/w/a.icn.cadres/setup.ini", /*opening=*/true);
     });
     EXPECT_EQ(run.Exit, 1);

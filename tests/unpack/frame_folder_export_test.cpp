@@ -3,6 +3,7 @@
 
 #include "fs/Files.h"
 #include "settings/SettingsFile.h"
+#include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 #include "tests/unpack/UnpackTestArchives.h"
 #include "unpack/FrameFolderExport.h"
@@ -212,26 +213,28 @@ TEST(FrameFolderExport, ReunpackingKeepsWhatItDoesNotReplace) {
 }
 
 TEST(FrameFolderExport, NewBitmapsAreWrittenInPlaceOldOnesReplaced) {
-  TTempFolder folder;
-  WriteBytes(folder / "a.icn", BuildArchive(kH2, {SolidFrame(kH2, 0, 0, 2, 1, 9),
-                                                 SolidFrame(kH2, 0, 0, 2, 1, 7)}));
-  // The bitmap writes of an unpack: "<method> <name>".
-  const auto unpack = [&folder] {
-    TFailingFileSystem fs;
-    ExportFrameFolder(fs, kDravixGeneration, folder / "a.icn", folder / "out/");
-    std::vector<std::string> calls;
-    for (const std::string& call : fs.Log) {
-      if (!call.starts_with("Write") || !call.ends_with(".bmp")) continue;
-      calls.push_back(call.substr(0, call.find(' ')) + " " + call.substr(call.size() - 8));
+  TMemoryFileSystem fs;
+  fs.AddFile("/f/a.icn", BuildArchive(kH2, {SolidFrame(kH2, 0, 0, 2, 1, 9),
+                                            SolidFrame(kH2, 0, 0, 2, 1, 7)}));
+  fs.AddFile("/opt/icnkit/H2Palette.bmp", ReadBytes(BinPath("H2Palette.bmp")));
+  // The bitmap writes of an unpack: "create" in place, "write" whole.
+  const auto unpack = [&fs] {
+    fs.Log.clear();
+    ExportFrameFolder(fs, kDravixGeneration, "/f/a.icn", "/f/out/");
+    std::vector<std::string> writes;
+    for (const std::string& entry : fs.Log) {
+      if (entry.ends_with(".bmp")) writes.push_back(entry);
     }
-    return calls;
+    return writes;
   };
-  EXPECT_EQ(unpack(), (std::vector<std::string>{"WriteNewFile 0000.bmp", "WriteNewFile 0001.bmp"}));
-  EXPECT_EQ(unpack(),
-            (std::vector<std::string>{"WriteNewFile 0000.bmp", "WriteFileAtomic 0000.bmp",
-                                      "WriteNewFile 0001.bmp", "WriteFileAtomic 0001.bmp"}));
-  EXPECT_EQ(ListNames(folder / "out/"),
-            (std::vector<std::string>{"0000.bmp", "0001.bmp", "setup.ini"}));
+  EXPECT_EQ(unpack(), (std::vector<std::string>{"create /f/out/0000.bmp", "create /f/out/0001.bmp"}));
+  EXPECT_EQ(unpack(), (std::vector<std::string>{"write /f/out/0000.bmp", "write /f/out/0001.bmp"}));
+  // Each bitmap is tried in place first, the second time too.
+  EXPECT_EQ(fs.Calls("WriteNewFile"), 4);
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : fs.Files) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"/f/a.icn", "/f/out/0000.bmp", "/f/out/0001.bmp",
+                                             "/f/out/setup.ini", "/opt/icnkit/H2Palette.bmp"}));
 }
 
 }  // namespace
