@@ -76,7 +76,7 @@ TEST(FsReasons, ArchiveFailuresNameTheArchive) {
       TMemoryFileSystem failing;
       MakeUnpacked(failing);
       const auto before = failing.Files;
-      failing.FailOn("WriteFileAtomic", code, 0, "/w/a.icn", opening);
+      failing.FailOn(opening ? "BeginReplace" : "Commit", code, 0, "/w/a.icn", opening);
       EXPECT_EQ(PackMessage(failing, "/w/a.icn"),
                 "1 Cannot create file \"/w/a.icn\". " + NativeErrorText(code) + ".");
       EXPECT_EQ(failing.Files, before);

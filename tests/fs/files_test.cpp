@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <map>
+#include <utility>
 
 #include "fs/Files.h"
 #include "tests/MemoryFileSystem.h"
@@ -70,14 +71,14 @@ TEST(FsFiles, SaveWholeFileMessages) {
     EXPECT_EQ(std::string(e.what()), "Not a folder: /x/a.icn");
   }
   // A refused creation names the file; a later failure is a system error.
-  fs.FailOn("WriteFileAtomic", EACCES, 1, "", /*opening=*/true);
+  fs.FailOn("BeginReplace", EACCES, 1, "", /*opening=*/true);
   try {
     SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
     ADD_FAILURE() << "no error";
   } catch (const TZtError& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot create file \"/x/a.icn\". " + NativeErrorText(EACCES));
   }
-  fs.FailOn("WriteFileAtomic", ENOSPC, 1);
+  fs.FailOn("WriteAt", ENOSPC, 1);
   try {
     SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
     ADD_FAILURE() << "no error";
@@ -116,15 +117,15 @@ TEST(FsFiles, SaveNewOrReplaceFileWritesNewFilesInPlace) {
   EXPECT_EQ(message("/x/old.bmp/b/c.bmp"), "Not a folder: /x/old.bmp");
   // A read-only folder refuses both ways of creating.
   fs.FailOn("WriteNewFile", EACCES, 0, "/x/ro.bmp", /*opening=*/true);
-  fs.FailOn("WriteFileAtomic", EACCES, 0, "/x/ro.bmp", /*opening=*/true);
+  fs.FailOn("BeginReplace", EACCES, 0, "/x/ro.bmp", /*opening=*/true);
   EXPECT_EQ(message("/x/ro.bmp"), "Cannot create file \"/x/ro.bmp\". " + NativeErrorText(EACCES));
   // A write that fails after creation is the system's error, and nothing is
   // tried after it.
   fs.FailOn("WriteNewFile", ENOSPC, 1);
-  const int atomicBefore = fs.Calls("WriteFileAtomic");
+  const int replacesBefore = fs.Calls("BeginReplace");
   EXPECT_EQ(message("/x/full.bmp"),
             ZtFormat("System Error.  Code: %d.\r\n", ENOSPC) + NativeErrorText(ENOSPC));
-  EXPECT_EQ(fs.Calls("WriteFileAtomic"), atomicBefore);
+  EXPECT_EQ(fs.Calls("BeginReplace"), replacesBefore);
   EXPECT_EQ(fs.Files.count("/x/full.bmp"), 0u);
   EXPECT_EQ(fs.Files.count("/x/ro.bmp"), 0u);
   EXPECT_EQ(fs.Log.size(), 5u);
@@ -209,10 +210,11 @@ TEST(Files, SaveWholeFileReplacesWholeOrNotAtAll) {
   // A write, flush or rename that fails (a full disk) is the system's error,
   // not one of creation, and leaves the old file and nothing else (the
   // native steps themselves: PosixFileSystem.WriteFileAtomicReplacesWhole...).
-  for (const uint32_t code : {uint32_t{ENOSPC}, uint32_t{EIO}}) {
+  const std::pair<const char*, uint32_t> failures[] = {{"WriteAt", ENOSPC}, {"Commit", EIO}};
+  for (const auto& [method, code] : failures) {
     TMemoryFileSystem failing;
     failing.AddFile("/d/a.icn", kOld);
-    failing.FailOn("WriteFileAtomic", code);
+    failing.FailOn(method, code);
     try {
       SaveWholeFile(failing, "/d/a.icn", std::vector<uint8_t>(1000, 7), true);
       ADD_FAILURE() << "no error";
@@ -244,7 +246,7 @@ TEST(Files, SaveWholeFileCreateFailures) {
   TMemoryFileSystem readOnly;
   readOnly.CurrentFolder = "/w";
   readOnly.AddFile("/w/ro/a.icn", {7});
-  readOnly.FailOn("WriteFileAtomic", EACCES, 0, "/w/ro/a.icn", /*opening=*/true);
+  readOnly.FailOn("BeginReplace", EACCES, 0, "/w/ro/", /*opening=*/true);
   EXPECT_EQ(MessageOf([&] { SaveWholeFile(readOnly, "ro/a.icn", std::vector<uint8_t>{1}); }),
             "Cannot create file \"/w/ro/a.icn\". " + NativeErrorText(EACCES));
   EXPECT_EQ(readOnly.Files,

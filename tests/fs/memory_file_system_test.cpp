@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <stdexcept>
+#include <utility>
 
 #include "tests/MemoryFileSystem.h"
 
@@ -35,7 +37,7 @@ TEST(MemoryFileSystem, RecordsAndInjects) {
   }
   EXPECT_EQ(fs.ReadFile("/f/2.bmp"), kOld);
   // Failures for one path only.
-  fs.FailOn("WriteFileAtomic", EACCES, 0, "/f/3.bmp", true);
+  fs.FailOn("BeginReplace", EACCES, 0, "/f/3.bmp", true);
   fs.WriteFileAtomic("/f/4.bmp", kOld, false);
   EXPECT_THROW(fs.WriteFileAtomic("/f/3.bmp", kOld, false), TSystemError);
   EXPECT_EQ(fs.Files.count("/f/3.bmp"), 0u);
@@ -58,6 +60,39 @@ TEST(MemoryFileSystem, RecordsAndInjects) {
   EXPECT_EQ(fs.Stat("/f/4.bmp").Size, 2u);
   EXPECT_EQ(fs.Stat("/f").Kind, TPathKind::Folder);
   EXPECT_EQ(fs.FullPath("/a/./b/../c/"), "/a/c/");
+}
+
+// A replacement keeps its pieces (a gap reads as zeros) and puts them in
+// place whole on Commit, or nothing when dropped; it cannot be made where a
+// native one cannot. Names the fake never counts are refused, not ignored.
+TEST(MemoryFileSystem, ReplacementsArePutInPlaceWholeOnCommit) {
+  TMemoryFileSystem fs;
+  fs.AddFile("/f/a.icn", kOld);
+  const auto write = [&fs](bool commit) {
+    const auto file = fs.BeginReplace("/f/a.icn", true);
+    file->WriteAt(3, std::vector<uint8_t>{7});
+    file->WriteAt(0, std::vector<uint8_t>{1, 2});
+    EXPECT_EQ(fs.Files.at("/f/a.icn"), kOld);
+    if (commit) file->Commit();
+  };
+  write(false);
+  EXPECT_EQ(fs.Files.at("/f/a.icn"), kOld);
+  EXPECT_TRUE(fs.Log.empty());
+  write(true);
+  EXPECT_EQ(fs.Files.at("/f/a.icn"), (std::vector<uint8_t>{1, 2, 0, 7}));
+  EXPECT_EQ(fs.Log, std::vector<std::string>{"write /f/a.icn"});
+  fs.AddFolder("/f/dir");
+  for (const auto& [path, code] : {std::pair{"/f/dir", EISDIR}, std::pair{"/g/a", ENOENT}}) {
+    try {
+      fs.BeginReplace(path, false);
+      ADD_FAILURE() << path;
+    } catch (const TSystemError& e) {
+      EXPECT_EQ(e.Code, uint32_t(code)) << path;
+      EXPECT_TRUE(e.Opening) << path;
+    }
+  }
+  EXPECT_THROW(fs.FailOn("WriteFileAtomic", EIO), std::invalid_argument);
+  EXPECT_THROW(fs.Calls("Write"), std::invalid_argument);
 }
 
 // Paths split as the file system of the fake's path style splits them:

@@ -193,7 +193,7 @@ TEST(SettingsFile, AFailedFirstWriteIsForgotten) {
   platform.AddFile(path, Bytes("[s]\nk=1\n"));
   TSettingsFile settings(platform, path);
   EXPECT_EQ(settings.ReadNumber("s", "k", 0), 1);
-  platform.FailOn("WriteFileAtomic", EACCES, 1, "", /*opening=*/true);  // the next write only
+  platform.FailOn("BeginReplace", EACCES, 1, "", /*opening=*/true);  // the next write only
   EXPECT_EQ(MessageOf([&] { settings.WriteNumber("s", "a", 2); }), "Unable to write to " + path);
   settings.WriteNumber("s", "b", 3);
   EXPECT_EQ(platform.Files.at(path), Bytes("[s]\nk=1\nb=3\n"));

@@ -189,7 +189,7 @@ TEST(UnwritablePlaces, ReadOnlyFrameFolderKeepsItsBitmaps) {
   const TTree before = fs.Files;
   // A folder nothing can be created in, whoever runs the test: every
   // creation inside it is refused as permissions would refuse it.
-  for (const char* method : {"WriteFileAtomic", "WriteNewFile", "MakeFolder", "CopyFile"}) {
+  for (const char* method : {"BeginReplace", "WriteNewFile", "MakeFolder", "CopyFile"}) {
     fs.FailOn(method, EACCES, 0, "/w/a.icn.cadres/", /*opening=*/true);
   }
   report.Messages.clear();

@@ -187,7 +187,7 @@ TEST(ToolsInMemory, AFullDiskDuringUnpackKeepsTheEarlierBitmapsWhole) {
     Prepare(fs, c);
     const TFiles before = fs.Files;
     // The second bitmap, however the writer makes it.
-    fs.FailOn("WriteFileAtomic", ENOSPC, 0, InFolder("0001.bmp"));
+    fs.FailOn("WriteAt", ENOSPC, 0, InFolder("0001.bmp"));
     fs.FailOn("WriteNewFile", ENOSPC, 0, InFolder("0001.bmp"));
     TCapturingReport report;
     TToolContext context{fs, report};
@@ -237,7 +237,7 @@ TEST(ToolsInMemory, ArchiveThatCannotBeWrittenIsLeftAsItWas) {
       TPackRun denied;
       denied.Fs.CurrentFolder = "/w";
       RunPackerOnMemory(c, denied, argument, [](TMemoryFileSystem& fs) {
-        fs.FailOn("WriteFileAtomic", EACCES, 0, "/w/a.icn", /*opening=*/true);
+        fs.FailOn("BeginReplace", EACCES, 0, "/w/a.icn", /*opening=*/true);
       });
       EXPECT_EQ(denied.Exit, 1);
       ExpectOneMessage(denied.Report, caption,
@@ -250,7 +250,8 @@ TEST(ToolsInMemory, ArchiveThatCannotBeWrittenIsLeftAsItWas) {
     // system's text, no bitmap named (all were packed), the old archive as
     // it was.
     TPackRun full;
-    RunPackerOnMemory(c, full, "/w/a.icn.cadres", [](TMemoryFileSystem& fs) { fs.FailOn("WriteFileAtomic", ENOSPC); });
+    RunPackerOnMemory(c, full, "/w/a.icn.cadres",
+                      [](TMemoryFileSystem& fs) { fs.FailOn("WriteAt", ENOSPC); });
     EXPECT_EQ(full.Exit, 1);
     ExpectOneMessage(full.Report, caption,
                      "Cannot create file \"/w/a.icn\". " + NativeErrorText(ENOSPC) + ".", true);
@@ -273,7 +274,7 @@ TEST(ToolsInMemory, UnreadableSettingsFailThePackBeforeAnyBitmap) {
     EXPECT_EQ(run.Fs.Files, run.Before);
     EXPECT_TRUE(run.Fs.Log.empty());
     EXPECT_EQ(run.Fs.Calls("ReadFile"), 1);  // the settings file only
-    EXPECT_EQ(run.Fs.Calls("WriteFileAtomic"), 0);
+    EXPECT_EQ(run.Fs.Calls("BeginReplace"), 0);
   }
 }
 

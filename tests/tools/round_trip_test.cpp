@@ -202,14 +202,14 @@ TEST(PackDataSafety, AReadOnlyFolderLeavesTheOldArchiveWhole) {
   readOnly.AddFile("/w/a.icn", folder.Old);
   readOnly.AddFile("/w/a.icn.cadres/0000.bmp", ReadBytes(folder.Work / "a.icn.cadres/0000.bmp"));
   const auto before = readOnly.Files;
-  readOnly.FailOn("WriteFileAtomic", EACCES, 0, "/w/", /*opening=*/true);
+  readOnly.FailOn("BeginReplace", EACCES, 0, "/w/", /*opening=*/true);
   TCapturingReport report;
   TToolContext context{readOnly, report};
   EXPECT_EQ(RunPacker(context, TIcnGeneration::H1, {"morlet", "/w/a.icn"}), 1);
   ASSERT_EQ(report.Messages.size(), 1u);
   EXPECT_EQ(report.Messages[0].Text,
             "Cannot create file \"/w/a.icn\". " + NativeErrorText(EACCES) + ".");
-  EXPECT_GE(readOnly.Calls("WriteFileAtomic"), 1);  // tried, and refused
+  EXPECT_GE(readOnly.Calls("BeginReplace"), 1);  // tried, and refused
   EXPECT_EQ(readOnly.Files, before);
   EXPECT_TRUE(readOnly.Log.empty());
 }
