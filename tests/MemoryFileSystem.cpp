@@ -179,13 +179,6 @@ std::unique_ptr<TFileReplacement> TMemoryFileSystem::BeginReplace(const std::str
   return std::make_unique<TReplacement>(*this, key);
 }
 
-void TMemoryFileSystem::WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
-                                        bool durable) {
-  const std::unique_ptr<TFileReplacement> file = BeginReplace(path, durable);
-  file->WriteAt(0, bytes);
-  file->Commit();
-}
-
 bool TMemoryFileSystem::WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
   const std::string key = Key(path);
   Enter("WriteNewFile", key);

@@ -49,8 +49,6 @@ class TMemoryFileSystem : public TFileSystem {
 
   TPathInfo Stat(const std::string& path) override;
   std::vector<uint8_t> ReadFile(const std::string& path) override;
-  void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
-                       bool durable) override;
   std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) override;
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override;
   TFolderListing ListFolder(const std::string& folder) override;
