@@ -12,6 +12,10 @@ set(ICN_POSIX_ONLY_TESTS
   settings/ini_limits_test.cpp
 )
 foreach(name ${ICN_POSIX_ONLY_TESTS})
+  # A file moved or renamed would otherwise be built for Windows unnoticed.
+  if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+    message(FATAL_ERROR "tests/WindowsTests.cmake: no test file ${name}")
+  endif()
   list(REMOVE_ITEM ICN_TEST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${name})
 endforeach()
 
