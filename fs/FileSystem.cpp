@@ -1,7 +1,6 @@
 // The parts of the file-system layer every platform shares.
 #include "fs/FileSystem.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -12,33 +11,13 @@ std::string MessageOf(uint32_t code, const std::string& text) {
   return ZtFormat("System Error.  Code: %u.\r\n%s", static_cast<unsigned>(code), text.c_str());
 }
 
-// The bytes of a replacement kept until Commit hands them over whole.
-class TBufferedReplacement : public TFileReplacement {
- public:
-  TBufferedReplacement(TFileSystem& fs, std::string path, bool durable)
-      : Fs_(fs), Path_(std::move(path)), Durable_(durable) {}
-
-  void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
-    if (offset > SIZE_MAX - bytes.size()) throw TZtError("File too large: " + Path_);
-    const size_t at = static_cast<size_t>(offset);
-    if (Bytes_.size() < at + bytes.size()) Bytes_.resize(at + bytes.size());
-    std::copy(bytes.begin(), bytes.end(), Bytes_.begin() + static_cast<ptrdiff_t>(at));
-  }
-
-  void Commit() override { Fs_.WriteFileAtomic(Path_, Bytes_, Durable_); }
-
- private:
-  TFileSystem& Fs_;
-  std::string Path_;
-  bool Durable_;
-  std::vector<uint8_t> Bytes_;
-};
-
 }  // namespace
 
-std::unique_ptr<TFileReplacement> TFileSystem::BeginReplace(const std::string& path,
-                                                            bool durable) {
-  return std::make_unique<TBufferedReplacement>(*this, path, durable);
+void TFileSystem::WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
+                                  bool durable) {
+  const std::unique_ptr<TFileReplacement> file = BeginReplace(path, durable);
+  file->WriteAt(0, bytes);
+  file->Commit();
 }
 
 TSystemError::TSystemError(uint32_t code, std::string text, bool opening)

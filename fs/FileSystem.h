@@ -17,11 +17,11 @@
 //   reading, decides it before it could block: a device, pipe or socket is
 //   "Not a regular file: <path>". Listings (fs/FindFile.h) skip such
 //   entries.
-// - "A replaced file keeps its mode": WriteFileAtomic (and CopyFile) give
-//   the temporary file the permission bits of the file it replaces before
-//   anything is written into it; a new file gets 0666 & ~umask. So a file
-//   whose content came through a link keeps the protection of the link's
-//   target.
+// - "A replaced file keeps its mode": BeginReplace (and so WriteFileAtomic)
+//   and CopyFile give the temporary file the permission bits of the file it
+//   replaces before anything is written into it; a new file gets
+//   0666 & ~umask. So a file whose content came through a link keeps the
+//   protection of the link's target.
 // - "A link is written through only for a name the user gave": the names
 //   the tools make themselves (bitmaps, setup.ini, previews, the
 //   ":copyexe" copy) are replaced as names, a link there included, by
@@ -198,16 +198,16 @@ class TFileSystem {
   // and leaves path as it was; so does a SIGINT, SIGTERM, SIGHUP or SIGXCPU. The
   // folder must exist. Throws TSystemError (Opening set) when no file can be
   // made there (a folder of that name included), with the error of the
-  // failing call; TSystemError for any later step.
-  virtual void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
-                               bool durable) = 0;
+  // failing call; TSystemError for any later step. It is one BeginReplace
+  // written whole, for every file system: each keeps these promises there.
+  void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, bool durable);
 
-  // WriteFileAtomic in pieces, with all its promises. A failure to make the
-  // file (TSystemError, Opening set) is thrown here or at the latest by
-  // Commit. This default keeps the bytes in memory and hands them to
-  // WriteFileAtomic on Commit; the native file systems make the temporary
-  // file here, with the mode it keeps, and write the bytes as they come.
-  virtual std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable);
+  // WriteFileAtomic in pieces, with all its promises: the temporary file
+  // made here, with the mode it keeps, the bytes written as they come. A
+  // failure to make the file (TSystemError, Opening set) is thrown here or
+  // at the latest by Commit.
+  virtual std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path,
+                                                         bool durable) = 0;
 
   // Creates path, which must not exist yet, and writes bytes into it. On a
   // failure after creation the file is removed again. Returns false, having

@@ -71,13 +71,6 @@ class TWindowsFileSystem : public TFileSystem {
     return bytes;
   }
 
-  void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
-                       bool durable) override {
-    const std::unique_ptr<TFileReplacement> file = BeginReplace(path, durable);
-    file->WriteAt(0, bytes);
-    file->Commit();
-  }
-
   std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) override {
     // A folder of that name can never be replaced by a file; opening it as
     // one gives the system's own error code.

@@ -1,9 +1,13 @@
 // TMemoryFileSystem: the in-memory TFileSystem of the tests.
 #include "tests/MemoryFileSystem.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <stdexcept>
 #include <utility>
 
 #include "fs/Files.h"
@@ -23,6 +27,17 @@ size_t RootLength(const std::string& key) {
   const bool drive = key.size() >= 3 && std::isalpha(static_cast<unsigned char>(key[0])) &&
                      key[1] == ':' && key[2] == '/';
   return drive ? 3 : 1;
+}
+
+// The methods that count their calls, the names FailOn and Calls take.
+const char* const kMethods[] = {"Stat",    "ReadFile",   "BeginReplace", "WriteAt",
+                                "Commit",  "WriteNewFile", "ListFolder", "MakeFolder",
+                                "Remove",  "CopyFile",   "ExecutablePath"};
+
+// A test asking for a method the file system never counts would pass
+// without testing anything.
+[[noreturn]] void NoSuchMethod(const std::string& method) {
+  throw std::invalid_argument("TMemoryFileSystem: no method \"" + method + "\" to count or fail");
 }
 
 bool IsRoot(const std::string& key) {
@@ -55,12 +70,18 @@ void TMemoryFileSystem::AddFile(const std::string& path, const std::vector<uint8
 
 void TMemoryFileSystem::FailOn(const std::string& method, uint32_t code, int call,
                                const std::string& path, bool opening) {
+  if (method == "Stat") NoSuchMethod(method);  // it never fails
   const int done = Calls(method);
-  Failures_.push_back(
-      {method, code, call == 0 ? 0 : done + call, path.empty() ? path : Key(path), opening});
+  const bool inside = !path.empty() && std::strchr(Style_.TrailingSet, path.back()) != nullptr;
+  std::string key = path.empty() ? path : Key(path);
+  if (inside && key.back() != '/') key += '/';
+  Failures_.push_back({method, code, call == 0 ? 0 : done + call, key, inside, opening});
 }
 
 int TMemoryFileSystem::Calls(const std::string& method) const {
+  if (std::find(std::begin(kMethods), std::end(kMethods), method) == std::end(kMethods)) {
+    NoSuchMethod(method);
+  }
   const auto found = Calls_.find(method);
   return found == Calls_.end() ? 0 : found->second;
 }
@@ -70,7 +91,10 @@ void TMemoryFileSystem::Enter(const std::string& method, const std::string& full
   for (const TFailure& failure : Failures_) {
     if (failure.Method != method) continue;
     if (failure.Call != 0 && failure.Call != call) continue;
-    if (!failure.Path.empty() && failure.Path != full) continue;
+    if (failure.Inside ? !full.starts_with(failure.Path)
+                       : !failure.Path.empty() && failure.Path != full) {
+      continue;
+    }
     throw TSystemError(failure.Code, NativeErrorText(failure.Code), failure.Opening);
   }
 }
@@ -117,39 +141,42 @@ std::vector<uint8_t> TMemoryFileSystem::ReadFile(const std::string& path) {
   return file->second;
 }
 
-void TMemoryFileSystem::WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
-                                        bool /*durable*/) {
-  const std::string key = Key(path);
-  Enter("WriteFileAtomic", key);
+void TMemoryFileSystem::NeedFilePlace(const std::string& key) {
   if (Folders.count(key) != 0) Throw(EISDIR, true);
   NeedParent(key, true);
-  Files[key].assign(bytes.begin(), bytes.end());
-  Log.push_back("write " + key);
 }
 
-// The default replacement (pieces kept, WriteFileAtomic on Commit), each
-// piece a call that can fail.
+// The new file's bytes, kept until Commit puts them at the key whole (as
+// the rename of a temporary file would); each step a call that can fail.
 class TMemoryFileSystem::TReplacement : public TFileReplacement {
  public:
-  TReplacement(TMemoryFileSystem& fs, std::string key, std::unique_ptr<TFileReplacement> kept)
-      : Fs_(fs), Key_(std::move(key)), Kept_(std::move(kept)) {}
+  TReplacement(TMemoryFileSystem& fs, std::string key) : Fs_(fs), Key_(std::move(key)) {}
   void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
     Fs_.Enter("WriteAt", Key_);
-    Kept_->WriteAt(offset, bytes);
+    if (offset > SIZE_MAX - bytes.size()) Throw(EFBIG);
+    const size_t end = static_cast<size_t>(offset) + bytes.size();
+    if (Bytes_.size() < end) Bytes_.resize(end);
+    std::copy(bytes.begin(), bytes.end(), Bytes_.begin() + static_cast<ptrdiff_t>(offset));
   }
-  void Commit() override { Kept_->Commit(); }
+  void Commit() override {
+    Fs_.Enter("Commit", Key_);
+    Fs_.NeedFilePlace(Key_);  // a folder made meanwhile
+    Fs_.Files[Key_] = std::move(Bytes_);
+    Fs_.Log.push_back("write " + Key_);
+  }
 
  private:
   TMemoryFileSystem& Fs_;
   std::string Key_;
-  std::unique_ptr<TFileReplacement> Kept_;
+  std::vector<uint8_t> Bytes_;
 };
 
 std::unique_ptr<TFileReplacement> TMemoryFileSystem::BeginReplace(const std::string& path,
-                                                                  bool durable) {
+                                                                  bool /*durable*/) {
   const std::string key = Key(path);
   Enter("BeginReplace", key);
-  return std::make_unique<TReplacement>(*this, key, TFileSystem::BeginReplace(path, durable));
+  NeedFilePlace(key);
+  return std::make_unique<TReplacement>(*this, key);
 }
 
 bool TMemoryFileSystem::WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {

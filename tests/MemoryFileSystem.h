@@ -5,7 +5,8 @@
 // only; Windows at '\' and '/' alike, with a drive "X:" in front or none.
 // A relative path is taken against CurrentFolder; FullPath gives the key.
 // Every change is logged in order, and any method can be made to fail, on
-// its Nth call or for one path.
+// its Nth call or for one path. A replacement (BeginReplace, and so
+// WriteFileAtomic) keeps its bytes until Commit puts them in place whole.
 #pragma once
 
 #include <map>
@@ -25,28 +26,29 @@ class TMemoryFileSystem : public TFileSystem {
   void AddFile(const std::string& path, const std::vector<uint8_t>& bytes);
   void AddFolder(const std::string& path);
 
-  // Makes method (e.g. "WriteFileAtomic") fail with code: on its call number
-  // call (1-based, counted from now; 0: every call), or for path only (when
-  // not empty, any spelling of it). opening: the failure is one of opening.
+  // Makes method fail with code: "ReadFile", "BeginReplace" (the temporary
+  // file cannot be made), "WriteAt" and "Commit" (of a replacement),
+  // "WriteNewFile", "ListFolder", "MakeFolder", "Remove", "CopyFile" (for
+  // the target) or "ExecutablePath"; on its call number
+  // call (1-based, counted from now; 0: every call), and for path only when
+  // it is not empty (any spelling of it; ending in a delimiter, everything
+  // inside that folder, as in a folder nothing can be written in). opening:
+  // the failure is one of opening.
   void FailOn(const std::string& method, uint32_t code, int call = 0,
               const std::string& path = {}, bool opening = false);
-  // How often method was called.
+  // How often method (one of those, or "Stat") was called.
   int Calls(const std::string& method) const;
 
   std::map<std::string, std::vector<uint8_t>> Files;
   std::set<std::string> Folders;
   std::string CurrentFolder = "/";
   std::string Executable = "/opt/icnkit/tool";
-  // "write /a" (WriteFileAtomic), "create /a" (WriteNewFile), "copy /a /b",
-  // "folder /a", "remove /a"; failures are not logged.
+  // "write /a" (a replacement committed), "create /a" (WriteNewFile),
+  // "copy /a /b", "folder /a", "remove /a"; failures are not logged.
   std::vector<std::string> Log;
 
   TPathInfo Stat(const std::string& path) override;
   std::vector<uint8_t> ReadFile(const std::string& path) override;
-  void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
-                       bool durable) override;
-  // Keeps the pieces until Commit, which is WriteFileAtomic; each piece is
-  // a call of "WriteAt" (for the path), which can be made to fail.
   std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) override;
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override;
   TFolderListing ListFolder(const std::string& folder) override;
@@ -63,6 +65,7 @@ class TMemoryFileSystem : public TFileSystem {
     uint32_t Code;
     int Call;  // counted in calls of Method; 0: every call
     std::string Path;
+    bool Inside;  // everything inside the folder Path
     bool Opening;
   };
   // Counts the call and throws the failure planned for it, if any.
@@ -75,6 +78,8 @@ class TMemoryFileSystem : public TFileSystem {
   bool HasDrive(const std::string& path) const;
   // Throws the error of a missing or non-folder parent of full.
   void NeedParent(const std::string& full, bool opening);
+  // Throws the error of making a file at key (a folder there, no parent).
+  void NeedFilePlace(const std::string& key);
 
   TZtPathStyle Style_;
   std::vector<TFailure> Failures_;

@@ -1,6 +1,7 @@
 // Helpers shared by the tests: temporary folders, whole-file I/O, running
-// the built executables, the message of an exception, the native file system
-// with failures on demand, and a report sink that keeps the messages.
+// the built executables, the message of an exception, the native file
+// system, and a report sink that keeps the messages. The file system with
+// failures on demand is tests/MemoryFileSystem.h.
 #pragma once
 
 #include <cstdint>
@@ -86,35 +87,6 @@ std::string MessageOf(TAction&& action) {
 
 // The native file system, one for the whole test program.
 TFileSystem& NativeFs();
-
-// The native file system with failures on demand: FailWith, asked before
-// every method that changes or reads something (by its name: "ReadFile",
-// "WriteFileAtomic", "WriteNewFile", "ListFolder", "MakeFolder", "Remove",
-// "CopyFile"; for CopyFile the path is the target), makes the call throw
-// TSystemError with the code it returns, when not 0. A failure of ReadFile,
-// WriteFileAtomic, WriteNewFile or CopyFile is one of opening unless
-// FailuresAreOpening is cleared (a failure after the file was made).
-class TFailingFileSystem : public TFileSystem {
- public:
-  std::function<uint32_t(const std::string& method, const std::string& path)> FailWith;
-  bool FailuresAreOpening = true;
-  std::vector<std::string> Log;  // "MakeFolder /a", "WriteFileAtomic /a/b", ...
-
-  TPathInfo Stat(const std::string& path) override;
-  std::vector<uint8_t> ReadFile(const std::string& path) override;
-  void WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
-                       bool durable) override;
-  bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override;
-  TFolderListing ListFolder(const std::string& folder) override;
-  bool MakeFolder(const std::string& path) override;
-  bool Remove(const std::string& path) override;
-  void CopyFile(const std::string& from, const std::string& to) override;
-  std::string FullPath(const std::string& path) override;
-  std::string ExecutablePath() override;
-
- private:
-  void Inject(const std::string& method, const std::string& path);
-};
 
 // A report sink that keeps the messages instead of showing them.
 class TCapturingReport : public TReportSink {

@@ -3,24 +3,25 @@
 # Test files left out: they test what only POSIX has.
 set(ICN_POSIX_ONLY_TESTS
   # The POSIX file system (fs/PosixFileSystem.cpp) on real folders.
-  fs_posix_test.cpp
+  fs/posix_file_system_test.cpp
   # FIFOs, links, modes, signals and folders deeper than PATH_MAX.
-  fs_hostile_test.cpp
-  fs_reason_test.cpp
-  fs_signal_test.cpp
+  fs/hostile_files_test.cpp
+  fs/failure_reasons_test.cpp
+  fs/signals_test.cpp
   # setup.ini memory under an address-space limit (RLIMIT_AS).
-  limits_ini_test.cpp
+  settings/ini_limits_test.cpp
 )
 foreach(name ${ICN_POSIX_ONLY_TESTS})
+  # A file moved or renamed would otherwise be built for Windows unnoticed.
+  if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+    message(FATAL_ERROR "tests/WindowsTests.cmake: no test file ${name}")
+  endif()
   list(REMOVE_ITEM ICN_TEST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${name})
 endforeach()
 
 # Single tests left out, each with its reason; they become a negative
 # --gtest_filter of the test discovery.
 set(ICN_SKIPPED_TEST_CASES
-  # POSIX path normalisation ("/a/./b" is "/a/b"); the Windows form is
-  # checked by Win32Platform.ErrorCodesAndTexts.
-  Platform.FullPathNamesAreNormalised
   # A file-size limit (RLIMIT_FSIZE) set in the child between fork and exec.
   PackDataSafety.AFullDiskLeavesTheOldArchiveWhole
   # A full disk made by a file-size limit set between fork and exec.
@@ -34,11 +35,8 @@ set(ICN_SKIPPED_TEST_CASES
   # An environment variable set in the child between fork and exec.
   PixelBound.TheEnvironmentVariableMovesTheBound
   # Only POSIX copies the palette along with ":copyexe".
-  UnpackerCommandLine.CopyExeTakesThePaletteAlong
-  # A read-only folder made by refusing every creation under a path spelled
-  # with '/', which the Windows tools spell with '\'.
-  PackDataSafety.AReadOnlyFolderLeavesTheOldArchiveWhole
-  UnwritablePlaces.ReadOnlyFrameFolderKeepsItsBitmaps)
+  UnpackerCommandLine.CopyExeTakesThePaletteAlong)
+
 if(CMAKE_CROSSCOMPILING_EMULATOR MATCHES "wine")
   # Under Wine only: creating a file makes Wine read its whole folder (it
   # looks for a name that differs only in case), so filling one folder with

@@ -1,0 +1,72 @@
+// icnkit sheet, pack --sheet, gif and gallery run whole: the samples come
+// back byte for byte from their sheets in every layout, a sheet whose image
+// no longer matches its JSON fails with exit status 1 and leaves the
+// archive alone, and the gallery's files are all there and linked.
+#include <gtest/gtest.h>
+
+
+#include "tests/TestSupport.h"
+#include "tests/sheet/HtmlScan.h"
+
+namespace {
+
+void CopySamples(const TTempFolder& work) {
+  for (const char* name : {"sample_h1.icn", "sample_h2.icn"}) {
+    WriteBytes(work / name, ReadBytes(TestDataPath(std::string("../../examples/") + name)));
+  }
+}
+
+TEST(SheetCli, SheetsOfTheSamplesPackBackByteForByte) {
+  TTempFolder work;
+  CopySamples(work);
+  const std::vector<std::vector<std::string>> layouts = {
+      {}, {"--packed", "--padding", "3"}, {"--untrimmed", "--columns", "2"}};
+  for (const std::vector<std::string>& layout : layouts) {
+    std::vector<std::string> args = {"sheet", "sample_h1.icn", "sample_h2.icn"};
+    args.insert(args.end(), layout.begin(), layout.end());
+    const TRunResult sheet = RunProgram("icnkit", args, work.Path());
+    ASSERT_EQ(sheet.ExitCode, 0) << sheet.Stderr;
+    for (const std::string stem : {"sample_h1", "sample_h2"}) {
+      const TRunResult pack =
+          RunProgram("icnkit", {"pack", "--sheet", stem + ".json", "-o", "back.icn"}, work.Path());
+      ASSERT_EQ(pack.ExitCode, 0) << pack.Stderr;
+      EXPECT_EQ(ReadBytes(work / "back.icn"), ReadBytes(work / (stem + ".icn"))) << stem;
+    }
+  }
+  // The sheet's image replaced by another sheet's: refused, nothing written.
+  WriteBytes(work / "other.icn", ReadBytes(work / "sample_h2.icn"));
+  ASSERT_EQ(RunProgram("icnkit", {"sheet", "--packed", "other.icn"}, work.Path()).ExitCode, 0);
+  WriteBytes(work / "sample_h2.png", ReadBytes(work / "other.png"));
+  const TRunResult wrong =
+      RunProgram("icnkit", {"pack", "--sheet", "sample_h2.json", "-o", "wrong.icn"}, work.Path());
+  EXPECT_EQ(wrong.ExitCode, 1);
+  EXPECT_NE(wrong.Stderr.find("sample_h2.png: the image is "), std::string::npos) << wrong.Stderr;
+  EXPECT_FALSE(FileExists(work / "wrong.icn"));
+  EXPECT_EQ(RunProgram("icnkit", {"pack"}, work.Path()).ExitCode, 2);
+}
+
+TEST(SheetCli, GalleryFilesArePresentAndLinked) {
+  TTempFolder work;
+  CopySamples(work);
+  const TRunResult gif = RunProgram("icnkit", {"gif", "--frames", "1-2", "sample_h1.icn"}, work.Path());
+  ASSERT_EQ(gif.ExitCode, 0) << gif.Stderr;
+  EXPECT_EQ(ReadBytes(work / "sample_h1.gif").size() > 6, true);
+  const TRunResult gallery = RunProgram("icnkit", {"gallery", "-j", "2", "-o", "site", "."}, work.Path());
+  ASSERT_EQ(gallery.ExitCode, 0) << gallery.Stderr;
+  const std::string index = ReadText(work / "site/index.html");
+  EXPECT_TRUE(FileExists(work / "site/style.css"));
+  size_t pages = 0;
+  for (const std::string& target : Links(index)) {
+    EXPECT_TRUE(FileExists(work / ("site/" + target))) << target;
+    if (target.size() > 5 && target.substr(target.size() - 5) == ".html") {
+      ++pages;
+      const std::string page = ReadText(work / ("site/" + target));
+      for (const std::string& link : Links(page)) {
+        EXPECT_TRUE(FileExists(work / ("site/a/" + link))) << target << ": " << link;
+      }
+    }
+  }
+  EXPECT_EQ(pages, 2u);
+}
+
+}  // namespace
