@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "fs/FileSystem.h"
 #include "fs/Path.h"
 
 const char* const kToolVersion = "1.3.1";
@@ -67,6 +68,11 @@ int RunTool(TToolContext& context, const TToolDescription& tool,
     tool.Convert(run, arguments);
   } catch (const std::bad_alloc&) {
     context.Report.Fail(tool.ProgramName, ToolErrorText("Out of memory", run.CurrentFile));
+    return 1;
+  } catch (const TSystemError& error) {
+    // The file operations name their file (fs/Files.h); should one slip
+    // through, the system's text, never what() with its code.
+    context.Report.Fail(tool.ProgramName, ToolErrorText(error.Text, run.CurrentFile));
     return 1;
   } catch (const std::exception& error) {
     context.Report.Fail(tool.ProgramName, ToolErrorText(error.what(), run.CurrentFile));

@@ -54,8 +54,10 @@
 // code) and its text without trailing blanks and dots. what() is
 // "System Error.  Code: <code>.\r\n<text>", or "A call to an OS function
 // failed" for code 0 (a failure without a code, such as a file that ended
-// early). Opening is set when the file could not be opened or created at all,
-// so a caller can name the file instead ("Cannot create file ...").
+// early), for tests and diagnostics only: no tool shows it. The tools show
+// Text beside the file or folder concerned ("Cannot create file ...",
+// fs/Files.h; "Cannot open folder ...", fs/FindFile.h). Opening is set when
+// the file could not be opened or created at all.
 class TSystemError : public TZtError {
  public:
   TSystemError(uint32_t code, std::string text, bool opening = false);
@@ -63,6 +65,10 @@ class TSystemError : public TZtError {
   std::string Text;
   bool Opening;
 };
+
+// The text of a file that ended before the size it had when it was opened
+// (a failure without a code).
+inline constexpr const char* kFileEndedEarly = "The file ended early";
 
 // The system's text for an error code (strerror / FormatMessageW), without
 // trailing blanks, line ends and dots.

@@ -83,8 +83,23 @@ bool NaturalLess(std::string_view a, std::string_view b) {
   return a < b;
 }
 
+namespace {
+
+// The folder's listing; a failure names the folder.
+TFolderListing ListNamedFolder(TFileSystem& fs, const std::string& folder) {
+  try {
+    return fs.ListFolder(folder);
+  } catch (const TSystemError& error) {
+    std::string full = fs.FullPath(folder.empty() ? "." : folder);
+    if (full.empty()) full = folder;
+    throw TZtError(ZtFormat("Cannot open folder \"%s\". %s", full.c_str(), error.Text.c_str()));
+  }
+}
+
+}  // namespace
+
 TZtFindFile::TZtFindFile(TFileSystem& fs, const std::string& mask)
-    : Folder_(DirectoryOfPath(mask)), Entries_(fs.ListFolder(Folder_)) {
+    : Folder_(DirectoryOfPath(mask)), Entries_(ListNamedFolder(fs, Folder_)) {
   const std::string pattern = NameOfPath(mask);
   Entries_.EraseIf([&](std::string_view name, TPathKind kind) {
     // Only files and folders: a pipe or device is never read.

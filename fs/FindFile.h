@@ -37,7 +37,7 @@ class TZtFindFile {
   // empty) and keeps the files and folders (no pipes, devices, sockets)
   // whose names match NameOfPath(mask), sorted naturally. A missing folder,
   // or a path through a file, gives no entries; any other failure raises
-  // TSystemError.
+  // "Cannot open folder "<full path>". <the system's text>".
   TZtFindFile(TFileSystem& fs, const std::string& mask);
   virtual ~TZtFindFile() = default;
 

@@ -129,17 +129,13 @@ TEST(FindFile, BareMaskIsRelativeToTheCurrentFolder) {
   EXPECT_EQ(found, (std::vector<std::string>{"a.icn", "b.icn"}));
 }
 
-TEST(FindFile, ListingFailureRaisesSystemError) {
+TEST(FindFile, ListingFailureNamesTheFolder) {
   TFailingFileSystem failing;
   failing.FailWith = [](const std::string& method, const std::string&) -> uint32_t {
     return method == "ListFolder" ? 13 : 0;
   };
-  try {
-    TZtFindFile find(failing, "/somewhere/*.icn");
-    FAIL();
-  } catch (const TSystemError& e) {
-    EXPECT_EQ(e.Code, 13u);
-  }
+  EXPECT_EQ(MessageOf([&] { TZtFindFile find(failing, "/somewhere/*.icn"); }),
+            "Cannot open folder \"" + failing.FullPath("/somewhere/") + "\". " + NativeErrorText(13));
 }
 
 // Names of every length (none, one byte, a system's longest, beyond it),

@@ -7,6 +7,7 @@
 #include "fs/Files.h"
 #include "fs/FindFile.h"
 #include "tests/MemoryFileSystem.h"
+#include "tests/TestSupport.h"
 
 namespace {
 
@@ -51,22 +52,16 @@ TEST(FsFiles, SaveWholeFileMessages) {
   } catch (const TZtError& e) {
     EXPECT_EQ(std::string(e.what()), "Not a folder: /x/a.icn");
   }
-  // A refused creation names the file; a later failure is a system error.
+  // A refused creation names the file, and so does a later failure.
   fs.FailOn("WriteFileAtomic", EACCES, 1, "", /*opening=*/true);
-  try {
-    SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
-    ADD_FAILURE() << "no error";
-  } catch (const TZtError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot create file \"/x/a.icn\". " + NativeErrorText(EACCES));
-  }
-  fs.FailOn("WriteFileAtomic", ENOSPC, 1);
-  try {
-    SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
-    ADD_FAILURE() << "no error";
-  } catch (const TSystemError& e) {
-    EXPECT_EQ(e.Code, uint32_t{ENOSPC});
-    EXPECT_EQ(std::string(e.what()), ZtFormat("System Error.  Code: %d.\r\n", ENOSPC) +
-                                         NativeErrorText(ENOSPC));
+  fs.FailOn("WriteFileAtomic", ENOSPC, 2);
+  for (const int code : {EACCES, ENOSPC}) {
+    try {
+      SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
+      ADD_FAILURE() << "no error";
+    } catch (const TZtError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot create file \"/x/a.icn\". " + NativeErrorText(code));
+    }
   }
   EXPECT_EQ(fs.Files.at("/x/a.icn"), kOld);
   EXPECT_TRUE(fs.Log.empty());
@@ -100,12 +95,12 @@ TEST(FsFiles, SaveNewOrReplaceFileWritesNewFilesInPlace) {
   fs.FailOn("WriteNewFile", EACCES, 0, "/x/ro.bmp", /*opening=*/true);
   fs.FailOn("WriteFileAtomic", EACCES, 0, "/x/ro.bmp", /*opening=*/true);
   EXPECT_EQ(message("/x/ro.bmp"), "Cannot create file \"/x/ro.bmp\". " + NativeErrorText(EACCES));
-  // A write that fails after creation is the system's error, and nothing is
-  // tried after it.
+  // A write that fails after creation (a full disk) names the file too, and
+  // nothing is tried after it.
   fs.FailOn("WriteNewFile", ENOSPC, 1);
   const int atomicBefore = fs.Calls("WriteFileAtomic");
   EXPECT_EQ(message("/x/full.bmp"),
-            ZtFormat("System Error.  Code: %d.\r\n", ENOSPC) + NativeErrorText(ENOSPC));
+            "Cannot create file \"/x/full.bmp\". " + NativeErrorText(ENOSPC));
   EXPECT_EQ(fs.Calls("WriteFileAtomic"), atomicBefore);
   EXPECT_EQ(fs.Files.count("/x/full.bmp"), 0u);
   EXPECT_EQ(fs.Files.count("/x/ro.bmp"), 0u);
@@ -228,12 +223,8 @@ TEST(FindFile, OverAFileSystem) {
   TZtFindFile missing(fs, "/none/*");
   EXPECT_FALSE(missing.NextMatch(0, 0));
   fs.FailOn("ListFolder", EACCES);
-  try {
-    TZtFindFile failing(fs, "/g/*.icn");
-    ADD_FAILURE() << "no error";
-  } catch (const TSystemError& e) {
-    EXPECT_EQ(e.Code, uint32_t{EACCES});
-  }
+  EXPECT_EQ(MessageOf([&] { TZtFindFile failing(fs, "/g/*.icn"); }),
+            "Cannot open folder \"/g/\". " + NativeErrorText(EACCES));
 }
 
 }  // namespace

@@ -87,8 +87,8 @@ TEST(Files, SaveWholeFileReplacesWholeOrNotAtAll) {
   EXPECT_TRUE(ReadBytes(target).empty());
   SaveWholeFile(fs, target, std::vector<uint8_t>{4, 5});
 
-  // A write, flush or rename that fails (a full disk) is the system's error,
-  // not one of creation, and leaves the old file and no temporary (the
+  // A write, flush or rename that fails (a full disk) names the file as a
+  // failure to create it does, and leaves the old file and no temporary (the
   // native steps themselves: PosixFileSystem.WriteFileAtomicReplacesWhole...).
   for (const uint32_t code : {28u /* no space */, 5u}) {
     TFailingFileSystem failing;
@@ -96,12 +96,8 @@ TEST(Files, SaveWholeFileReplacesWholeOrNotAtAll) {
     failing.FailWith = [code](const std::string& method, const std::string&) -> uint32_t {
       return method == "WriteFileAtomic" ? code : 0;
     };
-    try {
-      SaveWholeFile(failing, target, std::vector<uint8_t>(1000, 7), true);
-      ADD_FAILURE() << "no error";
-    } catch (const TSystemError& e) {
-      EXPECT_EQ(e.Code, code);
-    }
+    EXPECT_EQ(MessageOf([&] { SaveWholeFile(failing, target, std::vector<uint8_t>(1000, 7), true); }),
+              "Cannot create file \"" + NativeFs().FullPath(target) + "\". " + NativeErrorText(code));
     EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{4, 5}));
     EXPECT_EQ(ListNames(temp / "deep/er"), std::vector<std::string>{"a.icn"});
   }

@@ -90,8 +90,7 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, const std::string& folder,
                        const TFrameOutput& output) {
   MakeFolders(fs, folder);  // a folder that cannot be made fails at the first write
-  std::vector<uint8_t> bytes;
-  LoadWholeFile(fs, archivePath, bytes);
+  std::vector<uint8_t> bytes = LoadNamedFile(fs, archivePath);
   ExportFrames(fs, generation, archivePath, bytes, folder, output);
 }
 
