@@ -98,12 +98,13 @@ TFolderListing ListNamedFolder(TFileSystem& fs, const std::string& folder) {
 
 }  // namespace
 
-TZtFindFile::TZtFindFile(TFileSystem& fs, const std::string& mask)
+TZtFindFile::TZtFindFile(TFileSystem& fs, const std::string& mask, TFindKinds kinds)
     : Folder_(DirectoryOfPath(mask)), Entries_(ListNamedFolder(fs, Folder_)) {
   const std::string pattern = NameOfPath(mask);
+  const bool keepOthers = kinds == TFindKinds::All;
   Entries_.EraseIf([&](std::string_view name, TPathKind kind) {
-    // Only files and folders: a pipe or device is never read.
-    return kind == TPathKind::Other || !MaskMatches(pattern, name);
+    // Unless asked for, only files and folders: a pipe or device is never read.
+    return (kind == TPathKind::Other && !keepOthers) || !MaskMatches(pattern, name);
   });
   Entries_.Sort(NaturalLess);
   MoveTo(0);
@@ -151,7 +152,14 @@ const std::string& TZtFindFile::Name() const {
 
 uint32_t TZtFindFile::Attributes() const {
   if (!Found_) return 0;
-  return Entries_.Kind(Index_) == TPathKind::Folder ? kFindFolder : kFindFile;
+  switch (Entries_.Kind(Index_)) {
+    case TPathKind::Folder:
+      return kFindFolder;
+    case TPathKind::Other:
+      return kFindOther;
+    default:
+      return kFindFile;
+  }
 }
 
 const std::string& TZtFindFile::FullPath() {

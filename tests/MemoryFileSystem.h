@@ -35,6 +35,9 @@ class TMemoryFileSystem : public TFileSystem {
 
   std::map<std::string, std::vector<uint8_t>> Files;
   std::set<std::string> Folders;
+  // Pipes, devices, sockets (keys; their folders must exist): listed and
+  // Stat as Other, refused by ReadFile as the native file systems do.
+  std::set<std::string> Others;
   std::string CurrentFolder = "/";
   std::string Executable = "/opt/icnkit/tool";
   // "write /a" (WriteFileAtomic), "create /a" (WriteNewFile), "copy /a /b",
