@@ -29,6 +29,11 @@
 //   first followed to its target (ResolveLinks, fs/Files.h SaveArchiveFile),
 //   so the link stays. Reading follows links: a linked frame or archive is
 //   read like the file itself.
+// - "A folder is written through a link only when the link is the user's":
+//   a link at the name of a folder the tools write into (a frame folder, a
+//   preview or output folder) is followed when it belongs to the user
+//   running the tool or to root, else refused (IsLinkOfAnotherUser,
+//   fs/Files.h CheckWrittenFolder).
 // - "No temporary file outlives the process": the implementation's registry
 //   of the files it is writing (the temporary files of WriteFileAtomic and
 //   CopyFile, a new file of WriteNewFile until it is complete), emptied by a
@@ -254,6 +259,18 @@ class TFileSystem {
   // itself when it is no link. A dangling link gives the missing target.
   // Never throws. File systems without links (the test fakes) keep this.
   virtual std::string ResolveLinks(const std::string& path) { return path; }
+
+  // Whether a link stands at path (its last part; a trailing delimiter
+  // changes nothing) that belongs neither to the user the tool runs as nor
+  // to the system's administrator: one another user may have planted in a
+  // shared folder, which the tools do not follow to write (fs/Files.h
+  // CheckWrittenFolder). POSIX: lstat's owner against the effective user,
+  // root (0) trusted, as the kernel's rule for links in sticky folders.
+  // Windows keeps this default and follows links as before: a file's owner
+  // there may be the Administrators group rather than the user who made it
+  // (from an elevated prompt), so the rule would refuse the user's own
+  // junctions and links. Never throws.
+  virtual bool IsLinkOfAnotherUser(const std::string& /*path*/) { return false; }
 };
 
 // The file system of this build's platform.

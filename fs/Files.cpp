@@ -104,6 +104,12 @@ bool MakeFolders(TFileSystem& fs, const std::string& folder) {
   return MakeFoldersKeepingError(fs, folder, failure);
 }
 
+void CheckWrittenFolder(TFileSystem& fs, const std::string& folder) {
+  if (fs.IsLinkOfAnotherUser(folder)) {
+    throw TZtError("Not following a link owned by another user: " + WithoutTrailingSlash(folder));
+  }
+}
+
 void LoadWholeFile(TFileSystem& fs, const std::string& path, std::vector<uint8_t>& bytes) {
   bytes = fs.ReadFile(path);
 }

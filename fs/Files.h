@@ -18,6 +18,14 @@ bool IsDirectory(TFileSystem& fs, const std::string& path);
 // current folder are made through relative paths, however deep.
 bool MakeFolders(TFileSystem& fs, const std::string& folder);
 
+// Refuses folder, a folder the tools write into (a frame folder, a preview
+// or output folder, by name or by the user's argument), when a link of
+// another user stands at its name (TFileSystem::IsLinkOfAnotherUser): in a
+// shared folder it could send the files into someone's own folder. Raises
+// "Not following a link owned by another user: <folder>" (without its
+// trailing delimiter). The user's own links and root's are followed.
+void CheckWrittenFolder(TFileSystem& fs, const std::string& folder);
+
 // Reads the whole file into bytes (replacing their content). Raises
 // TSystemError, whose code tells a missing file from others, when the file
 // cannot be opened or read, "File too large: <path>" from 4 GiB on. Not for

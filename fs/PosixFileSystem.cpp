@@ -275,6 +275,15 @@ class TPosixFileSystem : public TFileSystem {
 #endif
   }
 
+  bool IsLinkOfAnotherUser(const std::string& path) override {
+    // "link/" would name the link's target: the name without its slashes.
+    std::string name = path;
+    while (name.size() > 1 && name.back() == '/') name.pop_back();
+    struct stat info;
+    if (name.empty() || ::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return false;
+    return info.st_uid != ::geteuid() && info.st_uid != 0;
+  }
+
   std::string ResolveLinks(const std::string& path) override {
     std::string current = path;
     // As many links as the system follows in one path.

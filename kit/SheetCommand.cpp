@@ -33,6 +33,8 @@ struct TViewOptions {
 // Where archive's files go, without the extension: two archives may not
 // share a name there (a.icn and a.obj in one folder, or -o for two folders).
 std::vector<std::pair<std::string, std::string>> Targets(TKit& kit, const TViewOptions& options) {
+  // No folder is written through another user's link (fs/Files.h).
+  if (!options.Output.empty()) CheckWrittenFolder(kit.Fs, options.Output);
   std::vector<std::pair<std::string, std::string>> targets;
   std::map<std::string, std::string> seen;
   for (const std::string& archive :

@@ -232,3 +232,7 @@ std::string TMemoryFileSystem::ExecutablePath() {
   Enter("ExecutablePath", Executable);
   return Executable;
 }
+
+bool TMemoryFileSystem::IsLinkOfAnotherUser(const std::string& path) {
+  return LinksOfOtherUsers.count(Key(path)) != 0;
+}

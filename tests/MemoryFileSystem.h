@@ -38,6 +38,8 @@ class TMemoryFileSystem : public TFileSystem {
   // Pipes, devices, sockets (keys; their folders must exist): listed and
   // Stat as Other, refused by ReadFile as the native file systems do.
   std::set<std::string> Others;
+  // Keys at which a link of another user stands (IsLinkOfAnotherUser).
+  std::set<std::string> LinksOfOtherUsers;
   std::string CurrentFolder = "/";
   std::string Executable = "/opt/icnkit/tool";
   // "write /a" (WriteFileAtomic), "create /a" (WriteNewFile), "copy /a /b",
@@ -58,6 +60,7 @@ class TMemoryFileSystem : public TFileSystem {
   void CopyFile(const std::string& from, const std::string& to) override;
   std::string FullPath(const std::string& path) override;
   std::string ExecutablePath() override;
+  bool IsLinkOfAnotherUser(const std::string& path) override;
 
  private:
   class TReplacement;

@@ -17,6 +17,7 @@
 #include "testdata/ArchiveBuilder.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
+#include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerCommandLine.h"
 #include "unpack/UnpackerGeneration.h"
 
@@ -74,6 +75,17 @@ TEST(HostileFiles, ListingsSkipPipesAndDevicesPacksRefuseThem) {
             }),
             "Not a regular file: /in/a.icn.cadres/0001.bmp");
   EXPECT_EQ(fs.Calls("BeginReplace"), 0);
+}
+
+// Another user's link at a frame folder's name: refused before anything is
+// made or written.
+TEST(HostileFiles, AFolderLinkOfAnotherUserIsRefusedInMemory) {
+  TMemoryFileSystem fs;
+  fs.AddFile("/w/y.icn", SmallArchive());
+  fs.LinksOfOtherUsers.insert("/w/y.icn.cadres");
+  EXPECT_EQ(MessageOf([&] { ExportFrameFolder(fs, kDravelGeneration, "/w/y.icn", "/w/y.icn.cadres/"); }),
+            "Not following a link owned by another user: /w/y.icn.cadres");
+  EXPECT_TRUE(fs.Log.empty());
 }
 
 TEST(HostileFiles, OnlyRegularFilesAreRead) {
@@ -141,6 +153,39 @@ TEST(HostileFiles, AFrameThatIsNoRegularFileFailsThePack) {
     EXPECT_EQ(run.ExitCode, message.empty() ? 0 : 1);
     EXPECT_EQ(ListNames(temp.Path()), (std::vector<std::string>{"a.icn", "a.icn.cadres"}));
     EXPECT_EQ(ReadBytes(temp / "a.icn"), message.empty() ? SmallArchive() : Bytes("old"));
+  }
+}
+
+// Another user's link at the name of a folder the tools write into is not
+// followed (the kernel's rule for links in sticky folders): planted in a
+// shared folder, it would send the frames into the victim's own folder. The
+// user's own links are followed.
+TEST(HostileFiles, FolderLinksOfAnotherUserAreNotFollowed) {
+  const std::string no = "Not following a link owned by another user: ";
+  const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases = {
+      {{"dravel", "y.icn"}, "y.icn.cadres", "Dravel: " + no + "y.icn.cadres.\ny.icn\n"},
+      {{"dravel", "in"}, "in/Icn Preview", "Dravel: " + no + "in/Icn Preview.\n"},
+      {{"dravel", "in", "out"}, "out", "Dravel: " + no + "out.\n"},
+      {{"icnkit", "unpack", "-g", "h1", "-o", "out", "y.icn"}, "out", "icnkit: " + no + "out\n"},
+      {{"icnkit", "gif", "-g", "h1", "-o", "out", "y.icn"}, "out", "icnkit: " + no + "out\n"},
+      {{"icnkit", "gallery", "-g", "h1", "-o", "out", "in"}, "out", "icnkit: " + no + "out\n"}};
+  for (const auto& [command, name, message] : cases) {
+    TTempFolder temp;
+    ASSERT_EQ(::mkdir((temp / "mine").c_str(), 0777) + ::mkdir((temp / "in").c_str(), 0777), 0);
+    WriteText(temp / "mine/0000.bmp", "mine");
+    WriteBytes(temp / "y.icn", SmallArchive());
+    WriteBytes(temp / "in/y.icn", SmallArchive());
+    const std::string link = temp / name;
+    const std::vector<std::string> args(command.begin() + 1, command.end());
+    ASSERT_EQ(::symlink((temp / "mine").c_str(), link.c_str()), 0);
+    if (::lchown(link.c_str(), 12345, 12345) != 0) GTEST_SKIP() << "lchown needs root";
+    const TRunResult run = RunProgram(command[0], args, temp.Path());
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stderr, message);
+    EXPECT_EQ(ListNames(temp / "mine"), std::vector<std::string>{"0000.bmp"});
+    ASSERT_EQ(::lchown(link.c_str(), ::geteuid(), ::getegid()), 0);  // the user's own
+    EXPECT_EQ(RunProgram(command[0], args, temp.Path()).ExitCode, 0);
+    EXPECT_GT(ListNames(temp / "mine").size(), 1u);
   }
 }
 

@@ -42,7 +42,8 @@ TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation);
 // TZtError
 // ("Cannot open file ..." and the other file messages of fs/Files.h,
 // "Invalid archive: ...", "Unable to write to ...", "Bitmap too large: ...",
-// the palette's and the BMP writer's messages).
+// "Not following a link owned by another user: <folder>", the palette's and
+// the BMP writer's messages).
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, const std::string& folder,
                        const TFrameOutput& output = {});

@@ -38,7 +38,9 @@ std::string UnpackerUsageText(const TUnpackerGeneration& generation);
 bool IsArchiveName(const TUnpackerGeneration& generation, const std::string& name);
 
 // Exports every archive the mask matches: previews into previewFolder (made
-// first) when it is not empty, else frame folders beside the archives.
+// first, refused first when another user's link stands at its name:
+// fs/Files.h CheckWrittenFolder) when it is not empty, else frame folders
+// beside the archives.
 // Directories are never handed to the exports. currentArchive receives the
 // full path of each archive before it is started: the path an error names.
 void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,
