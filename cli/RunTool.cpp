@@ -54,8 +54,13 @@ int RunTool(TToolContext& context, const TToolDescription& tool,
     return context.Report.Inform(tool.ProgramName, text) ? 0 : 1;
   };
   const std::string first = arguments.size() > 1 ? arguments[1] : "";
-  if (first.empty() || first == "-h" || first == "--help") return inform(tool.Usage);
-  if (first == "--version") return inform(tool.Usage.substr(0, tool.Usage.find("\r\n")));
+  if (first.empty()) return inform(tool.Usage);
+  // -h, --help or --version anywhere: the first of them is answered and
+  // nothing else is done.
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "-h" || arguments[i] == "--help") return inform(tool.Usage);
+    if (arguments[i] == "--version") return inform(tool.Usage.substr(0, tool.Usage.find("\r\n")));
+  }
   TToolRun run{context, std::string()};
   try {
     // Letter case counts: ":COPYEXE" is a file name like any other.

@@ -91,22 +91,29 @@ TEST(UnpackerCommandLine, UsageHelpAndVersion) {
                                 "\r\n") +
                             kCreditLines;
   EXPECT_EQ(UnpackerUsageText(kDravelGeneration), usage);
+  // Anywhere on the line, the first of them wins, and nothing else is done:
+  // a.icn is not unpacked, -v is no unknown option.
   TTempFolder folder;
+  WriteBytes(folder / "a.icn", Archive(kH1));
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {""}, {"-h"}, {"--help", "x.icn"}}) {
+       {std::vector<std::string>{}, {""}, {"-h"}, {"--help", "x.icn"}, {"a.icn", "--help"},
+        {"a.icn", "-v", "-h"}, {"nosuch.icn", "-h", "--version"}}) {
     const TRunResult run = RunProgram("dravel", args, folder.Path());
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Stdout, WithoutCr(usage) + "\n");
     EXPECT_EQ(run.Stderr, "");
   }
-  const TRunResult version = RunProgram("dravix", {"--version"}, folder.Path());
-  EXPECT_EQ(version.ExitCode, 0);
-  EXPECT_EQ(version.Stdout, "Dravix v1.3.1\n");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--version"}, {"a.icn", "--version", "--help"}, {"in", "--version"}}) {
+    const TRunResult version = RunProgram("dravix", args, folder.Path());
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_EQ(version.Stdout, "Dravix v1.3.1\n");
+  }
   const TRunResult usage2 = RunProgram("dravix", {}, folder.Path());
   EXPECT_NE(
       usage2.Stdout.find("Usage 2:  " + ExecutableFileName("Dravix") + " InFolder [OutFolder]\n"),
       std::string::npos);
-  EXPECT_TRUE(ListNames(folder.Path()).empty());
+  EXPECT_EQ(ListNames(folder.Path()), std::vector<std::string>{"a.icn"});
 }
 
 TEST(UnpackerCommandLine, FrameFolderModeMasksAndArguments) {

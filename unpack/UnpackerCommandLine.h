@@ -2,7 +2,8 @@
 // usage text, ":copyexe" with the palette, preview mode over a folder and
 // frame-folder mode over file masks.
 //
-//   dravel                       usage text (also -h, --help; --version: line 1)
+//   dravel                       usage text (also -h or --help anywhere;
+//                                --version anywhere: line 1; the first wins)
 //   dravel :copyexe              copy the executable into the current folder
 //   dravel Mask [Mask ...]       every matching archive into <archive>.cadres/
 //   dravel InFolder [OutFolder]  one frame of each archive into OutFolder
