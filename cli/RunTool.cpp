@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "fs/FileSystem.h"
 #include "fs/Path.h"
 
 const char* const kToolVersion = "1.3.1";
@@ -53,8 +54,13 @@ int RunTool(TToolContext& context, const TToolDescription& tool,
     return context.Report.Inform(tool.ProgramName, text) ? 0 : 1;
   };
   const std::string first = arguments.size() > 1 ? arguments[1] : "";
-  if (first.empty() || first == "-h" || first == "--help") return inform(tool.Usage);
-  if (first == "--version") return inform(tool.Usage.substr(0, tool.Usage.find("\r\n")));
+  if (first.empty()) return inform(tool.Usage);
+  // -h, --help or --version anywhere: the first of them is answered and
+  // nothing else is done.
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "-h" || arguments[i] == "--help") return inform(tool.Usage);
+    if (arguments[i] == "--version") return inform(tool.Usage.substr(0, tool.Usage.find("\r\n")));
+  }
   TToolRun run{context, std::string()};
   try {
     // Letter case counts: ":COPYEXE" is a file name like any other.
@@ -67,6 +73,11 @@ int RunTool(TToolContext& context, const TToolDescription& tool,
     tool.Convert(run, arguments);
   } catch (const std::bad_alloc&) {
     context.Report.Fail(tool.ProgramName, ToolErrorText("Out of memory", run.CurrentFile));
+    return 1;
+  } catch (const TSystemError& error) {
+    // The file operations name their file (fs/Files.h); should one slip
+    // through, the system's text, never what() with its code.
+    context.Report.Fail(tool.ProgramName, ToolErrorText(error.Text, run.CurrentFile));
     return 1;
   } catch (const std::exception& error) {
     context.Report.Fail(tool.ProgramName, ToolErrorText(error.what(), run.CurrentFile));

@@ -1,7 +1,10 @@
 // RunTool: the skeleton the four tools share, written once.
 //
-//   tool                    the usage text (also -h, --help; --version: its
-//                           first line)
+//   tool                    the usage text
+//   tool ... -h|--help ...  the usage text, and nothing else is done: -h,
+//                           --help and --version count anywhere on the
+//                           command line, the first of them wins
+//   tool ... --version ...  the usage text's first line, likewise
 //   tool :copyexe           copies itself into the current folder; silent on
 //                           success, shows why it failed
 //   tool Arguments...       the tool's conversion

@@ -29,6 +29,11 @@
 //   first followed to its target (ResolveLinks, fs/Files.h SaveArchiveFile),
 //   so the link stays. Reading follows links: a linked frame or archive is
 //   read like the file itself.
+// - "A folder is written through a link only when the link is the user's":
+//   a link at the name of a folder the tools write into (a frame folder, a
+//   preview or output folder) is followed when it belongs to the user
+//   running the tool or to root, else refused (IsLinkOfAnotherUser,
+//   fs/Files.h CheckWrittenFolder).
 // - "No temporary file outlives the process": the implementation's registry
 //   of the files it is writing (the temporary files of WriteFileAtomic and
 //   CopyFile, a new file of WriteNewFile until it is complete), emptied by a
@@ -54,8 +59,10 @@
 // code) and its text without trailing blanks and dots. what() is
 // "System Error.  Code: <code>.\r\n<text>", or "A call to an OS function
 // failed" for code 0 (a failure without a code, such as a file that ended
-// early). Opening is set when the file could not be opened or created at all,
-// so a caller can name the file instead ("Cannot create file ...").
+// early), for tests and diagnostics only: no tool shows it. The tools show
+// Text beside the file or folder concerned ("Cannot create file ...",
+// fs/Files.h; "Cannot open folder ...", fs/FindFile.h). Opening is set when
+// the file could not be opened or created at all.
 class TSystemError : public TZtError {
  public:
   TSystemError(uint32_t code, std::string text, bool opening = false);
@@ -63,6 +70,10 @@ class TSystemError : public TZtError {
   std::string Text;
   bool Opening;
 };
+
+// The text of a file that ended before the size it had when it was opened
+// (a failure without a code).
+inline constexpr const char* kFileEndedEarly = "The file ended early";
 
 // The system's text for an error code (strerror / FormatMessageW), without
 // trailing blanks, line ends and dots.
@@ -248,6 +259,18 @@ class TFileSystem {
   // itself when it is no link. A dangling link gives the missing target.
   // Never throws. File systems without links (the test fakes) keep this.
   virtual std::string ResolveLinks(const std::string& path) { return path; }
+
+  // Whether a link stands at path (its last part; a trailing delimiter
+  // changes nothing) that belongs neither to the user the tool runs as nor
+  // to the system's administrator: one another user may have planted in a
+  // shared folder, which the tools do not follow to write (fs/Files.h
+  // CheckWrittenFolder). POSIX: lstat's owner against the effective user,
+  // root (0) trusted, as the kernel's rule for links in sticky folders.
+  // Windows keeps this default and follows links as before: a file's owner
+  // there may be the Administrators group rather than the user who made it
+  // (from an elevated prompt), so the rule would refuse the user's own
+  // junctions and links. Never throws.
+  virtual bool IsLinkOfAnotherUser(const std::string& /*path*/) { return false; }
 };
 
 // The file system of this build's platform.

@@ -89,8 +89,7 @@ void SaveNaming(TFileSystem& fs, const std::string& path, const std::string& nam
   try {
     fs.WriteFileAtomic(path, bytes, durable);
   } catch (const TSystemError& e) {
-    if (e.Opening) ThrowCannotCreate(fs, named, e.Text);
-    throw;
+    ThrowCannotCreate(fs, named, e.Text);
   }
 }
 
@@ -105,6 +104,12 @@ bool MakeFolders(TFileSystem& fs, const std::string& folder) {
   return MakeFoldersKeepingError(fs, folder, failure);
 }
 
+void CheckWrittenFolder(TFileSystem& fs, const std::string& folder) {
+  if (fs.IsLinkOfAnotherUser(folder)) {
+    throw TZtError("Not following a link owned by another user: " + WithoutTrailingSlash(folder));
+  }
+}
+
 void LoadWholeFile(TFileSystem& fs, const std::string& path, std::vector<uint8_t>& bytes) {
   bytes = fs.ReadFile(path);
 }
@@ -113,10 +118,10 @@ std::vector<uint8_t> LoadNamedFile(TFileSystem& fs, const std::string& path) {
   try {
     return fs.ReadFile(path);
   } catch (const TSystemError& error) {
-    if (!error.Opening) throw;
     std::string full = fs.FullPath(path);
     if (full.empty()) full = path;
-    throw TZtError(ZtFormat("Cannot open file \"%s\". %s", full.c_str(), error.Text.c_str()));
+    throw TZtError(ZtFormat("Cannot %s file \"%s\". %s", error.Opening ? "open" : "read",
+                            full.c_str(), error.Text.c_str()));
   }
 }
 
@@ -126,11 +131,7 @@ void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uin
 }
 
 void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes) {
-  try {
-    SaveNaming(fs, fs.ResolveLinks(path), path, bytes, /*durable=*/true);
-  } catch (const TSystemError& e) {
-    ThrowCannotCreate(fs, path, e.Text);
-  }
+  SaveNaming(fs, fs.ResolveLinks(path), path, bytes, /*durable=*/true);
 }
 
 TArchiveFileOutput::TArchiveFileOutput(TFileSystem& fs, std::string path)
@@ -175,12 +176,17 @@ void SaveNewOrReplaceFile(TFileSystem& fs, const std::string& path,
     if (fs.WriteNewFile(path, bytes)) return;
   } catch (const TSystemError& e) {
     // Not created at all: SaveWholeFile makes the missing folders, or fails
-    // as it always has, naming the file.
-    if (!e.Opening) throw;
+    // as it always has, naming the file. Created and removed again (a full
+    // disk): named like every other write failure.
+    if (!e.Opening) ThrowCannotCreate(fs, path, e.Text);
   }
   SaveWholeFile(fs, path, bytes);
 }
 
 std::string ApplicationFolder(TFileSystem& fs) {
-  return DirectoryOfPath(fs.ExecutablePath());
+  try {
+    return DirectoryOfPath(fs.ExecutablePath());
+  } catch (const TSystemError& e) {
+    throw TZtError("Cannot find the program's own folder. " + e.Text);
+  }
 }

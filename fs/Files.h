@@ -18,24 +18,35 @@ bool IsDirectory(TFileSystem& fs, const std::string& path);
 // current folder are made through relative paths, however deep.
 bool MakeFolders(TFileSystem& fs, const std::string& folder);
 
+// Refuses folder, a folder the tools write into (a frame folder, a preview
+// or output folder, by name or by the user's argument), when a link of
+// another user stands at its name (TFileSystem::IsLinkOfAnotherUser): in a
+// shared folder it could send the files into someone's own folder. Raises
+// "Not following a link owned by another user: <folder>" (without its
+// trailing delimiter). The user's own links and root's are followed.
+void CheckWrittenFolder(TFileSystem& fs, const std::string& folder);
+
 // Reads the whole file into bytes (replacing their content). Raises
-// TSystemError ("System Error.  Code: ...") when the file cannot be opened
-// or read, "File too large: <path>" from 4 GiB on.
+// TSystemError, whose code tells a missing file from others, when the file
+// cannot be opened or read, "File too large: <path>" from 4 GiB on. Not for
+// a failure the tools show as it is: LoadNamedFile names the file.
 void LoadWholeFile(TFileSystem& fs, const std::string& path, std::vector<uint8_t>& bytes);
 
 // The whole file at path, for a file the tools name in their messages
-// (bitmaps, setup.ini): one that cannot be opened (missing, unreadable, a
-// folder) is "Cannot open file "<full path>". <text>"; otherwise as
-// TFileSystem::ReadFile ("Not a regular file: <path>" included).
+// (archives, bitmaps, setup.ini): one that cannot be opened (missing,
+// unreadable, a folder) is "Cannot open file "<full path>". <text>", one
+// that fails while it is read "Cannot read file "<full path>". <text>";
+// otherwise as TFileSystem::ReadFile ("Not a regular file: <path>"
+// included).
 std::vector<uint8_t> LoadNamedFile(TFileSystem& fs, const std::string& path);
 
 // Writes bytes as the file at path, whole or not at all
 // (TFileSystem::WriteFileAtomic), making its folders first. durable: flush
 // the data to the disk before the rename (archives; not the many small
 // bitmaps of an unpack). Raises "Cannot create file "<full path>". <text>"
-// when the file cannot be created (also when the target is a folder), "Not
-// a folder: <full path>" when a part of its folder is a file, the
-// TSystemError of a write, flush or rename otherwise.
+// when the file cannot be created or written (also when the target is a
+// folder, and for a full disk), "Not a folder: <full path>" when a part of
+// its folder is a file.
 void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes,
                    bool durable = false);
 
@@ -76,9 +87,11 @@ class TArchiveFileOutput {
 // written in place (TFileSystem::WriteNewFile, which removes it again on a
 // failure), saving the temporary file and the rename; anything else (an
 // existing file, a folder of that name, a folder still to make, a file that
-// cannot be created) goes through SaveWholeFile, with its messages.
+// cannot be created) goes through SaveWholeFile, with its messages; a
+// failure after creation is "Cannot create file "<full path>". <text>" too.
 void SaveNewOrReplaceFile(TFileSystem& fs, const std::string& path,
                           std::span<const uint8_t> bytes);
 
 // The folder of the running executable, with its trailing delimiter.
+// Raises "Cannot find the program's own folder. <text>".
 std::string ApplicationFolder(TFileSystem& fs);

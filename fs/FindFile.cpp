@@ -83,12 +83,28 @@ bool NaturalLess(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-TZtFindFile::TZtFindFile(TFileSystem& fs, const std::string& mask)
-    : Folder_(DirectoryOfPath(mask)), Entries_(fs.ListFolder(Folder_)) {
+namespace {
+
+// The folder's listing; a failure names the folder.
+TFolderListing ListNamedFolder(TFileSystem& fs, const std::string& folder) {
+  try {
+    return fs.ListFolder(folder);
+  } catch (const TSystemError& error) {
+    std::string full = fs.FullPath(folder.empty() ? "." : folder);
+    if (full.empty()) full = folder;
+    throw TZtError(ZtFormat("Cannot open folder \"%s\". %s", full.c_str(), error.Text.c_str()));
+  }
+}
+
+}  // namespace
+
+TZtFindFile::TZtFindFile(TFileSystem& fs, const std::string& mask, TFindKinds kinds)
+    : Folder_(DirectoryOfPath(mask)), Entries_(ListNamedFolder(fs, Folder_)) {
   const std::string pattern = NameOfPath(mask);
+  const bool keepOthers = kinds == TFindKinds::All;
   Entries_.EraseIf([&](std::string_view name, TPathKind kind) {
-    // Only files and folders: a pipe or device is never read.
-    return kind == TPathKind::Other || !MaskMatches(pattern, name);
+    // Unless asked for, only files and folders: a pipe or device is never read.
+    return (kind == TPathKind::Other && !keepOthers) || !MaskMatches(pattern, name);
   });
   Entries_.Sort(NaturalLess);
   MoveTo(0);
@@ -136,7 +152,14 @@ const std::string& TZtFindFile::Name() const {
 
 uint32_t TZtFindFile::Attributes() const {
   if (!Found_) return 0;
-  return Entries_.Kind(Index_) == TPathKind::Folder ? kFindFolder : kFindFile;
+  switch (Entries_.Kind(Index_)) {
+    case TPathKind::Folder:
+      return kFindFolder;
+    case TPathKind::Other:
+      return kFindOther;
+    default:
+      return kFindFile;
+  }
 }
 
 const std::string& TZtFindFile::FullPath() {

@@ -30,15 +30,25 @@ bool NaturalLess(std::string_view a, std::string_view b);
 // Windows attributes the tools were written around).
 inline constexpr uint32_t kFindFolder = 0x10;
 inline constexpr uint32_t kFindFile = 0x80;
+// A pipe, device or socket (TPathKind::Other), kept only by a find asked to
+// keep every kind.
+inline constexpr uint32_t kFindOther = 0x40;
+
+// What a find keeps of the folder's entries besides the mask's test: files
+// and folders (a listing, which skips pipes and devices quietly), or every
+// entry (a caller that must refuse a pipe where it expects a file).
+enum class TFindKinds { FilesAndFolders, All };
 
 class TZtFindFile {
  public:
   // Lists the folder of the mask (DirectoryOfPath; the current folder when
-  // empty) and keeps the files and folders (no pipes, devices, sockets)
-  // whose names match NameOfPath(mask), sorted naturally. A missing folder,
-  // or a path through a file, gives no entries; any other failure raises
-  // TSystemError.
-  TZtFindFile(TFileSystem& fs, const std::string& mask);
+  // empty) and keeps the files and folders (no pipes, devices, sockets,
+  // unless kinds is All) whose names match NameOfPath(mask), sorted
+  // naturally. A missing folder, or a path through a file, gives no
+  // entries; any other failure raises "Cannot open folder "<full path>".
+  // <the system's text>".
+  TZtFindFile(TFileSystem& fs, const std::string& mask,
+              TFindKinds kinds = TFindKinds::FilesAndFolders);
   virtual ~TZtFindFile() = default;
 
   // Moves to the next raw entry; false when exhausted.
@@ -55,8 +65,8 @@ class TZtFindFile {
   // same entries again.
   void Rewind();
 
-  // The current entry's name and attributes (kFindFolder or kFindFile;
-  // empty / 0 when exhausted).
+  // The current entry's name and attributes (kFindFolder, kFindFile or
+  // kFindOther; empty / 0 when exhausted).
   const std::string& Name() const;
   uint32_t Attributes() const;
   // Folder of the mask followed by the current name; empty when exhausted.

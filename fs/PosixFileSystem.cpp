@@ -123,14 +123,15 @@ class TPosixFileSystem : public TFileSystem {
     if (size > 0xFFFFFFFEu) throw TZtError(ZtFormat("File too large: %s", path.c_str()));
     std::vector<uint8_t> bytes = FileBuffer(static_cast<size_t>(size));
     // Read in a loop: read() may return fewer bytes than asked for even for
-    // a regular file. A file that ends early is a failure without a code.
+    // a regular file. A file that ends early (it shrank meanwhile) is a
+    // failure without a code.
     size_t done = 0;
     while (done < bytes.size()) {
       const size_t chunk = std::min<size_t>(bytes.size() - done, 1u << 30);
       const ssize_t n = ::read(file.Fd, bytes.data() + done, chunk);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) ThrowErrno();
-      if (n == 0) Throw(0);
+      if (n == 0) throw TSystemError(0, kFileEndedEarly);
       done += static_cast<size_t>(n);
     }
     return bytes;
@@ -265,6 +266,15 @@ class TPosixFileSystem : public TFileSystem {
 #else
     return ReadLink("/proc/self/exe");
 #endif
+  }
+
+  bool IsLinkOfAnotherUser(const std::string& path) override {
+    // "link/" would name the link's target: the name without its slashes.
+    std::string name = path;
+    while (name.size() > 1 && name.back() == '/') name.pop_back();
+    struct stat info;
+    if (name.empty() || ::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return false;
+    return info.st_uid != ::geteuid() && info.st_uid != 0;
   }
 
   std::string ResolveLinks(const std::string& path) override {

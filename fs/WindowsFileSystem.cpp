@@ -65,7 +65,7 @@ class TWindowsFileSystem : public TFileSystem {
       const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
       DWORD read = 0;
       if (!::ReadFile(file.Handle, bytes.data() + done, chunk, &read, nullptr)) ThrowLast();
-      if (read == 0) Throw(0);  // the file ended early
+      if (read == 0) throw TSystemError(0, kFileEndedEarly);
       done += read;
     }
     return bytes;

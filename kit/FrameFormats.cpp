@@ -23,9 +23,7 @@ void AddPaletteOptions(CLI::App& command, TPaletteOptions& options) {
 
 std::vector<TRgbQuad> LoadPaletteOption(TFileSystem& fs, const TPaletteOptions& options) {
   if (options.File.empty()) return {};
-  std::vector<uint8_t> bytes;
-  LoadWholeFile(fs, options.File, bytes);
-  return ReadPaletteFile(bytes, options.File, options.SixBit);
+  return ReadPaletteFile(LoadNamedFile(fs, options.File), options.File, options.SixBit);
 }
 
 std::vector<TRgbQuad> GenerationPalette(TFileSystem& fs, TIcnGeneration generation) {

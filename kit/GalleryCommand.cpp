@@ -51,6 +51,8 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
   }
   const std::string site = WithTrailingSlash(options.Output);
   const std::string pages = site + "a/";
+  CheckWrittenFolder(kit.Fs, site);  // fs/Files.h: no other user's link
+  CheckWrittenFolder(kit.Fs, pages);
   MakeFolders(kit.Fs, pages);
   const std::vector<TRgbQuad> forced = LoadPaletteOption(kit.Fs, options.Palette);
   std::vector<char> done(archives.size(), 0);  // one byte each: written from several threads

@@ -1,11 +1,16 @@
 // icnkit sheet and icnkit gif: each archive as a sprite sheet (indexed PNG
 // plus its JSON, sheet/SheetCompose.h) or as an animated GIF (sheet/Gif.h),
 // written beside the archive or into -o DIR as <name without extension>.png,
-// .json or .gif.
+// .json or .gif. For one archive, -o may name the file instead: an -o that
+// ends in the extension of a file the command writes (.gif; .png or .json,
+// the other one of the pair named after it), in any letter case, and is no
+// folder already.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <map>
 #include <memory>
 
+#include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
 #include "kit/Archives.h"
@@ -19,6 +24,8 @@
 namespace {
 
 struct TViewOptions {
+  // The extensions of the files the command writes, in lower case.
+  std::vector<std::string> Extensions;
   std::vector<std::string> Inputs;
   std::string Output;
   TGenerationChoice Generation;
@@ -30,13 +37,46 @@ struct TViewOptions {
   TGifOptions Gif;
 };
 
-// Where archive's files go, without the extension: two archives may not
-// share a name there (a.icn and a.obj in one folder, or -o for two folders).
-std::vector<std::pair<std::string, std::string>> Targets(TKit& kit, const TViewOptions& options) {
-  std::vector<std::pair<std::string, std::string>> targets;
+// An archive and where its files go: Base + extension, or Named (the -o
+// that names a file, as spelled) for the file of its extension.
+struct TViewTarget {
+  std::string Archive;
+  std::string Base;
+  std::string Named;
+
+  std::string File(const std::string& extension) const {
+    return AsciiLower(ExtensionOfPath(Named)) == extension ? Named : Base + extension;
+  }
+};
+
+// Whether -o names the file to write rather than a folder.
+bool OutputNamesFile(TKit& kit, const TViewOptions& options) {
+  if (options.Output.empty() || IsDirectory(kit.Fs, options.Output)) return false;
+  const std::string extension = AsciiLower(ExtensionOfPath(options.Output));
+  return std::find(options.Extensions.begin(), options.Extensions.end(), extension) !=
+         options.Extensions.end();
+}
+
+// Where each archive's files go: two archives may not share a name there
+// (a.icn and a.obj in one folder, or -o for two folders), nor one -o that
+// names a file.
+std::vector<TViewTarget> Targets(TKit& kit, const TViewOptions& options) {
+  const std::vector<std::string> archives =
+      ExpandArchiveArguments(kit.Fs, options.Generation, options.Inputs);
+  if (OutputNamesFile(kit, options)) {
+    if (archives.size() > 1) {
+      throw CLI::ValidationError("--output", "-o " + options.Output +
+                                                 " names one file; name a folder for " +
+                                                 std::to_string(archives.size()) + " archives");
+    }
+    if (archives.empty()) return {};
+    return {{archives[0], ReplaceExtension(options.Output, ""), options.Output}};
+  }
+  // No folder is written through another user's link (fs/Files.h).
+  if (!options.Output.empty()) CheckWrittenFolder(kit.Fs, options.Output);
+  std::vector<TViewTarget> targets;
   std::map<std::string, std::string> seen;
-  for (const std::string& archive :
-       ExpandArchiveArguments(kit.Fs, options.Generation, options.Inputs)) {
+  for (const std::string& archive : archives) {
     const std::string folder =
         options.Output.empty() ? DirectoryOfPath(archive) : WithTrailingSlash(options.Output);
     const std::string base = folder + ReplaceExtension(NameOfPath(archive), "");
@@ -45,7 +85,7 @@ std::vector<std::pair<std::string, std::string>> Targets(TKit& kit, const TViewO
       throw TZtError(ZtFormat("%s and %s would both write %s", archive.c_str(), it->second.c_str(),
                               base.c_str()));
     }
-    targets.emplace_back(archive, base);
+    targets.push_back({archive, base, {}});
   }
   return targets;
 }
@@ -55,7 +95,8 @@ void RunViews(TKit& kit, const TViewOptions& options, TWork work) {
   const auto targets = Targets(kit, options);
   const std::vector<TRgbQuad> forced = LoadPaletteOption(kit.Fs, options.Palette);
   kit.Status = RunBatch(kit, targets.size(), options.Jobs, [&](size_t i, std::string& file) {
-    const auto& [archive, base] = targets[i];
+    const TViewTarget& target = targets[i];
+    const std::string& archive = target.Archive;
     file = archive;
     std::vector<uint8_t> bytes;
     LoadWholeFile(kit.Fs, archive, bytes);
@@ -65,14 +106,14 @@ void RunViews(TKit& kit, const TViewOptions& options, TWork work) {
     const TArchiveFrames frames = ReadArchiveFrames(bytes, generation, NameOfPath(archive));
     const std::vector<TRgbQuad> palette =
         forced.empty() ? GenerationPalette(kit.Fs, generation) : forced;
-    work(frames, palette, base);
+    work(frames, palette, target);
     return frames.Frames.size();
   });
 }
 
 void AddCommonOptions(CLI::App& command, TViewOptions& options, const char* what) {
   command.add_option("ARCHIVE", options.Inputs, "Archives, masks ('*.icn') or folders")->required();
-  command.add_option("-o,--output", options.Output, what)->type_name("DIR");
+  command.add_option("-o,--output", options.Output, what)->type_name("DIR|FILE");
   AddGenerationOption(command, options.Generation, "the default: told from each archive");
   AddJobsOption(command, options.Jobs);
   AddPaletteOptions(command, options.Palette);
@@ -84,7 +125,10 @@ void RegisterSheetCommand(CLI::App& app, TKit& kit) {
   auto options = std::make_shared<TViewOptions>();
   CLI::App* command = app.add_subcommand(
       "sheet", "Write each archive as a sprite sheet: an indexed PNG and its JSON (JSON-array layout)");
-  AddCommonOptions(*command, *options, "Put the sheets in DIR (default: beside each archive)");
+  options->Extensions = {".png", ".json"};
+  AddCommonOptions(*command, *options,
+                   "Put the sheets in DIR (default: beside each archive); for one archive, "
+                   "FILE.png or FILE.json names the pair");
   auto* columns = command->add_option("--columns", options->Sheet.Layout.Columns,
                                       "Cells per row (default: a square sheet)")
                       ->check(CLI::Range(1, 65535));
@@ -102,14 +146,15 @@ void RegisterSheetCommand(CLI::App& app, TKit& kit) {
         options->Packed ? TSheetArrangement::Packed : TSheetArrangement::Grid;
     options->Sheet.Version = KitVersionText();
     RunViews(kit, *options, [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
-                                const std::string& base) {
+                                const TViewTarget& target) {
       TSheetOptions sheetOptions = options->Sheet;
-      sheetOptions.Image = NameOfPath(base) + ".png";
+      const std::string pngPath = target.File(".png");
+      sheetOptions.Image = NameOfPath(pngPath);
       const TSheet sheet = ComposeSheet(frames, palette, sheetOptions);
       const std::vector<uint8_t> png = EncodeIndexedPng(sheet.Image, /*transparentZero=*/true);
       const std::string json = WriteSheetJson(sheet.Description);
-      SaveWholeFile(kit.Fs, base + ".png", png);
-      SaveWholeFile(kit.Fs, base + ".json",
+      SaveWholeFile(kit.Fs, pngPath, png);
+      SaveWholeFile(kit.Fs, target.File(".json"),
                     std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
     });
   });
@@ -119,7 +164,10 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
   auto options = std::make_shared<TViewOptions>();
   CLI::App* command =
       app.add_subcommand("gif", "Write each archive as an animated GIF (looping, index 0 transparent)");
-  AddCommonOptions(*command, *options, "Put the GIFs in DIR (default: beside each archive)");
+  options->Extensions = {".gif"};
+  AddCommonOptions(*command, *options,
+                   "Put the GIFs in DIR (default: beside each archive); for one archive, "
+                   "FILE.gif names the GIF");
   command->add_option("--delay", options->Gif.DelayMs, "Milliseconds per frame (default 100)")
       ->check(CLI::Range(0, 655350));
   command->add_option("--frames", options->Frames, "Only frames A to B (numbered from 0)")
@@ -128,10 +176,10 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
       ->check(CLI::Range(1, 64));
   command->callback([&kit, options] {
     RunViews(kit, *options, [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
-                                const std::string& base) {
+                                const TViewTarget& target) {
       TGifOptions gif = options->Gif;
       if (!options->Frames.empty()) ParseFrameRange(options->Frames, frames.Frames.size(), gif);
-      SaveWholeFile(kit.Fs, base + ".gif", EncodeArchiveGif(frames, palette, gif));
+      SaveWholeFile(kit.Fs, target.File(".gif"), EncodeArchiveGif(frames, palette, gif));
     });
   });
 }

@@ -7,13 +7,11 @@
 
 void PackFromSheet(TKit& kit, const std::string& jsonPath, const std::string& output,
                    TPackPalettes& palettes, bool remap) {
-  std::vector<uint8_t> text;
-  LoadWholeFile(kit.Fs, jsonPath, text);
+  const std::vector<uint8_t> text = LoadNamedFile(kit.Fs, jsonPath);
   const TSheetDescription sheet = ReadSheetJson(
       std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), jsonPath);
   const std::string imagePath = DirectoryOfPath(jsonPath) + sheet.Image;
-  std::vector<uint8_t> png;
-  LoadWholeFile(kit.Fs, imagePath, png);
+  const std::vector<uint8_t> png = LoadNamedFile(kit.Fs, imagePath);
   TIndexedImage image;
   TPngFrameReport report;
   DecodePngFrame(png, palettes.For(sheet.Generation), remap, imagePath, image, report);

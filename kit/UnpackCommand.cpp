@@ -83,8 +83,14 @@ void RunUnpack(TKit& kit, const TUnpackOptions& options) {
       MakeFrameOutput(options.Format, options.Transparent, LoadPaletteOption(kit.Fs, options.Palette));
   const std::vector<TUnpackItem> items =
       options.Preview ? PreviewItems(kit, options, output.Extension) : FrameFolderItems(kit, options);
+  // No output folder is written through another user's link (fs/Files.h);
+  // the frame folders are checked as they are made.
+  if (!options.Output.empty()) CheckWrittenFolder(kit.Fs, options.Output);
   if (options.Preview) {
-    for (const TUnpackItem& item : items) MakeFolders(kit.Fs, DirectoryOfPath(item.Target));
+    for (const TUnpackItem& item : items) {
+      CheckWrittenFolder(kit.Fs, DirectoryOfPath(item.Target));
+      MakeFolders(kit.Fs, DirectoryOfPath(item.Target));
+    }
   }
   kit.Status = RunBatch(kit, items.size(), options.Jobs, [&](size_t i, std::string& file) {
     const TUnpackItem& item = items[i];

@@ -20,12 +20,18 @@ namespace {
 // takes), no folders, in natural order, so 10000.bmp follows 9999.bmp as the
 // unpackers number them. They are walked where the find keeps them, not
 // copied: counted first (the header's count comes before any frame), then
-// rewound and handed out by NextFrameFile.
+// rewound and handed out by NextFrameFile. A frame's name on a pipe, device
+// or socket (a link to one included) is "Not a regular file: <path>" while
+// counting, before anything is written: skipped, it would move every later
+// frame up by one.
 class TFrameFiles {
  public:
   TFrameFiles(TFileSystem& fs, const std::string& folder, const TFrameInput& input)
-      : Find_(fs, folder + (input.IsFrame ? "*" : "*.bmp")), Input_(input) {
-    while (NextFrameFile()) ++Count_;
+      : Find_(fs, folder + (input.IsFrame ? "*" : "*.bmp"), TFindKinds::All), Input_(input) {
+    while (NextFrameFile()) {
+      if (Find_.Attributes() == kFindOther) throw TZtError("Not a regular file: " + Find_.FullPath());
+      ++Count_;
+    }
     Find_.Rewind();
   }
   size_t Count() const { return Count_; }

@@ -20,6 +20,8 @@
 // so a failure while a bitmap is packed leaves it naming that bitmap.
 // Raises TZtError with:
 //   "Too many frames: %d"    more than 65535 bitmaps (before any is read)
+//   "Not a regular file: %s" a frame's name (folder + name) on a pipe,
+//                            device or socket (before any is read)
 //   "Wrong bitmap format"    a bitmap that is not 8 bits per pixel
 //   "Frame out of range"     a trimmed frame wider or higher than 65535, or
 //                            a Left/Top outside -32768..32767

@@ -2,8 +2,10 @@
 // usage text, the archive and folder paths of each argument.
 //
 //   morlet|morvix                     the usage text
-//   morlet|morvix -h | --help         the usage text
-//   morlet|morvix --version           its first line
+//   morlet|morvix ... -h|--help ...   the usage text, nothing else done
+//   morlet|morvix ... --version ...   its first line (-h, --help and
+//                                     --version count anywhere; the first
+//                                     one wins)
 //   morlet|morvix :copyexe            copies itself into the current folder
 //   morlet|morvix A [B ...]           packs every argument in order:
 //     A a folder:   the frame folder; the archive is A without its last

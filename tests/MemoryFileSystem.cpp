@@ -129,6 +129,7 @@ TPathInfo TMemoryFileSystem::Stat(const std::string& path) {
   if (Folders.count(key) != 0) return {TPathKind::Folder, 0};
   const auto file = Files.find(key);
   if (file != Files.end()) return {TPathKind::File, file->second.size()};
+  if (Others.count(key) != 0) return {TPathKind::Other, 0};
   return {};
 }
 
@@ -136,6 +137,7 @@ std::vector<uint8_t> TMemoryFileSystem::ReadFile(const std::string& path) {
   const std::string key = Key(path);
   Enter("ReadFile", key);
   if (Folders.count(key) != 0) Throw(EISDIR, true);
+  if (Others.count(key) != 0) throw TZtError("Not a regular file: " + path);
   const auto file = Files.find(key);
   if (file == Files.end()) Throw(ENOENT, true);
   return file->second;
@@ -202,6 +204,9 @@ TFolderListing TMemoryFileSystem::ListFolder(const std::string& folder) {
   for (const auto& [name, bytes] : Files) {
     if (ParentOf(name) == key) entries.Add(NameOfPath(name, kKeyStyle), TPathKind::File);
   }
+  for (const std::string& name : Others) {
+    if (ParentOf(name) == key) entries.Add(NameOfPath(name, kKeyStyle), TPathKind::Other);
+  }
   return entries;
 }
 
@@ -253,4 +258,8 @@ std::string TMemoryFileSystem::FullPath(const std::string& path) {
 std::string TMemoryFileSystem::ExecutablePath() {
   Enter("ExecutablePath", Executable);
   return Executable;
+}
+
+bool TMemoryFileSystem::IsLinkOfAnotherUser(const std::string& path) {
+  return LinksOfOtherUsers.count(Key(path)) != 0;
 }

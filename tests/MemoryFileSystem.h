@@ -41,6 +41,11 @@ class TMemoryFileSystem : public TFileSystem {
 
   std::map<std::string, std::vector<uint8_t>> Files;
   std::set<std::string> Folders;
+  // Pipes, devices, sockets (keys; their folders must exist): listed and
+  // Stat as Other, refused by ReadFile as the native file systems do.
+  std::set<std::string> Others;
+  // Keys at which a link of another user stands (IsLinkOfAnotherUser).
+  std::set<std::string> LinksOfOtherUsers;
   std::string CurrentFolder = "/";
   std::string Executable = "/opt/icnkit/tool";
   // "write /a" (a replacement committed), "create /a" (WriteNewFile),
@@ -57,6 +62,7 @@ class TMemoryFileSystem : public TFileSystem {
   void CopyFile(const std::string& from, const std::string& to) override;
   std::string FullPath(const std::string& path) override;
   std::string ExecutablePath() override;
+  bool IsLinkOfAnotherUser(const std::string& path) override;
 
  private:
   class TReplacement;

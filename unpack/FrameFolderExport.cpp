@@ -84,20 +84,26 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
   settings.Flush();
 }
 
+// The frame folder, made unless a link of another user stands at its name.
+// A folder that cannot be made fails at the first write.
+void MakeFrameFolder(TFileSystem& fs, const std::string& folder) {
+  CheckWrittenFolder(fs, folder);
+  MakeFolders(fs, folder);
+}
+
 }  // namespace
 
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, const std::string& folder,
                        const TFrameOutput& output) {
-  MakeFolders(fs, folder);  // a folder that cannot be made fails at the first write
-  std::vector<uint8_t> bytes;
-  LoadWholeFile(fs, archivePath, bytes);
+  MakeFrameFolder(fs, folder);
+  std::vector<uint8_t> bytes = LoadNamedFile(fs, archivePath);
   ExportFrames(fs, generation, archivePath, bytes, folder, output);
 }
 
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, std::vector<uint8_t>& bytes,
                        const std::string& folder, const TFrameOutput& output) {
-  MakeFolders(fs, folder);
+  MakeFrameFolder(fs, folder);
   ExportFrames(fs, generation, archivePath, bytes, folder, output);
 }

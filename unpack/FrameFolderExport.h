@@ -40,8 +40,10 @@ TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation);
 // Unpacks archivePath into folder (ending in a delimiter) through fs, the
 // frames written as output says (by default "%.4d.bmp" BMP files). Raises
 // TZtError
-// (system errors, "Invalid archive: ...", "Unable to write to ...",
-// "Bitmap too large: ...", the palette's and the BMP writer's messages).
+// ("Cannot open file ..." and the other file messages of fs/Files.h,
+// "Invalid archive: ...", "Unable to write to ...", "Bitmap too large: ...",
+// "Not following a link owned by another user: <folder>", the palette's and
+// the BMP writer's messages).
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, const std::string& folder,
                        const TFrameOutput& output = {});

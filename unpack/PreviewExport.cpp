@@ -39,8 +39,7 @@ std::optional<size_t> ChoosePreviewFrame(const TUnpackerGeneration& generation, 
 void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
                    const std::string& archivePath, const std::string& bitmapPath,
                    const TFrameOutput& output) {
-  std::vector<uint8_t> bytes;
-  LoadWholeFile(fs, archivePath, bytes);
+  const std::vector<uint8_t> bytes = LoadNamedFile(fs, archivePath);
   ExportPreview(fs, generation, archivePath, bytes, bitmapPath, output);
 }
 

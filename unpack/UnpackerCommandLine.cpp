@@ -101,7 +101,10 @@ bool IsArchiveName(const TUnpackerGeneration& generation, const std::string& nam
 void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,
                      const std::string& mask, const std::string& previewFolder,
                      std::string& currentArchive) {
-  if (!previewFolder.empty()) MakeFolders(fs, previewFolder);  // failures show at the first save
+  if (!previewFolder.empty()) {
+    CheckWrittenFolder(fs, previewFolder);
+    MakeFolders(fs, previewFolder);  // failures show at the first save
+  }
   TZtFindFile find(fs, mask);
   while (find.NextMatch(0, kFindFolder)) {
     if (!IsArchiveName(generation, find.Name())) continue;

@@ -2,7 +2,8 @@
 // usage text, ":copyexe" with the palette, preview mode over a folder and
 // frame-folder mode over file masks.
 //
-//   dravel                       usage text (also -h, --help; --version: line 1)
+//   dravel                       usage text (also -h or --help anywhere;
+//                                --version anywhere: line 1; the first wins)
 //   dravel :copyexe              copy the executable into the current folder
 //   dravel Mask [Mask ...]       every matching archive into <archive>.cadres/
 //   dravel InFolder [OutFolder]  one frame of each archive into OutFolder
@@ -38,7 +39,9 @@ std::string UnpackerUsageText(const TUnpackerGeneration& generation);
 bool IsArchiveName(const TUnpackerGeneration& generation, const std::string& name);
 
 // Exports every archive the mask matches: previews into previewFolder (made
-// first) when it is not empty, else frame folders beside the archives.
+// first, refused first when another user's link stands at its name:
+// fs/Files.h CheckWrittenFolder) when it is not empty, else frame folders
+// beside the archives.
 // Directories are never handed to the exports. currentArchive receives the
 // full path of each archive before it is started: the path an error names.
 void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,

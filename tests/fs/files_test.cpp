@@ -70,22 +70,16 @@ TEST(FsFiles, SaveWholeFileMessages) {
   } catch (const TZtError& e) {
     EXPECT_EQ(std::string(e.what()), "Not a folder: /x/a.icn");
   }
-  // A refused creation names the file; a later failure is a system error.
+  // A refused creation names the file, and so does a later failure.
   fs.FailOn("BeginReplace", EACCES, 1, "", /*opening=*/true);
-  try {
-    SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
-    ADD_FAILURE() << "no error";
-  } catch (const TZtError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot create file \"/x/a.icn\". " + NativeErrorText(EACCES));
-  }
   fs.FailOn("WriteAt", ENOSPC, 1);
-  try {
-    SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
-    ADD_FAILURE() << "no error";
-  } catch (const TSystemError& e) {
-    EXPECT_EQ(e.Code, uint32_t{ENOSPC});
-    EXPECT_EQ(std::string(e.what()), ZtFormat("System Error.  Code: %d.\r\n", ENOSPC) +
-                                         NativeErrorText(ENOSPC));
+  for (const int code : {EACCES, ENOSPC}) {
+    try {
+      SaveWholeFile(fs, "/x/a.icn", std::vector<uint8_t>{1});
+      ADD_FAILURE() << "no error";
+    } catch (const TZtError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot create file \"/x/a.icn\". " + NativeErrorText(code));
+    }
   }
   EXPECT_EQ(fs.Files.at("/x/a.icn"), kOld);
   EXPECT_TRUE(fs.Log.empty());
@@ -119,12 +113,12 @@ TEST(FsFiles, SaveNewOrReplaceFileWritesNewFilesInPlace) {
   fs.FailOn("WriteNewFile", EACCES, 0, "/x/ro.bmp", /*opening=*/true);
   fs.FailOn("BeginReplace", EACCES, 0, "/x/ro.bmp", /*opening=*/true);
   EXPECT_EQ(message("/x/ro.bmp"), "Cannot create file \"/x/ro.bmp\". " + NativeErrorText(EACCES));
-  // A write that fails after creation is the system's error, and nothing is
-  // tried after it.
+  // A write that fails after creation (a full disk) names the file too, and
+  // nothing is tried after it.
   fs.FailOn("WriteNewFile", ENOSPC, 1);
   const int replacesBefore = fs.Calls("BeginReplace");
   EXPECT_EQ(message("/x/full.bmp"),
-            ZtFormat("System Error.  Code: %d.\r\n", ENOSPC) + NativeErrorText(ENOSPC));
+            "Cannot create file \"/x/full.bmp\". " + NativeErrorText(ENOSPC));
   EXPECT_EQ(fs.Calls("BeginReplace"), replacesBefore);
   EXPECT_EQ(fs.Files.count("/x/full.bmp"), 0u);
   EXPECT_EQ(fs.Files.count("/x/ro.bmp"), 0u);
@@ -207,20 +201,16 @@ TEST(Files, SaveWholeFileReplacesWholeOrNotAtAll) {
   SaveWholeFile(fs, target, kOld);
   EXPECT_EQ(ReadBytes(target), kOld);
 
-  // A write, flush or rename that fails (a full disk) is the system's error,
-  // not one of creation, and leaves the old file and nothing else (the
+  // A write, flush or rename that fails (a full disk) names the file as a
+  // failure to create it does, and leaves the old file and nothing else (the
   // native steps themselves: PosixFileSystem.WriteFileAtomicReplacesWhole...).
   const std::pair<const char*, uint32_t> failures[] = {{"WriteAt", ENOSPC}, {"Commit", EIO}};
   for (const auto& [method, code] : failures) {
     TMemoryFileSystem failing;
     failing.AddFile("/d/a.icn", kOld);
     failing.FailOn(method, code);
-    try {
-      SaveWholeFile(failing, "/d/a.icn", std::vector<uint8_t>(1000, 7), true);
-      ADD_FAILURE() << "no error";
-    } catch (const TSystemError& e) {
-      EXPECT_EQ(e.Code, code);
-    }
+    EXPECT_EQ(MessageOf([&] { SaveWholeFile(failing, "/d/a.icn", std::vector<uint8_t>(1000, 7), true); }),
+              "Cannot create file \"/d/a.icn\". " + NativeErrorText(code));
     EXPECT_EQ(failing.Files, (std::map<std::string, std::vector<uint8_t>>{{"/d/a.icn", kOld}}));
   }
 }

@@ -7,14 +7,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <tuple>
 
 #include "cli/ToolContext.h"
 #include "fs/Files.h"
 #include "fs/FindFile.h"
+#include "pack/FrameFolderPack.h"
 #include "pack/PackerCommandLine.h"
 #include "testdata/ArchiveBuilder.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
+#include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerCommandLine.h"
 #include "unpack/UnpackerGeneration.h"
 
@@ -48,24 +51,41 @@ TRunResult RunGuarded(const std::string& program, const std::vector<std::string>
   return RunProgram(program, args, folder, [] { ::alarm(60); });
 }
 
-// The memory file system with a named pipe listed in /in/.
-class TPipeListingFileSystem : public TMemoryFileSystem {
- public:
-  TFolderListing ListFolder(const std::string& folder) override {
-    TFolderListing entries = TMemoryFileSystem::ListFolder(folder);
-    if (FullPath(folder) == "/in/") entries.Add("pipe.icn", TPathKind::Other);
-    return entries;
-  }
-};
-
-TEST(HostileFiles, ListingsSkipPipesAndDevices) {
-  TPipeListingFileSystem fs;
+// Listings skip a pipe quietly; a find of every kind, and so a pack, sees
+// it, and the pack fails before anything is written.
+TEST(HostileFiles, ListingsSkipPipesAndDevicesPacksRefuseThem) {
+  TMemoryFileSystem fs;
   fs.AddFile("/in/a.icn", Bytes("x"));
   fs.AddFolder("/in/sub.icn");
-  TZtFindFile find(fs, "/in/*.icn");
-  std::vector<std::string> names;
-  while (find.NextMatch(0, 0)) names.push_back(find.Name());
-  EXPECT_EQ(names, (std::vector<std::string>{"a.icn", "sub.icn"}));
+  fs.Others.insert("/in/pipe.icn");
+  for (const TFindKinds kinds : {TFindKinds::FilesAndFolders, TFindKinds::All}) {
+    TZtFindFile find(fs, "/in/*.icn", kinds);
+    std::vector<uint32_t> found;
+    while (find.NextMatch(0, 0)) found.push_back(find.Attributes());
+    EXPECT_EQ(found, (kinds == TFindKinds::All
+                          ? std::vector<uint32_t>{kFindFile, kFindOther, kFindFolder}
+                          : std::vector<uint32_t>{kFindFile, kFindFolder}));
+  }
+  fs.AddFile("/in/a.icn.cadres/0000.bmp", Bytes("x"));
+  fs.Others.insert("/in/a.icn.cadres/0001.bmp");
+  std::string frame;
+  EXPECT_EQ(MessageOf([&] {
+              PackFrameFolder(fs, PackerGeneration(TIcnGeneration::H1), "/in/a.icn",
+                              "/in/a.icn.cadres/", frame);
+            }),
+            "Not a regular file: /in/a.icn.cadres/0001.bmp");
+  EXPECT_EQ(fs.Calls("BeginReplace"), 0);
+}
+
+// Another user's link at a frame folder's name: refused before anything is
+// made or written.
+TEST(HostileFiles, AFolderLinkOfAnotherUserIsRefusedInMemory) {
+  TMemoryFileSystem fs;
+  fs.AddFile("/w/y.icn", SmallArchive());
+  fs.LinksOfOtherUsers.insert("/w/y.icn.cadres");
+  EXPECT_EQ(MessageOf([&] { ExportFrameFolder(fs, kDravelGeneration, "/w/y.icn", "/w/y.icn.cadres/"); }),
+            "Not following a link owned by another user: /w/y.icn.cadres");
+  EXPECT_TRUE(fs.Log.empty());
 }
 
 TEST(HostileFiles, OnlyRegularFilesAreRead) {
@@ -97,11 +117,6 @@ TEST(HostileFiles, OnlyRegularFilesAreRead) {
   EXPECT_EQ(run.ExitCode, 0) << run.Stderr;
   EXPECT_EQ(ListNames(temp / "previews"), std::vector<std::string>{"a.icn.bmp"});
 
-  ASSERT_EQ(::mkfifo((temp / "a.icn.cadres/0002.bmp").c_str(), 0644), 0);
-  run = RunGuarded("morlet", {"a.icn"}, temp.Path());  // the pipe frame is skipped
-  EXPECT_EQ(run.ExitCode, 0) << run.Stderr;
-  EXPECT_EQ(ReadBytes(temp / "a.icn"), SmallArchive());
-
   ASSERT_EQ(::unlink((temp / "a.icn.cadres/setup.ini").c_str()), 0);
   ASSERT_EQ(::mkfifo((temp / "a.icn.cadres/setup.ini").c_str(), 0644), 0);
   run = RunGuarded("morlet", {"a.icn"}, temp.Path());
@@ -110,6 +125,68 @@ TEST(HostileFiles, OnlyRegularFilesAreRead) {
   run = RunGuarded("dravel", {"a.icn"}, temp.Path());
   EXPECT_EQ(run.ExitCode, 1);
   EXPECT_EQ(run.Stderr, "Dravel: Unable to write to a.icn.cadres/setup.ini.\na.icn\n");
+}
+
+// A frame's name on a pipe or a device (a link to /dev/zero or /dev/urandom)
+// fails the pack: skipped, it would move every later frame up by one.
+// Nothing waits on the pipe, the old archive stays, no temporary file is
+// left; a pipe under a name that is no frame is still skipped.
+TEST(HostileFiles, AFrameThatIsNoRegularFileFailsThePack) {
+  const std::vector<std::tuple<std::vector<std::string>, std::string, const char*, std::string>>
+      cases = {  // command, frame, the link's target (null: a FIFO), message
+          {{"morlet", "a.icn"}, "0001.bmp", nullptr, "Morlet: Not a regular file: a.icn.cadres/0001.bmp.\n"},
+          {{"morvix", "a.icn.cadres"}, "0003.BMP", "/dev/zero", "Morvix: Not a regular file: a.icn.cadres/0003.BMP.\n"},
+          {{"icnkit", "pack", "-g", "h1", "a.icn.cadres"}, "0002.png", "/dev/urandom",
+           "icnkit: Not a regular file: a.icn.cadres/0002.png\n"},
+          {{"morlet", "a.icn"}, "notes.txt", nullptr, ""}};
+  for (const auto& [command, name, device, message] : cases) {
+    TTempFolder temp;
+    WriteBytes(temp / "a.icn", SmallArchive());
+    ASSERT_EQ(RunProgram("dravel", {"a.icn"}, temp.Path()).ExitCode, 0);
+    WriteBytes(temp / "a.icn", Bytes("old"));
+    const std::string frame = temp / ("a.icn.cadres/" + name);
+    ::unlink(frame.c_str());
+    ASSERT_EQ(device ? ::symlink(device, frame.c_str()) : ::mkfifo(frame.c_str(), 0644), 0);
+    const TRunResult run =
+        RunGuarded(command[0], std::vector<std::string>(command.begin() + 1, command.end()), temp.Path());
+    EXPECT_EQ(run.Stderr, message);
+    EXPECT_EQ(run.ExitCode, message.empty() ? 0 : 1);
+    EXPECT_EQ(ListNames(temp.Path()), (std::vector<std::string>{"a.icn", "a.icn.cadres"}));
+    EXPECT_EQ(ReadBytes(temp / "a.icn"), message.empty() ? SmallArchive() : Bytes("old"));
+  }
+}
+
+// Another user's link at the name of a folder the tools write into is not
+// followed (the kernel's rule for links in sticky folders): planted in a
+// shared folder, it would send the frames into the victim's own folder. The
+// user's own links are followed.
+TEST(HostileFiles, FolderLinksOfAnotherUserAreNotFollowed) {
+  const std::string no = "Not following a link owned by another user: ";
+  const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases = {
+      {{"dravel", "y.icn"}, "y.icn.cadres", "Dravel: " + no + "y.icn.cadres.\ny.icn\n"},
+      {{"dravel", "in"}, "in/Icn Preview", "Dravel: " + no + "in/Icn Preview.\n"},
+      {{"dravel", "in", "out"}, "out", "Dravel: " + no + "out.\n"},
+      {{"icnkit", "unpack", "-g", "h1", "-o", "out", "y.icn"}, "out", "icnkit: " + no + "out\n"},
+      {{"icnkit", "gif", "-g", "h1", "-o", "out", "y.icn"}, "out", "icnkit: " + no + "out\n"},
+      {{"icnkit", "gallery", "-g", "h1", "-o", "out", "in"}, "out", "icnkit: " + no + "out\n"}};
+  for (const auto& [command, name, message] : cases) {
+    TTempFolder temp;
+    ASSERT_EQ(::mkdir((temp / "mine").c_str(), 0777) + ::mkdir((temp / "in").c_str(), 0777), 0);
+    WriteText(temp / "mine/0000.bmp", "mine");
+    WriteBytes(temp / "y.icn", SmallArchive());
+    WriteBytes(temp / "in/y.icn", SmallArchive());
+    const std::string link = temp / name;
+    const std::vector<std::string> args(command.begin() + 1, command.end());
+    ASSERT_EQ(::symlink((temp / "mine").c_str(), link.c_str()), 0);
+    if (::lchown(link.c_str(), 12345, 12345) != 0) GTEST_SKIP() << "lchown needs root";
+    const TRunResult run = RunProgram(command[0], args, temp.Path());
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stderr, message);
+    EXPECT_EQ(ListNames(temp / "mine"), std::vector<std::string>{"0000.bmp"});
+    ASSERT_EQ(::lchown(link.c_str(), ::geteuid(), ::getegid()), 0);  // the user's own
+    EXPECT_EQ(RunProgram(command[0], args, temp.Path()).ExitCode, 0);
+    EXPECT_GT(ListNames(temp / "mine").size(), 1u);
+  }
 }
 
 // Another user links x.icn.cadres/setup.ini to the victim's private file;

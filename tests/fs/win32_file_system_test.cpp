@@ -132,7 +132,7 @@ TEST(Win32Platform, ListingAndSearchEnds) {
   EXPECT_EQ(found, std::vector<std::string>{temp / "a.bmp"});
 
   // A folder name with a wildcard is an invalid name: a failure, not an end.
-  EXPECT_THROW(TZtFindFile(fs, temp / "s*b\\*.bmp"), TSystemError);
+  EXPECT_THROW(TZtFindFile(fs, temp / "s*b\\*.bmp"), TZtError);
 }
 
 TEST(Win32Platform, ErrorCodesAndTexts) {

@@ -1,9 +1,11 @@
 // icnkit sheet, pack --sheet, gif and gallery run whole: the samples come
 // back byte for byte from their sheets in every layout, a sheet whose image
 // no longer matches its JSON fails with exit status 1 and leaves the
-// archive alone, and the gallery's files are all there and linked.
+// archive alone, the gallery's files are all there and linked, and -o names
+// a file or a folder.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 
 #include "tests/TestSupport.h"
 #include "tests/sheet/HtmlScan.h"
@@ -67,6 +69,30 @@ TEST(SheetCli, GalleryFilesArePresentAndLinked) {
     }
   }
   EXPECT_EQ(pages, 2u);
+}
+
+// -o ending in the extension of what the command writes names the file, for
+// one archive; for several it is a usage error; otherwise it is a folder.
+TEST(SheetCli, AnOutputWithTheFilesExtensionNamesTheFile) {
+  TTempFolder work;
+  CopySamples(work);
+  std::filesystem::create_directory(work / "old.gif");  // a folder of that name stays one
+  const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+      {{"gif", "-o", "anim/Hero.GIF", "sample_h1.icn"}, {"anim/Hero.GIF"}},
+      {{"gif", "-o", "gifs", "sample_h1.icn", "sample_h2.icn"}, {"gifs/sample_h1.gif", "gifs/sample_h2.gif"}},
+      {{"gif", "-o", "old.gif", "sample_h2.icn"}, {"old.gif/sample_h2.gif"}},
+      {{"sheet", "-o", "out/hero.PNG", "sample_h2.icn"}, {"out/hero.PNG", "out/hero.json"}},
+      {{"sheet", "-o", "pair.json", "sample_h2.icn"}, {"pair.json", "pair.png"}}};
+  for (const auto& [args, files] : cases) {
+    EXPECT_EQ(RunProgram("icnkit", args, work.Path()).ExitCode, 0) << args[2];
+    for (const std::string& file : files) EXPECT_TRUE(FileExists(work / file)) << file;
+  }
+  EXPECT_NE(ReadText(work / "out/hero.json").find("\"image\": \"hero.PNG\""), std::string::npos);
+  EXPECT_EQ(ReadBytes(work / "anim/Hero.GIF"), ReadBytes(work / "gifs/sample_h1.gif"));
+  const TRunResult many = RunProgram("icnkit", {"sheet", "-o", "many.png", "*.icn"}, work.Path());
+  EXPECT_EQ(many.ExitCode, 2);
+  EXPECT_NE(many.Stderr.find("name a folder"), std::string::npos) << many.Stderr;
+  EXPECT_FALSE(FileExists(work / "many.png"));
 }
 
 }  // namespace

@@ -123,11 +123,6 @@ std::string Capitalised(const char* program) {
   return caption;
 }
 
-std::string SystemErrorText(int code) {
-  return "System Error.  Code: " + std::to_string(code) + ".\r\n" +
-         NativeErrorText(static_cast<uint32_t>(code));
-}
-
 TEST(ToolsInMemory, UnpackInMemoryWritesTheNativeBytesInOrder) {
   for (const TToolCase& c : kCases) {
     SCOPED_TRACE(c.UnpackerName);
@@ -192,8 +187,11 @@ TEST(ToolsInMemory, AFullDiskDuringUnpackKeepsTheEarlierBitmapsWhole) {
     TCapturingReport report;
     TToolContext context{fs, report};
     EXPECT_EQ(RunUnpacker(context, c.Unpacker, {c.UnpackerName, "/w/a.icn"}), 1);
+    // Named like every other write failure.
     ExpectOneMessage(report, Capitalised(c.UnpackerName),
-                     SystemErrorText(ENOSPC) + ".\r\n/w/a.icn", true);
+                     "Cannot create file \"" + InFolder("0001.bmp") + "\". " +
+                         NativeErrorText(ENOSPC) + ".\r\n/w/a.icn",
+                     true);
     // The first bitmap whole, no later one, and the settings of the bitmaps
     // written (flushed as the export is left).
     TFiles expected = before;

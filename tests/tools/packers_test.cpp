@@ -43,18 +43,23 @@ TEST(PackerCommandLine, UsageHelpAndVersion) {
                 "You can simply create a desktop shortcut for " + caption +
                 " and drag files or folders you want to pack onto it.\r\n" +  //
                 "\r\n" + kCreditLines);
+    // Anywhere on the line, the first of them wins, and nothing is packed.
     TTempFolder work;
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{}, {""}, {"-h"}, {"--help"}}) {
+    MakeFrameFolder(work.Path(), "a.icn");
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {""}, {"-h"}, {"--help"}, {"a.icn", "--help"}, {"a.icn", "-x", "-h", "--version"}}) {
       const TRunResult run = RunProgram(program, args, work.Path());
       EXPECT_EQ(run.ExitCode, 0);
       EXPECT_EQ(run.Stdout, usage);
       EXPECT_EQ(run.Stderr, "");
     }
-    const TRunResult version = RunProgram(program, {"--version"}, work.Path());
-    EXPECT_EQ(version.ExitCode, 0);
-    EXPECT_EQ(version.Stdout, caption + " v1.3.1\n");
-    EXPECT_TRUE(ListNames(work.Path()).empty());  // nothing read or written
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--version"}, {"a.icn", "--version"}, {":copyexe", "--version", "-h"}}) {
+      const TRunResult version = RunProgram(program, args, work.Path());
+      EXPECT_EQ(version.ExitCode, 0);
+      EXPECT_EQ(version.Stdout, caption + " v1.3.1\n");
+    }
+    EXPECT_EQ(ListNames(work.Path()), std::vector<std::string>{"a.icn.cadres"});
   }
 }
 

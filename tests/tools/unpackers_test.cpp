@@ -91,22 +91,29 @@ TEST(UnpackerCommandLine, UsageHelpAndVersion) {
                                 "\r\n") +
                             kCreditLines;
   EXPECT_EQ(UnpackerUsageText(kDravelGeneration), usage);
+  // Anywhere on the line, the first of them wins, and nothing else is done:
+  // a.icn is not unpacked, -v is no unknown option.
   TTempFolder folder;
+  WriteBytes(folder / "a.icn", Archive(kH1));
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {""}, {"-h"}, {"--help", "x.icn"}}) {
+       {std::vector<std::string>{}, {""}, {"-h"}, {"--help", "x.icn"}, {"a.icn", "--help"},
+        {"a.icn", "-v", "-h"}, {"nosuch.icn", "-h", "--version"}}) {
     const TRunResult run = RunProgram("dravel", args, folder.Path());
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Stdout, WithoutCr(usage) + "\n");
     EXPECT_EQ(run.Stderr, "");
   }
-  const TRunResult version = RunProgram("dravix", {"--version"}, folder.Path());
-  EXPECT_EQ(version.ExitCode, 0);
-  EXPECT_EQ(version.Stdout, "Dravix v1.3.1\n");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--version"}, {"a.icn", "--version", "--help"}, {"in", "--version"}}) {
+    const TRunResult version = RunProgram("dravix", args, folder.Path());
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_EQ(version.Stdout, "Dravix v1.3.1\n");
+  }
   const TRunResult usage2 = RunProgram("dravix", {}, folder.Path());
   EXPECT_NE(
       usage2.Stdout.find("Usage 2:  " + ExecutableFileName("Dravix") + " InFolder [OutFolder]\n"),
       std::string::npos);
-  EXPECT_TRUE(ListNames(folder.Path()).empty());
+  EXPECT_EQ(ListNames(folder.Path()), std::vector<std::string>{"a.icn"});
 }
 
 TEST(UnpackerCommandLine, FrameFolderModeMasksAndArguments) {
@@ -202,16 +209,16 @@ TEST(UnpackerCommandLine, ErrorsEndTheRunWithStatusOne) {
   EXPECT_TRUE(IsDirectory(NativeFs(), folder / "c.icn.cadres"));
   EXPECT_FALSE(FileExists(folder / "d.icn.cadres"));
 
-  // A failure before any archive: no archive line.
+  // A failure before any archive: no archive line; the folder is named.
   const std::string longFolder(300, 'f');
   run = RunProgram("dravel", {longFolder + "/*.icn"}, folder.Path());
   EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stderr.rfind(ZtFormat("Dravel: System Error.  Code: %u.\n",
-                                      static_cast<unsigned>(NameTooLongError())),
-                             0),
-            0u)
-      << run.Stderr;
-  EXPECT_EQ(std::count(run.Stderr.begin(), run.Stderr.end(), '\n'), 2);
+  EXPECT_EQ(run.Stderr.rfind("Dravel: Cannot open folder \"", 0), 0u) << run.Stderr;
+  EXPECT_NE(run.Stderr.find(longFolder), std::string::npos) << run.Stderr;
+  const std::string reason = "\". " + NativeErrorText(NameTooLongError()) + ".\n";
+  EXPECT_EQ(run.Stderr.substr(run.Stderr.size() - std::min(run.Stderr.size(), reason.size())),
+            reason);
+  EXPECT_EQ(std::count(run.Stderr.begin(), run.Stderr.end(), '\n'), 1);
 
   // A missing palette names both places searched.
   TTempFolder bin;
