@@ -81,7 +81,7 @@ TIniDocument::TSection TIniDocument::Index(size_t headerEnd) const {
     const TLineSpan line = LineFrom(text, offset);
     if (SectionNameOf(line.Content)) break;
     if (const auto key = KeyNameOf(line.Content)) {
-      if (offset > kOffsetMask) break;  // beyond any file the tools read
+      if (uint64_t{offset} > kOffsetMask) break;  // beyond any file the tools read
       section.Keys.push_back(KeyHash(*key) | offset);
       section.BodyEnd = line.Next;
     }
