@@ -17,14 +17,7 @@ need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
 command -v npm >/dev/null || need+=(npm)
-for p in emscripten libcli11-dev nlohmann-json3-dev dpkg-dev chromium; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  step "installing: ${need[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+.ci/install-missing.sh "${need[@]}" emscripten libcli11-dev nlohmann-json3-dev dpkg-dev chromium
 jobs=$(nproc)
 
 step "web build from scratch (cmake --preset web)"
