@@ -31,9 +31,9 @@ set(ICNKIT_EMSCRIPTEN_NODE_PATH /usr/share/nodejs CACHE PATH
 set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${ICNKIT_EMSCRIPTEN_NODE_PATH})
 
 # The target's features, for every library alike: exceptions as WebAssembly
-# exceptions (they cost nothing until one is thrown, where emscripten's
-# default, exceptions caught in JavaScript, slows every call that may
-# throw) and 128-bit SIMD.
+# exceptions (they cost nothing until one is thrown; emscripten's default
+# catches them in JavaScript, so every call that may throw past a handler
+# or a destructor goes out to JavaScript and back) and 128-bit SIMD.
 set(CMAKE_C_FLAGS_INIT "-msimd128")
 set(CMAKE_CXX_FLAGS_INIT "-msimd128 -fwasm-exceptions")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fwasm-exceptions")

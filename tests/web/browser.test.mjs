@@ -20,8 +20,6 @@ const version = JSON.parse(readFileSync(`${webDir}/package.json`, 'utf8')).versi
 const sample = `${root}examples/sample_h1.icn`;
 const work = mkdtempSync(`${tmpdir()}/icnkit-web-`);
 let browser;
-let page;
-let errors;
 
 before(async () => {
   browser = await chromium.launch({
@@ -35,17 +33,18 @@ after(async () => {
   rmSync(work, { recursive: true, force: true });
 });
 
+// A new page, and the uncaught errors of its scripts.
 async function newPage() {
-  page = await browser.newPage();
-  errors = [];
+  const page = await browser.newPage();
+  const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
-  return page;
+  return { page, errors };
 }
 
 test('a page from file:// counts frames on the page and in a worker', async () => {
   copyFileSync(`${webDir}/icnkit.js`, `${work}/icnkit.js`);
   copyFileSync(`${root}tests/web/file-page.html`, `${work}/file-page.html`);
-  await newPage();
+  const { page, errors } = await newPage();
   await page.goto(pathToFileURL(`${work}/file-page.html`).href);
   await page.setInputFiles('#open', sample);
   await page.waitForFunction(() => document.getElementById('result').textContent !== '');
@@ -68,7 +67,7 @@ test('a page from a server imports the ES module', async () => {
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   try {
-    await newPage();
+    const { page, errors } = await newPage();
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
     const counted = await page.evaluate(async () => {
       const kit = await (await import('/icnkit.mjs')).default();
