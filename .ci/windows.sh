@@ -21,14 +21,7 @@ command -v wine >/dev/null || need+=(wine64 wine)
 # The icnkit tool's libraries: CLI11 and nlohmann-json are header-only and
 # used as Debian ships them; libspng and giflib are compiled from Debian's
 # source packages (dpkg-source unpacks them) against the MinGW zlib.
-for p in libz-mingw-w64-dev libcli11-dev nlohmann-json3-dev dpkg-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "== installing: ${need[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+.ci/install-missing.sh "${need[@]}" libz-mingw-w64-dev libcli11-dev nlohmann-json3-dev dpkg-dev
 
 jobs=$(nproc)
 build=build-mingw

@@ -7,11 +7,14 @@
 # <gif_lib.h> on every platform.
 #
 # Native builds find Debian's packages (libcli11-dev, nlohmann-json3-dev,
-# libspng-dev, libgif-dev). The Windows cross build must not see the build
-# machine's libraries: it takes the two header-only libraries from Debian's
-# headers through folders that hold nothing else, and compiles libspng and
-# giflib as static libraries from Debian's source packages (fetched once
-# into the build tree), libspng against the MinGW zlib of libz-mingw-w64-dev.
+# libspng-dev, libgif-dev). The cross builds (Windows with MinGW-w64,
+# WebAssembly with emscripten) must not see the build machine's libraries:
+# they take the two header-only libraries from Debian's headers through
+# folders that hold nothing else, and compile libspng and giflib as static
+# libraries from Debian's source packages (fetched once into the build
+# tree). libspng is linked with zlib: for Windows the MinGW zlib of
+# libz-mingw-w64-dev, for WebAssembly zlib compiled from its source package
+# too (emscripten's own zlib is a port fetched from the network).
 # Included from the top-level CMakeLists.txt.
 
 # Stops the configuration with the Debian package that provides what is missing.
@@ -65,19 +68,27 @@ endfunction()
 icnkit_header_only_library(icn::cli11 CLI/CLI.hpp libcli11-dev)
 icnkit_header_only_library(icn::json nlohmann/json.hpp nlohmann-json3-dev)
 
-# zlib for MinGW, the static archive (libz.dll.a would need zlib1.dll).
-find_library(ICNKIT_MINGW_ZLIB NAMES libz.a)
-find_path(ICNKIT_MINGW_ZLIB_INCLUDE_DIR zlib.h)
-set(icnkit_zlib_found FALSE)
-if(ICNKIT_MINGW_ZLIB AND ICNKIT_MINGW_ZLIB_INCLUDE_DIR)
-  set(icnkit_zlib_found TRUE)
-endif()
-icnkit_require_dependency(icnkit_zlib_found "zlib for MinGW (libz.a, zlib.h)" libz-mingw-w64-dev)
-
 # The source packages, fetched by fetch-debian-source when the folder holds
-# no unpacked copy yet (a rerun finds them and fetches nothing).
+# no unpacked copy yet (a rerun finds them and fetches nothing). zlib's is
+# asked for by its version: Debian serves the source of the release, not
+# that of its security update, and a plain "zlib" fails the whole fetch.
+set(icnkit_source_packages libspng giflib)
+if(WIN32)
+  # zlib for MinGW, the static archive (libz.dll.a would need zlib1.dll).
+  find_library(ICNKIT_MINGW_ZLIB NAMES libz.a)
+  find_path(ICNKIT_MINGW_ZLIB_INCLUDE_DIR zlib.h)
+  set(icnkit_zlib_found FALSE)
+  if(ICNKIT_MINGW_ZLIB AND ICNKIT_MINGW_ZLIB_INCLUDE_DIR)
+    set(icnkit_zlib_found TRUE)
+  endif()
+  icnkit_require_dependency(icnkit_zlib_found "zlib for MinGW (libz.a, zlib.h)" libz-mingw-w64-dev)
+else()
+  set(ICNKIT_ZLIB_SOURCE_VERSION 1:1.2.13.dfsg-1 CACHE STRING
+      "The version of Debian's zlib source package compiled into the cross build")
+  list(APPEND icnkit_source_packages zlib=${ICNKIT_ZLIB_SOURCE_VERSION})
+endif()
 set(ICNKIT_DEPS_SOURCE_DIR ${CMAKE_BINARY_DIR}/deps-src CACHE PATH
-    "Unpacked Debian source packages of libspng and giflib")
+    "Unpacked Debian source packages of the compiled libraries")
 # cmake/fetch-debian-source is the project's own; ICNKIT_FETCH_DEBIAN_SOURCE_DIR
 # may name another folder holding one.
 find_program(ICNKIT_FETCH_DEBIAN_SOURCE fetch-debian-source
@@ -89,10 +100,11 @@ function(icnkit_glob_debian_source out_var package)
   set(${out_var} ${dirs} PARENT_SCOPE)
 endfunction()
 set(icnkit_missing_sources)
-foreach(package libspng giflib)
+foreach(request ${icnkit_source_packages})
+  string(REGEX REPLACE "=.*" "" package ${request})
   icnkit_glob_debian_source(dirs ${package})
   if(NOT dirs)
-    list(APPEND icnkit_missing_sources ${package})
+    list(APPEND icnkit_missing_sources ${request})
   endif()
 endforeach()
 if(icnkit_missing_sources)
@@ -124,6 +136,9 @@ function(icnkit_debian_source out_var package probe)
 endfunction()
 icnkit_debian_source(icnkit_spng_dir libspng spng/spng.c)
 icnkit_debian_source(icnkit_gif_dir giflib dgif_lib.c)
+if(NOT WIN32)
+  icnkit_debian_source(icnkit_zlib_dir zlib zlib.h)
+endif()
 
 # The libraries, built like any other target of the project but without its
 # warnings: their code is not ours to change. Consumers see only the public
@@ -143,8 +158,19 @@ endfunction()
 icnkit_static_c_library(icnkit_spng ${icnkit_spng_dir}/spng/spng.h ${icnkit_spng_dir}/spng/spng.c)
 # SPNG_STATIC: no dllimport/dllexport in spng.h, for the library and its users.
 target_compile_definitions(icnkit_spng PUBLIC SPNG_STATIC)
-target_include_directories(icnkit_spng PRIVATE ${ICNKIT_MINGW_ZLIB_INCLUDE_DIR})
-target_link_libraries(icnkit_spng PUBLIC ${ICNKIT_MINGW_ZLIB})
+if(WIN32)
+  target_include_directories(icnkit_spng PRIVATE ${ICNKIT_MINGW_ZLIB_INCLUDE_DIR})
+  target_link_libraries(icnkit_spng PUBLIC ${ICNKIT_MINGW_ZLIB})
+else()
+  set(icnkit_zlib_sources adler32.c crc32.c deflate.c inflate.c inftrees.c inffast.c trees.c zutil.c
+                          compress.c uncompr.c)
+  list(TRANSFORM icnkit_zlib_sources PREPEND ${icnkit_zlib_dir}/)
+  icnkit_static_c_library(icnkit_zlib ${icnkit_zlib_dir}/zlib.h ${icnkit_zlib_sources})
+  # zlib.h includes zconf.h: both in the public folder.
+  configure_file(${icnkit_zlib_dir}/zconf.h ${CMAKE_BINARY_DIR}/deps-include/icnkit_zlib/zconf.h
+                 COPYONLY)
+  target_link_libraries(icnkit_spng PUBLIC icnkit_zlib)
+endif()
 add_library(icn::spng ALIAS icnkit_spng)
 
 set(icnkit_gif_sources dgif_lib.c egif_lib.c gifalloc.c gif_err.c gif_hash.c openbsd-reallocarray.c)

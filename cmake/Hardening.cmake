@@ -2,10 +2,13 @@
 # the flags Debian's packages are built with: fortified libc calls, stack
 # protector, position-independent executables and, for ELF, full RELRO
 # (read-only relocations, resolved at start-up). Windows builds (MSVC, the
-# MinGW-w64 cross build) take none of these: its linker knows no -z.
+# MinGW-w64 cross build) take none of these: its linker knows no -z. Nor
+# does WebAssembly (preset web): its module is no ELF and no executable, its
+# C library has no fortified calls, and position-independent code would ask
+# for dynamic linking.
 # Included from the top-level CMakeLists.txt before any target is made.
 option(ICNKIT_HARDENING "Harden optimised builds (fortify, stack protector, PIE, RELRO)" ON)
-if(NOT ICNKIT_HARDENING OR WIN32 OR MSVC OR ICNKIT_FUZZ)
+if(NOT ICNKIT_HARDENING OR WIN32 OR MSVC OR EMSCRIPTEN OR ICNKIT_FUZZ)
   return()
 endif()
 

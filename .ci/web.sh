@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# CI, web part: builds the WebAssembly module from scratch (preset web:
+# Debian's emscripten; libspng, giflib and zlib compiled from Debian's
+# source packages), then runs its tests: the module under Node
+# (tests/web/module.test.mjs, Node's own test runner) and in headless
+# Chromium from file:// and from a server (tests/web/browser.test.mjs,
+# playwright-core from npm at the version of tests/web/package-lock.json).
+# What is missing is installed first; node must be on the machine (18 or
+# later).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+started=$(date +%s)
+step() { echo "== [$(($(date +%s) - started)) s] $*"; }
+
+command -v node >/dev/null || { echo "node (18 or later) is not on PATH" >&2; exit 1; }
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v ninja >/dev/null || need+=(ninja-build)
+command -v npm >/dev/null || need+=(npm)
+.ci/install-missing.sh "${need[@]}" emscripten libcli11-dev nlohmann-json3-dev dpkg-dev chromium
+jobs=$(nproc)
+
+step "web build from scratch (cmake --preset web)"
+rm -rf build-web
+cmake --preset web >/dev/null
+cmake --build --preset web -j"$jobs"
+
+step "the module under Node $(node --version)"
+node --test tests/web/module.test.mjs
+
+step "the module in headless Chromium"
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+node --test tests/web/browser.test.mjs
+
+step "web part passed"
