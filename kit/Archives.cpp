@@ -7,7 +7,7 @@
 #include "fs/FindFile.h"
 #include "fs/Path.h"
 #include "kit/Jobs.h"
-#include "unpack/UnpackerCommandLine.h"
+#include "tools/UnpackerCommandLine.h"
 
 void AddGenerationOption(CLI::App& command, TGenerationChoice& choice,
                          const std::string& autoText) {

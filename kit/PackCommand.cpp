@@ -10,7 +10,7 @@
 #include "kit/Kit.h"
 #include "kit/SheetPack.h"
 #include "pack/FrameFolderPack.h"
-#include "pack/PackerCommandLine.h"
+#include "tools/PackerCommandLine.h"
 
 namespace {
 

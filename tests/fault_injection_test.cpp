@@ -21,8 +21,8 @@
 #include "tests/PackTestSupport.h"
 #include "tests/TestSupport.h"
 #include "tests/UnpackTestArchives.h"
+#include "tools/UnpackerCommandLine.h"
 #include "unpack/FrameFolderExport.h"
-#include "unpack/UnpackerCommandLine.h"
 #include "unpack/UnpackerGeneration.h"
 
 namespace {

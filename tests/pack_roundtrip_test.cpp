@@ -12,9 +12,9 @@
 #include <random>
 
 #include "fs/Files.h"
-#include "pack/PackerCommandLine.h"
 #include "tests/PackTestSupport.h"
 #include "tests/TestSupport.h"
+#include "tools/PackerCommandLine.h"
 
 using namespace packtest;
 

@@ -12,7 +12,7 @@
 #include "settings/SettingsFile.h"
 #include "tests/TestSupport.h"
 #include "tests/UnpackTestArchives.h"
-#include "unpack/UnpackerCommandLine.h"
+#include "tools/UnpackerCommandLine.h"
 
 namespace {
 

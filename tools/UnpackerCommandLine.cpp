@@ -1,4 +1,4 @@
-#include "unpack/UnpackerCommandLine.h"
+#include "tools/UnpackerCommandLine.h"
 
 #include "cli/RunTool.h"
 #include "fs/Files.h"

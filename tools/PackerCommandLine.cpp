@@ -1,4 +1,4 @@
-#include "pack/PackerCommandLine.h"
+#include "tools/PackerCommandLine.h"
 
 #include "cli/RunTool.h"
 #include "fs/Files.h"
