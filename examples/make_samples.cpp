@@ -84,7 +84,7 @@ TSampleFrame Shadow(int32_t w, int32_t h) {
   return frame;
 }
 
-// Palette indices of the unpackers' palettes (unpack/palette/).
+// Palette indices of the unpackers' palettes (conventions/PaletteColours.h).
 constexpr uint8_t kRed = 16 + 4 * 36;               // cube (204, 0, 0)
 constexpr uint8_t kDarkRed = 16 + 2 * 36;           // cube (102, 0, 0)
 constexpr uint8_t kPink = 16 + 5 * 36 + 4 * 6 + 4;  // cube (255, 204, 204)

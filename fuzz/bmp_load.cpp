@@ -9,7 +9,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "image/BmpFile.h"
 #include "image/IndexedImage.h"
-#include "pack/TrimBox.h"
+#include "image/TrimBox.h"
 
 namespace {
 

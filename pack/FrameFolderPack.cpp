@@ -10,8 +10,8 @@
 #include "fs/FindFile.h"
 #include "image/BmpFile.h"
 #include "image/IndexedImage.h"
+#include "image/TrimBox.h"
 #include "pack/FrameBits.h"
-#include "pack/TrimBox.h"
 #include "settings/SettingsFile.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "format/Error.h"
 #include "format/Generation.h"
 #include "image/BmpFile.h"
-#include "pack/TrimBox.h"
+#include "image/TrimBox.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "fs/Files.h"
 #include "image/IndexedImage.h"
+#include "image/TrimBox.h"
 #include "pack/FrameFolderPack.h"
-#include "pack/TrimBox.h"
 #include "tests/PackTestSupport.h"
 #include "tests/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "pack/TrimBox.h"
+#include "image/TrimBox.h"
 
 #include <cstring>
 

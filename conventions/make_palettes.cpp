@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "conventions/PaletteColours.h"
 #include "fs/Path.h"
 #include "image/IndexedImage.h"
-#include "unpack/palette/PaletteColours.h"
 
 namespace {
 
