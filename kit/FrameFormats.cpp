@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <map>
 
+#include "conventions/WorkImage.h"
 #include "fs/Files.h"
 #include "fs/FindFile.h"
 #include "fs/Path.h"
@@ -10,7 +11,6 @@
 #include "kit/Archives.h"
 #include "palette/PaletteFile.h"
 #include "png/Png.h"
-#include "unpack/WorkImage.h"
 
 void AddPaletteOptions(CLI::App& command, TPaletteOptions& options) {
   command.add_option("--palette", options.File,
@@ -29,7 +29,7 @@ std::vector<TRgbQuad> LoadPaletteOption(TFileSystem& fs, const TPaletteOptions& 
 }
 
 std::vector<TRgbQuad> GenerationPalette(TFileSystem& fs, TIcnGeneration generation) {
-  return WorkImage(fs, UnpackerGeneration(generation)).ColourTable();
+  return WorkImage(fs, generation).ColourTable();
 }
 
 TFrameOutput MakeFrameOutput(const std::string& format, bool transparent,

@@ -1,7 +1,7 @@
 #include "sheet/SheetCompose.h"
 
 #include "format/Error.h"
-#include "unpack/WorkImage.h"
+#include "image/FrameDrawing.h"
 
 std::string SheetFrameName(size_t index) {
   return ZtFormat("%.4d", static_cast<int>(index));

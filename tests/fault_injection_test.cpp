@@ -254,7 +254,7 @@ bool IsContainerMessage(const std::string& message) {
 
 TEST(TruncatedInputs, ArchivesCutAtEveryByteUnpackOrFailWithTheContainersMessage) {
   for (const TIcnGeneration generation : {kH1, kH2}) {
-    const TUnpackerGeneration& unpacker = generation == kH1 ? kDravelGeneration : kDravixGeneration;
+    const TUnpackerGeneration& unpacker = UnpackerGeneration(generation);
     std::mt19937 random(5);
     const TBytes whole = unpack_testing::BuildArchive(
         generation,

@@ -8,11 +8,11 @@
 
 #include "format/H1Codec.h"
 #include "fs/Files.h"
+#include "image/FrameDrawing.h"
 #include "image/IndexedImage.h"
 #include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"
 #include "unpack/UnpackerGeneration.h"
-#include "unpack/WorkImage.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ TEST(HardeningFindings, StreamsWithoutAnEndAreReadNoFurtherThanTheirFrameAllows)
     // Past the bound without an end-of-frame code: not a normal stream.
     EXPECT_TRUE(DeduceH1FillOnly(NameOfPath(path), archive, i));
     image.RowAddress(1)[0] = 3;
-    DrawFrame(kDravelGeneration, image, archive, record, false, 0, 0);
+    DrawFrame(kH1Generation, image, archive, record, false, 0, 0);
     EXPECT_EQ(image.RowAddress(1)[0], 0) << "the literal after the bound was decoded";
   }
 }

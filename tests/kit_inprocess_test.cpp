@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "conventions/WorkImage.h"
 #include "image/BmpFile.h"
 #include "kit/FrameFormats.h"
 #include "kit/GenerationKey.h"
@@ -21,7 +22,6 @@
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 #include "unpack/FrameFolderExport.h"
-#include "unpack/WorkImage.h"
 
 using namespace testdata;
 
@@ -55,8 +55,7 @@ TEST(KitHooks, AnotherFrameFormatUnpacksAndPacksTheSameArchive) {
     TTempFolder folder;
     const TBytes archive = TwoFrameArchive(generation);
     WriteBytes(folder / "a.icn", archive);
-    const TUnpackerGeneration& unpacker =
-        generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration;
+    const TUnpackerGeneration& unpacker = UnpackerGeneration(generation);
     TFrameOutput output;
     output.Extension = ".raw";
     output.Encode = EncodeRaw;
@@ -99,19 +98,19 @@ TEST(KitHooks, AnotherPaletteChangesTheColoursNotThePixels) {
     EXPECT_NE(own.ColourTable(), other.ColourTable());
   }
   // The work image keeps its own colours for the next archive.
-  EXPECT_EQ(WorkImage(NativeFs(), kDravixGeneration).ColourTable(),
+  EXPECT_EQ(WorkImage(NativeFs(), TIcnGeneration::H2).ColourTable(),
             GenerationPalette(NativeFs(), TIcnGeneration::H2));
 }
 
 TEST(KitHooks, WorkImagesArePerThreadAndPerGeneration) {
-  TIndexedImage* h1 = &WorkImage(NativeFs(), kDravelGeneration);
-  TIndexedImage* h2 = &WorkImage(NativeFs(), kDravixGeneration);
+  TIndexedImage* h1 = &WorkImage(NativeFs(), TIcnGeneration::H1);
+  TIndexedImage* h2 = &WorkImage(NativeFs(), TIcnGeneration::H2);
   EXPECT_NE(h1, h2);
   EXPECT_NE(h1->ColourTable(), h2->ColourTable());
-  EXPECT_EQ(&WorkImage(NativeFs(), kDravelGeneration), h1);
+  EXPECT_EQ(&WorkImage(NativeFs(), TIcnGeneration::H1), h1);
   TIndexedImage* other = nullptr;
   std::thread([&] {
-    other = &WorkImage(NativeFs(), kDravelGeneration);
+    other = &WorkImage(NativeFs(), TIcnGeneration::H1);
     DiscardWorkImage();
   }).join();
   EXPECT_NE(other, h1);
@@ -141,9 +140,7 @@ TEST(KitGenerationKey, TheLegacyPackersIgnoreIt) {
     TTempFolder folder;
     const TBytes archive = TwoFrameArchive(generation);
     WriteBytes(folder / "a.icn", archive);
-    ExportFrameFolder(NativeFs(),
-                      generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration,
-                      folder / "a.icn", folder / "a/");
+    ExportFrameFolder(NativeFs(), UnpackerGeneration(generation), folder / "a.icn", folder / "a/");
     WriteGenerationKey(NativeFs(), folder / "a/", generation == TIcnGeneration::H1 ? TIcnGeneration::H2 : TIcnGeneration::H1);
     std::string frameFile;
     PackFrameFolder(NativeFs(), PackerGeneration(generation), folder / "b.icn", folder / "a/", frameFile);

@@ -4,11 +4,12 @@
 #include <limits>
 #include <vector>
 
+#include "conventions/WorkImage.h"
 #include "fs/Files.h"
 #include "fs/Pages.h"
 #include "fs/Path.h"
+#include "image/FrameDrawing.h"
 #include "settings/SettingsFile.h"
-#include "unpack/WorkImage.h"
 
 TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation) {
   int32_t left = std::numeric_limits<int32_t>::max();
@@ -45,7 +46,7 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
   const TUnionRectangle bounds = UnionRectangle(archive, generation.Format.Generation);
   // The image first: an archive whose frames cannot be drawn (no palette, a
   // union rectangle over the pixel bound) leaves no setup.ini behind.
-  TIndexedImage& image = WorkImage(fs, generation);
+  TIndexedImage& image = WorkImage(fs, generation.Format.Generation);
   image.Reshape(bounds.Width, bounds.Height);
 
   TSettingsFile settings(fs, folder + "setup.ini");
@@ -75,7 +76,7 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
     }
     const TIcnFrame record = FrameRecordAt(archive, generation.Format.Generation, i);
     const bool fillOnly = generation.Format.FillOnly(NameOfPath(archivePath), archive, i, record);
-    DrawFrame(generation, image, archive, record, fillOnly, record.Left - bounds.X,
+    DrawFrame(generation.Format, image, archive, record, fillOnly, record.Left - bounds.X,
               record.Top - bounds.Y);
     name = ZtFormat("%.4d", static_cast<int>(i)) + output.Extension;
     SaveFrame(fs, image, output, folder + name);
