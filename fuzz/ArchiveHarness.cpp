@@ -135,7 +135,7 @@ void FuzzArchive(TIcnGeneration generation, const uint8_t* data, size_t size) {
   if (count == 0) return;
   const std::string archivePath = ArchiveName(generation, size);
 
-  const TUnionRectangle bounds = UnionRectangle(image, generation);
+  const TRectangle bounds = UnionRectangle(image, generation);
   const int64_t area = int64_t{bounds.Width} * bounds.Height;
   const bool onCanvas = area <= kMaxRasterPixels && area * int64_t(count) <= kPixelBudget;
   TIndexedImage canvas;
@@ -161,8 +161,8 @@ void FuzzArchive(TIcnGeneration generation, const uint8_t* data, size_t size) {
     budget -= frameArea;
     TPixels decoded;
     if (onCanvas) {
-      const int32_t column = record.Left - bounds.X;
-      const int32_t row = record.Top - bounds.Y;
+      const int32_t column = record.Left - bounds.Left;
+      const int32_t row = record.Top - bounds.Top;
       FUZZ_CHECK(column >= 0 && row >= 0 && column + record.Width <= bounds.Width &&
                  row + record.Height <= bounds.Height);
       DrawFrame(unpacker.Format, canvas, image, record, fillOnly, column, row);

@@ -3,20 +3,12 @@
 // that rectangle, so a frame's size and position follow what was painted.
 #pragma once
 
-#include <cstdint>
+#include "format/Rectangle.h"
 
 class TIndexedImage;
 
-// Right and Bottom are exclusive; rows count from the top. An image without
-// pixels, or with only transparent ones, gives (0, 0, 0, 0).
-struct TTrimBox {
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Right = 0;
-  int32_t Bottom = 0;
-  bool operator==(const TTrimBox&) const = default;
-};
-
-// Needs an 8-bit image. Each pixel is looked at at most once; where the box
-// is already known to reach, the scan of a row stops early.
-TTrimBox TrimBox(const TIndexedImage& image);
+// Rows count from the top. An image without pixels, or with only
+// transparent ones, gives the empty rectangle (0, 0, 0, 0). Needs an 8-bit
+// image. Each pixel is looked at at most once; where the box is already
+// known to reach, the scan of a row stops early.
+TRectangle TrimBox(const TIndexedImage& image);

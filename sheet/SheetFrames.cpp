@@ -16,7 +16,7 @@ TArchiveFrames ReadArchiveFrames(TArchiveImage archive, TIcnGeneration generatio
     facts.Bits = frames.Format->BitsValue(facts.FillOnly, facts.Record);
     frames.Frames.push_back(facts);
   }
-  if (count > 0) frames.Union = UnionRectangle(archive, generation);
+  frames.Union = UnionRectangle(archive, generation);
   return frames;
 }
 
