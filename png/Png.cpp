@@ -359,6 +359,10 @@ std::vector<uint8_t> EncodeIndexedPng(const TIndexedImage& image, bool transpare
 void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& palette, bool remap,
                     const std::string& displayName, TIndexedImage& image,
                     TPngFrameReport& report) {
+  if (png.empty()) {
+    image.Create8Bit(0, 0, palette);
+    return;
+  }
   TDecodeState state{palette, remap, displayName};
   TSpngContext ctx = OpenPng(png, displayName, state.Header);
   state.Interlaced = state.Header.interlace_method != SPNG_INTERLACE_NONE;
