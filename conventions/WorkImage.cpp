@@ -48,11 +48,11 @@ TIndexedImage& WorkImage(TFileSystem& fs, TIcnGeneration generation) {
   std::unique_ptr<TIndexedImage>& slot = WorkImageSlots()[SlotOf(generation)];
   if (!slot) {
     const std::string path = PalettePath(fs, generation);
-    std::unique_ptr<TIndexedImage> loaded(LoadBmpFromFile(fs, path, nullptr));
+    auto loaded = std::make_unique<TIndexedImage>(LoadBmpFromFile(fs, path));
     // Every bitmap written carries the palette's colour table and one byte
     // per pixel: a palette of another format (a 24-bit file has no table)
     // would give bitmaps whose pixels read back as something else.
-    if (PixelFormatOf(*loaded) != kPf8Bit) throw TZtError("Wrong bitmap format: " + path);
+    if (!loaded->Is8Bit()) throw TZtError("Wrong bitmap format: " + path);
     slot = std::move(loaded);
   }
   return *slot;

@@ -67,7 +67,7 @@ TFrameInput MakeFrameInput(TPackPalettes& palettes, TIcnGeneration generation, b
   input.Load = [&palettes, generation, remap, &report](TFileSystem& fs, const std::string& path,
                                                          TIndexedImage& image) {
     if (!MaskMatches("*.png", NameOfPath(path))) {
-      LoadBmpFromFile(fs, path, &image);
+      image = LoadBmpFromFile(fs, path);
       return;
     }
     std::vector<uint8_t> bytes;

@@ -50,7 +50,7 @@ class TFrameFiles {
 // loader does not decode (RLE4, JPEG, PNG, ...) also load without rows, but
 // keep their compression code: those are pictures in a wrong format.
 bool IsEmptyImage(const TIndexedImage& image) {
-  return PixelFormatOf(image) == kPfDevice && image.Compression() == kBiRgb && image.Width() == 0 &&
+  return image.DeviceDependent() && image.Compression() == kBiRgb && image.Width() == 0 &&
          image.Height() == 0 && !image.HasPixels();
 }
 
@@ -128,10 +128,10 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
     if (input.Load) {
       input.Load(fs, frameFile, image);
     } else {
-      LoadBmpFromFile(fs, frameFile, &image);
+      image = LoadBmpFromFile(fs, frameFile);
     }
     const bool empty = IsEmptyImage(image);
-    if (!empty && PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
+    if (!empty && !image.Is8Bit()) throw TZtError("Wrong bitmap format");
     const TRectangle box = empty ? TRectangle{} : TrimBox(image);
     const int32_t bits = frameBits.Of(frames.Name());
     const TIcnFrame record = FrameRecord(box, x, y, bits, generation.Format.StoresBits);

@@ -304,7 +304,7 @@ std::vector<TRgbQuad> ReadPngPalette(std::span<const uint8_t> png, const std::st
 
 std::vector<uint8_t> EncodeIndexedPng(const TIndexedImage& image, bool transparentZero) {
   if (!image.HasPixels()) return {};
-  if (image.BitsPerPixel() != 8 || image.DeviceDependent()) throw TZtError("Wrong bitmap format");
+  if (!image.Is8Bit()) throw TZtError("Wrong bitmap format");
   const uint32_t width = static_cast<uint32_t>(image.Width());
   const uint32_t height = static_cast<uint32_t>(image.Height());
 

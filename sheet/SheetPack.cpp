@@ -99,7 +99,7 @@ std::vector<uint8_t> PackSheet(const TSheetDescription& sheet, const TIndexedIma
                             imageName.c_str(), image.Width(), image.Height(), sheet.Width,
                             sheet.Height));
   }
-  if (PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
+  if (!image.Is8Bit()) throw TZtError("Wrong bitmap format");
   const TIcnGenerationInfo& format = GenerationInfo(sheet.Generation);
   TIcnArchiveWriter writer(sheet.Generation, sheet.Frames.size());
   std::vector<TRectangle> cells;

@@ -65,9 +65,8 @@ TEST(KitHooks, AnotherFrameFormatUnpacksAndPacksTheSameArchive) {
     std::string ini = ReadText(folder / "bmp/setup.ini");
     for (size_t at; (at = ini.find(".bmp")) != std::string::npos;) ini.replace(at, 4, ".raw");
     EXPECT_EQ(ReadText(folder / "raw/setup.ini"), ini);
-    TIndexedImage bmp;
-    LoadBmpFromFile(NativeFs(), folder / "bmp/0000.bmp", &bmp);
-    EXPECT_EQ(ReadBytes(folder / "raw/0000.raw"), EncodeRaw(bmp));
+    EXPECT_EQ(ReadBytes(folder / "raw/0000.raw"),
+              EncodeRaw(LoadBmpFromFile(NativeFs(), folder / "bmp/0000.bmp")));
 
     TFrameInput input;
     input.IsFrame = [](const std::string& name) { return name.ends_with(".raw"); };
@@ -89,10 +88,9 @@ TEST(KitHooks, AnotherPaletteChangesTheColoursNotThePixels) {
   ExportFrameFolder(NativeFs(), kDravixGeneration, folder / "a.icn", folder / "grey/", output);
   ExportFrameFolder(NativeFs(), kDravixGeneration, folder / "a.icn", folder / "own/");
   for (const char* name : {"0000.bmp", "0001.bmp"}) {
-    TIndexedImage own;
-    TIndexedImage other;
-    LoadBmpFromFile(NativeFs(), folder / (std::string("own/") + name), &own);
-    LoadBmpFromFile(NativeFs(), folder / (std::string("grey/") + name), &other);
+    const TIndexedImage own = LoadBmpFromFile(NativeFs(), folder / (std::string("own/") + name));
+    const TIndexedImage other =
+        LoadBmpFromFile(NativeFs(), folder / (std::string("grey/") + name));
     EXPECT_EQ(RowsOf(other), RowsOf(own)) << name;  // index 0 stays the background
     EXPECT_EQ(other.ColourTable()[200].Red, 200);
     EXPECT_NE(own.ColourTable(), other.ColourTable());
