@@ -7,7 +7,6 @@
 
 #include "format/Error.h"
 #include "format/Generation.h"
-#include "image/BmpFile.h"
 #include "image/TrimBox.h"
 
 namespace {
