@@ -13,12 +13,10 @@
 //   build/bin/icnkit_make_samples examples/
 // A test checks that the generator reproduces them byte for byte.
 #include <cstdint>
-#include <cstdio>
-#include <exception>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "cli/GeneratorMain.h"
 #include "format/H1Codec.h"
 #include "format/IcnArchive.h"
 #include "fs/Files.h"
@@ -84,7 +82,7 @@ TSampleFrame Shadow(int32_t w, int32_t h) {
   return frame;
 }
 
-// Palette indices of the unpackers' palettes (unpack/palette/).
+// Palette indices of the unpackers' palettes (conventions/PaletteColours.h).
 constexpr uint8_t kRed = 16 + 4 * 36;               // cube (204, 0, 0)
 constexpr uint8_t kDarkRed = 16 + 2 * 36;           // cube (102, 0, 0)
 constexpr uint8_t kPink = 16 + 5 * 36 + 4 * 6 + 4;  // cube (255, 204, 204)
@@ -132,23 +130,14 @@ void CheckH1Flags(const std::string& path, const std::vector<uint8_t>& archive,
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: icnkit_make_samples OUTPUT_FOLDER\n");
-    return 2;
-  }
-  try {
-    const std::string folder = WithTrailingSlash(argv[1]);
-    const std::string h1Path = folder + "sample_h1.icn";
-    const std::vector<TSampleFrame> h1Frames = Animation(TIcnGeneration::H1);
-    const std::vector<uint8_t> h1 = Encode(TIcnGeneration::H1, h1Frames);
-    CheckH1Flags(h1Path, h1, h1Frames);
-    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
-    SaveWholeFile(*fs, h1Path, h1);
-    SaveWholeFile(*fs, folder + "sample_h2.icn",
-                  Encode(TIcnGeneration::H2, Animation(TIcnGeneration::H2)));
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "icnkit_make_samples: %s\n", error.what());
-    return 1;
-  }
-  return 0;
+  return RunGenerator(argc, argv, "icnkit_make_samples",
+                      [](TFileSystem& fs, const std::string& folder) {
+                        const std::string h1Path = folder + "sample_h1.icn";
+                        const std::vector<TSampleFrame> h1Frames = Animation(TIcnGeneration::H1);
+                        const std::vector<uint8_t> h1 = Encode(TIcnGeneration::H1, h1Frames);
+                        CheckH1Flags(h1Path, h1, h1Frames);
+                        SaveWholeFile(fs, h1Path, h1);
+                        SaveWholeFile(fs, folder + "sample_h2.icn",
+                                      Encode(TIcnGeneration::H2, Animation(TIcnGeneration::H2)));
+                      });
 }

@@ -53,3 +53,13 @@ const TIcnGenerationInfo kH2Generation = {
 const TIcnGenerationInfo& GenerationInfo(TIcnGeneration generation) {
   return generation == TIcnGeneration::H1 ? kH1Generation : kH2Generation;
 }
+
+void DecodeFrame(const TIcnGenerationInfo& format, TArchiveImage archive, const TIcnFrame& record,
+                 bool fillOnly, const TFrameRaster& target) {
+  if (record.Width == 0 || record.Height == 0) return;
+  std::span<const uint8_t> stream = FrameStream(archive, record);
+  if (stream.size() > MaxStreamLength(record)) {
+    stream = stream.first(static_cast<size_t>(MaxStreamLength(record)));
+  }
+  format.Decode(stream, target, fillOnly);
+}

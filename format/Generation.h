@@ -46,3 +46,10 @@ extern const TIcnGenerationInfo kH1Generation;
 extern const TIcnGenerationInfo kH2Generation;
 
 const TIcnGenerationInfo& GenerationInfo(TIcnGeneration generation);
+
+// Paints the frame of record, from the validated archive, into target (a
+// raster of the frame's size) with the generation's decoder. The stream is
+// read no further than MaxStreamLength(record); a frame without pixels
+// paints nothing, so its stream is not decoded at all.
+void DecodeFrame(const TIcnGenerationInfo& format, TArchiveImage archive, const TIcnFrame& record,
+                 bool fillOnly, const TFrameRaster& target);

@@ -83,6 +83,24 @@ TIcnFrame FrameRecordAt(TArchiveImage image, TIcnGeneration generation, size_t i
   return GenerationInfo(generation).ReadRecord(record);
 }
 
+TRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation) {
+  const size_t count = FrameCount(image);
+  if (count == 0) return {};
+  int32_t left = INT32_MAX;
+  int32_t top = INT32_MAX;
+  int32_t right = INT32_MIN;
+  int32_t bottom = INT32_MIN;
+  for (size_t i = 0; i < count; ++i) {
+    const TIcnFrame record = FrameRecordAt(image, generation, i);
+    left = std::min<int32_t>(left, record.Left);
+    top = std::min<int32_t>(top, record.Top);
+    right = std::max<int32_t>(right, int32_t{record.Left} + int32_t{record.Width});
+    bottom = std::max<int32_t>(bottom, int32_t{record.Top} + int32_t{record.Height});
+  }
+  // Each edge lies within [-32768, 98302], so the differences fit.
+  return TRectangle{left, top, right - left, bottom - top};
+}
+
 size_t FrameDataAt(TArchiveImage, const TIcnFrame& record) {
   return kIcnHeaderSize + size_t{record.DataOffset};
 }
@@ -110,6 +128,21 @@ std::span<const uint8_t> FrameStream(TArchiveImage image, const TIcnFrame& recor
   const size_t start = FrameDataAt(image, record);
   if (start >= image.size()) return {};
   return image.subspan(start);
+}
+
+std::optional<TIcnFrame> RecordOfBox(const TRectangle& box, int64_t x, int64_t y) {
+  const int64_t left = x + box.Left;
+  const int64_t top = y + box.Top;
+  if (left < INT16_MIN || left > INT16_MAX || top < INT16_MIN || top > INT16_MAX ||
+      box.Width > UINT16_MAX || box.Height > UINT16_MAX) {
+    return std::nullopt;
+  }
+  TIcnFrame record;
+  record.Left = static_cast<int16_t>(left);
+  record.Top = static_cast<int16_t>(top);
+  record.Width = static_cast<uint16_t>(box.Width);
+  record.Height = static_cast<uint16_t>(box.Height);
+  return record;
 }
 
 void CheckFrameCount(size_t frameCount) {

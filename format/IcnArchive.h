@@ -23,8 +23,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
+
+#include "format/Rectangle.h"
 
 enum class TIcnGeneration { H1, H2 };
 
@@ -40,15 +43,6 @@ struct TIcnFrame {
   uint8_t Bits = 0;
   uint32_t DataOffset = 0;
 };
-
-// Right and bottom edges in 32-bit signed arithmetic: Left 32000 with
-// Width 1000 gives 33000, beyond the 16-bit range.
-inline int32_t RightEdge(const TIcnFrame& frame) {
-  return int32_t{frame.Left} + int32_t{frame.Width};
-}
-inline int32_t BottomEdge(const TIcnFrame& frame) {
-  return int32_t{frame.Top} + int32_t{frame.Height};
-}
 
 // A frame record of the layout above: H2's has the Bits byte, H1's not.
 template <bool kHasBits>
@@ -77,6 +71,10 @@ void ValidateArchive(TArchiveImage image, TIcnGeneration generation);
 // Reading side. Callers validate first; then none of these reads outside.
 uint16_t FrameCount(TArchiveImage image);
 TIcnFrame FrameRecordAt(TArchiveImage image, TIcnGeneration generation, size_t i);
+// The union rectangle: the smallest that holds every frame's rectangle (Left,
+// Top, Width, Height), frames without pixels included. Its edges reach
+// 98302 (32767 + 65535), beyond the 16-bit range; all 0 without frames.
+TRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation);
 // Offset of the frame's first stream byte: 6 + DataOffset.
 size_t FrameDataAt(TArchiveImage image, const TIcnFrame& record);
 // The lowest offset any frame's stream starts at (the file's size when
@@ -99,6 +97,12 @@ inline uint64_t MaxStreamLength(const TIcnFrame& record) {
 }
 
 // Writing side over a growing buffer.
+// The record of the frame whose pixels are box moved by (x, y), Bits and
+// DataOffset 0; none when a field would not hold it (Left or Top outside
+// -32768..32767, Width or Height above 65535): a silent wrap would move
+// the frame somewhere else.
+std::optional<TIcnFrame> RecordOfBox(const TRectangle& box, int64_t x, int64_t y);
+
 // Bytes reserved a frame beyond the table, for streams of a few pixels.
 constexpr size_t kSmallStreamRoom = 16;
 

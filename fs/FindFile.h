@@ -51,16 +51,9 @@ class TZtFindFile {
               TFindKinds kinds = TFindKinds::FilesAndFolders);
   virtual ~TZtFindFile() = default;
 
-  // Moves to the next raw entry; false when exhausted.
-  bool Advance();
-  // Stays on the current entry if it matches, else moves on until one does.
-  bool SkipToMatch(uint32_t required, uint32_t excluded);
   // The tools' loop step: true when standing on a matching entry. An entry
   // matches when (Attributes() & (required | excluded)) == required.
   bool NextMatch(uint32_t required, uint32_t excluded);
-  // How many entries were kept (matching the mask's name), before any
-  // attribute test.
-  size_t Count() const { return Entries_.size(); }
   // Back before the first entry, as just constructed: the loop can walk the
   // same entries again.
   void Rewind();
@@ -74,6 +67,10 @@ class TZtFindFile {
   const std::string& FullPath();
 
  private:
+  // Moves to the next raw entry; false when exhausted.
+  bool Advance();
+  // Stays on the current entry if it matches, else moves on until one does.
+  bool SkipToMatch(uint32_t required, uint32_t excluded);
   // Moves to entry index (Found_ when there is one) and names it.
   void MoveTo(size_t index);
 

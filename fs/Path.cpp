@@ -1,16 +1,16 @@
-// Path splitting over a path style: the delimiter sets and the code page's
-// double-byte lead bytes decide where a path is cut.
+// Path splitting over a path style: the delimiter sets decide where a path
+// is cut.
 #include "fs/Path.h"
 
 #include <cstring>
 #include <vector>
 
-TZtPathStyle TZtPathStyle::Windows(bool (*isLeadByte)(unsigned char)) {
-  return TZtPathStyle{"\\/:", "\\/", '\\', ".\\/:", isLeadByte};
+TZtPathStyle TZtPathStyle::Windows() {
+  return TZtPathStyle{"\\/:", "\\/", '\\', ".\\/:"};
 }
 
 TZtPathStyle TZtPathStyle::Posix() {
-  return TZtPathStyle{"/", "/", '/', "./", nullptr};
+  return TZtPathStyle{"/", "/", '/', "./"};
 }
 
 namespace {
@@ -19,78 +19,51 @@ bool InSet(const char* set, char c) {
   return c != 0 && std::strchr(set, c) != nullptr;
 }
 
-// For each byte: is it the trail byte of a double-byte character? A lead byte
-// and the byte after it form one character; scanning from the front is the
-// only reliable way to tell, since a trail byte may look like a lead byte.
-std::vector<bool> TrailBytes(const std::string& s, const TZtPathStyle& style) {
-  std::vector<bool> trail(s.size(), false);
-  if (style.IsLeadByte == nullptr) return trail;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (style.IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
-      trail[i + 1] = true;
-      ++i;
-    }
-  }
-  return trail;
-}
-
-bool IsLeadAt(const std::string& s, size_t index, const std::vector<bool>& trail,
-              const TZtPathStyle& style) {
-  return style.IsLeadByte != nullptr && !trail[index] && index + 1 < s.size() &&
-         style.IsLeadByte(static_cast<unsigned char>(s[index]));
-}
-
 }  // namespace
 
-size_t LastDelimiter(const std::string& path, const char* set, const TZtPathStyle& style) {
-  const std::vector<bool> trail = TrailBytes(path, style);
+size_t LastDelimiter(std::string_view path, const char* set) {
   for (size_t i = path.size(); i > 0; --i) {
-    const size_t index = i - 1;
-    if (trail[index]) {
-      --i;  // skip the lead byte too
-      continue;
-    }
-    if (InSet(set, path[index])) return i;
+    if (InSet(set, path[i - 1])) return i - 1;
   }
-  return 0;
+  return std::string::npos;
 }
 
 std::string DirectoryOfPath(const std::string& path, const TZtPathStyle& style) {
-  return path.substr(0, LastDelimiter(path, style.SplitSet, style));
+  const size_t last = LastDelimiter(path, style.SplitSet);
+  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
 }
 
 std::string NameOfPath(const std::string& path, const TZtPathStyle& style) {
-  return path.substr(LastDelimiter(path, style.SplitSet, style));
+  const size_t last = LastDelimiter(path, style.SplitSet);
+  return last == std::string::npos ? path : path.substr(last + 1);
 }
 
 std::string ExtensionOfPath(const std::string& path, const TZtPathStyle& style) {
-  const size_t position = LastDelimiter(path, style.ExtensionSet, style);
-  if (position == 0 || path[position - 1] != '.') return {};
-  return path.substr(position - 1);
+  const size_t last = LastDelimiter(path, style.ExtensionSet);
+  if (last == std::string::npos || path[last] != '.') return {};
+  return path.substr(last);
 }
 
 std::string ReplaceExtension(const std::string& path, const std::string& newExtension,
                              const TZtPathStyle& style) {
-  const size_t position = LastDelimiter(path, style.ExtensionSet, style);
-  if (position == 0 || path[position - 1] != '.') return path + newExtension;
-  return path.substr(0, position - 1) + newExtension;
+  const size_t last = LastDelimiter(path, style.ExtensionSet);
+  if (last == std::string::npos || path[last] != '.') return path + newExtension;
+  return path.substr(0, last) + newExtension;
 }
 
-bool IsSlashAt(const std::string& s, size_t position, const TZtPathStyle& style) {
-  if (position < 1 || position > s.size()) return false;
-  const size_t index = position - 1;
-  if (!InSet(style.TrailingSet, s[index])) return false;
-  const std::vector<bool> trail = TrailBytes(s, style);
-  return !trail[index] && !IsLeadAt(s, index, trail, style);
+bool IsSlashAt(std::string_view s, size_t position, const TZtPathStyle& style) {
+  return position < s.size() && InSet(style.TrailingSet, s[position]);
 }
 
 std::string WithTrailingSlash(const std::string& path, const TZtPathStyle& style) {
-  if (IsSlashAt(path, path.size(), style)) return path;
+  if (!path.empty() && IsSlashAt(path, path.size() - 1, style)) return path;
   return path + style.Delimiter;
 }
 
 std::string WithoutTrailingSlash(const std::string& path, const TZtPathStyle& style) {
-  if (IsSlashAt(path, path.size(), style)) return path.substr(0, path.size() - 1);
+  if (!path.empty() && IsSlashAt(path, path.size() - 1, style)) {
+    return path.substr(0, path.size() - 1);
+  }
   return path;
 }
 

@@ -112,7 +112,7 @@ class TWindowsFileSystem : public TFileSystem {
   // volume.
   TFolderListing ListFolder(const std::string& folder) override {
     std::string mask = folder;
-    if (!mask.empty() && LastDelimiter(mask, "\\/:", NativePathStyle()) != mask.size()) {
+    if (!mask.empty() && LastDelimiter(mask, "\\/:") != mask.size() - 1) {
       mask += '\\';
     }
     mask += '*';

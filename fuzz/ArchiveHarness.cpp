@@ -14,11 +14,11 @@
 #include "format/H2Codec.h"
 #include "fs/Path.h"
 #include "fuzz/FuzzCheck.h"
+#include "image/FrameDrawing.h"
 #include "image/IndexedImage.h"
 #include "testdata/ArchiveBuilder.h"
 #include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerGeneration.h"
-#include "unpack/WorkImage.h"
 
 namespace {
 
@@ -123,8 +123,7 @@ TPixels CutFrame(TIndexedImage& canvas, int32_t column, int32_t row, const TIcnF
 }  // namespace
 
 void FuzzArchive(TIcnGeneration generation, const uint8_t* data, size_t size) {
-  const TUnpackerGeneration& unpacker =
-      generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration;
+  const TUnpackerGeneration& unpacker = UnpackerGeneration(generation);
   const TArchiveImage image(data, size);
   try {
     ValidateArchive(image, generation);
@@ -136,7 +135,7 @@ void FuzzArchive(TIcnGeneration generation, const uint8_t* data, size_t size) {
   if (count == 0) return;
   const std::string archivePath = ArchiveName(generation, size);
 
-  const TUnionRectangle bounds = UnionRectangle(image, generation);
+  const TRectangle bounds = UnionRectangle(image, generation);
   const int64_t area = int64_t{bounds.Width} * bounds.Height;
   const bool onCanvas = area <= kMaxRasterPixels && area * int64_t(count) <= kPixelBudget;
   TIndexedImage canvas;
@@ -162,11 +161,11 @@ void FuzzArchive(TIcnGeneration generation, const uint8_t* data, size_t size) {
     budget -= frameArea;
     TPixels decoded;
     if (onCanvas) {
-      const int32_t column = record.Left - bounds.X;
-      const int32_t row = record.Top - bounds.Y;
+      const int32_t column = record.Left - bounds.Left;
+      const int32_t row = record.Top - bounds.Top;
       FUZZ_CHECK(column >= 0 && row >= 0 && column + record.Width <= bounds.Width &&
                  row + record.Height <= bounds.Height);
-      DrawFrame(unpacker, canvas, image, record, fillOnly, column, row);
+      DrawFrame(unpacker.Format, canvas, image, record, fillOnly, column, row);
       decoded = CutFrame(canvas, column, row, record);
     } else {
       // Cut like DrawFrame cuts it.

@@ -9,7 +9,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "image/BmpFile.h"
 #include "image/IndexedImage.h"
-#include "pack/TrimBox.h"
+#include "image/TrimBox.h"
 
 namespace {
 
@@ -57,20 +57,20 @@ bool IsLoaderMessage(const std::string& message) {
 }
 
 // The trim box the slow way: every pixel looked at.
-TTrimBox SlowTrimBox(const TIndexedImage& image) {
-  TTrimBox box{image.Width(), image.Height(), -1, -1};
+TRectangle SlowTrimBox(const TIndexedImage& image) {
+  int32_t left = image.Width(), top = image.Height(), right = -1, bottom = -1;
   for (int32_t y = 0; y < image.Height(); ++y) {
     const uint8_t* row = image.RowAddress(y);
     for (int32_t x = 0; x < image.Width(); ++x) {
       if (row[x] == 0) continue;
-      box.Left = std::min(box.Left, x);
-      box.Top = std::min(box.Top, y);
-      box.Right = std::max(box.Right, x + 1);
-      box.Bottom = std::max(box.Bottom, y + 1);
+      left = std::min(left, x);
+      top = std::min(top, y);
+      right = std::max(right, x + 1);
+      bottom = std::max(bottom, y + 1);
     }
   }
-  if (box.Right < 0) return {};
-  return box;
+  if (right < 0) return {};
+  return {left, top, right - left, bottom - top};
 }
 
 }  // namespace
@@ -94,14 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FUZZ_CHECK(image.Width() >= 0 && image.Height() >= 0);
   FUZZ_CHECK(image.ColourTable().size() <= 256);
-  const uint8_t format = PixelFormatOf(image);
-  FUZZ_CHECK(format <= kPfCustom);
-  if (format != kPf8Bit || !image.HasPixels()) return 0;
-  FUZZ_CHECK(image.BitsPerPixel() == 8);
+  if (!image.Is8Bit() || !image.HasPixels()) return 0;
   // Every row of an 8-bit image with pixels can be addressed.
-  const TTrimBox box = TrimBox(image);
+  const TRectangle box = TrimBox(image);
   FUZZ_CHECK(box == SlowTrimBox(image));
-  FUZZ_CHECK(box.Left <= box.Right && box.Top <= box.Bottom && box.Right <= image.Width() &&
-             box.Bottom <= image.Height());
+  FUZZ_CHECK(box.Left >= 0 && box.Top >= 0 && box.Width >= 0 && box.Height >= 0 &&
+             box.Right() <= image.Width() && box.Bottom() <= image.Height());
   return 0;
 }

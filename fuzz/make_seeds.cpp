@@ -6,16 +6,13 @@
 // Deterministic, so a seed that finds something can be made again.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <exception>
-#include <memory>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cli/GeneratorMain.h"
 #include "fs/Files.h"
-#include "fs/Path.h"
 #include "fuzz/KitSeeds.h"
 #include "fuzz/SeedWriter.h"
 #include "image/IndexedImage.h"
@@ -240,16 +237,10 @@ void MaskSeeds(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: icnkit_fuzz_seeds OUTPUT_FOLDER\n");
-    return 2;
-  }
-  try {
-    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
-    const std::string out = WithTrailingSlash(argv[1]);
+  return RunGenerator(argc, argv, "icnkit_fuzz_seeds", [](TFileSystem& fs, const std::string& out) {
     const auto folder = [&out, &fs](const char* name) {
       std::string path = out + name + "/";
-      if (!MakeFolders(*fs, path)) throw TZtError("Cannot create folder " + path);
+      if (!MakeFolders(fs, path)) throw TZtError("Cannot create folder " + path);
       return path;
     };
     ArchiveSeeds(TIcnGeneration::H1, folder("archive_h1"));
@@ -262,9 +253,5 @@ int main(int argc, char** argv) {
     TSeedWriter sheets{folder("sheet_json")};
     SheetSeeds(sheets, TIcnGeneration::H1, Archives(TIcnGeneration::H1));
     SheetSeeds(sheets, TIcnGeneration::H2, Archives(TIcnGeneration::H2));
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "icnkit_fuzz_seeds: %s\n", error.what());
-    return 1;
-  }
-  return 0;
+  });
 }

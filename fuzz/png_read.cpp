@@ -103,6 +103,10 @@ void Check(const uint8_t* data, size_t size) {
     return;
   }
   const TIndexedImage& image = plain.Image;
+  if (size == 0) {  // the empty frame
+    FUZZ_CHECK(mapped.Loaded && image.Width() == 0 && image.Height() == 0 && !image.HasPixels());
+    return;
+  }
   FUZZ_CHECK(image.Width() == int32_t(U32Be(data + 16)) &&
              image.Height() == int32_t(U32Be(data + 20)));
   FUZZ_CHECK(image.BitsPerPixel() == 8 && image.HasPixels());

@@ -41,9 +41,9 @@ void CheckRanges(const TSheetDescription& sheet) {
   FUZZ_CHECK(InRange(sheet.X, -kShort - 1, kShort) && InRange(sheet.Y, -kShort - 1, kShort));
   FUZZ_CHECK(PlainName(sheet.Image) && PlainName(sheet.Archive));
   for (const TSheetFrame& frame : sheet.Frames) {
-    for (const TSheetRect& rect : {frame.Frame, frame.SpriteSource}) {
-      FUZZ_CHECK(InRange(rect.X, 0, kInt) && InRange(rect.Y, 0, kInt) && InRange(rect.W, 0, kInt) &&
-                 InRange(rect.H, 0, kInt));
+    for (const TRectangle& rect : {frame.Frame, frame.SpriteSource}) {
+      FUZZ_CHECK(InRange(rect.Left, 0, kInt) && InRange(rect.Top, 0, kInt) &&
+                 InRange(rect.Width, 0, kInt) && InRange(rect.Height, 0, kInt));
     }
     FUZZ_CHECK(InRange(frame.Left, -kShort - 1, kShort) && InRange(frame.Top, -kShort - 1, kShort));
     FUZZ_CHECK(InRange(frame.Width, 0, 65535) && InRange(frame.Height, 0, 65535));
@@ -75,16 +75,16 @@ TIndexedImage PaintedSheet(const TSheetDescription& sheet) {
   image.Create8Bit(sheet.Width, sheet.Height, std::vector<TRgbQuad>(256));
   for (size_t i = 0; i < sheet.Frames.size(); ++i) {
     const TSheetFrame& frame = sheet.Frames[i];
-    const int64_t cellLeft = int64_t{sheet.X} + frame.SpriteSource.X;
-    const int64_t cellTop = int64_t{sheet.Y} + frame.SpriteSource.Y;
+    const int64_t cellLeft = int64_t{sheet.X} + frame.SpriteSource.Left;
+    const int64_t cellTop = int64_t{sheet.Y} + frame.SpriteSource.Top;
     for (int64_t y = 0; y < frame.Height; ++y) {
-      const int64_t sheetY = int64_t{frame.Frame.Y} + (frame.Top + y - cellTop);
-      if (sheetY < frame.Frame.Y || sheetY >= int64_t{frame.Frame.Y} + frame.Frame.H) continue;
+      const int64_t sheetY = frame.Frame.Top + (frame.Top + y - cellTop);
+      if (sheetY < frame.Frame.Top || sheetY >= frame.Frame.Bottom()) continue;
       if (sheetY < 0 || sheetY >= sheet.Height) continue;
       uint8_t* row = image.RowAddress(static_cast<int32_t>(sheetY));
       for (int64_t x = 0; x < frame.Width; ++x) {
-        const int64_t sheetX = int64_t{frame.Frame.X} + (frame.Left + x - cellLeft);
-        if (sheetX < frame.Frame.X || sheetX >= int64_t{frame.Frame.X} + frame.Frame.W) continue;
+        const int64_t sheetX = frame.Frame.Left + (frame.Left + x - cellLeft);
+        if (sheetX < frame.Frame.Left || sheetX >= frame.Frame.Right()) continue;
         if (sheetX < 0 || sheetX >= sheet.Width) continue;
         row[sheetX] = static_cast<uint8_t>(1 + i % 255);
       }
@@ -125,8 +125,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // that overlaps its own.
     if (frame.Width > 0 && frame.Height > 0) {
       FUZZ_CHECK(record.Left <= frame.Left && record.Top <= frame.Top &&
-                 RightEdge(record) >= frame.Left + frame.Width &&
-                 BottomEdge(record) >= frame.Top + frame.Height);
+                 record.Left + record.Width >= frame.Left + frame.Width &&
+                 record.Top + record.Height >= frame.Top + frame.Height);
     }
   }
   return 0;

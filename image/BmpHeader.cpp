@@ -156,14 +156,11 @@ TBmpHeader ParseBmpHeader(std::span<const uint8_t> file) {
     imageSize = GetU32(info + 16);
     colours = GetU32(info + 28);
     consumed = bmp::kFileHeaderSize + infoSize;
-    if (HasMasks(compression, depth)) {
-      const uint8_t* masks = info + 36;
-      if (infoSize < 52) {
-        need(consumed + 12);
-        masks = p + consumed;
-        consumed += 12;
-      }
-      for (size_t i = 0; i < 3; ++i) header.Masks[i] = GetU32(masks + 4 * i);
+    // The red, green and blue masks follow a header shorter than 52 bytes;
+    // the rows are taken as stored, so their values play no part.
+    if (HasMasks(compression, depth) && infoSize < 52) {
+      need(consumed + 12);
+      consumed += 12;
     }
   }
   if (pixelOffset < consumed) bmp::ThrowNotValid();

@@ -25,7 +25,6 @@
 //  to 4 bytes, bottom row first unless the height is negative.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -95,7 +94,6 @@ struct TBmpHeader {
   bool TopDown = false;  // the file stores the top row first
   uint16_t BitsPerPixel = 8;
   uint32_t Compression = kBiRgb;  // as the image reports it (kBiRgb once RLE8 is expanded)
-  std::array<uint32_t, 3> Masks{};
   std::vector<TRgbQuad> ColourTable;
   int64_t Stride = 0;       // bytes per decoded row
   int64_t PixelOffset = 0;  // where the pixel data begins in the file

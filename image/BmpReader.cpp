@@ -54,7 +54,6 @@ void TIndexedImage::LoadBmp(std::span<const uint8_t> file) {
   loaded.Height_ = header.Height;
   loaded.BitsPerPixel_ = header.BitsPerPixel;
   loaded.Compression_ = header.Compression;
-  loaded.ColourMasks_ = header.Masks;
   loaded.ColourTable_ = header.ColourTable;
   loaded.DeviceDependent_ =
       header.Pixels == TBmpPixels::None || header.Pixels == TBmpPixels::Device;

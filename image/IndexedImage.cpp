@@ -32,7 +32,6 @@ void TIndexedImage::Reshape(int32_t width, int32_t height) {
   BitsPerPixel_ = 8;
   Compression_ = kBiRgb;
   DeviceDependent_ = false;
-  ColourMasks_ = {};
 }
 
 void TIndexedImage::Create8Bit(int32_t width, int32_t height, std::vector<TRgbQuad> colourTable) {
@@ -66,7 +65,7 @@ int TIndexedImage::NearestColourIndex(uint32_t colour) const {
 
 void TIndexedImage::Fill(uint32_t colour) {
   if (!HasPixels()) return;
-  if (BitsPerPixel_ != 8 || DeviceDependent_) throw TZtError("Wrong bitmap format");
+  if (!Is8Bit()) throw TZtError("Wrong bitmap format");
   const uint8_t index = static_cast<uint8_t>(NearestColourIndex(colour));
   const size_t stride = static_cast<size_t>(Stride());
   // Pixels only: the pad bytes at the end of each row keep their value.

@@ -7,7 +7,6 @@
 // -stride, the row step the frame codecs are given.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -59,8 +58,9 @@ class TIndexedImage {
   // empty file (Compression() is kBiRgb).
   bool DeviceDependent() const { return DeviceDependent_; }
   uint32_t Compression() const { return Compression_; }
-  // Bit-field masks (red, green, blue) of a 16/32-bit bit-fields file.
-  const std::array<uint32_t, 3>& ColourMasks() const { return ColourMasks_; }
+  // One byte per pixel, a palette index: what the frame codecs read and
+  // write, and the only kind of bitmap the packers take.
+  bool Is8Bit() const { return BitsPerPixel_ == 8 && !DeviceDependent_; }
 
   // For tests and tools that build images directly: an 8-bit image with the
   // given colour table (at most 256 entries), pixels 0.
@@ -77,7 +77,6 @@ class TIndexedImage {
   uint16_t BitsPerPixel_ = 8;
   uint32_t Compression_ = kBiRgb;
   bool DeviceDependent_ = false;
-  std::array<uint32_t, 3> ColourMasks_{};
   std::vector<TRgbQuad> ColourTable_;
   TZtZeroedBuffer Pixels_;
 };

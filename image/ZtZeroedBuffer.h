@@ -65,12 +65,6 @@ class TZtZeroedBuffer {
     Size_ = size;
   }
 
-  void Clear() {
-    Data_.reset();
-    Size_ = 0;
-    Capacity_ = 0;
-  }
-
  private:
   struct TFree {
     void operator()(uint8_t* block) const { std::free(block); }

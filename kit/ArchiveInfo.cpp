@@ -5,7 +5,6 @@
 #include "format/Generation.h"
 #include "fs/Path.h"
 #include "kit/Archives.h"
-#include "unpack/FrameFolderExport.h"
 
 nlohmann::ordered_json ArchiveInfoJson(TArchiveImage image, TIcnGeneration generation,
                                        const std::string& path) {
@@ -19,9 +18,9 @@ nlohmann::ordered_json ArchiveInfoJson(TArchiveImage image, TIcnGeneration gener
   if (count == 0) {
     info["rectangle"] = nullptr;
   } else {
-    const TUnionRectangle bounds = UnionRectangle(image, generation);
+    const TRectangle bounds = UnionRectangle(image, generation);
     info["rectangle"] = {
-        {"x", bounds.X}, {"y", bounds.Y}, {"width", bounds.Width}, {"height", bounds.Height}};
+        {"x", bounds.Left}, {"y", bounds.Top}, {"width", bounds.Width}, {"height", bounds.Height}};
   }
   nlohmann::ordered_json frames = nlohmann::ordered_json::array();
   const std::string name = NameOfPath(path);

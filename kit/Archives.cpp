@@ -2,12 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include "conventions/ArchiveNames.h"
 #include "format/Detect.h"
 #include "fs/Files.h"
 #include "fs/FindFile.h"
 #include "fs/Path.h"
 #include "kit/Jobs.h"
-#include "unpack/UnpackerCommandLine.h"
 
 void AddGenerationOption(CLI::App& command, TGenerationChoice& choice,
                          const std::string& autoText) {
@@ -48,12 +48,8 @@ TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
   return *detected;
 }
 
-const TUnpackerGeneration& UnpackerGeneration(TIcnGeneration generation) {
-  return generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration;
-}
-
 bool IsKitArchiveName(TGenerationChoice choice, const std::string& name) {
-  return IsArchiveName(UnpackerGeneration(choice.value_or(TIcnGeneration::H1)), name);
+  return IsArchiveName(choice.value_or(TIcnGeneration::H1), name);
 }
 
 namespace {

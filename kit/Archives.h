@@ -8,7 +8,6 @@
 
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
-#include "unpack/UnpackerGeneration.h"
 
 namespace CLI {
 class App;
@@ -33,10 +32,6 @@ std::optional<TIcnGeneration> ParseGenerationName(const std::string& text);
 // <path> is H1 or H2; use -g".
 TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
                                  const std::string& path);
-
-// The unpacker table of a generation (palette bitmap, extensions, preview
-// rules).
-const TUnpackerGeneration& UnpackerGeneration(TIcnGeneration generation);
 
 // Whether a name has an archive's extension: H1's (which include H2's
 // .icn) under auto.

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <map>
 
+#include "conventions/WorkImage.h"
 #include "fs/Files.h"
 #include "fs/FindFile.h"
 #include "fs/Path.h"
@@ -10,7 +11,6 @@
 #include "kit/Archives.h"
 #include "palette/PaletteFile.h"
 #include "png/Png.h"
-#include "unpack/WorkImage.h"
 
 void AddPaletteOptions(CLI::App& command, TPaletteOptions& options) {
   command.add_option("--palette", options.File,
@@ -27,7 +27,7 @@ std::vector<TRgbQuad> LoadPaletteOption(TFileSystem& fs, const TPaletteOptions& 
 }
 
 std::vector<TRgbQuad> GenerationPalette(TFileSystem& fs, TIcnGeneration generation) {
-  return WorkImage(fs, UnpackerGeneration(generation)).ColourTable();
+  return WorkImage(fs, generation).ColourTable();
 }
 
 TFrameOutput MakeFrameOutput(const std::string& format, bool transparent,
@@ -65,7 +65,7 @@ TFrameInput MakeFrameInput(TPackPalettes& palettes, TIcnGeneration generation, b
   input.Load = [&palettes, generation, remap, &report](TFileSystem& fs, const std::string& path,
                                                          TIndexedImage& image) {
     if (!MaskMatches("*.png", NameOfPath(path))) {
-      LoadBmpFromFile(fs, path, &image);
+      image = LoadBmpFromFile(fs, path);
       return;
     }
     std::vector<uint8_t> bytes;

@@ -31,7 +31,7 @@ void AddPaletteOptions(CLI::App& command, TPaletteOptions& options);
 // The colours of --palette FILE (palette/PaletteFile.h); empty without it.
 std::vector<TRgbQuad> LoadPaletteOption(TFileSystem& fs, const TPaletteOptions& options);
 
-// The colours of the generation's palette bitmap (unpack/WorkImage.h).
+// The colours of the generation's palette bitmap (conventions/WorkImage.h).
 std::vector<TRgbQuad> GenerationPalette(TFileSystem& fs, TIcnGeneration generation);
 
 // How frames are written: "bmp" (the unpackers' files) or "png" (8-bit

@@ -8,8 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "conventions/WorkImage.h"
 #include "fs/FileSystem.h"
-#include "unpack/WorkImage.h"
 
 unsigned DefaultJobs() {
   return std::max(1u, std::thread::hardware_concurrency());

@@ -16,18 +16,12 @@ void TKitReport::Write(const std::string& line) {
 
 void TKitReport::Error(const std::string& text) {
   std::lock_guard lock(Mutex_);
-  ++Errors_;
   Write("icnkit: " + text + "\n");
 }
 
 void TKitReport::Warning(const std::string& text) {
   std::lock_guard lock(Mutex_);
   if (!Quiet_) Write("icnkit: warning: " + text + "\n");
-}
-
-size_t TKitReport::ErrorCount() const {
-  std::lock_guard lock(Mutex_);
-  return Errors_;
 }
 
 std::string TKitReport::ProgressLine(size_t done, size_t total, double framesPerSecond) {

@@ -17,14 +17,11 @@ class TKitReport {
 
   // -q: everything but errors is silenced.
   void SetQuiet(bool quiet);
-  bool Quiet() const { return Quiet_; }
 
   // "icnkit: text". Always shown.
   void Error(const std::string& text);
   // "icnkit: warning: text", unless quiet.
   void Warning(const std::string& text);
-  // How many errors were reported.
-  size_t ErrorCount() const;
 
   // A bar of archives done / total and frames per second, drawn when err is
   // a terminal, total is above 1 and the report is not quiet.
@@ -42,11 +39,10 @@ class TKitReport {
   void ClearBarLocked();
   void DrawBarLocked(bool force);
 
-  mutable std::mutex Mutex_;
+  std::mutex Mutex_;
   FILE* Err_;
   bool Terminal_;
   bool Quiet_ = false;
-  size_t Errors_ = 0;
   bool BarShown_ = false;
   bool BarActive_ = false;
   size_t Done_ = 0;

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
+#include "conventions/ArchiveNames.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
@@ -10,7 +11,6 @@
 #include "kit/Kit.h"
 #include "kit/SheetPack.h"
 #include "pack/FrameFolderPack.h"
-#include "pack/PackerCommandLine.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "conventions/ArchiveNames.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
 #include "kit/Archives.h"
@@ -14,6 +15,7 @@
 #include "kit/Kit.h"
 #include "unpack/FrameFolderExport.h"
 #include "unpack/PreviewExport.h"
+#include "unpack/UnpackerGeneration.h"
 
 namespace {
 
@@ -41,10 +43,8 @@ std::vector<TUnpackItem> FrameFolderItems(TKit& kit, const TUnpackOptions& optio
   std::map<std::string, std::string> targets;
   for (const std::string& archive :
        ExpandArchiveArguments(kit.Fs, options.Generation, options.Inputs)) {
-    const std::string folder =
-        options.Output.empty()
-            ? WithTrailingSlash(archive + ".cadres")
-            : WithTrailingSlash(WithTrailingSlash(options.Output) + NameOfPath(archive) + ".cadres");
+    const std::string folder = FrameFolderOf(
+        options.Output.empty() ? archive : WithTrailingSlash(options.Output) + NameOfPath(archive));
     const auto [it, added] = targets.emplace(kit.Fs.FullPath(folder), archive);
     if (!added) {
       throw TZtError(ZtFormat("%s and %s would both unpack into %s", archive.c_str(),

@@ -2,16 +2,16 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "fs/Files.h"
 #include "fs/FindFile.h"
 #include "image/BmpFile.h"
 #include "image/IndexedImage.h"
+#include "image/TrimBox.h"
 #include "pack/FrameBits.h"
-#include "pack/TrimBox.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -56,31 +56,17 @@ class TFrameFiles {
 // loader does not decode (RLE4, JPEG, PNG, ...) also load without rows, but
 // keep their compression code: those are pictures in a wrong format.
 bool IsEmptyImage(const TIndexedImage& image) {
-  return PixelFormatOf(image) == kPfDevice && image.Compression() == kBiRgb && image.Width() == 0 &&
+  return image.DeviceDependent() && image.Compression() == kBiRgb && image.Width() == 0 &&
          image.Height() == 0 && !image.HasPixels();
 }
 
-// The record fields must fit their 16-bit fields: a silent wrap would move
-// the frame somewhere else.
-TIcnFrame FrameRecord(const TTrimBox& box, int64_t x, int64_t y, int32_t bits, bool storesBits) {
-  const int64_t left = x + box.Left;
-  const int64_t top = y + box.Top;
-  const int64_t width = int64_t{box.Right} - box.Left;
-  const int64_t height = int64_t{box.Bottom} - box.Top;
-  constexpr int64_t kMinPosition = std::numeric_limits<int16_t>::min();
-  constexpr int64_t kMaxPosition = std::numeric_limits<int16_t>::max();
-  constexpr int64_t kMaxSize = std::numeric_limits<uint16_t>::max();
-  if (left < kMinPosition || left > kMaxPosition || top < kMinPosition || top > kMaxPosition ||
-      width > kMaxSize || height > kMaxSize) {
-    throw TZtError("Frame out of range");
-  }
-  TIcnFrame record;
-  record.Left = static_cast<int16_t>(left);
-  record.Top = static_cast<int16_t>(top);
-  record.Width = static_cast<uint16_t>(width);
-  record.Height = static_cast<uint16_t>(height);
-  record.Bits = storesBits ? static_cast<uint8_t>(bits & 0xFF) : 0;
-  return record;
+// The record of the trimmed bitmap placed at the folder's origin.
+TIcnFrame FrameRecord(const TRectangle& box, int64_t x, int64_t y, int32_t bits,
+                      bool storesBits) {
+  std::optional<TIcnFrame> record = RecordOfBox(box, x, y);
+  if (!record) throw TZtError("Frame out of range");
+  record->Bits = storesBits ? static_cast<uint8_t>(bits & 0xFF) : 0;
+  return *record;
 }
 
 // The encoders grow the archive buffer geometrically, which copies it and
@@ -148,11 +134,11 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
     if (input.Load) {
       input.Load(fs, frameFile, image);
     } else {
-      LoadBmpFromFile(fs, frameFile, &image);
+      image = LoadBmpFromFile(fs, frameFile);
     }
     const bool empty = IsEmptyImage(image);
-    if (!empty && PixelFormatOf(image) != kPf8Bit) throw TZtError("Wrong bitmap format");
-    const TTrimBox box = empty ? TTrimBox{} : TrimBox(image);
+    if (!empty && !image.Is8Bit()) throw TZtError("Wrong bitmap format");
+    const TRectangle box = empty ? TRectangle{} : TrimBox(image);
     const int32_t bits = frameBits.Of(frames.Name());
     const TIcnFrame record = FrameRecord(box, x, y, bits, generation.Format.StoresBits);
     writer.BeginFrame(i, record);

@@ -304,7 +304,7 @@ std::vector<TRgbQuad> ReadPngPalette(std::span<const uint8_t> png, const std::st
 
 std::vector<uint8_t> EncodeIndexedPng(const TIndexedImage& image, bool transparentZero) {
   if (!image.HasPixels()) return {};
-  if (image.BitsPerPixel() != 8 || image.DeviceDependent()) throw TZtError("Wrong bitmap format");
+  if (!image.Is8Bit()) throw TZtError("Wrong bitmap format");
   const uint32_t width = static_cast<uint32_t>(image.Width());
   const uint32_t height = static_cast<uint32_t>(image.Height());
 
@@ -359,6 +359,10 @@ std::vector<uint8_t> EncodeIndexedPng(const TIndexedImage& image, bool transpare
 void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& palette, bool remap,
                     const std::string& displayName, TIndexedImage& image,
                     TPngFrameReport& report) {
+  if (png.empty()) {
+    image.Create8Bit(0, 0, palette);
+    return;
+  }
   TDecodeState state{palette, remap, displayName};
   TSpngContext ctx = OpenPng(png, displayName, state.Header);
   state.Interlaced = state.Header.interlace_method != SPNG_INTERLACE_NONE;

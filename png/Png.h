@@ -33,6 +33,8 @@ struct TPngFrameReport {
 // - RGB/RGBA (and grey) PNGs: each pixel's colour must be in palette exactly
 //   (alpha 0 is index 0); otherwise TZtError names the file, the first
 //   pixel (x, y) and its colour.
+// - No bytes at all: the empty frame EncodeIndexedPng writes for an image
+//   without pixels, a 0 x 0 image (as the BMP loader reads a 0-byte file).
 // Throws TZtError for a damaged or unsupported file, naming displayName.
 void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& palette,
                     bool remap, const std::string& displayName, TIndexedImage& image,

@@ -89,11 +89,11 @@ std::string GalleryPageHtml(const TGalleryArchive& archive) {
     const nlohmann::ordered_json& frame = frames[i];
     std::string view = "<span class=\"empty\">empty</span>";
     if (i < archive.Sheet.Frames.size()) {
-      const TSheetRect& cell = archive.Sheet.Frames[i].Frame;
-      if (cell.W > 0 && cell.H > 0) {
+      const TRectangle& cell = archive.Sheet.Frames[i].Frame;
+      if (!cell.Empty()) {
         view = ZtFormat("<span class=\"cell\" style=\"width:%dpx;height:%dpx;"
                         "background:url('%s.png') -%dpx -%dpx\"></span>",
-                        cell.W, cell.H, slug.c_str(), cell.X, cell.Y);
+                        cell.Width, cell.Height, slug.c_str(), cell.Left, cell.Top);
       }
     }
     const bool fillOnly = frame.value("fill_only", false);

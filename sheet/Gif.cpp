@@ -117,7 +117,7 @@ std::vector<uint8_t> EncodeArchiveGif(const TArchiveFrames& frames,
     throw TZtError(ZtFormat("--frames: the archive's frames are 0-%zu", count - 1));
   }
   const int64_t scale = options.Scale;
-  const TUnionRectangle& bounds = frames.Union;
+  const TRectangle& bounds = frames.Union;
   const int64_t screenWidth = std::max<int64_t>(1, bounds.Width * scale);
   const int64_t screenHeight = std::max<int64_t>(1, bounds.Height * scale);
   if (screenWidth > 65535 || screenHeight > 65535) {
@@ -153,8 +153,8 @@ std::vector<uint8_t> EncodeArchiveGif(const TArchiveFrames& frames,
     DecodeFrameInto(frames, i,
                     TopDownRaster(pixels.data(), record.Width, 0, 0, record.Width, record.Height));
     const int64_t width = record.Width * scale;
-    gif.Check(EGifPutImageDesc(gif.Get(), static_cast<int>((record.Left - bounds.X) * scale),
-                               static_cast<int>((record.Top - bounds.Y) * scale),
+    gif.Check(EGifPutImageDesc(gif.Get(), static_cast<int>((record.Left - bounds.Left) * scale),
+                               static_cast<int>((record.Top - bounds.Top) * scale),
                                static_cast<int>(width), static_cast<int>(record.Height * scale),
                                false, nullptr));
     line.resize(size_t(width));

@@ -1,7 +1,7 @@
 #include "sheet/SheetCompose.h"
 
 #include "format/Error.h"
-#include "unpack/WorkImage.h"
+#include "image/FrameDrawing.h"
 
 std::string SheetFrameName(size_t index) {
   return ZtFormat("%.4d", static_cast<int>(index));
@@ -9,7 +9,7 @@ std::string SheetFrameName(size_t index) {
 
 TSheet ComposeSheet(const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
                     const TSheetOptions& options) {
-  const TUnionRectangle& bounds = frames.Union;
+  const TRectangle& bounds = frames.Union;
   const bool unionHasPixels = bounds.Width > 0 && bounds.Height > 0;
   std::vector<TCellSize> cells;
   cells.reserve(frames.Frames.size());
@@ -32,19 +32,19 @@ TSheet ComposeSheet(const TArchiveFrames& frames, const std::vector<TRgbQuad>& p
   description.Height = layout.Height;
   description.Generation = frames.Format->Generation;
   description.Archive = frames.ArchiveName;
-  description.X = bounds.X;
-  description.Y = bounds.Y;
+  description.X = bounds.Left;
+  description.Y = bounds.Top;
   description.Frames.reserve(frames.Frames.size());
   for (size_t i = 0; i < frames.Frames.size(); ++i) {
     const TIcnFrame& record = frames.Frames[i].Record;
     const TCellPlace& place = layout.Places[i];
-    const int32_t left = record.Left - bounds.X;  // the frame's place on the union
-    const int32_t top = record.Top - bounds.Y;
+    const int32_t left = record.Left - bounds.Left;  // the frame's place on the union
+    const int32_t top = record.Top - bounds.Top;
     TSheetFrame frame;
     frame.Filename = SheetFrameName(i);
     frame.Frame = {place.X, place.Y, cells[i].Width, cells[i].Height};
-    frame.SpriteSource = options.Untrimmed ? TSheetRect{0, 0, cells[i].Width, cells[i].Height}
-                                           : TSheetRect{left, top, cells[i].Width, cells[i].Height};
+    frame.SpriteSource = options.Untrimmed ? TRectangle{0, 0, cells[i].Width, cells[i].Height}
+                                           : TRectangle{left, top, cells[i].Width, cells[i].Height};
     frame.Trimmed = cells[i].Width != bounds.Width || cells[i].Height != bounds.Height;
     frame.SourceWidth = bounds.Width;
     frame.SourceHeight = bounds.Height;

@@ -16,18 +16,13 @@ TArchiveFrames ReadArchiveFrames(TArchiveImage archive, TIcnGeneration generatio
     facts.Bits = frames.Format->BitsValue(facts.FillOnly, facts.Record);
     frames.Frames.push_back(facts);
   }
-  if (count > 0) frames.Union = UnionRectangle(archive, generation);
+  frames.Union = UnionRectangle(archive, generation);
   return frames;
 }
 
 void DecodeFrameInto(const TArchiveFrames& frames, size_t i, const TFrameRaster& target) {
   const TFrameFacts& facts = frames.Frames.at(i);
-  if (!facts.HasPixels()) return;
-  std::span<const uint8_t> stream = FrameStream(frames.Archive, facts.Record);
-  if (stream.size() > MaxStreamLength(facts.Record)) {
-    stream = stream.first(static_cast<size_t>(MaxStreamLength(facts.Record)));
-  }
-  frames.Format->Decode(stream, target, facts.FillOnly);
+  DecodeFrame(*frames.Format, frames.Archive, facts.Record, facts.FillOnly, target);
 }
 
 TFrameRaster TopDownRaster(uint8_t* buffer, ptrdiff_t stride, int32_t x, int32_t y, int32_t w,

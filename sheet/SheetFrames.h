@@ -12,7 +12,6 @@
 #include "format/FrameRaster.h"
 #include "format/Generation.h"
 #include "format/IcnArchive.h"
-#include "unpack/FrameFolderExport.h"
 
 struct TFrameFacts {
   TIcnFrame Record;
@@ -27,7 +26,7 @@ struct TArchiveFrames {
   const TIcnGenerationInfo* Format = nullptr;
   std::string ArchiveName;  // the file's name without its folder
   std::vector<TFrameFacts> Frames;
-  TUnionRectangle Union;  // all 0 for an archive without frames
+  TRectangle Union;  // all 0 for an archive without frames
 };
 
 // Validates the archive (ValidateArchive's messages) and reads its records.

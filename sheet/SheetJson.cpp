@@ -12,8 +12,8 @@ using TJson = nlohmann::json;
 
 constexpr const char* kApp = "icnkit";
 
-TOrderedJson Rect(const TSheetRect& rect) {
-  return {{"x", rect.X}, {"y", rect.Y}, {"w", rect.W}, {"h", rect.H}};
+TOrderedJson Rect(const TRectangle& rect) {
+  return {{"x", rect.Left}, {"y", rect.Top}, {"w", rect.Width}, {"h", rect.Height}};
 }
 
 TOrderedJson Size(int32_t w, int32_t h) {
@@ -76,7 +76,7 @@ class TSheetReader {
     return name;
   }
 
-  TSheetRect Rect(const TJson& object, const char* key, const std::string& path) const {
+  TRectangle Rect(const TJson& object, const char* key, const std::string& path) const {
     const TJson& rect = Object(object, key, path);
     const std::string at = Join(path, key);
     constexpr int64_t kMax = std::numeric_limits<int32_t>::max();

@@ -30,20 +30,13 @@
 #include <vector>
 
 #include "format/IcnArchive.h"
-
-struct TSheetRect {
-  int32_t X = 0;
-  int32_t Y = 0;
-  int32_t W = 0;
-  int32_t H = 0;
-  bool operator==(const TSheetRect&) const = default;
-};
+#include "format/Rectangle.h"
 
 struct TSheetFrame {
   std::string Filename;
-  TSheetRect Frame;
+  TRectangle Frame;  // x, y, w, h
   bool Trimmed = false;
-  TSheetRect SpriteSource;
+  TRectangle SpriteSource;
   int32_t SourceWidth = 0;
   int32_t SourceHeight = 0;
   int32_t Duration = 0;

@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "cli/Arguments.h"
-#include "unpack/UnpackerCommandLine.h"
+#include "tools/UnpackerCommandLine.h"
 
 int main(int argc, char** argv) {
   const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();

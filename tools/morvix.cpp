@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "cli/Arguments.h"
-#include "pack/PackerCommandLine.h"
+#include "tools/PackerCommandLine.h"
 
 int main(int argc, char** argv) {
   const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();

@@ -1,31 +1,14 @@
 #include "unpack/FrameFolderExport.h"
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
+#include "conventions/WorkImage.h"
 #include "fs/Files.h"
 #include "fs/Pages.h"
 #include "fs/Path.h"
+#include "image/FrameDrawing.h"
 #include "settings/SettingsFile.h"
-#include "unpack/WorkImage.h"
-
-TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation) {
-  int32_t left = std::numeric_limits<int32_t>::max();
-  int32_t top = std::numeric_limits<int32_t>::max();
-  int32_t right = std::numeric_limits<int32_t>::min();
-  int32_t bottom = std::numeric_limits<int32_t>::min();
-  const size_t count = FrameCount(image);
-  for (size_t i = 0; i < count; ++i) {
-    const TIcnFrame record = FrameRecordAt(image, generation, i);
-    left = std::min<int32_t>(left, record.Left);
-    top = std::min<int32_t>(top, record.Top);
-    right = std::max<int32_t>(right, int32_t{record.Left} + int32_t{record.Width});
-    bottom = std::max<int32_t>(bottom, int32_t{record.Top} + int32_t{record.Height});
-  }
-  // Each edge lies within [-32768, 98302], so the differences fit.
-  return TUnionRectangle{left, top, right - left, bottom - top};
-}
 
 namespace {
 
@@ -42,15 +25,15 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
   const size_t count = FrameCount(archive);
   if (count == 0) return;  // the empty folder is the whole result
 
-  const TUnionRectangle bounds = UnionRectangle(archive, generation.Format.Generation);
+  const TRectangle bounds = UnionRectangle(archive, generation.Format.Generation);
   // The image first: an archive whose frames cannot be drawn (no palette, a
   // union rectangle over the pixel bound) leaves no setup.ini behind.
-  TIndexedImage& image = WorkImage(fs, generation);
+  TIndexedImage& image = WorkImage(fs, generation.Format.Generation);
   image.Reshape(bounds.Width, bounds.Height);
 
   TSettingsFile settings(fs, folder + "setup.ini");
-  settings.WriteNumber("Position", "X", bounds.X);
-  settings.WriteNumber("Position", "Y", bounds.Y);
+  settings.WriteNumber("Position", "X", bounds.Left);
+  settings.WriteNumber("Position", "Y", bounds.Top);
   // A "Bits" line a frame: the name (as long as the last one at most), '=',
   // a number of up to 11 characters and a line end.
   const size_t longestName =
@@ -75,8 +58,8 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
     }
     const TIcnFrame record = FrameRecordAt(archive, generation.Format.Generation, i);
     const bool fillOnly = generation.Format.FillOnly(NameOfPath(archivePath), archive, i, record);
-    DrawFrame(generation, image, archive, record, fillOnly, record.Left - bounds.X,
-              record.Top - bounds.Y);
+    DrawFrame(generation.Format, image, archive, record, fillOnly, record.Left - bounds.Left,
+              record.Top - bounds.Top);
     name = ZtFormat("%.4d", static_cast<int>(i)) + output.Extension;
     SaveFrame(fs, image, output, folder + name);
     settings.WriteNumber("Bits", name, generation.Format.BitsValue(fillOnly, record));

@@ -25,18 +25,6 @@
 #include "unpack/FrameOutput.h"
 #include "unpack/UnpackerGeneration.h"
 
-// The common rectangle of all frames, in 32-bit signed arithmetic: Right and
-// Bottom may exceed the 16-bit range, Width and Height are never negative.
-struct TUnionRectangle {
-  int32_t X = 0;
-  int32_t Y = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
-};
-
-// Union of every record of a validated archive with at least one frame.
-TUnionRectangle UnionRectangle(TArchiveImage image, TIcnGeneration generation);
-
 // Unpacks archivePath into folder (ending in a delimiter) through fs, the
 // frames written as output says (by default "%.4d.bmp" BMP files). Raises
 // TZtError

@@ -2,22 +2,13 @@
 
 #include <vector>
 
+#include "conventions/WorkImage.h"
+#include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
-#include "unpack/WorkImage.h"
+#include "image/FrameDrawing.h"
 
 const uint8_t PreviewStartTable[2] = {0, 1};
-
-namespace {
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-}  // namespace
 
 bool IsStdArchive(const TUnpackerGeneration& generation, TArchiveImage image,
                   const std::string& archivePath) {
@@ -52,10 +43,10 @@ void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
   if (!chosen) return;  // nothing to show is not a failure
 
   const TIcnFrame record = FrameRecordAt(archive, generation.Format.Generation, *chosen);
-  TIndexedImage& image = WorkImage(fs, generation);
+  TIndexedImage& image = WorkImage(fs, generation.Format.Generation);
   image.Reshape(record.Width, record.Height);
   const bool fillOnly =
       generation.Format.FillOnly(NameOfPath(archivePath), archive, *chosen, record);
-  DrawFrame(generation, image, archive, record, fillOnly, 0, 0);
+  DrawFrame(generation.Format, image, archive, record, fillOnly, 0, 0);
   SaveFrame(fs, image, output, bitmapPath);
 }

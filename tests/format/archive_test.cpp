@@ -41,10 +41,15 @@ TEST(IcnArchive, RecordsReadSignedAndUnaligned) {
   EXPECT_EQ(r.DataOffset, 12u);
   EXPECT_EQ(FrameDataAt(h1, r), 18u);
 
-  // Edges in 32 bits: no wrap beyond 32767.
-  const TIcnFrame far = Record(32000, -32768, 1000, 65535);
-  EXPECT_EQ(RightEdge(far), 33000);
-  EXPECT_EQ(BottomEdge(far), 32767);
+  // The union rectangle in 32 bits: no wrap beyond 32767; frames without
+  // pixels count; no frames, no rectangle.
+  const TBytes spread = BuildArchive(H1, {{Record(32000, -32768, 1000, 65535), Bytes({0x80})},
+                                          {Record(-5, 40, 0, 0), Bytes({0x80})}});
+  const TRectangle bounds = UnionRectangle(spread, H1);
+  EXPECT_EQ(bounds, (TRectangle{-5, -32768, 33005, 65535}));
+  EXPECT_EQ(bounds.Right(), 33000);
+  EXPECT_EQ(bounds.Bottom(), 32767);
+  EXPECT_EQ(UnionRectangle(BuildArchive(H2, {}), H2), TRectangle{});
 
   // H2: records alternate between odd and even file offsets; DataOffset at
   // record offset 9 and Bits at 8 come back for each.

@@ -12,10 +12,10 @@
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
 #include "fs/Files.h"
+#include "image/FrameDrawing.h"
 #include "tests/TestSupport.h"
 #include "tests/format/FormatTestSupport.h"
 #include "unpack/UnpackerGeneration.h"
-#include "unpack/WorkImage.h"
 
 namespace {
 
@@ -29,21 +29,15 @@ const std::map<std::string, std::string> kRejected = {
 
 void DecodeEveryFrame(const std::string& path, const TBytes& image, TIcnGeneration generation) {
   const uint16_t count = FrameCount(image);
-  int32_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
-  for (size_t i = 0; i < count; ++i) {
-    const TIcnFrame r = FrameRecordAt(image, generation, i);
-    left = std::min<int32_t>(left, r.Left);
-    top = std::min<int32_t>(top, r.Top);
-    right = std::max(right, RightEdge(r));
-    bottom = std::max(bottom, BottomEdge(r));
-  }
-  ASSERT_LE(int64_t(right - left) * (bottom - top), 1 << 22) << "keep corrupt archives small";
+  const TRectangle bounds = UnionRectangle(image, generation);
+  const int32_t left = bounds.Left, top = bounds.Top;
+  ASSERT_LE(int64_t{bounds.Width} * bounds.Height, 1 << 22) << "keep corrupt archives small";
   for (size_t i = 0; i < count; ++i) {
     const TIcnFrame r = FrameRecordAt(image, generation, i);
     const bool fillOnly = generation == TIcnGeneration::H1
                               ? DeduceH1FillOnly(NameOfPath(path), image, i)
                               : IsFillOnly(r);
-    TGuardedRaster raster(right - left, bottom - top);
+    TGuardedRaster raster(bounds.Width, bounds.Height);
     TFrameRaster frame = raster.Frame();
     frame.TopLeft += (r.Top - top) * frame.RowStep + (r.Left - left);
     frame.Width = r.Width;
@@ -56,10 +50,10 @@ void DecodeEveryFrame(const std::string& path, const TBytes& image, TIcnGenerati
       DecodeH2Frame(exact, frame, fillOnly);
     }
     EXPECT_TRUE(raster.Guarded()) << "frame " << i;
-    for (int32_t y = 0; y < bottom - top; ++y) {
-      for (int32_t x = 0; x < right - left; ++x) {
-        const bool inFrame = x >= r.Left - left && x < RightEdge(r) - left && y >= r.Top - top &&
-                             y < BottomEdge(r) - top;
+    for (int32_t y = 0; y < bounds.Height; ++y) {
+      for (int32_t x = 0; x < bounds.Width; ++x) {
+        const bool inFrame = x >= r.Left - left && x < r.Left + r.Width - left &&
+                             y >= r.Top - top && y < r.Top + r.Height - top;
         if (!inFrame) {
           ASSERT_EQ(raster.Pixel(x, y), 0) << "frame " << i << " at " << x << "," << y;
         }
@@ -110,7 +104,7 @@ TEST(FormatCorruptArchives, StreamsWithoutAnEndAreReadNoFurtherThanTheirFrameAll
     // Past the bound without an end-of-frame code: not a normal stream.
     EXPECT_TRUE(DeduceH1FillOnly(NameOfPath(path), archive, i));
     image.RowAddress(1)[0] = 3;
-    DrawFrame(kDravelGeneration, image, archive, record, false, 0, 0);
+    DrawFrame(kH1Generation, image, archive, record, false, 0, 0);
     EXPECT_EQ(image.RowAddress(1)[0], 0) << "the literal after the bound was decoded";
   }
 }

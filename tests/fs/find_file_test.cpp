@@ -195,7 +195,6 @@ TEST(FindFile, ManyEntriesKeepOrderAndKinds) {
     }
   }
   TZtFindFile find(fs, "/many/*.BMP");
-  ASSERT_EQ(find.Count(), size_t{kCount});
   for (int pass = 0; pass < 2; ++pass) {
     int expected = 0;
     while (find.NextMatch(0, 0)) {
@@ -211,7 +210,6 @@ TEST(FindFile, ManyEntriesKeepOrderAndKinds) {
   }
 
   TZtFindFile empty(fs, "/empty/*");
-  EXPECT_EQ(empty.Count(), 0u);
   EXPECT_FALSE(empty.NextMatch(0, 0));
   EXPECT_EQ(empty.Name(), "");
   EXPECT_EQ(empty.FullPath(), "");

@@ -13,12 +13,12 @@
 #include "fs/Files.h"
 #include "fs/FindFile.h"
 #include "pack/FrameFolderPack.h"
-#include "pack/PackerCommandLine.h"
 #include "testdata/ArchiveBuilder.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
+#include "tools/PackerCommandLine.h"
+#include "tools/UnpackerCommandLine.h"
 #include "unpack/FrameFolderExport.h"
-#include "unpack/UnpackerCommandLine.h"
 #include "unpack/UnpackerGeneration.h"
 
 namespace {

@@ -28,8 +28,11 @@ TEST(PathStyle, WindowsExampleTable) {
   EXPECT_EQ(WithoutTrailingSlash("a//", kWin), "a/");
   EXPECT_EQ(WithoutTrailingSlash("a", kWin), "a");
   EXPECT_FALSE(IsSlashAt("a\\", 0, kWin));
-  EXPECT_FALSE(IsSlashAt("a\\", 3, kWin));
-  EXPECT_TRUE(IsSlashAt("a\\", 2, kWin));
+  EXPECT_TRUE(IsSlashAt("a\\", 1, kWin));
+  EXPECT_FALSE(IsSlashAt("a\\", 2, kWin));
+  EXPECT_EQ(LastDelimiter("a/b\\c", "/"), 1u);
+  EXPECT_EQ(LastDelimiter("abc", "/"), std::string::npos);
+  EXPECT_EQ(LastDelimiter(std::string_view("a/\0b", 4), "/"), 1u);  // a NUL never delimits
 }
 
 TEST(PathStyle, PosixKeepsColonAndBackslashInNames) {
@@ -51,30 +54,9 @@ TEST(PathStyle, PosixKeepsColonAndBackslashInNames) {
   EXPECT_EQ(WithoutTrailingSlash("a\\", kPosix), "a\\");
 }
 
-// Lead bytes of a Shift-JIS-like code page: 0x81..0x9F and 0xE0..0xFC. The
-// trail byte of such a character may be 0x5C, the backslash.
-bool ShiftJisLead(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-TEST(PathStyle, DoubleByteTrailBackslashIsNoDelimiter) {
-  const TZtPathStyle dbcs = TZtPathStyle::Windows(ShiftJisLead);
-  const std::string folder = "C:\\\x95\\";  // C:\ + one character 95 5C
-  EXPECT_FALSE(IsSlashAt(folder, folder.size(), dbcs));
-  EXPECT_EQ(WithTrailingSlash(folder, dbcs), folder + "\\");
-  EXPECT_EQ(WithoutTrailingSlash(folder, dbcs), folder);
-  EXPECT_EQ(DirectoryOfPath(folder + "x.icn", dbcs), "C:\\");
-  EXPECT_EQ(NameOfPath(folder + "x.icn", dbcs), "\x95\\x.icn");
-  // Without the code page the same byte is a delimiter.
-  EXPECT_EQ(NameOfPath(folder + "x.icn", kWin), "x.icn");
-  // A real delimiter after a double-byte character still counts.
-  EXPECT_EQ(DirectoryOfPath("\x95\\\\x.icn", dbcs), "\x95\\\\");
-}
-
 TEST(PathStyle, NativeStyleAndExecutableNames) {
 #if defined(_WIN32)
   EXPECT_EQ(NativePathStyle().Delimiter, '\\');
-  EXPECT_EQ(NativePathStyle().IsLeadByte, nullptr);  // UTF-8 inside
   EXPECT_EQ(ExecutableFileName("Dravel"), "Dravel.exe");
 #else
   EXPECT_EQ(NativePathStyle().Delimiter, '/');

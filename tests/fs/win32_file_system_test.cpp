@@ -25,8 +25,6 @@ TEST(Win32Platform, WindowsPathStyleInUtf8) {
   EXPECT_STREQ(style.SplitSet, "\\/:");
   EXPECT_STREQ(style.TrailingSet, "\\/");
   EXPECT_EQ(style.Delimiter, '\\');
-  // Strings are UTF-8, where no byte of a character is a delimiter.
-  EXPECT_EQ(style.IsLeadByte, nullptr);
   // The default style of the path helpers is this one.
   EXPECT_EQ(DirectoryOfPath("C:\\Games\\H1\\x.icn"), "C:\\Games\\H1\\");
   EXPECT_EQ(DirectoryOfPath("C:x.icn"), "C:");

@@ -61,7 +61,7 @@ TEST(BmpPixelOffset, AShortColourTableEndsWhereThePixelsBegin) {
     const auto image = LoadBmpBytes(MakeBmp(specs[i]));
     EXPECT_EQ(RowsOf(*image), i == 2 ? (TRows{{1, 2, 3}, {4, 4, 4}}) : kPicture);
     EXPECT_EQ(image->ColourTable(), DistinctColours(20));
-    EXPECT_EQ(PixelFormatOf(*image), kPf8Bit);
+    EXPECT_TRUE(image->Is8Bit());
   }
   // No table at all: the pixels follow the headers.
   EXPECT_EQ(RowsOf(*LoadBmpBytes(MakeBmp(ShortTable(0)))), kPicture);
@@ -168,18 +168,17 @@ TEST(BmpCompression, UndecodedPixelsLoadWithoutRowsAndKeepTheirCode) {
     if (c.Bits <= 8 && c.Bits > 0) spec.ColourTable = DistinctColours(1 << c.Bits);
     spec.PixelData = {0xFF, 0xD8, 0x89, 'P', 'N', 'G', 0, 1};
     const auto image = LoadBmpBytes(MakeBmp(spec));
-    EXPECT_EQ(PixelFormatOf(*image), kPfDevice);
+    EXPECT_TRUE(image->DeviceDependent());
     EXPECT_EQ(image->Compression(), c.Compression);
     EXPECT_EQ(image->Width(), 4);
     EXPECT_FALSE(image->HasPixels());
   }
   // The 4-bit RLE4 file (tests/data/bmp/README.md) loads the same way.
-  std::unique_ptr<TIndexedImage> real(
-      LoadBmpFromFile(NativeFs(), TestDataPath("bmp/rle4_a.bmp"), nullptr));
-  EXPECT_EQ(real->Compression(), kBiRle4);
-  EXPECT_EQ(real->BitsPerPixel(), 4);
-  EXPECT_EQ(real->ColourTable().size(), 16u);
-  EXPECT_FALSE(real->HasPixels());
+  const TIndexedImage real = LoadBmpFromFile(NativeFs(), TestDataPath("bmp/rle4_a.bmp"));
+  EXPECT_EQ(real.Compression(), kBiRle4);
+  EXPECT_EQ(real.BitsPerPixel(), 4);
+  EXPECT_EQ(real.ColourTable().size(), 16u);
+  EXPECT_FALSE(real.HasPixels());
   // An empty stream has no compression code.
   EXPECT_EQ(LoadBmpBytes({})->Compression(), kBiRgb);
   // Bit fields are for 16 and 32 bits only.

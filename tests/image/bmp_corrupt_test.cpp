@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fs/Files.h"
+#include "image/FrameDrawing.h"
 #include "image/IndexedImage.h"
 #include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"

@@ -73,7 +73,7 @@ TEST(BmpLoading, ImageSizeFieldIsRecomputedForUncompressedFiles) {
   const std::vector<uint8_t> file = MakeBmp(fields);
   const auto image = LoadBmpBytes(file);
   EXPECT_EQ(image->RowAddress(0)[3], 8);
-  EXPECT_EQ(PixelFormatOf(*image), kPf16Bit);
+  EXPECT_EQ(image->BitsPerPixel(), 16);
   // A shorter info header (24 bytes, up to the size field) keeps the
   // field: 2 bytes are read, the rest stays 0.
   fields.InfoSize = 24;
@@ -81,7 +81,7 @@ TEST(BmpLoading, ImageSizeFieldIsRecomputedForUncompressedFiles) {
   EXPECT_EQ(trusted->RowAddress(1)[0], 1);
   EXPECT_EQ(trusted->RowAddress(1)[2], 0);
   EXPECT_EQ(trusted->RowAddress(0)[3], 0);
-  EXPECT_EQ(PixelFormatOf(*trusted), kPf16Bit);
+  EXPECT_EQ(trusted->BitsPerPixel(), 16);
 }
 
 TEST(BmpLoading, TopDownFileLoadsLikeItsBottomUpTwin) {
@@ -111,7 +111,7 @@ TEST(BmpLoading, TopDownFileLoadsLikeItsBottomUpTwin) {
 TEST(BmpLoading, Rle8LoadsLikeTheUncompressedFile) {
   const auto rle = LoadBmpBytes(Rle8File(4, 4, kRle8Data));
   EXPECT_EQ(RowsOf(*rle), kRle8Picture);
-  EXPECT_EQ(PixelFormatOf(*rle), kPf8Bit);
+  EXPECT_TRUE(rle->Is8Bit());
   EXPECT_EQ(rle->ColourTable(), DistinctColours(16));
 
   // Data that ends early, inside a literal run: what was read is decoded.
@@ -166,7 +166,8 @@ TEST(BmpLoading, OtherFilesReachTheReaderUnchanged) {
   rle4.ColourTable = DistinctColours(16);
   rle4.PixelData = {4, 0x12, 0, 1};
   const auto device = LoadBmpBytes(MakeBmp(rle4));
-  EXPECT_EQ(PixelFormatOf(*device), kPfDevice);
+  EXPECT_TRUE(device->DeviceDependent());
+  EXPECT_FALSE(device->Is8Bit());
   EXPECT_EQ(device->Width(), 4);
   EXPECT_FALSE(device->HasPixels());
   EXPECT_EQ(MessageOf([&] { device->RowAddress(0); }), "Scan line index out of range");
@@ -196,52 +197,54 @@ TEST(BmpLoading, OtherFilesReachTheReaderUnchanged) {
                                      0,   0,   12, 0, 0, 0,   1,   0,   1,    0, 1,  0,
                                      1,   0,   0,  0, 0, 255, 255, 255, 0x80, 0, 0,  0};
   const auto one = LoadBmpBytes(tiny);
-  EXPECT_EQ(PixelFormatOf(*one), kPf1Bit);
+  EXPECT_EQ(one->BitsPerPixel(), 1);
   EXPECT_EQ(one->RowAddress(0)[0], 0x80);
   EXPECT_EQ(LoadBmpMessage(std::vector<uint8_t>(tiny.begin(), tiny.begin() + 20)),
             "Stream read error");
   EXPECT_EQ(LoadBmpMessage({'X', 'Y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 12, 0, 0, 0}),
             "Bitmap image is not valid");
   const auto empty = LoadBmpBytes({});
-  EXPECT_EQ(PixelFormatOf(*empty), kPfDevice);
+  EXPECT_TRUE(empty->DeviceDependent());
+  EXPECT_FALSE(empty->Is8Bit());
 }
 
-TEST(BmpLoading, PixelFormatOfEveryDepth) {
-  const auto format = [](uint16_t bits, uint32_t compression, std::vector<uint32_t> masks) {
+TEST(BmpLoading, EveryDepthLoadsAndOnlyEightBitsAre8Bit) {
+  struct TCase {
+    uint16_t Bits;
+    uint32_t Compression;
+    std::vector<uint32_t> Masks;
+  };
+  const TCase cases[] = {{1, kBiRgb, {}},
+                         {4, kBiRgb, {}},
+                         {8, kBiRgb, {}},
+                         {16, kBiRgb, {}},
+                         {16, kBiBitFields, {0xF800, 0x7E0, 0x1F}},
+                         {24, kBiRgb, {}},
+                         {32, kBiRgb, {}},
+                         {32, kBiBitFields, {0xFF0000, 0xFF00, 0xFF}}};
+  for (const TCase& c : cases) {
     TBmpSpec spec;
     spec.Width = 1;
     spec.Height = 1;
-    spec.BitsPerPixel = bits;
-    spec.Compression = compression;
-    spec.Masks = std::move(masks);
-    if (bits <= 8) spec.ColourTable = DistinctColours(1 << bits);
+    spec.BitsPerPixel = c.Bits;
+    spec.Compression = c.Compression;
+    spec.Masks = c.Masks;
+    if (c.Bits <= 8) spec.ColourTable = DistinctColours(1 << c.Bits);
     spec.PixelData = {0, 0, 0, 0};
-    return PixelFormatOf(*LoadBmpBytes(MakeBmp(spec)));
-  };
-  EXPECT_EQ(format(1, kBiRgb, {}), kPf1Bit);
-  EXPECT_EQ(format(4, kBiRgb, {}), kPf4Bit);
-  EXPECT_EQ(format(8, kBiRgb, {}), kPf8Bit);
-  EXPECT_EQ(format(16, kBiRgb, {}), kPf15Bit);
-  EXPECT_EQ(format(16, kBiBitFields, {0xF800, 0x7E0, 0x1F}), kPf16Bit);
-  EXPECT_EQ(format(16, kBiBitFields, {0x7C00, 0x3E0, 0x1F}), kPf15Bit);
-  EXPECT_EQ(format(16, kBiBitFields, {0xF00, 0xF0, 0xF}), kPfCustom);
-  EXPECT_EQ(format(24, kBiRgb, {}), kPf24Bit);
-  EXPECT_EQ(format(32, kBiRgb, {}), kPf32Bit);
-  EXPECT_EQ(format(32, kBiBitFields, {0xFF0000, 0xFF00, 0xFF}), kPfCustom);
-  EXPECT_EQ(PixelFormatOf(*LoadBmpBytes(Rle8File(4, 4, kRle8Data))), kPf8Bit);
+    const auto image = LoadBmpBytes(MakeBmp(spec));
+    EXPECT_EQ(image->BitsPerPixel(), c.Bits);
+    EXPECT_EQ(image->Is8Bit(), c.Bits == 8) << c.Bits;
+  }
+  EXPECT_TRUE(LoadBmpBytes(Rle8File(4, 4, kRle8Data))->Is8Bit());
 }
 
-TEST(BmpLoading, FromFileCreatesOrReusesTheImage) {
+TEST(BmpLoading, FromFileLoadsOrNamesTheFile) {
   TTempFolder folder;
   const std::string path = folder / "a.bmp";
   WriteBytes(path, MakeBmp(Spec8(2, 1, {{1, 2}})));
-  std::unique_ptr<TIndexedImage> created(LoadBmpFromFile(NativeFs(), path, nullptr));
-  EXPECT_EQ(RowsOf(*created), (TRows{{1, 2}}));
-  WriteBytes(path, MakeBmp(Spec8(1, 1, {{3}})));
-  EXPECT_EQ(LoadBmpFromFile(NativeFs(), path, created.get()), created.get());
-  EXPECT_EQ(RowsOf(*created), (TRows{{3}}));
+  EXPECT_EQ(RowsOf(LoadBmpFromFile(NativeFs(), path)), (TRows{{1, 2}}));
   const std::string missing = folder / "none.bmp";
-  EXPECT_EQ(MessageOf([&] { LoadBmpFromFile(NativeFs(), missing, nullptr); }),
+  EXPECT_EQ(MessageOf([&] { LoadBmpFromFile(NativeFs(), missing); }),
             "Cannot open file \"" + NativeFs().FullPath(missing) + "\". " + NativeErrorText(2));
 }
 
@@ -306,47 +309,39 @@ TEST(BmpLoading, FilesOfImageMagickAndPillowLoadWithTheirPictures) {
   struct TCase {
     const char* Name;
     uint16_t Bits;
-    uint8_t Format;
     std::function<TRgb(int, int)> Expected;
   };
   const auto bilevel = [](int x, int y) {
     return (x + y) % 3 == 0 ? TRgb{255, 255, 255} : TRgb{0, 0, 0};
   };
-  const TCase cases[] = {
-      {"im_4bit_a.bmp", 4, kPf4Bit, ColourA},
-      {"im_rle8_a.bmp", 8, kPf8Bit, ColourA},
-      {"im_24bit_a.bmp", 24, kPf24Bit, ColourA},
-      {"im_8bit_b.bmp", 8, kPf8Bit, ColourB},
-      {"im_rle8_b.bmp", 8, kPf8Bit, ColourB},
-      {"im_8bit_v5_b.bmp", 8, kPf8Bit, ColourB},
-      {"im_8bit_v5_none_b.bmp", 8, kPf8Bit, ColourB},
-      {"topdown_8bit_b.bmp", 8, kPf8Bit, ColourB},
-      {"pil_8bit_b.bmp", 8, kPf8Bit, ColourB},
-      {"pil_24bit_a.bmp", 24, kPf24Bit, ColourA},
-      {"pil_1bit.bmp", 1, kPf1Bit, bilevel},
-      {"short_table_8bit_b.bmp", 8, kPf8Bit, ColourB},
-      {"core_252_8bit_b.bmp", 8, kPf8Bit, ColourB},
-  };
+  std::vector<TCase> cases = {{"im_4bit_a.bmp", 4, ColourA},   {"im_rle8_a.bmp", 8, ColourA},
+                              {"im_24bit_a.bmp", 24, ColourA}, {"pil_24bit_a.bmp", 24, ColourA},
+                              {"pil_1bit.bmp", 1, bilevel}};
+  for (const char* name : {"im_8bit_b.bmp", "im_rle8_b.bmp", "im_8bit_v5_b.bmp",
+                           "im_8bit_v5_none_b.bmp", "topdown_8bit_b.bmp", "pil_8bit_b.bmp",
+                           "short_table_8bit_b.bmp", "core_252_8bit_b.bmp"}) {
+    cases.push_back({name, 8, ColourB});
+  }
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    std::unique_ptr<TIndexedImage> image(
-        LoadBmpFromFile(NativeFs(), TestDataPath(std::string("bmp/") + c.Name), nullptr));
-    ASSERT_EQ(image->Width(), 13);
-    ASSERT_EQ(image->Height(), 5);
-    EXPECT_EQ(image->BitsPerPixel(), c.Bits);
-    EXPECT_EQ(PixelFormatOf(*image), c.Format);
+    const TIndexedImage image =
+        LoadBmpFromFile(NativeFs(), TestDataPath(std::string("bmp/") + c.Name));
+    ASSERT_EQ(image.Width(), 13);
+    ASSERT_EQ(image.Height(), 5);
+    EXPECT_EQ(image.BitsPerPixel(), c.Bits);
+    EXPECT_EQ(image.Is8Bit(), c.Bits == 8);
     for (int y = 0; y < 5; ++y) {
       for (int x = 0; x < 13; ++x)
-        ASSERT_EQ(ColourAt(*image, x, y), c.Expected(x, y)) << x << "," << y;
+        ASSERT_EQ(ColourAt(image, x, y), c.Expected(x, y)) << x << "," << y;
     }
   }
   // The two files that store pattern B's own indices give exactly them.
   for (const char* name :
        {"pil_8bit_b.bmp", "topdown_8bit_b.bmp", "short_table_8bit_b.bmp", "core_252_8bit_b.bmp"}) {
-    std::unique_ptr<TIndexedImage> image(
-        LoadBmpFromFile(NativeFs(), TestDataPath(std::string("bmp/") + name), nullptr));
+    const TIndexedImage image =
+        LoadBmpFromFile(NativeFs(), TestDataPath(std::string("bmp/") + name));
     for (int y = 0; y < 5; ++y) {
-      EXPECT_EQ(RowsOf(*image)[y], std::vector<uint8_t>(kRowsB[y], kRowsB[y] + 13)) << name;
+      EXPECT_EQ(RowsOf(image)[y], std::vector<uint8_t>(kRowsB[y], kRowsB[y] + 13)) << name;
     }
   }
 }

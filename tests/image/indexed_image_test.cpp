@@ -27,11 +27,10 @@ std::vector<uint8_t> PaletteBitmap() {
 TEST(IndexedImage, PaletteBitmapReshapedFilledAndSavedIsTheExactFile) {
   TTempFolder folder;
   WriteBytes(folder / "palette.bmp", PaletteBitmap());
-  std::unique_ptr<TIndexedImage> image(
-      LoadBmpFromFile(NativeFs(), folder / "palette.bmp", nullptr));
-  image->Reshape(3, 2);
-  image->Fill(0xFFFF00);
-  image->SaveBmpFile(NativeFs(), folder / "0000.bmp");
+  TIndexedImage image = LoadBmpFromFile(NativeFs(), folder / "palette.bmp");
+  image.Reshape(3, 2);
+  image.Fill(0xFFFF00);
+  image.SaveBmpFile(NativeFs(), folder / "0000.bmp");
 
   const std::vector<uint8_t> file = ReadBytes(folder / "0000.bmp");
   ASSERT_EQ(file.size(), 1086u);
@@ -61,15 +60,15 @@ TEST(IndexedImage, PaletteBitmapReshapedFilledAndSavedIsTheExactFile) {
   // an empty, device-dependent image.
   for (const auto& [w, h] : {std::pair{0, 5}, std::pair{5, 0}}) {
     WriteBytes(folder / "old.bmp", file);
-    image->Reshape(w, h);
-    image->SaveBmpFile(NativeFs(), folder / "old.bmp");
+    image.Reshape(w, h);
+    image.SaveBmpFile(NativeFs(), folder / "old.bmp");
     EXPECT_TRUE(ReadBytes(folder / "old.bmp").empty());
-    EXPECT_EQ(image->ColourTable().size(), 256u);  // kept through every reshape
+    EXPECT_EQ(image.ColourTable().size(), 256u);  // kept through every reshape
   }
-  LoadBmpFromFile(NativeFs(), folder / "old.bmp", image.get());
-  EXPECT_FALSE(image->HasPixels());
-  EXPECT_TRUE(image->ColourTable().empty());
-  EXPECT_EQ(PixelFormatOf(*image), kPfDevice);
+  image = LoadBmpFromFile(NativeFs(), folder / "old.bmp");
+  EXPECT_FALSE(image.HasPixels());
+  EXPECT_TRUE(image.ColourTable().empty());
+  EXPECT_TRUE(image.DeviceDependent());
 }
 
 TEST(IndexedImage, RowAddressesStepUpwardsThroughBottomUpStorage) {

@@ -11,12 +11,12 @@
 #include "cli/Report.h"
 #include "fs/Files.h"
 #include "image/IndexedImage.h"
-#include "pack/PackerCommandLine.h"
 #include "testdata/BmpBuilder.h"
 #include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"
 #include "tests/pack/PackTestSupport.h"
-#include "unpack/UnpackerCommandLine.h"
+#include "tools/PackerCommandLine.h"
+#include "tools/UnpackerCommandLine.h"
 
 namespace {
 

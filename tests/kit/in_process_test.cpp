@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "conventions/WorkImage.h"
 #include "image/BmpFile.h"
 #include "kit/FrameFormats.h"
 #include "kit/GenerationKey.h"
@@ -21,7 +22,6 @@
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 #include "unpack/FrameFolderExport.h"
-#include "unpack/WorkImage.h"
 
 using namespace testdata;
 
@@ -55,8 +55,7 @@ TEST(KitHooks, AnotherFrameFormatUnpacksAndPacksTheSameArchive) {
     TTempFolder folder;
     const TBytes archive = TwoFrameArchive(generation);
     WriteBytes(folder / "a.icn", archive);
-    const TUnpackerGeneration& unpacker =
-        generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration;
+    const TUnpackerGeneration& unpacker = UnpackerGeneration(generation);
     TFrameOutput output;
     output.Extension = ".raw";
     output.Encode = EncodeRaw;
@@ -66,9 +65,8 @@ TEST(KitHooks, AnotherFrameFormatUnpacksAndPacksTheSameArchive) {
     std::string ini = ReadText(folder / "bmp/setup.ini");
     for (size_t at; (at = ini.find(".bmp")) != std::string::npos;) ini.replace(at, 4, ".raw");
     EXPECT_EQ(ReadText(folder / "raw/setup.ini"), ini);
-    TIndexedImage bmp;
-    LoadBmpFromFile(NativeFs(), folder / "bmp/0000.bmp", &bmp);
-    EXPECT_EQ(ReadBytes(folder / "raw/0000.raw"), EncodeRaw(bmp));
+    EXPECT_EQ(ReadBytes(folder / "raw/0000.raw"),
+              EncodeRaw(LoadBmpFromFile(NativeFs(), folder / "bmp/0000.bmp")));
 
     TFrameInput input;
     input.IsFrame = [](const std::string& name) { return name.ends_with(".raw"); };
@@ -90,28 +88,27 @@ TEST(KitHooks, AnotherPaletteChangesTheColoursNotThePixels) {
   ExportFrameFolder(NativeFs(), kDravixGeneration, folder / "a.icn", folder / "grey/", output);
   ExportFrameFolder(NativeFs(), kDravixGeneration, folder / "a.icn", folder / "own/");
   for (const char* name : {"0000.bmp", "0001.bmp"}) {
-    TIndexedImage own;
-    TIndexedImage other;
-    LoadBmpFromFile(NativeFs(), folder / (std::string("own/") + name), &own);
-    LoadBmpFromFile(NativeFs(), folder / (std::string("grey/") + name), &other);
+    const TIndexedImage own = LoadBmpFromFile(NativeFs(), folder / (std::string("own/") + name));
+    const TIndexedImage other =
+        LoadBmpFromFile(NativeFs(), folder / (std::string("grey/") + name));
     EXPECT_EQ(RowsOf(other), RowsOf(own)) << name;  // index 0 stays the background
     EXPECT_EQ(other.ColourTable()[200].Red, 200);
     EXPECT_NE(own.ColourTable(), other.ColourTable());
   }
   // The work image keeps its own colours for the next archive.
-  EXPECT_EQ(WorkImage(NativeFs(), kDravixGeneration).ColourTable(),
+  EXPECT_EQ(WorkImage(NativeFs(), TIcnGeneration::H2).ColourTable(),
             GenerationPalette(NativeFs(), TIcnGeneration::H2));
 }
 
 TEST(KitHooks, WorkImagesArePerThreadAndPerGeneration) {
-  TIndexedImage* h1 = &WorkImage(NativeFs(), kDravelGeneration);
-  TIndexedImage* h2 = &WorkImage(NativeFs(), kDravixGeneration);
+  TIndexedImage* h1 = &WorkImage(NativeFs(), TIcnGeneration::H1);
+  TIndexedImage* h2 = &WorkImage(NativeFs(), TIcnGeneration::H2);
   EXPECT_NE(h1, h2);
   EXPECT_NE(h1->ColourTable(), h2->ColourTable());
-  EXPECT_EQ(&WorkImage(NativeFs(), kDravelGeneration), h1);
+  EXPECT_EQ(&WorkImage(NativeFs(), TIcnGeneration::H1), h1);
   TIndexedImage* other = nullptr;
   std::thread([&] {
-    other = &WorkImage(NativeFs(), kDravelGeneration);
+    other = &WorkImage(NativeFs(), TIcnGeneration::H1);
     DiscardWorkImage();
   }).join();
   EXPECT_NE(other, h1);
@@ -141,9 +138,7 @@ TEST(KitGenerationKey, TheLegacyPackersIgnoreIt) {
     TTempFolder folder;
     const TBytes archive = TwoFrameArchive(generation);
     WriteBytes(folder / "a.icn", archive);
-    ExportFrameFolder(NativeFs(),
-                      generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration,
-                      folder / "a.icn", folder / "a/");
+    ExportFrameFolder(NativeFs(), UnpackerGeneration(generation), folder / "a.icn", folder / "a/");
     WriteGenerationKey(NativeFs(), folder / "a/", generation == TIcnGeneration::H1 ? TIcnGeneration::H2 : TIcnGeneration::H1);
     std::string frameFile;
     PackFrameFolder(NativeFs(), PackerGeneration(generation), folder / "b.icn", folder / "a/", frameFile);
@@ -230,7 +225,6 @@ TEST(KitReportLines, ErrorsAlwaysWarningsUnlessQuietBarOnlyOnATerminal) {
   report.Warning("hidden");
   report.Error("a.icn: broken");
   EXPECT_EQ(piped.Text(), "icnkit: warning: frame 3 changes colour\nicnkit: a.icn: broken\n");
-  EXPECT_EQ(report.ErrorCount(), 1u);
 
   TCapturedReport terminal;
   TKitReport bar(terminal.File, true);

@@ -6,9 +6,10 @@
 
 #include "fs/Files.h"
 #include "image/IndexedImage.h"
+#include "image/TrimBox.h"
 #include "pack/FrameFolderPack.h"
-#include "pack/TrimBox.h"
 #include "tests/MemoryFileSystem.h"
+#include "tests/pack/PackTestSupport.h"
 #include "tests/TestSupport.h"
 #include "tests/pack/PackTestSupport.h"
 
@@ -53,7 +54,7 @@ TBytes OnePixel(int32_t width, int32_t height, int32_t x, int32_t y, uint8_t ind
 }
 
 // The reference trim box: every pixel visited, as simply as it can be said.
-TTrimBox NaiveTrimBox(const TIndexedImage& image) {
+TRectangle NaiveTrimBox(const TIndexedImage& image) {
   int32_t left = image.Width(), top = image.Height(), right = -1, bottom = -1;
   for (int32_t y = 0; y < image.Height(); ++y) {
     for (int32_t x = 0; x < image.Width(); ++x) {
@@ -65,18 +66,18 @@ TTrimBox NaiveTrimBox(const TIndexedImage& image) {
     }
   }
   if (right < 0) return {};
-  return {left, top, right + 1, bottom + 1};
+  return {left, top, right + 1 - left, bottom + 1 - top};
 }
 
 TEST(TrimBox, MatchesAPixelByPixelScan) {
   TIndexedImage image;
-  EXPECT_EQ(TrimBox(image), TTrimBox{});  // no pixels at all
+  EXPECT_EQ(TrimBox(image), TRectangle{});  // no pixels at all
   image.Create8Bit(0, 5, {});
-  EXPECT_EQ(TrimBox(image), TTrimBox{});
+  EXPECT_EQ(TrimBox(image), TRectangle{});
   image.Create8Bit(37, 9, {});
-  EXPECT_EQ(TrimBox(image), TTrimBox{});  // all transparent
+  EXPECT_EQ(TrimBox(image), TRectangle{});  // all transparent
   image.RowAddress(1)[2] = 7;
-  EXPECT_EQ(TrimBox(image), (TTrimBox{2, 1, 3, 2}));
+  EXPECT_EQ(TrimBox(image), (TRectangle{2, 1, 1, 1}));
 
   // Sparse pixels at every offset against the eight-pixel words of the scan.
   std::mt19937 random(5);

@@ -232,7 +232,6 @@ TEST(PngRead, DamagedFilesGiveClearErrors) {
   const std::vector<uint8_t> good = EncodeIndexedPng(image, false);
   ASSERT_EQ(Decode(good).Error, "");
   const auto message = [](const std::string& why) { return "Cannot read PNG \"f.png\": " + why; };
-  EXPECT_EQ(Decode({}).Error, message(spng_strerror(SPNG_EINVAL)));
   EXPECT_EQ(Decode(std::vector<uint8_t>(good.begin(), good.begin() + 20)).Error,
             message("the file ends too early"));
   std::vector<uint8_t> notPng = good;
@@ -268,6 +267,9 @@ TEST(PngRead, DamagedFilesOfTheCorruptFolderEndInTheirMessages) {
       {"png_header_bomb.png", "Bitmap too large: 100000 x 100000"},
       // Ends inside its image data.
       {"png_truncated_idat.png", "Cannot read PNG \"f.png\": the file ends too early"},
+      // No bytes: the empty frame icnkit writes for a frame without pixels,
+      // read back as such (pack refused it once).
+      {"png_empty_frame.png", ""},
   };
   ReplayCorruptFiles("png_", expected, [&](const std::string& name, const std::string& outcome) {
     EXPECT_EQ(Decode(ReadBytes(TestDataPath("corrupt/" + name))).Error, outcome);

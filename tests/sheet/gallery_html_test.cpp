@@ -27,7 +27,7 @@ TGalleryArchive Entry(const std::string& name, const TBytes& archive, TIcnGenera
   entry.Info = {{"file", name}, {"size", archive.size()},
                 {"generation", generation == TIcnGeneration::H1 ? "H1" : "H2"},
                 {"frame_count", frames.Frames.size()},
-                {"rectangle", {{"x", frames.Union.X}, {"y", frames.Union.Y},
+                {"rectangle", {{"x", frames.Union.Left}, {"y", frames.Union.Top},
                                {"width", frames.Union.Width}, {"height", frames.Union.Height}}}};
   ordered_json list = ordered_json::array();
   for (size_t i = 0; i < frames.Frames.size(); ++i) {
@@ -72,9 +72,9 @@ TEST(GalleryHtml, IndexLinksEveryPageAndPagesNameTheirFiles) {
   EXPECT_EQ(CountContaining(pageImages, "loading=\"lazy\""), pageImages.size());
   EXPECT_EQ(Tags(page, "<tr><td>").size(), 5u);
   // Each frame shown as its cell of the sheet.
-  const TSheetRect& cell = archives[0].Sheet.Frames[2].Frame;
+  const TRectangle& cell = archives[0].Sheet.Frames[2].Frame;
   EXPECT_NE(page.find(ZtFormat("width:%dpx;height:%dpx;background:url('sample_h2.icn.png') -%dpx -%dpx",
-                               cell.W, cell.H, cell.X, cell.Y)),
+                               cell.Width, cell.Height, cell.Left, cell.Top)),
             std::string::npos);
   EXPECT_NE(page.find("<td>yes</td>"), std::string::npos);  // the fill-only shadow
 

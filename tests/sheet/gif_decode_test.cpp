@@ -72,8 +72,8 @@ void ExpectFrame(const GifFileType* gif, int image, const TArchiveFrames& frames
     return;
   }
   const TIcnFrame& record = facts.Record;
-  EXPECT_EQ(saved.ImageDesc.Left, (record.Left - frames.Union.X) * scale);
-  EXPECT_EQ(saved.ImageDesc.Top, (record.Top - frames.Union.Y) * scale);
+  EXPECT_EQ(saved.ImageDesc.Left, (record.Left - frames.Union.Left) * scale);
+  EXPECT_EQ(saved.ImageDesc.Top, (record.Top - frames.Union.Top) * scale);
   ASSERT_EQ(saved.ImageDesc.Width, record.Width * scale);
   ASSERT_EQ(saved.ImageDesc.Height, record.Height * scale);
   const TBytes pixels = FramePixels(frames, i);

@@ -274,7 +274,7 @@ TEST(SheetJson, ACellWithoutWidthKeepsItsRecordAndTheOtherFramesTheirPixels) {
   const TSheetDescription sheet =
       ReadSheetJson(ReadText(TestDataPath("corrupt/sheet_zero_width_cell.json")), "s.json");
   ASSERT_EQ(sheet.Frames.size(), 2u);
-  EXPECT_EQ(sheet.Frames[0].Frame, (TSheetRect{0, 0, 0, 1}));
+  EXPECT_EQ(sheet.Frames[0].Frame, (TRectangle{0, 0, 0, 1}));
   // Frame 1 is a fill-only H2 frame, 6 x 1 at (4, 9): its cell is row 1
   // of the 7 x 2 sheet, whose left edge lies at x 3 (Position.X 1 and
   // spriteSourceSize.x 2).

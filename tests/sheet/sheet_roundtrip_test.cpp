@@ -61,18 +61,18 @@ void ExpectFramesAtTheirCells(const TArchiveFrames& frames, const TSheet& sheet,
     EXPECT_EQ(entry.Bits, frames.Frames[i].Bits);
     EXPECT_EQ(entry.SourceWidth, frames.Union.Width);
     EXPECT_EQ(entry.SourceHeight, frames.Union.Height);
-    EXPECT_EQ(entry.Frame.W, entry.SpriteSource.W);
-    EXPECT_EQ(entry.Frame.H, entry.SpriteSource.H);
+    EXPECT_EQ(entry.Frame.Width, entry.SpriteSource.Width);
+    EXPECT_EQ(entry.Frame.Height, entry.SpriteSource.Height);
     if (!frames.Frames[i].HasPixels()) continue;
-    const int32_t dx = options.Untrimmed ? record.Left - frames.Union.X : 0;
-    const int32_t dy = options.Untrimmed ? record.Top - frames.Union.Y : 0;
-    EXPECT_EQ(entry.SpriteSource.X + dx, record.Left - frames.Union.X);
-    EXPECT_EQ(entry.SpriteSource.Y + dy, record.Top - frames.Union.Y);
+    const int32_t dx = options.Untrimmed ? record.Left - frames.Union.Left : 0;
+    const int32_t dy = options.Untrimmed ? record.Top - frames.Union.Top : 0;
+    EXPECT_EQ(entry.SpriteSource.Left + dx, record.Left - frames.Union.Left);
+    EXPECT_EQ(entry.SpriteSource.Top + dy, record.Top - frames.Union.Top);
     const TBytes pixels = FramePixels(frames, i);
     for (int32_t y = 0; y < record.Height; ++y) {
       for (int32_t x = 0; x < record.Width; ++x) {
-        const int32_t sx = entry.Frame.X + dx + x;
-        const int32_t sy = entry.Frame.Y + dy + y;
+        const int32_t sx = entry.Frame.Left + dx + x;
+        const int32_t sy = entry.Frame.Top + dy + y;
         ASSERT_EQ(image.RowAddress(sy)[sx], pixels[size_t(y) * record.Width + size_t(x)])
             << "frame " << i << " pixel " << x << ", " << y;
         covered[size_t(sy) * image.Width() + size_t(sx)] = 1;
@@ -100,8 +100,8 @@ TEST(SheetCompose, EveryFramesPixelsLieAtItsCell) {
         EXPECT_EQ(sheet.Image.ColourTable(), TestPalette());
         EXPECT_EQ(sheet.Description.Image, "sheet.png");
         EXPECT_EQ(sheet.Description.Archive, "mixed.icn");
-        EXPECT_EQ(sheet.Description.X, frames.Union.X);
-        EXPECT_EQ(sheet.Description.Y, frames.Union.Y);
+        EXPECT_EQ(sheet.Description.X, frames.Union.Left);
+        EXPECT_EQ(sheet.Description.Y, frames.Union.Top);
         EXPECT_EQ(sheet.Description.Width, sheet.Image.Width());
         EXPECT_EQ(sheet.Description.Height, sheet.Image.Height());
         ExpectFramesAtTheirCells(frames, sheet, options);
@@ -178,7 +178,7 @@ TEST(SheetRoundTrip, EditedSheetsPackWhatWasPainted) {
   // Trimmed: a pixel repainted inside its cell changes that pixel only.
   TSheet sheet = ComposeSheet(frames, TestPalette(), TSheetOptions{});
   const TSheetFrame& first = sheet.Description.Frames[0];
-  sheet.Image.RowAddress(first.Frame.Y + 1)[first.Frame.X] = 9;
+  sheet.Image.RowAddress(first.Frame.Top + 1)[first.Frame.Left] = 9;
   EXPECT_EQ(PackSheet(sheet.Description, sheet.Image, "s.png"),
             BuildArchive(h2, {EncodedFrame(h2, Record(0, 0, 2, 2), {1, 2, 9, 4}),
                               EncodedFrame(h2, Record(4, 3, 2, 1), {5, 6})}));
@@ -189,9 +189,9 @@ TEST(SheetRoundTrip, EditedSheetsPackWhatWasPainted) {
   untrimmed.Untrimmed = true;
   sheet = ComposeSheet(frames, TestPalette(), untrimmed);
   const TSheetFrame& second = sheet.Description.Frames[1];
-  sheet.Image.RowAddress(second.Frame.Y + 1)[second.Frame.X + 3] = 8;  // union (3, 1)
+  sheet.Image.RowAddress(second.Frame.Top + 1)[second.Frame.Left + 3] = 8;  // union (3, 1)
   const TSheetFrame& zeroth = sheet.Description.Frames[0];
-  sheet.Image.RowAddress(zeroth.Frame.Y)[zeroth.Frame.X] = 0;
+  sheet.Image.RowAddress(zeroth.Frame.Top)[zeroth.Frame.Left] = 0;
   EXPECT_EQ(PackSheet(sheet.Description, sheet.Image, "s.png"),
             BuildArchive(h2, {EncodedFrame(h2, Record(0, 0, 2, 2), {0, 2, 3, 4}),
                               EncodedFrame(h2, Record(3, 1, 3, 3), {8, 0, 0, 0, 0, 0, 0, 5, 6})}));
@@ -231,7 +231,7 @@ TEST(SheetRoundTrip, DamagedSheetsGetClearErrors) {
   // A cell past the sheet's edge, a rectangle outside its cell, a record
   // that no longer fits its fields.
   TSheetDescription description = sheet.Description;
-  description.Frames[1].Frame.X = 7;
+  description.Frames[1].Frame.Left = 7;
   EXPECT_EQ(MessageOf([&] { PackSheet(description, sheet.Image, "s.png"); }),
             "frame 1 (\"0001\"): its cell (7, 1, 3 x 1) lies outside the 9 x 4 sheet");
   description = sheet.Description;
@@ -261,14 +261,14 @@ TEST(SheetRoundTrip, FramesWithoutPixelsMakeTransparentSheets) {
       EXPECT_EQ(second.Width, 6);
       EXPECT_EQ(second.Height, 0);
       if (options.Untrimmed) {
-        EXPECT_EQ(second.Frame.W, 6);
-        EXPECT_EQ(second.Frame.H, 3);
-        EXPECT_EQ(second.SpriteSource, (TSheetRect{0, 0, 6, 3}));
+        EXPECT_EQ(second.Frame.Width, 6);
+        EXPECT_EQ(second.Frame.Height, 3);
+        EXPECT_EQ(second.SpriteSource, (TRectangle{0, 0, 6, 3}));
       } else {
         EXPECT_EQ(sheet.Image.Width(), 1);
         EXPECT_EQ(sheet.Image.Height(), 1);
-        EXPECT_EQ(second.Frame, (TSheetRect{0, 0, 0, 0}));
-        EXPECT_EQ(second.SpriteSource, (TSheetRect{0, 0, 0, 0}));
+        EXPECT_EQ(second.Frame, (TRectangle{0, 0, 0, 0}));
+        EXPECT_EQ(second.SpriteSource, (TRectangle{0, 0, 0, 0}));
       }
       for (int32_t y = 0; y < sheet.Image.Height(); ++y) {
         for (int32_t x = 0; x < sheet.Image.Width(); ++x) EXPECT_EQ(sheet.Image.RowAddress(y)[x], 0);

@@ -22,8 +22,8 @@
 #include "tests/TestSupport.h"
 #include "tests/pack/PackTestSupport.h"
 #include "tests/unpack/UnpackTestArchives.h"
+#include "tools/UnpackerCommandLine.h"
 #include "unpack/FrameFolderExport.h"
-#include "unpack/UnpackerCommandLine.h"
 #include "unpack/UnpackerGeneration.h"
 
 namespace {
@@ -253,7 +253,7 @@ bool IsContainerMessage(const std::string& message) {
 
 TEST(TruncatedInputs, ArchivesCutAtEveryByteUnpackOrFailWithTheContainersMessage) {
   for (const TIcnGeneration generation : {kH1, kH2}) {
-    const TUnpackerGeneration& unpacker = generation == kH1 ? kDravelGeneration : kDravixGeneration;
+    const TUnpackerGeneration& unpacker = UnpackerGeneration(generation);
     std::mt19937 random(5);
     const TBytes whole = unpack_testing::BuildArchive(
         generation,

@@ -14,11 +14,11 @@
 #include "cli/ToolContext.h"
 #include "fs/FileSystem.h"
 #include "fs/Path.h"
-#include "pack/PackerCommandLine.h"
 #include "testdata/ArchiveBuilder.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
-#include "unpack/UnpackerCommandLine.h"
+#include "tools/PackerCommandLine.h"
+#include "tools/UnpackerCommandLine.h"
 #include "unpack/UnpackerGeneration.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include "cli/RunTool.h"
 #include "fs/Files.h"
-#include "pack/PackerCommandLine.h"
 #include "tests/TestSupport.h"
 #include "tests/pack/PackTestSupport.h"
+#include "tools/PackerCommandLine.h"
 
 using namespace packtest;
 

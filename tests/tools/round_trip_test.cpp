@@ -12,10 +12,10 @@
 #include <random>
 
 #include "fs/Files.h"
-#include "pack/PackerCommandLine.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 #include "tests/pack/PackTestSupport.h"
+#include "tools/PackerCommandLine.h"
 
 using namespace packtest;
 

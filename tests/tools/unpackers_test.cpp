@@ -8,11 +8,12 @@
 #include <cerrno>
 
 #include "cli/RunTool.h"
+#include "conventions/ArchiveNames.h"
 #include "fs/Files.h"
 #include "settings/SettingsFile.h"
 #include "tests/TestSupport.h"
 #include "tests/unpack/UnpackTestArchives.h"
-#include "unpack/UnpackerCommandLine.h"
+#include "tools/UnpackerCommandLine.h"
 
 namespace {
 
@@ -40,13 +41,13 @@ std::string WithoutCr(std::string text) {
 TEST(UnpackerCommandLine, ArchiveNamesAndErrorBox) {
   for (const char* name :
        {"a.icn", "X.Icn", "b.OBJ", "c.atk", "d.std", "e.wlk", "f.wip", "g.xtl"}) {
-    EXPECT_TRUE(IsArchiveName(kDravelGeneration, name)) << name;
+    EXPECT_TRUE(IsArchiveName(kH1, name)) << name;
   }
   for (const char* name : {"x.icn.bak", "x.icnx", "icn", "x.txt", "x.", ""}) {
-    EXPECT_FALSE(IsArchiveName(kDravelGeneration, name)) << name;
+    EXPECT_FALSE(IsArchiveName(kH1, name)) << name;
   }
-  EXPECT_TRUE(IsArchiveName(kDravixGeneration, "A.ICN"));
-  EXPECT_FALSE(IsArchiveName(kDravixGeneration, "a.obj"));
+  EXPECT_TRUE(IsArchiveName(kH2, "A.ICN"));
+  EXPECT_FALSE(IsArchiveName(kH2, "a.obj"));
 
   // The period comes whatever the text ends with.
   EXPECT_EQ(ToolErrorText("Broken.", ""), "Broken..");

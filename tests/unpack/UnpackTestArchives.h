@@ -16,9 +16,7 @@ namespace unpack_testing {
 using namespace testdata;
 
 inline TIndexedImage LoadBitmap(const std::string& path) {
-  TIndexedImage image;
-  LoadBmpFromFile(NativeFs(), path, &image);
-  return image;
+  return LoadBmpFromFile(NativeFs(), path);
 }
 
 inline uint8_t PixelAt(const TIndexedImage& image, int32_t column, int32_t row) {

@@ -4,6 +4,7 @@
 #include <set>
 #include <tuple>
 
+#include "image/FrameDrawing.h"
 #include "settings/SettingsFile.h"
 #include "tests/TestSupport.h"
 #include "tests/unpack/UnpackTestArchives.h"

@@ -1,21 +1,15 @@
-#include "unpack/UnpackerCommandLine.h"
+#include "tools/UnpackerCommandLine.h"
 
 #include "cli/RunTool.h"
+#include "conventions/ArchiveNames.h"
+#include "conventions/WorkImage.h"
 #include "fs/Files.h"
 #include "fs/FindFile.h"
 #include "fs/Path.h"
 #include "unpack/FrameFolderExport.h"
 #include "unpack/PreviewExport.h"
-#include "unpack/WorkImage.h"
 
 namespace {
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 bool HasWildcard(const std::string& argument) {
   return argument.find_first_of("*?") != std::string::npos;
@@ -32,8 +26,8 @@ void CheckArgument(TFileSystem& fs, const TUnpackerGeneration& generation,
   TZtFindFile find(fs, argument);
   while (find.NextMatch(0, 0)) {
     named = true;
-    archive = archive ||
-              ((find.Attributes() & kFindFolder) == 0 && IsArchiveName(generation, find.Name()));
+    archive = archive || ((find.Attributes() & kFindFolder) == 0 &&
+                          IsArchiveName(generation.Format.Generation, find.Name()));
   }
   if (!named && argument.starts_with('-')) {
     throw TZtError("Unknown option: " + argument + " (try --help)");
@@ -90,14 +84,6 @@ std::string UnpackerUsageText(const TUnpackerGeneration& generation) {
   return text;
 }
 
-bool IsArchiveName(const TUnpackerGeneration& generation, const std::string& name) {
-  const std::string extension = AsciiLower(ExtensionOfPath(name));
-  for (const char* accepted : generation.AcceptedExtensions) {
-    if (extension == accepted) return true;
-  }
-  return false;
-}
-
 void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,
                      const std::string& mask, const std::string& previewFolder,
                      std::string& currentArchive) {
@@ -107,13 +93,13 @@ void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,
   }
   TZtFindFile find(fs, mask);
   while (find.NextMatch(0, kFindFolder)) {
-    if (!IsArchiveName(generation, find.Name())) continue;
+    if (!IsArchiveName(generation.Format.Generation, find.Name())) continue;
     const std::string& archive = find.FullPath();
     currentArchive = archive;
     if (!previewFolder.empty()) {
       ExportPreview(fs, generation, archive, previewFolder + NameOfPath(archive) + ".bmp");
     } else {
-      ExportFrameFolder(fs, generation, archive, WithTrailingSlash(archive + ".cadres"));
+      ExportFrameFolder(fs, generation, archive, FrameFolderOf(archive));
     }
   }
 }
@@ -128,7 +114,7 @@ int RunUnpacker(TToolContext& context, const TUnpackerGeneration& generation,
   tool.CopyCompanions = [&generation](TFileSystem& fs) {
     std::vector<std::string> companions;
 #if !defined(_WIN32)
-    companions.push_back(PalettePath(fs, generation));
+    companions.push_back(PalettePath(fs, generation.Format.Generation));
 #else
     (void)fs;
 #endif

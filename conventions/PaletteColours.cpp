@@ -1,4 +1,4 @@
-#include "unpack/palette/PaletteColours.h"
+#include "conventions/PaletteColours.h"
 
 #include <cstdint>
 

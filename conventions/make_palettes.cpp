@@ -1,14 +1,11 @@
 // icnkit_make_palettes OUTPUT_FOLDER: writes H1Palette.bmp and H2Palette.bmp,
 // 16 x 16 pictures with one pixel per palette entry, which the unpackers load
 // as the colour table of every bitmap they write.
-#include <cstdio>
-#include <exception>
-#include <memory>
 #include <string>
 
-#include "fs/Path.h"
+#include "cli/GeneratorMain.h"
+#include "conventions/PaletteColours.h"
 #include "image/IndexedImage.h"
-#include "unpack/palette/PaletteColours.h"
 
 namespace {
 
@@ -27,18 +24,9 @@ void WritePalette(TFileSystem& fs, TIcnGeneration generation, const std::string&
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: icnkit_make_palettes OUTPUT_FOLDER\n");
-    return 2;
-  }
-  try {
-    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
-    const std::string folder = WithTrailingSlash(argv[1]);
-    WritePalette(*fs, TIcnGeneration::H1, folder + "H1Palette.bmp");
-    WritePalette(*fs, TIcnGeneration::H2, folder + "H2Palette.bmp");
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "icnkit_make_palettes: %s\n", error.what());
-    return 1;
-  }
-  return 0;
+  return RunGenerator(argc, argv, "icnkit_make_palettes",
+                      [](TFileSystem& fs, const std::string& folder) {
+                        WritePalette(fs, TIcnGeneration::H1, folder + "H1Palette.bmp");
+                        WritePalette(fs, TIcnGeneration::H2, folder + "H2Palette.bmp");
+                      });
 }

@@ -34,10 +34,6 @@ int RunUnpacker(TToolContext& context, const TUnpackerGeneration& generation,
 // The usage text, lines joined by CR LF, no line end after the last.
 std::string UnpackerUsageText(const TUnpackerGeneration& generation);
 
-// Whether a file name has one of the generation's archive extensions
-// (compared whole, dot included, letters A-Z without regard to case).
-bool IsArchiveName(const TUnpackerGeneration& generation, const std::string& name);
-
 // Exports every archive the mask matches: previews into previewFolder (made
 // first, refused first when another user's link stands at its name:
 // fs/Files.h CheckWrittenFolder) when it is not empty, else frame folders

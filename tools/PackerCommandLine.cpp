@@ -1,18 +1,10 @@
-#include "pack/PackerCommandLine.h"
+#include "tools/PackerCommandLine.h"
 
 #include "cli/RunTool.h"
+#include "conventions/ArchiveNames.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
 #include "pack/FrameFolderPack.h"
-
-TPackPaths PackPathsFor(TFileSystem& fs, const std::string& argument) {
-  if (IsDirectory(fs, argument)) {
-    return {ReplaceExtension(WithoutTrailingSlash(argument), ""), WithTrailingSlash(argument)};
-  }
-  TPackPaths paths{argument, argument + ".cadres" + NativePathStyle().Delimiter};
-  if (!IsDirectory(fs, paths.Folder)) throw TZtError("Folder doesn't exist: " + paths.Folder);
-  return paths;
-}
 
 std::string PackerUsageText(const TPackerGeneration& generation) {
   const std::string name = generation.ProgramName;
@@ -32,7 +24,7 @@ namespace {
 void CheckOption(TFileSystem& fs, const std::string& argument) {
   if (!argument.starts_with('-')) return;
   if (fs.Stat(argument).Kind != TPathKind::Missing) return;
-  if (IsDirectory(fs, argument + ".cadres" + NativePathStyle().Delimiter)) return;
+  if (IsDirectory(fs, FrameFolderOf(argument))) return;
   throw TZtError("Unknown option: " + argument + " (try --help)");
 }
 

@@ -29,17 +29,6 @@
 #include "format/IcnArchive.h"
 #include "pack/PackerGeneration.h"
 
-// The archive to write and the frame folder to read (ending in a delimiter).
-struct TPackPaths {
-  std::string Archive;
-  std::string Folder;
-};
-
-// Paths for one command-line argument. Raises "Folder doesn't exist: %s"
-// (the folder with its trailing delimiter) when an archive path has no
-// frame folder.
-TPackPaths PackPathsFor(TFileSystem& fs, const std::string& argument);
-
 // Lines joined by CR LF, no CR LF after the last one.
 std::string PackerUsageText(const TPackerGeneration& generation);
 

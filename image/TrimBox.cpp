@@ -1,4 +1,4 @@
-#include "pack/TrimBox.h"
+#include "image/TrimBox.h"
 
 #include <cstring>
 
@@ -34,7 +34,7 @@ int32_t LastOpaque(const uint8_t* row, int32_t from, int32_t to) {
 
 }  // namespace
 
-TTrimBox TrimBox(const TIndexedImage& image) {
+TRectangle TrimBox(const TIndexedImage& image) {
   const int32_t width = image.Width();
   const int32_t height = image.Height();
   if (width <= 0 || height <= 0 || !image.HasPixels()) return {};
@@ -58,5 +58,5 @@ TTrimBox TrimBox(const TIndexedImage& image) {
     const int32_t last = LastOpaque(row, right + 1 > left ? right + 1 : left, width);
     if (last > right) right = last;
   }
-  return {left, top, right + 1, bottom + 1};
+  return {left, top, right + 1 - left, bottom + 1 - top};
 }

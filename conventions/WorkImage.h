@@ -1,0 +1,32 @@
+// The palette bitmap of a generation (H1Palette.bmp, H2Palette.bmp), where
+// it is found, and the one indexed image loaded from it, through which the
+// unpackers draw every frame.
+//
+// The work image is loaded from the palette bitmap on first use and then
+// only reshaped, so every bitmap written carries the palette's colour table
+// and no per-frame allocation beyond the resize happens.
+#pragma once
+
+#include <string>
+
+#include "format/IcnArchive.h"
+#include "fs/FileSystem.h"
+#include "image/IndexedImage.h"
+
+// Where the generation's palette bitmap is read from:
+// ApplicationFolder(fs) + its name, or, when that file is missing, the
+// installed layout ApplicationFolder(fs) + "../share/icnkit/" + its name.
+// When both are missing raises "Palette not found: "%s", "%s"" naming both
+// places searched.
+std::string PalettePath(TFileSystem& fs, TIcnGeneration generation);
+
+// The calling thread's image of the generation, loaded through fs from the
+// palette bitmap when it does not exist yet ("Cannot open file ..." and the
+// loader's other messages; "Wrong bitmap format: <path>" for a palette
+// bitmap that is not 8 bits per pixel).
+TIndexedImage& WorkImage(TFileSystem& fs, TIcnGeneration generation);
+
+// Frees the calling thread's images, so the next use loads the palette
+// again. Every thread other than the main one calls it before it ends
+// (RunJobs' workers do), or its images are never freed.
+void DiscardWorkImage();
