@@ -1,9 +1,9 @@
 // The POSIX side of cli/: the console sink and argv as it is.
+#include <unistd.h>
+
 #include "cli/Arguments.h"
 #include "cli/Report.h"
 #include "cli/StandardStreams.h"
-
-#include <unistd.h>
 
 std::unique_ptr<TReportSink> MakeNativeReportSink() {
   return std::make_unique<TConsoleReport>(stdout, stderr);

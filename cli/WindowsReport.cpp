@@ -8,10 +8,11 @@
 //
 #include "fs/WindowsHeaders.h"
 //
-#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
+
+#include <cstdlib>
 
 namespace {
 

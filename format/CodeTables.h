@@ -14,8 +14,8 @@
 #include "format/FrameRaster.h"
 
 enum class TCodeKind : uint8_t {
-  EndRow,     // column 0 of the next row
-  Literal,    // Length indices follow (fill-only frames: none, index 5)
+  EndRow,   // column 0 of the next row
+  Literal,  // Length indices follow (fill-only frames: none, index 5)
   EndFrame,
   Skip,       // Length pixels left unwritten
   Special,    // H2 0xC0 m [n]: the value named by selector m

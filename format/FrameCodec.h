@@ -159,7 +159,8 @@ void DecodeFrame(std::span<const uint8_t> stream, const TFrameRaster& target, bo
 template <const TIcnCodeTable& Table>
 void EncodeFrame(std::vector<uint8_t>& output, const uint8_t* source, ptrdiff_t rowStep,
                  int32_t width, int32_t height, bool fillOnly) {
-  const uint8_t* const classes = fillOnly ? Table.FillOnlyClasses.data() : Table.NormalClasses.data();
+  const uint8_t* const classes =
+      fillOnly ? Table.FillOnlyClasses.data() : Table.NormalClasses.data();
   if (height < 1) {
     output.push_back(0x80);
     return;

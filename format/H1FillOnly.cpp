@@ -3,8 +3,8 @@
 // as a well-formed normal stream.
 #include <cstring>
 
-#include "format/H1Codec.h"
 #include "format/Error.h"
+#include "format/H1Codec.h"
 #include "format/Text.h"
 
 namespace {

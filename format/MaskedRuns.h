@@ -30,7 +30,8 @@
 #endif
 #endif
 
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__) && !defined(ICN_SANITIZED_BUILD)
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__) && \
+    !defined(ICN_SANITIZED_BUILD)
 #define ICN_HAVE_MASKED_RUNS 1
 
 #ifdef __AVX512F__

@@ -217,8 +217,7 @@ class TFileSystem {
   // made here, with the mode it keeps, the bytes written as they come. A
   // failure to make the file (TSystemError, Opening set) is thrown here or
   // at the latest by Commit.
-  virtual std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path,
-                                                         bool durable) = 0;
+  virtual std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) = 0;
 
   // Creates path, which must not exist yet, and writes bytes into it. On a
   // failure after creation the file is removed again. Returns false, having

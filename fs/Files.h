@@ -89,8 +89,7 @@ class TArchiveFileOutput {
 // existing file, a folder of that name, a folder still to make, a file that
 // cannot be created) goes through SaveWholeFile, with its messages; a
 // failure after creation is "Cannot create file "<full path>". <text>" too.
-void SaveNewOrReplaceFile(TFileSystem& fs, const std::string& path,
-                          std::span<const uint8_t> bytes);
+void SaveNewOrReplaceFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes);
 
 // The folder of the running executable, with its trailing delimiter.
 // Raises "Cannot find the program's own folder. <text>".

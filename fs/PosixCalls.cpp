@@ -32,8 +32,8 @@ namespace {
 std::unique_ptr<TRegisteredFile> CreateTemporary(const std::string& path) {
   for (unsigned attempt = 0;; ++attempt) {
     auto file = std::make_unique<TRegisteredFile>(
-        ZtFormat("%s.%u-%u.tmp", path.c_str(), static_cast<unsigned>(::getpid()), attempt),
-        O_RDWR, 0666);
+        ZtFormat("%s.%u-%u.tmp", path.c_str(), static_cast<unsigned>(::getpid()), attempt), O_RDWR,
+        0666);
     if (file->Fd >= 0) return file;
     const int code = errno;
     if (code != EEXIST || attempt == 99) Throw(code, true);

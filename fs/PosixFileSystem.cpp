@@ -166,7 +166,8 @@ class TPosixFileSystem : public TFileSystem {
   }
 
   TFolderListing ListFolder(const std::string& folder) override {
-    const std::string base = folder.empty() ? "./" : WithTrailingSlash(folder, TZtPathStyle::Posix());
+    const std::string base =
+        folder.empty() ? "./" : WithTrailingSlash(folder, TZtPathStyle::Posix());
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), ::closedir);
     if (dir == nullptr) {
       if (errno == ENOENT || errno == ENOTDIR) return {};

@@ -4,7 +4,9 @@
 
 #include "fs/Pages.h"
 
-size_t SystemPageSize() { return static_cast<size_t>(::sysconf(_SC_PAGESIZE)); }
+size_t SystemPageSize() {
+  return static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+}
 
 void ReleasePages(std::span<uint8_t> bytes) {
   const std::span<uint8_t> pages = WholePages(bytes);

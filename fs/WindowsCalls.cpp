@@ -29,8 +29,7 @@ void THandle::Discard() {
   Handle = INVALID_HANDLE_VALUE;
 }
 
-HANDLE Create(const std::string& path, DWORD access, DWORD share, DWORD disposition,
-              DWORD flags) {
+HANDLE Create(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
   return ::CreateFileW(Utf16(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
 }
 
@@ -51,7 +50,8 @@ void WriteAll(HANDLE file, std::span<const uint8_t> bytes, const uint64_t* offse
       at.Offset = static_cast<DWORD>(position);
       at.OffsetHigh = static_cast<DWORD>(position >> 32);
     }
-    if (!::WriteFile(file, bytes.data() + done, chunk, &written, offset != nullptr ? &at : nullptr)) {
+    if (!::WriteFile(file, bytes.data() + done, chunk, &written,
+                     offset != nullptr ? &at : nullptr)) {
       ThrowLast();
     }
     if (written == 0) Throw(ERROR_DISK_FULL);
@@ -89,7 +89,8 @@ namespace {
 // Dropped uncommitted, or after a failure, it is deleted.
 class TTemporaryReplacement : public TFileReplacement {
  public:
-  TTemporaryReplacement(std::string path, bool durable) : Path_(std::move(path)), Durable_(durable) {
+  TTemporaryReplacement(std::string path, bool durable)
+      : Path_(std::move(path)), Durable_(durable) {
     HANDLE handle = INVALID_HANDLE_VALUE;
     DWORD createError = 0;
     for (unsigned attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {

@@ -33,8 +33,7 @@ class THandle {
   HANDLE Handle;
 };
 
-HANDLE Create(const std::string& path, DWORD access, DWORD share, DWORD disposition,
-              DWORD flags);
+HANDLE Create(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
 DWORD Attributes(const std::string& path);
 bool IsFolder(DWORD attributes);
 // Writes all of bytes at the file's position, or at offset when given.

@@ -7,10 +7,10 @@
 #include "fs/WindowsTemporaryFiles.h"
 #include "fs/WindowsText.h"
 //
-#include "fs/WindowsHeaders.h"
-
 #include <algorithm>
 #include <optional>
+
+#include "fs/WindowsHeaders.h"
 
 namespace {
 
@@ -85,7 +85,8 @@ class TWindowsFileSystem : public TFileSystem {
     THandle file(INVALID_HANDLE_VALUE);
     DWORD code = 0;
     const TRegisteredFile registered(path, [&] {
-      file.Handle = Create(path, GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+      file.Handle =
+          Create(path, GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
       code = ::GetLastError();
       return file.Valid();
     });
@@ -283,8 +284,8 @@ std::unique_ptr<TFileSystem> MakeNativeFileSystem() {
 std::string NativeErrorText(uint32_t code) {
   wchar_t buffer[512];
   const DWORD length =
-      ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                       0, buffer, sizeof buffer / sizeof buffer[0], nullptr);
+      ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       buffer, sizeof buffer / sizeof buffer[0], nullptr);
   return TrimErrorText(Utf8(std::wstring(buffer, length)));
 }
 

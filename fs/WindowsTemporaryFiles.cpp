@@ -2,10 +2,10 @@
 
 #include "fs/WindowsText.h"
 //
-#include "fs/WindowsHeaders.h"
-
 #include <map>
 #include <mutex>
+
+#include "fs/WindowsHeaders.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 // TZtError and leaves the image as it was. Each input is tried as it is
 // and with its chunks' checksums made right, so that mutations get past
 // the checksum test into the decoding.
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
-
-#include <zlib.h>
 
 #include "format/Error.h"
 #include "fuzz/FuzzCheck.h"

@@ -60,8 +60,8 @@ inline int64_t Stride(int64_t width, int64_t bitsPerPixel) {
   return ((width * bitsPerPixel + 31) & ~int64_t{31}) / 8;
 }
 
-[[noreturn]] void ThrowNotValid();    // "Bitmap image is not valid"
-[[noreturn]] void ThrowReadError();   // "Stream read error"
+[[noreturn]] void ThrowNotValid();                               // "Bitmap image is not valid"
+[[noreturn]] void ThrowReadError();                              // "Stream read error"
 [[noreturn]] void ThrowTooLarge(int64_t width, int64_t height);  // "Bitmap too large: W x H"
 // The most pixels one bitmap may have, read or made: kDefaultMaxPixels, or
 // the number in the environment variable ICNKIT_MAX_PIXELS, read once. A

@@ -64,10 +64,10 @@ std::string ArchiveInfoTable(const nlohmann::ordered_json& info) {
     const std::string length =
         frame["length"].is_null() ? "-" : std::to_string(frame["length"].get<size_t>());
     text += ZtFormat("%6zu %6d %6d %6d %6d %4d %4s %10zu %10s\n", frame["index"].get<size_t>(),
-                     frame["left"].get<int>(), frame["top"].get<int>(),
-                     frame["width"].get<int>(), frame["height"].get<int>(),
-                     frame["bits"].get<int>(), frame["fill_only"].get<bool>() ? "yes" : "no",
-                     frame["offset"].get<size_t>(), length.c_str());
+                     frame["left"].get<int>(), frame["top"].get<int>(), frame["width"].get<int>(),
+                     frame["height"].get<int>(), frame["bits"].get<int>(),
+                     frame["fill_only"].get<bool>() ? "yes" : "no", frame["offset"].get<size_t>(),
+                     length.c_str());
   }
   return text;
 }

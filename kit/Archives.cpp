@@ -24,8 +24,9 @@ void AddGenerationOption(CLI::App& command, TGenerationChoice& choice,
 
 void AddJobsOption(CLI::App& command, unsigned& jobs) {
   jobs = DefaultJobs();
-  command.add_option("-j,--jobs", jobs, "Work on N archives at a time (default: the cores, " +
-                                            std::to_string(jobs) + ")")
+  command
+      .add_option("-j,--jobs", jobs,
+                  "Work on N archives at a time (default: the cores, " + std::to_string(jobs) + ")")
       ->type_name("N")
       ->check(CLI::Range(1u, 1024u).description(""));
 }

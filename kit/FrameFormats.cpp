@@ -13,9 +13,10 @@
 #include "png/Png.h"
 
 void AddPaletteOptions(CLI::App& command, TPaletteOptions& options) {
-  command.add_option("--palette", options.File,
-                     "Colours from FILE (BMP, PNG, JASC-PAL, GIMP .gpl, Adobe .act or raw "
-                     "768 bytes) instead of the generation's palette")
+  command
+      .add_option("--palette", options.File,
+                  "Colours from FILE (BMP, PNG, JASC-PAL, GIMP .gpl, Adobe .act or raw "
+                  "768 bytes) instead of the generation's palette")
       ->type_name("FILE");
   command.add_flag("--palette-6bit", options.SixBit,
                    "Read a raw palette file's values as 6-bit (0..63)");
@@ -45,8 +46,7 @@ TFrameOutput MakeFrameOutput(const std::string& format, bool transparent,
 
 const std::vector<TRgbQuad>& TPackPalettes::For(TIcnGeneration generation) {
   std::lock_guard lock(Mutex_);
-  std::optional<std::vector<TRgbQuad>>& slot =
-      Palettes_[generation == TIcnGeneration::H1 ? 0 : 1];
+  std::optional<std::vector<TRgbQuad>>& slot = Palettes_[generation == TIcnGeneration::H1 ? 0 : 1];
   if (!slot) {
     slot = Options_.File.empty() ? GenerationPalette(Fs_, generation)
                                  : LoadPaletteOption(Fs_, Options_);
@@ -63,7 +63,7 @@ TFrameInput MakeFrameInput(TPackPalettes& palettes, TIcnGeneration generation, b
   TFrameInput input;
   input.IsFrame = IsKitFrameName;
   input.Load = [&palettes, generation, remap, &report](TFileSystem& fs, const std::string& path,
-                                                         TIndexedImage& image) {
+                                                       TIndexedImage& image) {
     if (!MaskMatches("*.png", NameOfPath(path))) {
       image = LoadBmpFromFile(fs, path);
       return;

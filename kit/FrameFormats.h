@@ -45,8 +45,7 @@ TFrameOutput MakeFrameOutput(const std::string& format, bool transparent,
 // folder of BMP files needs none), from any thread.
 class TPackPalettes {
  public:
-  TPackPalettes(TFileSystem& fs, TPaletteOptions options)
-      : Fs_(fs), Options_(std::move(options)) {}
+  TPackPalettes(TFileSystem& fs, TPaletteOptions options) : Fs_(fs), Options_(std::move(options)) {}
   const std::vector<TRgbQuad>& For(TIcnGeneration generation);
 
  private:

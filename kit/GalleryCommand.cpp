@@ -34,7 +34,8 @@ std::span<const uint8_t> Bytes(const std::string& text) {
 void RunGallery(TKit& kit, const TGalleryOptions& options) {
   std::vector<std::string> archives;
   for (const std::string& folder : options.Folders) {
-    if (!IsDirectory(kit.Fs, folder)) throw CLI::ValidationError("FOLDER", "not a folder: " + folder);
+    if (!IsDirectory(kit.Fs, folder))
+      throw CLI::ValidationError("FOLDER", "not a folder: " + folder);
     for (std::string& archive : ArchivesOfFolder(kit.Fs, options.Generation, folder)) {
       archives.push_back(std::move(archive));
     }
@@ -64,7 +65,8 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archives[i]);
     file = archives[i];
     const TArchiveFrames frames = ReadArchiveFrames(bytes, generation, entries[i].Name);
-    const std::vector<TRgbQuad> palette = forced.empty() ? GenerationPalette(kit.Fs, generation) : forced;
+    const std::vector<TRgbQuad> palette =
+        forced.empty() ? GenerationPalette(kit.Fs, generation) : forced;
     TSheetOptions sheetOptions;
     sheetOptions.Image = entries[i].Slug + ".png";
     sheetOptions.Version = KitVersionText();
@@ -94,9 +96,12 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
 void RegisterGalleryCommand(CLI::App& app, TKit& kit) {
   auto options = std::make_shared<TGalleryOptions>();
   CLI::App* command = app.add_subcommand(
-      "gallery", "Write a static HTML gallery of the archives of folders (index, a page per archive)");
+      "gallery",
+      "Write a static HTML gallery of the archives of folders (index, a page per archive)");
   command->add_option("FOLDER", options->Folders, "Folders of archives")->required();
-  command->add_option("-o,--output", options->Output, "The site's folder")->required()->type_name("SITE");
+  command->add_option("-o,--output", options->Output, "The site's folder")
+      ->required()
+      ->type_name("SITE");
   AddGenerationOption(*command, options->Generation, "the default: told from each archive");
   AddJobsOption(*command, options->Jobs);
   AddPaletteOptions(*command, options->Palette);

@@ -27,8 +27,7 @@ void RunInfo(TKit& kit, const TInfoOptions& options) {
     std::vector<uint8_t> bytes;
     LoadWholeFile(kit.Fs, archives[i], bytes);
     file.clear();  // the detection's message names the archive itself
-    const TIcnGeneration generation =
-        ArchiveGeneration(options.Generation, bytes, archives[i]);
+    const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archives[i]);
     file = archives[i];
     ValidateArchive(bytes, generation);
     results[i] = ArchiveInfoJson(bytes, generation, archives[i]);

@@ -29,9 +29,10 @@ bool Print(FILE* stream, const std::string& text) {
 
 int RunKit(TKit& kit, const std::vector<std::string>& arguments) {
   kit.Status = 0;
-  CLI::App app("Converts ICN sprite archives (H1, H2) to and from frame folders of BMP or PNG "
-               "files, and tells what they hold.",
-               "icnkit");
+  CLI::App app(
+      "Converts ICN sprite archives (H1, H2) to and from frame folders of BMP or PNG "
+      "files, and tells what they hold.",
+      "icnkit");
   app.set_version_flag("--version", KitVersionText(), "Print the version and exit");
   app.require_subcommand(1);
   app.fallthrough();
@@ -39,8 +40,9 @@ int RunKit(TKit& kit, const std::vector<std::string>& arguments) {
   app.add_flag_function(
       "-q,--quiet", [&kit](int64_t) { kit.Report.SetQuiet(true); },
       "Show nothing but errors (no progress bar, no warnings)");
-  app.footer("Run 'icnkit COMMAND --help' for a command's options. Exit status: 0 success, "
-             "1 failure, 2 usage error.");
+  app.footer(
+      "Run 'icnkit COMMAND --help' for a command's options. Exit status: 0 success, "
+      "1 failure, 2 usage error.");
 #define ICNKIT_SUBCOMMAND(Name) Register##Name##Command(app, kit);
 #include "kit/Subcommands.def"
 #undef ICNKIT_SUBCOMMAND

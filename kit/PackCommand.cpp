@@ -57,8 +57,8 @@ void RunPack(TKit& kit, const TPackOptions& options) {
     const TFrameInput input = MakeFrameInput(palettes, *generation, options.Remap, kit.Report);
     std::string frameFile;
     try {
-      PackFrameFolder(kit.Fs, PackerGeneration(*generation), item.Archive, item.Folder,
-                      frameFile, input);
+      PackFrameFolder(kit.Fs, PackerGeneration(*generation), item.Archive, item.Folder, frameFile,
+                      input);
     } catch (...) {
       file = frameFile.empty() ? item.Archive : frameFile;
       throw;
@@ -71,12 +71,11 @@ void RunPack(TKit& kit, const TPackOptions& options) {
 
 void RegisterPackCommand(CLI::App& app, TKit& kit) {
   auto options = std::make_shared<TPackOptions>();
-  CLI::App* command = app.add_subcommand(
-      "pack", "Pack frame folders (BMP or PNG frames) into archives");
-  command
-      ->add_option("FOLDER", options->Inputs,
-                   "Frame folders (NAME.cadres, packed into NAME) or archives (packed from "
-                   "ARCHIVE.cadres)");
+  CLI::App* command =
+      app.add_subcommand("pack", "Pack frame folders (BMP or PNG frames) into archives");
+  command->add_option("FOLDER", options->Inputs,
+                      "Frame folders (NAME.cadres, packed into NAME) or archives (packed from "
+                      "ARCHIVE.cadres)");
   command->add_option("--sheet", options->Sheet, "Pack the sheet SHEET.json and its image instead")
       ->type_name("SHEET.json");
   command->add_option("-o,--output", options->Output, "Write the archive to ARCHIVE (one folder)")

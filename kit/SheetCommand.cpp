@@ -124,46 +124,52 @@ void AddCommonOptions(CLI::App& command, TViewOptions& options, const char* what
 void RegisterSheetCommand(CLI::App& app, TKit& kit) {
   auto options = std::make_shared<TViewOptions>();
   CLI::App* command = app.add_subcommand(
-      "sheet", "Write each archive as a sprite sheet: an indexed PNG and its JSON (JSON-array layout)");
+      "sheet",
+      "Write each archive as a sprite sheet: an indexed PNG and its JSON (JSON-array layout)");
   options->Extensions = {".png", ".json"};
   AddCommonOptions(*command, *options,
                    "Put the sheets in DIR (default: beside each archive); for one archive, "
                    "FILE.png or FILE.json names the pair");
-  auto* columns = command->add_option("--columns", options->Sheet.Layout.Columns,
-                                      "Cells per row (default: a square sheet)")
+  auto* columns = command
+                      ->add_option("--columns", options->Sheet.Layout.Columns,
+                                   "Cells per row (default: a square sheet)")
                       ->check(CLI::Range(1, 65535));
   command->add_flag("--packed", options->Packed, "Pack the cells on shelves instead of a grid")
       ->excludes(columns);
-  command->add_option("--padding", options->Sheet.Layout.Padding,
-                      "Transparent pixels between cells and around the sheet (default 0)")
+  command
+      ->add_option("--padding", options->Sheet.Layout.Padding,
+                   "Transparent pixels between cells and around the sheet (default 0)")
       ->check(CLI::Range(0, 4096));
   command->add_flag("--untrimmed", options->Sheet.Untrimmed,
                     "Every cell the union rectangle, frames at their places");
-  command->add_option("--delay", options->Sheet.Duration, "Each frame's duration in ms (default 100)")
+  command
+      ->add_option("--delay", options->Sheet.Duration, "Each frame's duration in ms (default 100)")
       ->check(CLI::Range(0, 655350));
   command->callback([&kit, options] {
     options->Sheet.Layout.Arrangement =
         options->Packed ? TSheetArrangement::Packed : TSheetArrangement::Grid;
     options->Sheet.Version = KitVersionText();
-    RunViews(kit, *options, [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
-                                const TViewTarget& target) {
-      TSheetOptions sheetOptions = options->Sheet;
-      const std::string pngPath = target.File(".png");
-      sheetOptions.Image = NameOfPath(pngPath);
-      const TSheet sheet = ComposeSheet(frames, palette, sheetOptions);
-      const std::vector<uint8_t> png = EncodeIndexedPng(sheet.Image, /*transparentZero=*/true);
-      const std::string json = WriteSheetJson(sheet.Description);
-      SaveWholeFile(kit.Fs, pngPath, png);
-      SaveWholeFile(kit.Fs, target.File(".json"),
-                    std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
-    });
+    RunViews(kit, *options,
+             [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
+                 const TViewTarget& target) {
+               TSheetOptions sheetOptions = options->Sheet;
+               const std::string pngPath = target.File(".png");
+               sheetOptions.Image = NameOfPath(pngPath);
+               const TSheet sheet = ComposeSheet(frames, palette, sheetOptions);
+               const std::vector<uint8_t> png =
+                   EncodeIndexedPng(sheet.Image, /*transparentZero=*/true);
+               const std::string json = WriteSheetJson(sheet.Description);
+               SaveWholeFile(kit.Fs, pngPath, png);
+               SaveWholeFile(kit.Fs, target.File(".json"),
+                             std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
+             });
   });
 }
 
 void RegisterGifCommand(CLI::App& app, TKit& kit) {
   auto options = std::make_shared<TViewOptions>();
-  CLI::App* command =
-      app.add_subcommand("gif", "Write each archive as an animated GIF (looping, index 0 transparent)");
+  CLI::App* command = app.add_subcommand(
+      "gif", "Write each archive as an animated GIF (looping, index 0 transparent)");
   options->Extensions = {".gif"};
   AddCommonOptions(*command, *options,
                    "Put the GIFs in DIR (default: beside each archive); for one archive, "
@@ -175,11 +181,13 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
   command->add_option("--scale", options->Gif.Scale, "Each pixel as NxN pixels (default 1)")
       ->check(CLI::Range(1, 64));
   command->callback([&kit, options] {
-    RunViews(kit, *options, [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
-                                const TViewTarget& target) {
-      TGifOptions gif = options->Gif;
-      if (!options->Frames.empty()) ParseFrameRange(options->Frames, frames.Frames.size(), gif);
-      SaveWholeFile(kit.Fs, target.File(".gif"), EncodeArchiveGif(frames, palette, gif));
-    });
+    RunViews(kit, *options,
+             [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
+                 const TViewTarget& target) {
+               TGifOptions gif = options->Gif;
+               if (!options->Frames.empty())
+                 ParseFrameRange(options->Frames, frames.Frames.size(), gif);
+               SaveWholeFile(kit.Fs, target.File(".gif"), EncodeArchiveGif(frames, palette, gif));
+             });
   });
 }

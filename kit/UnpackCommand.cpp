@@ -64,9 +64,8 @@ std::vector<TUnpackItem> PreviewItems(TKit& kit, const TUnpackOptions& options,
       throw CLI::ValidationError("--preview", "not a folder: " + input);
     }
     const std::string folder = WithTrailingSlash(input);
-    const std::string target = options.Output.empty()
-                                   ? WithTrailingSlash(folder + "Icn Preview")
-                                   : WithTrailingSlash(options.Output);
+    const std::string target = options.Output.empty() ? WithTrailingSlash(folder + "Icn Preview")
+                                                      : WithTrailingSlash(options.Output);
     for (const std::string& archive : ArchivesOfFolder(kit.Fs, options.Generation, folder)) {
       items.push_back({archive, ZtFormat("%s%s%s", target.c_str(), NameOfPath(archive).c_str(),
                                          extension.c_str())});
@@ -79,10 +78,11 @@ void RunUnpack(TKit& kit, const TUnpackOptions& options) {
   if (options.Transparent && options.Format != "png") {
     throw CLI::ValidationError("--transparent", "needs --format png");
   }
-  const TFrameOutput output =
-      MakeFrameOutput(options.Format, options.Transparent, LoadPaletteOption(kit.Fs, options.Palette));
-  const std::vector<TUnpackItem> items =
-      options.Preview ? PreviewItems(kit, options, output.Extension) : FrameFolderItems(kit, options);
+  const TFrameOutput output = MakeFrameOutput(options.Format, options.Transparent,
+                                              LoadPaletteOption(kit.Fs, options.Palette));
+  const std::vector<TUnpackItem> items = options.Preview
+                                             ? PreviewItems(kit, options, output.Extension)
+                                             : FrameFolderItems(kit, options);
   // No output folder is written through another user's link (fs/Files.h);
   // the frame folders are checked as they are made.
   if (!options.Output.empty()) CheckWrittenFolder(kit.Fs, options.Output);
@@ -123,8 +123,9 @@ void RegisterUnpackCommand(CLI::App& app, TKit& kit) {
                    "Archives, masks ('*.icn') or folders (every archive in them); with "
                    "--preview, folders")
       ->required();
-  command->add_option("-o,--output", options->Output,
-                      "Put the frame folders (with --preview: the previews) in DIR")
+  command
+      ->add_option("-o,--output", options->Output,
+                   "Put the frame folders (with --preview: the previews) in DIR")
       ->type_name("DIR");
   command->add_flag("--preview", options->Preview,
                     "Write one frame of each archive of the folders, into FOLDER/Icn Preview/ "

@@ -29,7 +29,8 @@ class TFrameFiles {
   TFrameFiles(TFileSystem& fs, const std::string& folder, const TFrameInput& input)
       : Find_(fs, folder + (input.IsFrame ? "*" : "*.bmp"), TFindKinds::All), Input_(input) {
     while (NextFrameFile()) {
-      if (Find_.Attributes() == kFindOther) throw TZtError("Not a regular file: " + Find_.FullPath());
+      if (Find_.Attributes() == kFindOther)
+        throw TZtError("Not a regular file: " + Find_.FullPath());
       ++Count_;
     }
     Find_.Rewind();
@@ -61,8 +62,7 @@ bool IsEmptyImage(const TIndexedImage& image) {
 }
 
 // The record of the trimmed bitmap placed at the folder's origin.
-TIcnFrame FrameRecord(const TRectangle& box, int64_t x, int64_t y, int32_t bits,
-                      bool storesBits) {
+TIcnFrame FrameRecord(const TRectangle& box, int64_t x, int64_t y, int32_t bits, bool storesBits) {
   std::optional<TIcnFrame> record = RecordOfBox(box, x, y);
   if (!record) throw TZtError("Frame out of range");
   record->Bits = storesBits ? static_cast<uint8_t>(bits & 0xFF) : 0;

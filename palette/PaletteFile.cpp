@@ -83,7 +83,8 @@ std::vector<TRgbQuad> ReadJasc(std::span<const uint8_t> bytes, const std::string
     }
   }
   for (size_t k = 3 + n; k < lines.size(); ++k) {
-    if (!lines[k].empty()) ThrowDamaged(name, ZtFormat("line %zu: more colours than %zu", k + 1, n));
+    if (!lines[k].empty())
+      ThrowDamaged(name, ZtFormat("line %zu: more colours than %zu", k + 1, n));
   }
   return colours;
 }
@@ -182,9 +183,10 @@ TPaletteFormat PaletteFormatOfName(const std::string& name) {
   if (ext == ".gpl") return TPaletteFormat::Gpl;
   if (ext == ".act") return TPaletteFormat::Act;
   if (ext == ".raw" || ext == ".vga") return TPaletteFormat::Raw;
-  throw TZtError(ZtFormat("Unknown palette format \"%s\": the name must end in .bmp, .png, .pal, "
-                          ".gpl, .act, .raw or .vga",
-                          name.c_str()));
+  throw TZtError(
+      ZtFormat("Unknown palette format \"%s\": the name must end in .bmp, .png, .pal, "
+               ".gpl, .act, .raw or .vga",
+               name.c_str()));
 }
 
 std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes, const std::string& name,
@@ -217,7 +219,8 @@ std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes, const std:
   const TPaletteFormat format = PaletteFormatOfName(name);
   if (format == TPaletteFormat::Act) return ReadAct(bytes, name);
   // A .pal that is not JASC text is taken as raw bytes, as many are.
-  if (format == TPaletteFormat::Raw || (format == TPaletteFormat::JascPal && bytes.size() == kRawSize)) {
+  if (format == TPaletteFormat::Raw ||
+      (format == TPaletteFormat::JascPal && bytes.size() == kRawSize)) {
     return ReadRaw(bytes, name, force6bit);
   }
   const char* what[] = {"a BMP file", "a PNG file", "JASC-PAL text", "a GIMP palette"};

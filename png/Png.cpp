@@ -82,9 +82,9 @@ class TColourIndex {
   std::optional<uint8_t> Find(const TColour16& c) const {
     if (c.Alpha == 0) return uint8_t{0};
     if (c.Alpha != 65535 || c.Red % 257 || c.Green % 257 || c.Blue % 257) return std::nullopt;
-    const auto found = Index_.find(Key(static_cast<uint8_t>(c.Red / 257),
-                                       static_cast<uint8_t>(c.Green / 257),
-                                       static_cast<uint8_t>(c.Blue / 257)));
+    const auto found =
+        Index_.find(Key(static_cast<uint8_t>(c.Red / 257), static_cast<uint8_t>(c.Green / 257),
+                        static_cast<uint8_t>(c.Blue / 257)));
     if (found == Index_.end()) return std::nullopt;
     return found->second;
   }
@@ -162,9 +162,10 @@ class TIndexedRows {
       const uint64_t bit = uint64_t{x} * depth;
       const unsigned index = (row[bit / 8] >> (8 - depth - bit % 8)) & mask;
       if (index >= Entries_) {
-        State_.Bad.Offer(x, y, ZtFormat("PNG \"%s\": pixel (%u, %u) has index %u, past the end of "
-                                        "its colour table",
-                                        State_.Name.c_str(), x, y, index));
+        State_.Bad.Offer(x, y,
+                         ZtFormat("PNG \"%s\": pixel (%u, %u) has index %u, past the end of "
+                                  "its colour table",
+                                  State_.Name.c_str(), x, y, index));
         continue;
       }
       if (!State_.Remap) {
@@ -349,16 +350,15 @@ std::vector<uint8_t> EncodeIndexedPng(const TIndexedImage& image, bool transpare
   if (ret) throw TZtError(ZtFormat("Cannot write PNG: %s", spng_strerror(ret)));
   size_t length = 0;
   int error = 0;
-  std::unique_ptr<void, decltype(&std::free)> buffer(spng_get_png_buffer(ctx.get(), &length, &error),
-                                                     &std::free);
+  std::unique_ptr<void, decltype(&std::free)> buffer(
+      spng_get_png_buffer(ctx.get(), &length, &error), &std::free);
   if (!buffer) throw TZtError(ZtFormat("Cannot write PNG: %s", spng_strerror(error)));
   const uint8_t* bytes = static_cast<const uint8_t*>(buffer.get());
   return std::vector<uint8_t>(bytes, bytes + length);
 }
 
 void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& palette, bool remap,
-                    const std::string& displayName, TIndexedImage& image,
-                    TPngFrameReport& report) {
+                    const std::string& displayName, TIndexedImage& image, TPngFrameReport& report) {
   if (png.empty()) {
     image.Create8Bit(0, 0, palette);
     return;
@@ -371,7 +371,7 @@ void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& p
                          static_cast<int32_t>(state.Header.height), palette);
 
   const bool indexed = state.Header.color_type == SPNG_COLOR_TYPE_INDEXED;
-  const int format = indexed                         ? SPNG_FMT_PNG
+  const int format = indexed                        ? SPNG_FMT_PNG
                      : state.Header.bit_depth == 16 ? SPNG_FMT_RGBA16
                                                     : SPNG_FMT_RGBA8;
   size_t imageBytes = 0;

@@ -36,9 +36,8 @@ struct TPngFrameReport {
 // - No bytes at all: the empty frame EncodeIndexedPng writes for an image
 //   without pixels, a 0 x 0 image (as the BMP loader reads a 0-byte file).
 // Throws TZtError for a damaged or unsupported file, naming displayName.
-void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& palette,
-                    bool remap, const std::string& displayName, TIndexedImage& image,
-                    TPngFrameReport& report);
+void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& palette, bool remap,
+                    const std::string& displayName, TIndexedImage& image, TPngFrameReport& report);
 
 // The PLTE chunk of the PNG png (shown as displayName in messages), 1 to
 // 256 colours, Reserved 0. Throws TZtError for a damaged file or one

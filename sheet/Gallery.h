@@ -16,19 +16,18 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "sheet/SheetJson.h"
 
 struct TGalleryArchive {
-  std::string Name;            // the archive's file name, as shown
-  std::string Slug;            // file names in a/: unique, safe in URLs
-  nlohmann::ordered_json Info; // the info data of the archive (kit/ArchiveInfo.h)
-  TSheetDescription Sheet;     // its sheet's description (cells, size)
+  std::string Name;             // the archive's file name, as shown
+  std::string Slug;             // file names in a/: unique, safe in URLs
+  nlohmann::ordered_json Info;  // the info data of the archive (kit/ArchiveInfo.h)
+  TSheetDescription Sheet;      // its sheet's description (cells, size)
 };
 
 // Text safe inside HTML elements and attribute values.

@@ -94,10 +94,9 @@ void ParseFrameRange(const std::string& text, size_t frameCount, TGifOptions& op
     throw TZtError("--frames: expected A-B or A (frame numbers from 0), not \"" + text + "\"");
   }
   if (first > last || last >= frameCount) {
-    throw TZtError(frameCount == 0
-                       ? "--frames " + text + ": the archive has no frames"
-                       : ZtFormat("--frames %s: the archive's frames are 0-%zu", text.c_str(),
-                                  frameCount - 1));
+    throw TZtError(frameCount == 0 ? "--frames " + text + ": the archive has no frames"
+                                   : ZtFormat("--frames %s: the archive's frames are 0-%zu",
+                                              text.c_str(), frameCount - 1));
   }
   options.First = first;
   options.Last = last;

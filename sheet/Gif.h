@@ -19,7 +19,7 @@ struct TGifOptions {
   int32_t DelayMs = 100;  // per frame; the GIF stores hundredths, rounded
   size_t First = 0;       // the frames shown, inclusive
   size_t Last = SIZE_MAX;
-  int32_t Scale = 1;      // each pixel as Scale x Scale pixels
+  int32_t Scale = 1;  // each pixel as Scale x Scale pixels
 };
 
 // "A-B" or "A": frames A to B (numbered from 0, as in the frame folder).

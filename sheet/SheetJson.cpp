@@ -169,7 +169,8 @@ TSheetDescription ReadSheetJson(std::string_view text, const std::string& displa
   sheet.Width = reader.Int(size, "w", "meta.size", 1, kMaxSide);
   sheet.Height = reader.Int(size, "h", "meta.size", 1, kMaxSide);
   const std::string generation = reader.String(meta, "Generation", "meta");
-  if (generation != "H1" && generation != "H2") reader.Fail("meta.Generation must be \"H1\" or \"H2\"");
+  if (generation != "H1" && generation != "H2")
+    reader.Fail("meta.Generation must be \"H1\" or \"H2\"");
   sheet.Generation = generation == "H1" ? TIcnGeneration::H1 : TIcnGeneration::H2;
   sheet.Archive = reader.FileName(meta, "Archive", "meta");
   const TJson& position = reader.Object(meta, "Position", "meta");

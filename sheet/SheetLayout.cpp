@@ -49,7 +49,8 @@ TSheetLayout LayOutGrid(std::span<const TCellSize> cells, int64_t columns, int64
       const int64_t w = padding + c * (slotWidth + padding);
       const int64_t h = padding + (count + c - 1) / c * (slotHeight + padding);
       const int64_t bw = padding + best * (slotWidth + padding);
-      const int64_t bh = best == 0 ? 0 : padding + (count + best - 1) / best * (slotHeight + padding);
+      const int64_t bh =
+          best == 0 ? 0 : padding + (count + best - 1) / best * (slotHeight + padding);
       if (best == 0 || std::max(w, h) < std::max(bw, bh) ||
           (std::max(w, h) == std::max(bw, bh) && w * h < bw * bh)) {
         best = c;
@@ -63,8 +64,10 @@ TSheetLayout LayOutGrid(std::span<const TCellSize> cells, int64_t columns, int64
   const int64_t height = padding + rows * (slotHeight + padding);
   CheckSheetSize(width, height);
   for (int64_t i = 0; i < count; ++i) {
-    layout.Places[size_t(i)].X = static_cast<int32_t>(padding + (i % columns) * (slotWidth + padding));
-    layout.Places[size_t(i)].Y = static_cast<int32_t>(padding + (i / columns) * (slotHeight + padding));
+    layout.Places[size_t(i)].X =
+        static_cast<int32_t>(padding + (i % columns) * (slotWidth + padding));
+    layout.Places[size_t(i)].Y =
+        static_cast<int32_t>(padding + (i / columns) * (slotHeight + padding));
   }
   layout.Width = static_cast<int32_t>(width);
   layout.Height = static_cast<int32_t>(height);

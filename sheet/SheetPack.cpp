@@ -164,8 +164,8 @@ std::vector<uint8_t> PackSheet(const TSheetDescription& sheet, const TIndexedIma
     std::string message = ZtFormat("%s: pixel (%d, %d) lies outside every frame's cell",
                                    imageName.c_str(), strayX, strayY);
     if (nearest < cells.size()) {
-      message += ": " + FrameLabel(nearest, sheet.Frames[nearest]) + " was painted past its cell (" +
-                 CellText(cells[nearest]) + ")";
+      message += ": " + FrameLabel(nearest, sheet.Frames[nearest]) +
+                 " was painted past its cell (" + CellText(cells[nearest]) + ")";
     }
     throw TZtError(message);
   }

@@ -30,9 +30,9 @@ size_t RootLength(const std::string& key) {
 }
 
 // The methods that count their calls, the names FailOn and Calls take.
-const char* const kMethods[] = {"Stat",    "ReadFile",   "BeginReplace", "WriteAt",
-                                "Commit",  "WriteNewFile", "ListFolder", "MakeFolder",
-                                "Remove",  "CopyFile",   "ExecutablePath"};
+const char* const kMethods[] = {"Stat",   "ReadFile",     "BeginReplace",  "WriteAt",
+                                "Commit", "WriteNewFile", "ListFolder",    "MakeFolder",
+                                "Remove", "CopyFile",     "ExecutablePath"};
 
 // A test asking for a method the file system never counts would pass
 // without testing anything.

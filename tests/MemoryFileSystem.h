@@ -34,8 +34,8 @@ class TMemoryFileSystem : public TFileSystem {
   // it is not empty (any spelling of it; ending in a delimiter, everything
   // inside that folder, as in a folder nothing can be written in). opening:
   // the failure is one of opening.
-  void FailOn(const std::string& method, uint32_t code, int call = 0,
-              const std::string& path = {}, bool opening = false);
+  void FailOn(const std::string& method, uint32_t code, int call = 0, const std::string& path = {},
+              bool opening = false);
   // How often method (one of those, or "Stat") was called.
   int Calls(const std::string& method) const;
 

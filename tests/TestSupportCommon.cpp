@@ -1,11 +1,11 @@
 // The test helpers that are the same on every platform: whole-file I/O
 // through the standard streams, the native file system and the capturing
 // report sink.
-#include "tests/TestSupport.h"
-
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "tests/TestSupport.h"
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -8,8 +8,8 @@
 #include "fs/WindowsText.h"
 //
 #include <algorithm>
-#include <cstdlib>
 #include <atomic>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace {

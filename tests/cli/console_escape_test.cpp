@@ -23,15 +23,17 @@ TEST(EscapeControls, ControlCharactersAreShownEscaped) {
 
 TEST(EscapeControls, Utf8StaysButC1ControlsAndBrokenBytesDoNot) {
   const std::string text =
-      "\xC3\xA9t\xC3\xA9 "          // été
-      "\xC2\xA0"                    // U+00A0, the first character after the C1 controls
-      "\xE6\x97\xA5\xE6\x9C\xAC "   // 日本
-      "\xF0\x9F\x98\x80 "           // U+1F600
-      "\xF4\x8F\xBF\xBF"            // U+10FFFF
-      "\xED\x9F\xBF";               // U+D7FF
+      "\xC3\xA9t\xC3\xA9 "         // été
+      "\xC2\xA0"                   // U+00A0, the first character after the C1 controls
+      "\xE6\x97\xA5\xE6\x9C\xAC "  // 日本
+      "\xF0\x9F\x98\x80 "          // U+1F600
+      "\xF4\x8F\xBF\xBF"           // U+10FFFF
+      "\xED\x9F\xBF";              // U+D7FF
   EXPECT_EQ(EscapeControls(text), text);
   // U+009B is a one-byte CSI to many terminals: escaped byte by byte.
-  EXPECT_EQ(EscapeControls("\xC2\x9B" "2J"), "\\xc2\\x9b2J");
+  EXPECT_EQ(EscapeControls("\xC2\x9B"
+                           "2J"),
+            "\\xc2\\x9b2J");
   EXPECT_EQ(EscapeControls("\xC2\x80\xC2\x9F"), "\\xc2\\x80\\xc2\\x9f");
   // A raw C1 byte, an overlong form, a surrogate, past U+10FFFF, a cut
   // sequence and a stray continuation byte.

@@ -1,10 +1,11 @@
 // The report sink's console form: the exact bytes, and a console that
 // cannot be written.
+#include "cli/Report.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "cli/Report.h"
 #include "cli/ToolContext.h"
 #include "tests/MemoryFileSystem.h"
 

@@ -1,9 +1,10 @@
 // Telling H1 from H2 by the archive's structure (format/Detect.h): every
 // shape the archive builder makes, in both generations, is told right; an
 // archive that reads both ways or neither way is reported as undecided.
+#include "format/Detect.h"
+
 #include <gtest/gtest.h>
 
-#include "format/Detect.h"
 #include "format/Generation.h"
 #include "testdata/ArchiveBuilder.h"
 
@@ -23,8 +24,10 @@ TBytes Ramp(size_t count) {
 }
 
 const TShape kShapes[] = {
-    {"single solid frame", [](TIcnGeneration g) { return std::vector{SolidFrame(g, -3, -4, 5, 6, 9)}; }},
-    {"single one-pixel frame", [](TIcnGeneration g) { return std::vector{SolidFrame(g, 0, 0, 1, 1, 200)}; }},
+    {"single solid frame",
+     [](TIcnGeneration g) { return std::vector{SolidFrame(g, -3, -4, 5, 6, 9)}; }},
+    {"single one-pixel frame",
+     [](TIcnGeneration g) { return std::vector{SolidFrame(g, 0, 0, 1, 1, 200)}; }},
     {"single fill-only frame",
      [](TIcnGeneration g) {
        return std::vector{EncodedFrame(g, Record(1, 2, 4, 3, 32), TBytes(12, 7), true)};
@@ -47,11 +50,12 @@ const TShape kShapes[] = {
     {"empty and zero-sized frames",
      [](TIcnGeneration g) {
        return std::vector{EncodedFrame(g, Record(0, 0, 0, 0), {}),
-                          EncodedFrame(g, Record(5, 5, 3, 0), {}),
-                          SolidFrame(g, 1, 1, 3, 3, 12)};
+                          EncodedFrame(g, Record(5, 5, 3, 0), {}), SolidFrame(g, 1, 1, 3, 3, 12)};
      }},
     {"transparent frame",
-     [](TIcnGeneration g) { return std::vector{EncodedFrame(g, Record(0, 0, 9, 9), TBytes(81, 0))}; }},
+     [](TIcnGeneration g) {
+       return std::vector{EncodedFrame(g, Record(0, 0, 9, 9), TBytes(81, 0))};
+     }},
     {"shared streams",
      [](TIcnGeneration g) {
        std::vector frames{SolidFrame(g, 0, 0, 6, 6, 30), SolidFrame(g, 2, 2, 4, 4, 31)};
@@ -69,7 +73,9 @@ const TShape kShapes[] = {
        return frames;
      }},
     {"wide frame",
-     [](TIcnGeneration g) { return std::vector{EncodedFrame(g, Record(0, 0, 1000, 2), Ramp(2000))}; }},
+     [](TIcnGeneration g) {
+       return std::vector{EncodedFrame(g, Record(0, 0, 1000, 2), Ramp(2000))};
+     }},
 };
 
 TEST(DetectGeneration, TellsEveryBuiltShapeOfBothGenerations) {
@@ -101,13 +107,13 @@ TBytes ArchiveOfBothGenerations() {
   TBytes bytes(65543, 0);
   PutU16(bytes, 0, 2);
   PutU32(bytes, 2, uint32_t(bytes.size() - 6));
-  bytes[10] = 1;   // frame 0: 1 x 1 in both readings
+  bytes[10] = 1;  // frame 0: 1 x 1 in both readings
   bytes[12] = 1;
   bytes[15] = 26;  // H1 frame 0 at 26 x 256, H2 frame 0 at 26
   bytes[22] = 1;   // H1 frame 1: 1 x 1 at 24
   bytes[24] = 1;
   bytes[26] = 24;
-  bytes[30] = 1;   // H1 frame 1: a literal pixel (H2 frame 1 at 65536)
+  bytes[30] = 1;  // H1 frame 1: a literal pixel (H2 frame 1 at 65536)
   bytes[33] = 0x80;
   bytes[6 + 26 * 256] = 0x80;
   bytes[6 + 65536] = 0x80;

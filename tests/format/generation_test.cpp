@@ -1,12 +1,13 @@
 // The generations' descriptions, their constant code tables and the shared
 // decode and encode loops; the format's byte and text helpers.
+#include "format/Generation.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 
 #include "format/Bytes.h"
-#include "format/Generation.h"
 #include "format/Text.h"
 #include "tests/format/FormatTestSupport.h"
 
@@ -68,9 +69,9 @@ TEST(FormatGeneration, DescriptionsOfBothGenerations) {
   EXPECT_EQ(kH2Generation.BitsValue(true, record), 0x21);
   // H2 reads the flag from the record; H1 from the name (and the stream).
   // One 1 x 1 frame whose stream (a literal pixel) follows the table.
-  const TBytes archive = Concat({Bytes({1, 0, 0, 0, 0, 0}),
-                                 Bytes({0, 0, 0, 0, 1, 0, 1, 0, 12, 0, 0, 0}),
-                                 Bytes({0x01, 0x09, 0x00, 0x80})});
+  const TBytes archive =
+      Concat({Bytes({1, 0, 0, 0, 0, 0}), Bytes({0, 0, 0, 0, 1, 0, 1, 0, 12, 0, 0, 0}),
+              Bytes({0x01, 0x09, 0x00, 0x80})});
   ValidateArchive(archive, TIcnGeneration::H1);
   record.Bits = 0x20;
   EXPECT_TRUE(kH2Generation.FillOnly("any.icn", {}, 0, record));

@@ -2,8 +2,8 @@
 // failed and name the file it concerns; folders are made however deep the
 // current folder lies, and a file where a folder should be is "Not a
 // folder".
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,7 +92,8 @@ TEST(FsReasons, TemporaryNamesAreNeverFollowed) {
   const std::string target = temp / "a.icn";
   std::vector<std::string> expected{"a.icn"};
   for (int n = 0; n < 3; ++n) {
-    const std::string name = "a.icn." + std::to_string(::getpid()) + "-" + std::to_string(n) + ".tmp";
+    const std::string name =
+        "a.icn." + std::to_string(::getpid()) + "-" + std::to_string(n) + ".tmp";
     ASSERT_EQ(::symlink((temp / "planted" + std::to_string(n)).c_str(), (temp / name).c_str()), 0);
     expected.push_back(name);
   }
@@ -131,7 +132,8 @@ TEST(FsReasons, AFileWhereAFolderShouldBe) {
   WriteText(temp / "out", "a file");
   const TRunResult run = RunProgram("dravel", {"in", "out"}, temp.Path());
   EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stderr, "Dravel: Not a folder: " + NativeFs().FullPath(temp / "out") + ".\nin/a.icn\n");
+  EXPECT_EQ(run.Stderr,
+            "Dravel: Not a folder: " + NativeFs().FullPath(temp / "out") + ".\nin/a.icn\n");
   EXPECT_EQ(ReadText(temp / "out"), "a file");
 }
 

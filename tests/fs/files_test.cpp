@@ -1,12 +1,13 @@
 // The whole-file helpers (fs/Files.h) over the in-memory file system and
 // the native one, and the system error they raise.
+#include "fs/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <map>
 #include <utility>
 
-#include "fs/Files.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 
@@ -38,9 +39,9 @@ TEST(FsFiles, SaveWholeFileMakesFoldersAndReplaces) {
   SaveWholeFile(fs, "deep/er/a.icn", std::vector<uint8_t>{1, 2, 3}, true);
   SaveWholeFile(fs, "/work/deep/er/a.icn", kOld);
   EXPECT_EQ(fs.Files.at("/work/deep/er/a.icn"), kOld);
-  EXPECT_EQ(fs.Log, (std::vector<std::string>{"folder /work/deep", "folder /work/deep/er",
-                                              "write /work/deep/er/a.icn",
-                                              "write /work/deep/er/a.icn"}));
+  EXPECT_EQ(fs.Log,
+            (std::vector<std::string>{"folder /work/deep", "folder /work/deep/er",
+                                      "write /work/deep/er/a.icn", "write /work/deep/er/a.icn"}));
   EXPECT_TRUE(IsDirectory(fs, "deep/er"));
   EXPECT_FALSE(IsDirectory(fs, "deep/er/a.icn"));
   std::vector<uint8_t> bytes{9};
@@ -93,9 +94,9 @@ TEST(FsFiles, SaveNewOrReplaceFileWritesNewFilesInPlace) {
   SaveNewOrReplaceFile(fs, "/x/new.bmp", std::vector<uint8_t>{1});
   SaveNewOrReplaceFile(fs, "/x/deep/er/new.bmp", std::vector<uint8_t>{2});
   SaveNewOrReplaceFile(fs, "/x/old.bmp", std::vector<uint8_t>{3});
-  EXPECT_EQ(fs.Log, (std::vector<std::string>{"create /x/new.bmp", "folder /x/deep",
-                                              "folder /x/deep/er", "write /x/deep/er/new.bmp",
-                                              "write /x/old.bmp"}));
+  EXPECT_EQ(fs.Log,
+            (std::vector<std::string>{"create /x/new.bmp", "folder /x/deep", "folder /x/deep/er",
+                                      "write /x/deep/er/new.bmp", "write /x/old.bmp"}));
   EXPECT_EQ(fs.Files.at("/x/old.bmp"), std::vector<uint8_t>{3});
   // The messages of SaveWholeFile, situation by situation.
   const auto message = [&fs](const std::string& path) {
@@ -209,8 +210,9 @@ TEST(Files, SaveWholeFileReplacesWholeOrNotAtAll) {
     TMemoryFileSystem failing;
     failing.AddFile("/d/a.icn", kOld);
     failing.FailOn(method, code);
-    EXPECT_EQ(MessageOf([&] { SaveWholeFile(failing, "/d/a.icn", std::vector<uint8_t>(1000, 7), true); }),
-              "Cannot create file \"/d/a.icn\". " + NativeErrorText(code));
+    EXPECT_EQ(
+        MessageOf([&] { SaveWholeFile(failing, "/d/a.icn", std::vector<uint8_t>(1000, 7), true); }),
+        "Cannot create file \"/d/a.icn\". " + NativeErrorText(code));
     EXPECT_EQ(failing.Files, (std::map<std::string, std::vector<uint8_t>>{{"/d/a.icn", kOld}}));
   }
 }
@@ -239,8 +241,7 @@ TEST(Files, SaveWholeFileCreateFailures) {
   readOnly.FailOn("BeginReplace", EACCES, 0, "/w/ro/", /*opening=*/true);
   EXPECT_EQ(MessageOf([&] { SaveWholeFile(readOnly, "ro/a.icn", std::vector<uint8_t>{1}); }),
             "Cannot create file \"/w/ro/a.icn\". " + NativeErrorText(EACCES));
-  EXPECT_EQ(readOnly.Files,
-            (std::map<std::string, std::vector<uint8_t>>{{"/w/ro/a.icn", {7}}}));
+  EXPECT_EQ(readOnly.Files, (std::map<std::string, std::vector<uint8_t>>{{"/w/ro/a.icn", {7}}}));
 }
 
 }  // namespace

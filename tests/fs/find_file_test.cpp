@@ -1,5 +1,3 @@
-#include "fs/FindFile.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include <utility>
 
 #include "fs/Files.h"
+#include "fs/FindFile.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 
@@ -133,9 +132,9 @@ TEST(FindFile, BareMaskIsRelativeToTheCurrentFolder) {
 TEST(FindFile, ListingFailureNamesTheFolder) {
   TMemoryFileSystem failing;
   failing.FailOn("ListFolder", EACCES, 0, "/somewhere");
-  EXPECT_EQ(MessageOf([&] { TZtFindFile find(failing, "/somewhere/*.icn"); }),
-            "Cannot open folder \"" + failing.FullPath("/somewhere/") + "\". " +
-                NativeErrorText(EACCES));
+  EXPECT_EQ(
+      MessageOf([&] { TZtFindFile find(failing, "/somewhere/*.icn"); }),
+      "Cannot open folder \"" + failing.FullPath("/somewhere/") + "\". " + NativeErrorText(EACCES));
 }
 
 // Names of every length (none, one byte, a system's longest, beyond it),
@@ -225,8 +224,7 @@ TEST(FindFile, OverAFileSystem) {
   std::vector<std::string> found;
   TZtFindFile find(fs, "/g/*.icn");
   while (find.NextMatch(0, kFindFolder)) found.push_back(find.FullPath());
-  EXPECT_EQ(found,
-            (std::vector<std::string>{"/g/a9.icn", "/g/a10.icn", "/g/b.icn", "/g/Z.ICN"}));
+  EXPECT_EQ(found, (std::vector<std::string>{"/g/a9.icn", "/g/a10.icn", "/g/b.icn", "/g/Z.ICN"}));
   TZtFindFile folders(fs, "/g/*");
   ASSERT_TRUE(folders.NextMatch(kFindFolder, 0));
   EXPECT_EQ(folders.Name(), "sub.icn");

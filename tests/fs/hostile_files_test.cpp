@@ -62,9 +62,9 @@ TEST(HostileFiles, ListingsSkipPipesAndDevicesPacksRefuseThem) {
     TZtFindFile find(fs, "/in/*.icn", kinds);
     std::vector<uint32_t> found;
     while (find.NextMatch(0, 0)) found.push_back(find.Attributes());
-    EXPECT_EQ(found, (kinds == TFindKinds::All
-                          ? std::vector<uint32_t>{kFindFile, kFindOther, kFindFolder}
-                          : std::vector<uint32_t>{kFindFile, kFindFolder}));
+    EXPECT_EQ(found,
+              (kinds == TFindKinds::All ? std::vector<uint32_t>{kFindFile, kFindOther, kFindFolder}
+                                        : std::vector<uint32_t>{kFindFile, kFindFolder}));
   }
   fs.AddFile("/in/a.icn.cadres/0000.bmp", Bytes("x"));
   fs.Others.insert("/in/a.icn.cadres/0001.bmp");
@@ -83,8 +83,9 @@ TEST(HostileFiles, AFolderLinkOfAnotherUserIsRefusedInMemory) {
   TMemoryFileSystem fs;
   fs.AddFile("/w/y.icn", SmallArchive());
   fs.LinksOfOtherUsers.insert("/w/y.icn.cadres");
-  EXPECT_EQ(MessageOf([&] { ExportFrameFolder(fs, kDravelGeneration, "/w/y.icn", "/w/y.icn.cadres/"); }),
-            "Not following a link owned by another user: /w/y.icn.cadres");
+  EXPECT_EQ(
+      MessageOf([&] { ExportFrameFolder(fs, kDravelGeneration, "/w/y.icn", "/w/y.icn.cadres/"); }),
+      "Not following a link owned by another user: /w/y.icn.cadres");
   EXPECT_TRUE(fs.Log.empty());
 }
 
@@ -133,12 +134,20 @@ TEST(HostileFiles, OnlyRegularFilesAreRead) {
 // left; a pipe under a name that is no frame is still skipped.
 TEST(HostileFiles, AFrameThatIsNoRegularFileFailsThePack) {
   const std::vector<std::tuple<std::vector<std::string>, std::string, const char*, std::string>>
-      cases = {  // command, frame, the link's target (null: a FIFO), message
-          {{"morlet", "a.icn"}, "0001.bmp", nullptr, "Morlet: Not a regular file: a.icn.cadres/0001.bmp.\n"},
-          {{"morvix", "a.icn.cadres"}, "0003.BMP", "/dev/zero", "Morvix: Not a regular file: a.icn.cadres/0003.BMP.\n"},
-          {{"icnkit", "pack", "-g", "h1", "a.icn.cadres"}, "0002.png", "/dev/urandom",
-           "icnkit: Not a regular file: a.icn.cadres/0002.png\n"},
-          {{"morlet", "a.icn"}, "notes.txt", nullptr, ""}};
+      cases = {// command, frame, the link's target (null: a FIFO), message
+               {{"morlet", "a.icn"},
+                "0001.bmp",
+                nullptr,
+                "Morlet: Not a regular file: a.icn.cadres/0001.bmp.\n"},
+               {{"morvix", "a.icn.cadres"},
+                "0003.BMP",
+                "/dev/zero",
+                "Morvix: Not a regular file: a.icn.cadres/0003.BMP.\n"},
+               {{"icnkit", "pack", "-g", "h1", "a.icn.cadres"},
+                "0002.png",
+                "/dev/urandom",
+                "icnkit: Not a regular file: a.icn.cadres/0002.png\n"},
+               {{"morlet", "a.icn"}, "notes.txt", nullptr, ""}};
   for (const auto& [command, name, device, message] : cases) {
     TTempFolder temp;
     WriteBytes(temp / "a.icn", SmallArchive());
@@ -147,8 +156,8 @@ TEST(HostileFiles, AFrameThatIsNoRegularFileFailsThePack) {
     const std::string frame = temp / ("a.icn.cadres/" + name);
     ::unlink(frame.c_str());
     ASSERT_EQ(device ? ::symlink(device, frame.c_str()) : ::mkfifo(frame.c_str(), 0644), 0);
-    const TRunResult run =
-        RunGuarded(command[0], std::vector<std::string>(command.begin() + 1, command.end()), temp.Path());
+    const TRunResult run = RunGuarded(
+        command[0], std::vector<std::string>(command.begin() + 1, command.end()), temp.Path());
     EXPECT_EQ(run.Stderr, message);
     EXPECT_EQ(run.ExitCode, message.empty() ? 0 : 1);
     EXPECT_EQ(ListNames(temp.Path()), (std::vector<std::string>{"a.icn", "a.icn.cadres"}));

@@ -1,7 +1,7 @@
 // Path splitting over the Windows and POSIX styles (fs/Path.h).
-#include <gtest/gtest.h>
-
 #include "fs/Path.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -63,7 +63,11 @@ TEST(PathStyle, NativeStyleAndExecutableNames) {
   EXPECT_EQ(ExecutableFileName("Dravel"), "dravel");
 #endif
   // UTF-8 never puts a delimiter inside a character: "\xC3\x9C" is one.
-  EXPECT_EQ(NameOfPath("a/\xC3\x9C" "ber.icn", TZtPathStyle::Posix()), "\xC3\x9C" "ber.icn");
+  EXPECT_EQ(NameOfPath("a/\xC3\x9C"
+                       "ber.icn",
+                       TZtPathStyle::Posix()),
+            "\xC3\x9C"
+            "ber.icn");
   EXPECT_EQ(NameOfPath("a\\\xE5\x9C\x9F.icn", TZtPathStyle::Windows()), "\xE5\x9C\x9F.icn");
 }
 

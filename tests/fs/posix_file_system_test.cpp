@@ -232,8 +232,8 @@ TEST(PosixFileSystem, ErrorCodesAndTexts) {
   } catch (const TSystemError& e) {
     EXPECT_EQ(e.Code, uint32_t{ENOENT});
     EXPECT_TRUE(e.Opening);
-    EXPECT_EQ(std::string(e.what()), std::string("System Error.  Code: 2.\r\n") +
-                                         std::strerror(ENOENT));
+    EXPECT_EQ(std::string(e.what()),
+              std::string("System Error.  Code: 2.\r\n") + std::strerror(ENOENT));
   }
   try {
     fs->ReadFile(temp.Path());

@@ -12,8 +12,8 @@
 namespace {
 
 HANDLE CreateNew(const std::string& path) {
-  return ::CreateFileW(Utf16(path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return ::CreateFileW(Utf16(path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 TEST(Win32TemporaryFiles, ACtrlCDeletesOnlyTheFilesBeingWritten) {
@@ -24,16 +24,19 @@ TEST(Win32TemporaryFiles, ACtrlCDeletesOnlyTheFilesBeingWritten) {
   WriteText(foreign, "another run's");
 
   HANDLE open = INVALID_HANDLE_VALUE;
-  TRegisteredFile registered(writing, [&] { return (open = CreateNew(writing)) != INVALID_HANDLE_VALUE; });
+  TRegisteredFile registered(writing,
+                             [&] { return (open = CreateNew(writing)) != INVALID_HANDLE_VALUE; });
   ASSERT_TRUE(registered.Created());
   {
     HANDLE kept = INVALID_HANDLE_VALUE;
-    const TRegisteredFile finished(done, [&] { return (kept = CreateNew(done)) != INVALID_HANDLE_VALUE; });
+    const TRegisteredFile finished(
+        done, [&] { return (kept = CreateNew(done)) != INVALID_HANDLE_VALUE; });
     ASSERT_TRUE(finished.Created());
     ::CloseHandle(kept);
   }  // complete: no longer registered
   HANDLE clash = INVALID_HANDLE_VALUE;
-  const TRegisteredFile refused(foreign, [&] { return (clash = CreateNew(foreign)) != INVALID_HANDLE_VALUE; });
+  const TRegisteredFile refused(
+      foreign, [&] { return (clash = CreateNew(foreign)) != INVALID_HANDLE_VALUE; });
   EXPECT_FALSE(refused.Created());
 
   // Deleted while still open: the name goes once the handle is closed (at

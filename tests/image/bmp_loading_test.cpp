@@ -314,12 +314,14 @@ TEST(BmpLoading, FilesOfImageMagickAndPillowLoadWithTheirPictures) {
   const auto bilevel = [](int x, int y) {
     return (x + y) % 3 == 0 ? TRgb{255, 255, 255} : TRgb{0, 0, 0};
   };
-  std::vector<TCase> cases = {{"im_4bit_a.bmp", 4, ColourA},   {"im_rle8_a.bmp", 8, ColourA},
-                              {"im_24bit_a.bmp", 24, ColourA}, {"pil_24bit_a.bmp", 24, ColourA},
+  std::vector<TCase> cases = {{"im_4bit_a.bmp", 4, ColourA},
+                              {"im_rle8_a.bmp", 8, ColourA},
+                              {"im_24bit_a.bmp", 24, ColourA},
+                              {"pil_24bit_a.bmp", 24, ColourA},
                               {"pil_1bit.bmp", 1, bilevel}};
-  for (const char* name : {"im_8bit_b.bmp", "im_rle8_b.bmp", "im_8bit_v5_b.bmp",
-                           "im_8bit_v5_none_b.bmp", "topdown_8bit_b.bmp", "pil_8bit_b.bmp",
-                           "short_table_8bit_b.bmp", "core_252_8bit_b.bmp"}) {
+  for (const char* name :
+       {"im_8bit_b.bmp", "im_rle8_b.bmp", "im_8bit_v5_b.bmp", "im_8bit_v5_none_b.bmp",
+        "topdown_8bit_b.bmp", "pil_8bit_b.bmp", "short_table_8bit_b.bmp", "core_252_8bit_b.bmp"}) {
     cases.push_back({name, 8, ColourB});
   }
   for (const TCase& c : cases) {

@@ -190,8 +190,7 @@ TEST(PixelBound, TheEnvironmentVariableMovesTheBound) {
   WriteBytes(work / "a.icn.cadres/0000.bmp", TinyRle8(16385, 16384));
   run = RunProgram("morlet", {"a.icn"}, work.Path(), bound(""));
   EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stderr,
-            "Morlet: Bitmap too large: 16385 x 16384.\na.icn.cadres/0000.bmp\n");
+  EXPECT_EQ(run.Stderr, "Morlet: Bitmap too large: 16385 x 16384.\na.icn.cadres/0000.bmp\n");
   run = RunProgram("morlet", {"a.icn"}, work.Path(), bound("536870912"));
   EXPECT_EQ(run.ExitCode, 0) << run.Stderr;
 }

@@ -26,9 +26,9 @@ TRunResult Kit(const std::vector<std::string>& args, const std::string& folder =
 TBytes ShapeArchive(TIcnGeneration generation, int shape) {
   switch (shape % 3) {
     case 0:
-      return BuildArchive(generation, {SolidFrame(generation, -10, -20, 17, 17, uint8_t(4 + shape)),
-                                       EncodedFrame(generation, Record(-7, -2, 15, 5, 32),
-                                                    TBytes(75, 1), true)});
+      return BuildArchive(
+          generation, {SolidFrame(generation, -10, -20, 17, 17, uint8_t(4 + shape)),
+                       EncodedFrame(generation, Record(-7, -2, 15, 5, 32), TBytes(75, 1), true)});
     case 1:
       return BuildArchive(generation, {SolidFrame(generation, 3, 4, 1, 1, 200)});
     default:
@@ -179,7 +179,8 @@ TEST(KitUnpack, FrameFoldersAndPreviewsAreTheUnpackersFiles) {
       const size_t bits = text.find("[Bits]");
       ASSERT_NE(bits, std::string::npos);
       const std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-      text.insert(bits, std::string("Generation=") + (generation == TIcnGeneration::H1 ? "H1" : "H2") + eol);
+      text.insert(bits, std::string("Generation=") +
+                            (generation == TIcnGeneration::H1 ? "H1" : "H2") + eol);
       expected[ini].assign(text.begin(), text.end());
     }
     EXPECT_EQ(actual, expected) << Name(generation);

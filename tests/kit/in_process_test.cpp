@@ -46,8 +46,9 @@ void DecodeRaw(TFileSystem& fs, const std::string& path, TIndexedImage& image) {
 }
 
 TBytes TwoFrameArchive(TIcnGeneration generation) {
-  return BuildArchive(generation, {SolidFrame(generation, -4, -6, 7, 5, 9),
-                                   EncodedFrame(generation, Record(-1, 0, 4, 2, 32), TBytes(8, 3), true)});
+  return BuildArchive(generation,
+                      {SolidFrame(generation, -4, -6, 7, 5, 9),
+                       EncodedFrame(generation, Record(-1, 0, 4, 2, 32), TBytes(8, 3), true)});
 }
 
 TEST(KitHooks, AnotherFrameFormatUnpacksAndPacksTheSameArchive) {
@@ -61,7 +62,8 @@ TEST(KitHooks, AnotherFrameFormatUnpacksAndPacksTheSameArchive) {
     output.Encode = EncodeRaw;
     ExportFrameFolder(NativeFs(), unpacker, folder / "a.icn", folder / "raw/", output);
     ExportFrameFolder(NativeFs(), unpacker, folder / "a.icn", folder / "bmp/");
-    EXPECT_EQ(ListNames(folder / "raw"), (std::vector<std::string>{"0000.raw", "0001.raw", "setup.ini"}));
+    EXPECT_EQ(ListNames(folder / "raw"),
+              (std::vector<std::string>{"0000.raw", "0001.raw", "setup.ini"}));
     std::string ini = ReadText(folder / "bmp/setup.ini");
     for (size_t at; (at = ini.find(".bmp")) != std::string::npos;) ini.replace(at, 4, ".raw");
     EXPECT_EQ(ReadText(folder / "raw/setup.ini"), ini);
@@ -89,8 +91,7 @@ TEST(KitHooks, AnotherPaletteChangesTheColoursNotThePixels) {
   ExportFrameFolder(NativeFs(), kDravixGeneration, folder / "a.icn", folder / "own/");
   for (const char* name : {"0000.bmp", "0001.bmp"}) {
     const TIndexedImage own = LoadBmpFromFile(NativeFs(), folder / (std::string("own/") + name));
-    const TIndexedImage other =
-        LoadBmpFromFile(NativeFs(), folder / (std::string("grey/") + name));
+    const TIndexedImage other = LoadBmpFromFile(NativeFs(), folder / (std::string("grey/") + name));
     EXPECT_EQ(RowsOf(other), RowsOf(own)) << name;  // index 0 stays the background
     EXPECT_EQ(other.ColourTable()[200].Red, 200);
     EXPECT_NE(own.ColourTable(), other.ColourTable());
@@ -116,8 +117,8 @@ TEST(KitHooks, WorkImagesArePerThreadAndPerGeneration) {
 
 TEST(KitGenerationKey, WrittenIntoPositionAndReadBack) {
   TMemoryFileSystem fs;
-  fs.AddFile("/f/setup.ini", {'[', 'P', 'o', 's', 'i', 't', 'i', 'o', 'n', ']', '\r', '\n',
-                              'X', '=', '1', '\r', '\n', '[', 'B', 'i', 't', 's', ']', '\r', '\n'});
+  fs.AddFile("/f/setup.ini", {'[', 'P', 'o',  's',  'i', 't', 'i', 'o', 'n', ']', '\r', '\n', 'X',
+                              '=', '1', '\r', '\n', '[', 'B', 'i', 't', 's', ']', '\r', '\n'});
   EXPECT_EQ(ReadGenerationKey(fs, "/f/"), std::nullopt);
   WriteGenerationKey(fs, "/f/", TIcnGeneration::H2);
   const std::vector<uint8_t>& bytes = fs.Files["/f/setup.ini"];
@@ -127,10 +128,9 @@ TEST(KitGenerationKey, WrittenIntoPositionAndReadBack) {
   WriteGenerationKey(fs, "/f/", TIcnGeneration::H1);
   EXPECT_EQ(ReadGenerationKey(fs, "/f/"), TIcnGeneration::H1);
   EXPECT_EQ(ReadGenerationKey(fs, "/none/"), std::nullopt);
-  fs.AddFile("/g/setup.ini", {'[', 'P', 'o', 's', 'i', 't', 'i', 'o', 'n', ']', '\n', 'G', 'e', 'n',
-                              'e', 'r', 'a', 't', 'i', 'o', 'n', '=', 'H', '3', '\n'});
-  EXPECT_EQ(MessageOf([&] { ReadGenerationKey(fs, "/g/"); }),
-            "Generation is \"H3\", not H1 or H2");
+  fs.AddFile("/g/setup.ini", {'[', 'P', 'o', 's', 'i', 't', 'i', 'o', 'n', ']', '\n', 'G', 'e',
+                              'n', 'e', 'r', 'a', 't', 'i', 'o', 'n', '=', 'H', '3',  '\n'});
+  EXPECT_EQ(MessageOf([&] { ReadGenerationKey(fs, "/g/"); }), "Generation is \"H3\", not H1 or H2");
 }
 
 TEST(KitGenerationKey, TheLegacyPackersIgnoreIt) {
@@ -139,9 +139,11 @@ TEST(KitGenerationKey, TheLegacyPackersIgnoreIt) {
     const TBytes archive = TwoFrameArchive(generation);
     WriteBytes(folder / "a.icn", archive);
     ExportFrameFolder(NativeFs(), UnpackerGeneration(generation), folder / "a.icn", folder / "a/");
-    WriteGenerationKey(NativeFs(), folder / "a/", generation == TIcnGeneration::H1 ? TIcnGeneration::H2 : TIcnGeneration::H1);
+    WriteGenerationKey(NativeFs(), folder / "a/",
+                       generation == TIcnGeneration::H1 ? TIcnGeneration::H2 : TIcnGeneration::H1);
     std::string frameFile;
-    PackFrameFolder(NativeFs(), PackerGeneration(generation), folder / "b.icn", folder / "a/", frameFile);
+    PackFrameFolder(NativeFs(), PackerGeneration(generation), folder / "b.icn", folder / "a/",
+                    frameFile);
     EXPECT_EQ(ReadBytes(folder / "b.icn"), archive);
   }
 }
@@ -155,7 +157,8 @@ TEST(KitFrameNames, BothExtensionsOfOneFrameAreRefused) {
   EXPECT_TRUE(IsKitFrameName("A.PNG"));
   EXPECT_FALSE(IsKitFrameName("a.png.txt"));
   fs.AddFile("/f/0001.BMP", {});
-  EXPECT_EQ(MessageOf([&] { CheckFrameNames(fs, "/f/"); }), "both 0001.BMP and 0001.png are frame 0001");
+  EXPECT_EQ(MessageOf([&] { CheckFrameNames(fs, "/f/"); }),
+            "both 0001.BMP and 0001.png are frame 0001");
 }
 
 TEST(KitJobRunner, RunsEveryItemAndStopsStartingAfterAFailure) {
@@ -267,10 +270,12 @@ TEST(KitRun, UnpackReadsEachArchiveOnce) {
     TKit kit{fs, report, err.File};
     const std::vector<std::string> arguments =
         preview ? std::vector<std::string>{"icnkit", "unpack", "--preview", "w"}
-                : std::vector<std::string>{"icnkit", "unpack", "w/a.icn"};  // "/w" is an option on Windows
+                : std::vector<std::string>{"icnkit", "unpack",
+                                           "w/a.icn"};  // "/w" is an option on Windows
     ASSERT_EQ(RunKit(kit, arguments), 0) << err.Text();
     EXPECT_EQ(fs.Reads["/w/a.icn"], 1) << "preview " << preview;
-    EXPECT_EQ(fs.Files.count(preview ? "/w/Icn Preview/a.icn.bmp" : "/w/a.icn.cadres/0001.bmp"), 1u);
+    EXPECT_EQ(fs.Files.count(preview ? "/w/Icn Preview/a.icn.bmp" : "/w/a.icn.cadres/0001.bmp"),
+              1u);
   }
 }
 

@@ -1,19 +1,18 @@
 // The icnkit tool's libraries (libspng with zlib, giflib, nlohmann-json,
 // CLI11) as every build links them, Debian's packages natively and the
 // static libraries of the Windows cross build: each one does real work here.
-#include <CLI/CLI.hpp>
 #include <gif_lib.h>
-#include <nlohmann/json.hpp>
+#include <gtest/gtest.h>
 #include <spng.h>
 
-#include <gtest/gtest.h>
-
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -161,8 +160,7 @@ bool DecodeGif(const Bytes& gif, Bytes* pixels, std::vector<GifColorType>* color
     const auto count = static_cast<std::size_t>(image.ImageDesc.Width) *
                        static_cast<std::size_t>(image.ImageDesc.Height);
     pixels->assign(image.RasterBits, image.RasterBits + count);
-    colors->assign(file->SColorMap->Colors,
-                   file->SColorMap->Colors + file->SColorMap->ColorCount);
+    colors->assign(file->SColorMap->Colors, file->SColorMap->Colors + file->SColorMap->ColorCount);
   }
   DGifCloseFile(file, &error);
   return ok;

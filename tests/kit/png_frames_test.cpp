@@ -22,9 +22,10 @@ TRunResult Kit(const std::vector<std::string>& args, const std::string& folder) 
 TBytes Archive(TIcnGeneration generation) {
   TBytes pixels(20);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i % 3 ? 10 + i : 0);
-  return BuildArchive(generation, {SolidFrame(generation, -3, -4, 6, 5, 40),
-                                   EncodedFrame(generation, Record(0, 0, 5, 4), pixels),
-                                   EncodedFrame(generation, Record(-1, 2, 4, 3, 32), TBytes(12, 7), true)});
+  return BuildArchive(generation,
+                      {SolidFrame(generation, -3, -4, 6, 5, 40),
+                       EncodedFrame(generation, Record(0, 0, 5, 4), pixels),
+                       EncodedFrame(generation, Record(-1, 2, 4, 3, 32), TBytes(12, 7), true)});
 }
 
 TEST(PngKit, PngFramesPackIntoTheArchiveTheyCameFrom) {
@@ -74,11 +75,14 @@ TEST(PngKit, AnOwnColourTableWarnsAndRemapKeepsTheColours) {
   const TRunResult warned = Kit({"pack", "-o", "b.icn", "a.icn.cadres"}, folder.Path());
   EXPECT_EQ(warned.ExitCode, 0);
   // Every pixel of the frame's bitmap (the union rectangle) changes.
-  EXPECT_EQ(warned.Stderr, NativeSlashes("icnkit: warning: PNG \"a.icn.cadres/0001.png\" has its own "
-                                         "colour table: " + std::to_string(info.Width * info.Height) +
-                                         " pixels change colour (--remap keeps their colours)\n"));
+  EXPECT_EQ(warned.Stderr,
+            NativeSlashes("icnkit: warning: PNG \"a.icn.cadres/0001.png\" has its own "
+                          "colour table: " +
+                          std::to_string(info.Width * info.Height) +
+                          " pixels change colour (--remap keeps their colours)\n"));
   EXPECT_NE(ReadBytes(folder / "b.icn"), Archive(TIcnGeneration::H1));
-  const TRunResult remapped = Kit({"pack", "--remap", "-o", "c.icn", "a.icn.cadres"}, folder.Path());
+  const TRunResult remapped =
+      Kit({"pack", "--remap", "-o", "c.icn", "a.icn.cadres"}, folder.Path());
   EXPECT_EQ(remapped.ExitCode, 0);
   EXPECT_EQ(remapped.Stderr, "");
   EXPECT_EQ(ReadBytes(folder / "c.icn"), Archive(TIcnGeneration::H1));
@@ -109,27 +113,33 @@ TEST(PngKit, PaletteOptionAndSubcommand) {
     ASSERT_EQ(run.ExitCode, 0) << to << run.Stderr;
     from = to;
   }
-  const std::vector<TRgbQuad> palette = ReadPaletteFile(ReadBytes(folder / "p.bmp"), "p.bmp", false);
+  const std::vector<TRgbQuad> palette =
+      ReadPaletteFile(ReadBytes(folder / "p.bmp"), "p.bmp", false);
   EXPECT_EQ(palette, ReadPaletteFile(ReadBytes(BinPath("H1Palette.bmp")), "H1Palette.bmp", false));
   // Another palette: the PNGs carry it, the pack matches against it.
   std::vector<TRgbQuad> other = palette;
   std::reverse(other.begin(), other.end());
   WriteBytes(folder / "other.act", WritePaletteFile(other, TPaletteFormat::Act));
-  ASSERT_EQ(Kit({"unpack", "--format", "png", "--palette", "other.act", "a.icn"}, folder.Path()).ExitCode, 0);
+  ASSERT_EQ(
+      Kit({"unpack", "--format", "png", "--palette", "other.act", "a.icn"}, folder.Path()).ExitCode,
+      0);
   EXPECT_EQ(InspectPng(ReadBytes(folder / "a.icn.cadres/0000.png")).Plte, other);
-  const TRunResult pack = Kit({"pack", "--palette", "other.act", "-o", "b.icn", "a.icn.cadres"}, folder.Path());
+  const TRunResult pack =
+      Kit({"pack", "--palette", "other.act", "-o", "b.icn", "a.icn.cadres"}, folder.Path());
   EXPECT_EQ(pack.ExitCode, 0) << pack.Stderr;
   EXPECT_EQ(ReadBytes(folder / "b.icn"), Archive(TIcnGeneration::H1));
   // Errors: an unknown OUT name before IN is read, a damaged IN; nothing
   // is written.
   const TRunResult unknown = Kit({"palette", "p.gpl", "p.txt"}, folder.Path());
   EXPECT_EQ(unknown.ExitCode, 1);
-  EXPECT_EQ(unknown.Stderr, "icnkit: Unknown palette format \"p.txt\": the name must end in .bmp, "
-                            ".png, .pal, .gpl, .act, .raw or .vga\n");
+  EXPECT_EQ(unknown.Stderr,
+            "icnkit: Unknown palette format \"p.txt\": the name must end in .bmp, "
+            ".png, .pal, .gpl, .act, .raw or .vga\n");
   WriteText(folder / "bad.gpl", "GIMP Palette\n1 2\n");
   const TRunResult damaged = Kit({"palette", "bad.gpl", "q.pal"}, folder.Path());
   EXPECT_EQ(damaged.ExitCode, 1);
-  EXPECT_EQ(damaged.Stderr, "icnkit: Palette \"bad.gpl\" is damaged: line 2: not three values 0 to 255\n");
+  EXPECT_EQ(damaged.Stderr,
+            "icnkit: Palette \"bad.gpl\" is damaged: line 2: not three values 0 to 255\n");
   EXPECT_FALSE(FileExists(folder / "p.txt"));
   EXPECT_FALSE(FileExists(folder / "q.pal"));
 }

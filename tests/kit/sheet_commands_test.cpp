@@ -50,10 +50,12 @@ TEST(SheetCli, SheetsOfTheSamplesPackBackByteForByte) {
 TEST(SheetCli, GalleryFilesArePresentAndLinked) {
   TTempFolder work;
   CopySamples(work);
-  const TRunResult gif = RunProgram("icnkit", {"gif", "--frames", "1-2", "sample_h1.icn"}, work.Path());
+  const TRunResult gif =
+      RunProgram("icnkit", {"gif", "--frames", "1-2", "sample_h1.icn"}, work.Path());
   ASSERT_EQ(gif.ExitCode, 0) << gif.Stderr;
   EXPECT_EQ(ReadBytes(work / "sample_h1.gif").size() > 6, true);
-  const TRunResult gallery = RunProgram("icnkit", {"gallery", "-j", "2", "-o", "site", "."}, work.Path());
+  const TRunResult gallery =
+      RunProgram("icnkit", {"gallery", "-j", "2", "-o", "site", "."}, work.Path());
   ASSERT_EQ(gallery.ExitCode, 0) << gallery.Stderr;
   const std::string index = ReadText(work / "site/index.html");
   EXPECT_TRUE(FileExists(work / "site/style.css"));
@@ -79,7 +81,8 @@ TEST(SheetCli, AnOutputWithTheFilesExtensionNamesTheFile) {
   std::filesystem::create_directory(work / "old.gif");  // a folder of that name stays one
   const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
       {{"gif", "-o", "anim/Hero.GIF", "sample_h1.icn"}, {"anim/Hero.GIF"}},
-      {{"gif", "-o", "gifs", "sample_h1.icn", "sample_h2.icn"}, {"gifs/sample_h1.gif", "gifs/sample_h2.gif"}},
+      {{"gif", "-o", "gifs", "sample_h1.icn", "sample_h2.icn"},
+       {"gifs/sample_h1.gif", "gifs/sample_h2.gif"}},
       {{"gif", "-o", "old.gif", "sample_h2.icn"}, {"old.gif/sample_h2.gif"}},
       {{"sheet", "-o", "out/hero.PNG", "sample_h2.icn"}, {"out/hero.PNG", "out/hero.json"}},
       {{"sheet", "-o", "pair.json", "sample_h2.icn"}, {"pair.json", "pair.png"}}};

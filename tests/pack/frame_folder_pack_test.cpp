@@ -9,7 +9,6 @@
 #include "image/TrimBox.h"
 #include "pack/FrameFolderPack.h"
 #include "tests/MemoryFileSystem.h"
-#include "tests/pack/PackTestSupport.h"
 #include "tests/TestSupport.h"
 #include "tests/pack/PackTestSupport.h"
 

@@ -11,9 +11,9 @@
 #include "pack/FrameFolderPack.h"
 #include "pack/PackerGeneration.h"
 #include "settings/SettingsFile.h"
-#include "tests/MemoryFileSystem.h"
 #include "testdata/ArchiveBuilder.h"
 #include "testdata/BmpBuilder.h"
+#include "tests/MemoryFileSystem.h"
 
 namespace {
 
@@ -27,12 +27,13 @@ void ExpectPiecesMakeTheWhole(TIcnGeneration generation, const std::vector<size_
   TBytes assembled;
   std::vector<uint64_t> offsets;
   size_t largest = 0;
-  TIcnArchiveWriter pieces(generation, order.size(), [&](uint64_t at, std::span<const uint8_t> bytes) {
-    offsets.push_back(at);
-    largest = std::max(largest, bytes.size());
-    if (assembled.size() < at + bytes.size()) assembled.resize(size_t(at + bytes.size()));
-    std::copy(bytes.begin(), bytes.end(), assembled.begin() + ptrdiff_t(at));
-  });
+  TIcnArchiveWriter pieces(
+      generation, order.size(), [&](uint64_t at, std::span<const uint8_t> bytes) {
+        offsets.push_back(at);
+        largest = std::max(largest, bytes.size());
+        if (assembled.size() < at + bytes.size()) assembled.resize(size_t(at + bytes.size()));
+        std::copy(bytes.begin(), bytes.end(), assembled.begin() + ptrdiff_t(at));
+      });
   for (size_t i : order) {
     const TIcnFrame record = testdata::Record(int16_t(i), -3, uint16_t(i % 7), 2, uint8_t(i));
     whole.BeginFrame(i, record);
@@ -80,7 +81,8 @@ struct TStreamedPack {
     std::string ini = "[Bits]\n";
     for (size_t i = 0; i < count; ++i) {
       const std::string name = ZtFormat("%04zu.bmp", i);
-      fs.AddFile("/w/a.icn.cadres/" + name, testdata::Bmp8(3, 2, TBytes{0, uint8_t(i), 0, 9, 0, 0}));
+      fs.AddFile("/w/a.icn.cadres/" + name,
+                 testdata::Bmp8(3, 2, TBytes{0, uint8_t(i), 0, 9, 0, 0}));
       ini += name + "=" + std::to_string(i % 3 == 0 ? 32 : 0) + "\n";
     }
     fs.AddFile("/w/a.icn.cadres/setup.ini", TBytes(ini.begin(), ini.end()));

@@ -20,12 +20,14 @@ std::vector<uint8_t> Bytes(const std::string& text) {
   return std::vector<uint8_t>(text.begin(), text.end());
 }
 
-std::string ReadError(const std::vector<uint8_t>& bytes, const std::string& name, bool force6bit = false) {
+std::string ReadError(const std::vector<uint8_t>& bytes, const std::string& name,
+                      bool force6bit = false) {
   return MessageOf([&] { ReadPaletteFile(bytes, name, force6bit); });
 }
 
-const TPaletteFormat kFormats[] = {TPaletteFormat::Bmp, TPaletteFormat::Png, TPaletteFormat::JascPal,
-                                   TPaletteFormat::Gpl, TPaletteFormat::Act, TPaletteFormat::Raw};
+const TPaletteFormat kFormats[] = {TPaletteFormat::Bmp,     TPaletteFormat::Png,
+                                   TPaletteFormat::JascPal, TPaletteFormat::Gpl,
+                                   TPaletteFormat::Act,     TPaletteFormat::Raw};
 const char* const kNames[] = {"p.bmp", "p.png", "p.pal", "p.gpl", "p.act", "p.raw"};
 
 TEST(PaletteFile, EveryFormatReadsBackWhatItWrote) {
@@ -52,11 +54,14 @@ TEST(PaletteFile, TextAndBinaryLayouts) {
   EXPECT_EQ(WritePaletteFile(two, TPaletteFormat::JascPal),
             Bytes("JASC-PAL\r\n0100\r\n2\r\n1 2 3\r\n255 128 0\r\n"));
   EXPECT_EQ(WritePaletteFile(two, TPaletteFormat::Gpl),
-            Bytes("GIMP Palette\nName: icnkit\nColumns: 16\n#\n  1   2   3\tIndex 0\n255 128   0\tIndex 1\n"));
+            Bytes("GIMP Palette\nName: icnkit\nColumns: 16\n#\n  1   2   3\tIndex 0\n255 128   "
+                  "0\tIndex 1\n"));
   std::vector<uint8_t> act = WritePaletteFile(two, TPaletteFormat::Act);
   ASSERT_EQ(act.size(), 772u);
-  EXPECT_EQ(std::vector<uint8_t>(act.begin(), act.begin() + 7), (std::vector<uint8_t>{1, 2, 3, 255, 128, 0, 0}));
-  EXPECT_EQ(std::vector<uint8_t>(act.end() - 4, act.end()), (std::vector<uint8_t>{0, 2, 0xFF, 0xFF}));
+  EXPECT_EQ(std::vector<uint8_t>(act.begin(), act.begin() + 7),
+            (std::vector<uint8_t>{1, 2, 3, 255, 128, 0, 0}));
+  EXPECT_EQ(std::vector<uint8_t>(act.end() - 4, act.end()),
+            (std::vector<uint8_t>{0, 2, 0xFF, 0xFF}));
   EXPECT_EQ(WritePaletteFile(TestPalette(), TPaletteFormat::Act).size(), 768u);
   // A BMP's colour table, read through the image library's parser.
   TIndexedImage image;
@@ -65,7 +70,8 @@ TEST(PaletteFile, TextAndBinaryLayouts) {
             image.ColourTable());
   // Text written by hand: LF or CRLF ends, GIMP comments, names and
   // columns, blanks around the numbers.
-  EXPECT_EQ(ReadPaletteFile(Bytes("JASC-PAL\n0100\n2\n1 2 3 \n 255  128 0\n\n"), "a.pal", false), two);
+  EXPECT_EQ(ReadPaletteFile(Bytes("JASC-PAL\n0100\n2\n1 2 3 \n 255  128 0\n\n"), "a.pal", false),
+            two);
   EXPECT_EQ(ReadPaletteFile(Bytes("GIMP Palette\r\nName: x\r\nColumns: 4\r\n# c\r\n\r\n1 2 3\r\n"
                                   "  255\t128 0 Orange name\r\n"),
                             "a.gpl", false),
@@ -88,22 +94,26 @@ TEST(PaletteFile, SixBitRawValuesAreRecognisedOrForced) {
   const std::vector<TRgbQuad> kept = ReadPaletteFile(raw, "x.vga", false);
   EXPECT_EQ(kept[0], (TRgbQuad{2, 1, 0, 0}));
   EXPECT_EQ(kept[255], (TRgbQuad{64, 62, 61, 0}));
-  EXPECT_EQ(ReadError(raw, "x.vga", true), "Palette \"x.vga\" is damaged: a value of 64 is beyond the 6 bits of a VGA palette");
+  EXPECT_EQ(ReadError(raw, "x.vga", true),
+            "Palette \"x.vga\" is damaged: a value of 64 is beyond the 6 bits of a VGA palette");
   // A .pal that is not JASC text but 768 bytes is raw.
   EXPECT_EQ(ReadPaletteFile(raw, "game.PAL", false), kept);
 }
 
 TEST(PaletteFile, UnknownAndDamagedFilesAreNamed) {
-  EXPECT_EQ(MessageOf([] { PaletteFormatOfName("dir.v2/palette"); }),
-            "Unknown palette format \"dir.v2/palette\": the name must end in .bmp, .png, .pal, .gpl, "
-            ".act, .raw or .vga");
+  EXPECT_EQ(
+      MessageOf([] { PaletteFormatOfName("dir.v2/palette"); }),
+      "Unknown palette format \"dir.v2/palette\": the name must end in .bmp, .png, .pal, .gpl, "
+      ".act, .raw or .vga");
   EXPECT_EQ(PaletteFormatOfName("C:\\x\\P.GPL"), TPaletteFormat::Gpl);
   EXPECT_EQ(ReadError(Bytes("hello"), "p.txt"),
-            "Unknown palette format \"p.txt\": the name must end in .bmp, .png, .pal, .gpl, .act, .raw or .vga");
+            "Unknown palette format \"p.txt\": the name must end in .bmp, .png, .pal, .gpl, .act, "
+            ".raw or .vga");
   const std::map<std::string, std::pair<std::string, std::string>> damaged = {
       {"count", {"JASC-PAL\r\n0100\r\n257\r\n", "line 3: the colour count must be 1 to 256"}},
       {"version", {"JASC-PAL\r\n0200\r\n1\r\n0 0 0\r\n", "no JASC-PAL 0100 header"}},
-      {"value", {"JASC-PAL\r\n0100\r\n2\r\n0 0 0\r\n0 256 0\r\n", "line 5: not three values 0 to 255"}},
+      {"value",
+       {"JASC-PAL\r\n0100\r\n2\r\n0 0 0\r\n0 256 0\r\n", "line 5: not three values 0 to 255"}},
       {"short", {"JASC-PAL\r\n0100\r\n3\r\n0 0 0\r\n", "1 colours instead of 3"}},
       {"long", {"JASC-PAL\r\n0100\r\n1\r\n0 0 0\r\n1 1 1\r\n", "line 5: more colours than 1"}},
       {"extra", {"JASC-PAL\r\n0100\r\n1\r\n0 0 0 9\r\n", "line 4: not three values 0 to 255"}},
@@ -113,7 +123,8 @@ TEST(PaletteFile, UnknownAndDamagedFilesAreNamed) {
   };
   for (const auto& [label, file] : damaged) {
     SCOPED_TRACE(label);
-    EXPECT_EQ(ReadError(Bytes(file.first), "p.pal"), "Palette \"p.pal\" is damaged: " + file.second);
+    EXPECT_EQ(ReadError(Bytes(file.first), "p.pal"),
+              "Palette \"p.pal\" is damaged: " + file.second);
   }
   std::string gpl = "GIMP Palette\n";
   for (int i = 0; i < 257; ++i) gpl += "1 2 3\n";
@@ -123,17 +134,22 @@ TEST(PaletteFile, UnknownAndDamagedFilesAreNamed) {
   std::vector<uint8_t> act(772);
   act[768] = 1;  // 256 colours in 16 bits is 0x0100; 0x0101 is too many
   act[769] = 1;
-  EXPECT_EQ(ReadError(act, "p.act"), "Palette \"p.act\" is damaged: the colour count 257 is not 1 to 256");
-  EXPECT_EQ(ReadError(std::vector<uint8_t>(769), "p.raw"), "Palette \"p.raw\" is damaged: 769 bytes; a raw palette has 768");
-  EXPECT_EQ(ReadError(Bytes("not a bitmap"), "p.bmp"), "Palette \"p.bmp\" is damaged: not a BMP file");
+  EXPECT_EQ(ReadError(act, "p.act"),
+            "Palette \"p.act\" is damaged: the colour count 257 is not 1 to 256");
+  EXPECT_EQ(ReadError(std::vector<uint8_t>(769), "p.raw"),
+            "Palette \"p.raw\" is damaged: 769 bytes; a raw palette has 768");
+  EXPECT_EQ(ReadError(Bytes("not a bitmap"), "p.bmp"),
+            "Palette \"p.bmp\" is damaged: not a BMP file");
   EXPECT_EQ(ReadError(Bytes("BM"), "p.bmp"), "Palette \"p.bmp\" is damaged: Stream read error");
   EXPECT_EQ(ReadError(ReadBytes(TestDataPath("bmp/im_24bit_a.bmp")), "p.bmp"),
             "Palette \"p.bmp\" is damaged: the bitmap has no colour table");
-  EXPECT_EQ(ReadError(MakePng({1, 1, 8, 2}, {1, 2, 3}), "p.png"), "PNG \"p.png\" has no colour table (PLTE)");
+  EXPECT_EQ(ReadError(MakePng({1, 1, 8, 2}, {1, 2, 3}), "p.png"),
+            "PNG \"p.png\" has no colour table (PLTE)");
   std::vector<uint8_t> png = WritePaletteFile(TestPalette(), TPaletteFormat::Png);
   png.resize(30);
   EXPECT_EQ(ReadError(png, "p.png"), "Cannot read PNG \"p.png\": the file ends too early");
-  EXPECT_EQ(MessageOf([] { WritePaletteFile({}, TPaletteFormat::Raw); }), "A palette has 1 to 256 colours, not 0");
+  EXPECT_EQ(MessageOf([] { WritePaletteFile({}, TPaletteFormat::Raw); }),
+            "A palette has 1 to 256 colours, not 0");
   EXPECT_EQ(MessageOf([] { WritePaletteFile(std::vector<TRgbQuad>(257), TPaletteFormat::Gpl); }),
             "A palette has 1 to 256 colours, not 257");
 }
@@ -172,10 +188,11 @@ TEST(PaletteFile, TablesWhoseFirstColoursSpellASignatureAreReadByTheirName) {
       {"palette_bm_first_colour.act", "424D01 030405 "},
       {"palette_png_signature.raw", ""},  // its 256 triplets
   };
-  ReplayCorruptFiles("palette_", expected, [&](const std::string& name, const std::string& outcome) {
-    const std::vector<uint8_t> bytes = ReadBytes(TestDataPath("corrupt/" + name));
-    EXPECT_EQ(ReadOutcome(bytes, name), outcome.empty() ? Triplets(bytes) : outcome);
-  });
+  ReplayCorruptFiles(
+      "palette_", expected, [&](const std::string& name, const std::string& outcome) {
+        const std::vector<uint8_t> bytes = ReadBytes(TestDataPath("corrupt/" + name));
+        EXPECT_EQ(ReadOutcome(bytes, name), outcome.empty() ? Triplets(bytes) : outcome);
+      });
 }
 
 TEST(PaletteFile, EveryWrittenFormatReadsBackAPaletteStartingWithBM) {

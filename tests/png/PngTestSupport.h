@@ -20,7 +20,8 @@
 inline std::vector<TRgbQuad> TestPalette() {
   std::vector<TRgbQuad> palette(256);
   for (unsigned i = 0; i < 256; ++i) {
-    palette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i * 3), static_cast<uint8_t>(i * 7 + 1), 0};
+    palette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i * 3),
+                  static_cast<uint8_t>(i * 7 + 1), 0};
   }
   return palette;
 }
@@ -32,23 +33,32 @@ inline std::string HexOf(const TRgbQuad& c) {
 struct TPngSpec {
   TPngSpec(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colourType,
            bool interlaced = false)
-      : Width(width), Height(height), BitDepth(bitDepth), ColourType(colourType),
+      : Width(width),
+        Height(height),
+        BitDepth(bitDepth),
+        ColourType(colourType),
         Interlaced(interlaced) {}
   uint32_t Width = 1, Height = 1;
   uint8_t BitDepth = 8;
   uint8_t ColourType = SPNG_COLOR_TYPE_INDEXED;
   bool Interlaced = false;
-  std::vector<TRgbQuad> Plte;          // indexed only
-  std::vector<uint8_t> Trns;           // indexed: alpha of the first entries
+  std::vector<TRgbQuad> Plte;                    // indexed only
+  std::vector<uint8_t> Trns;                     // indexed: alpha of the first entries
   std::vector<std::array<uint16_t, 3>> TrnsKey;  // grey/RGB colour key (one)
 };
 
 // The PNG of spec with samples: one value per sample for depths below 8
 // (packed here), else the samples' bytes in file order (big-endian).
 inline std::vector<uint8_t> MakePng(const TPngSpec& spec, const std::vector<uint8_t>& samples) {
-  std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER), &spng_ctx_free);
+  std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
+                                                          &spng_ctx_free);
   spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
-  spng_ihdr ihdr{spec.Width, spec.Height, spec.BitDepth, spec.ColourType, 0, 0,
+  spng_ihdr ihdr{spec.Width,
+                 spec.Height,
+                 spec.BitDepth,
+                 spec.ColourType,
+                 0,
+                 0,
                  static_cast<uint8_t>(spec.Interlaced ? 1 : 0)};
   EXPECT_EQ(spng_set_ihdr(ctx.get(), &ihdr), 0);
   if (!spec.Plte.empty()) {
@@ -84,11 +94,12 @@ inline std::vector<uint8_t> MakePng(const TPngSpec& spec, const std::vector<uint
       }
     }
   }
-  EXPECT_EQ(spng_encode_image(ctx.get(), raw.data(), raw.size(), SPNG_FMT_RAW, SPNG_ENCODE_FINALIZE), 0);
+  EXPECT_EQ(
+      spng_encode_image(ctx.get(), raw.data(), raw.size(), SPNG_FMT_RAW, SPNG_ENCODE_FINALIZE), 0);
   size_t length = 0;
   int error = 0;
-  std::unique_ptr<void, decltype(&std::free)> buffer(spng_get_png_buffer(ctx.get(), &length, &error),
-                                                     &std::free);
+  std::unique_ptr<void, decltype(&std::free)> buffer(
+      spng_get_png_buffer(ctx.get(), &length, &error), &std::free);
   EXPECT_NE(buffer, nullptr) << spng_strerror(error);
   if (!buffer) return {};
   const uint8_t* bytes = static_cast<const uint8_t*>(buffer.get());

@@ -27,7 +27,8 @@ TDecoded Decode(const std::vector<uint8_t>& png, bool remap = false,
                 const std::vector<TRgbQuad>& palette = TestPalette()) {
   TDecoded result;
   TPngFrameReport report;
-  result.Error = MessageOf([&] { DecodePngFrame(png, palette, remap, "f.png", result.Image, report); });
+  result.Error =
+      MessageOf([&] { DecodePngFrame(png, palette, remap, "f.png", result.Image, report); });
   if (result.Error == "(no exception)") result.Error.clear();
   result.Warnings = report.Warnings;
   return result;
@@ -127,16 +128,19 @@ TEST(PngRead, ColourPngsAreMatchedToThePaletteExactly) {
   std::vector<TRgbQuad> greys(256);
   for (int v = 0; v < 256; ++v) greys[255 - v] = {uint8_t(v), uint8_t(v), uint8_t(v), 0};
   const std::vector<uint8_t> greyOnes = {1, 0, 0, 1, 1, 0, 1, 0};  // 1-bit samples
-  const TDecoded one = Decode(MakePng({8, 1, 1, SPNG_COLOR_TYPE_GRAYSCALE}, greyOnes), false, greys);
+  const TDecoded one =
+      Decode(MakePng({8, 1, 1, SPNG_COLOR_TYPE_GRAYSCALE}, greyOnes), false, greys);
   EXPECT_EQ(one.Error, "");
   EXPECT_EQ(Indices(one.Image), (std::vector<uint8_t>{0, 255, 255, 0, 0, 255, 0, 255}));
-  const TDecoded two = Decode(MakePng({4, 1, 2, SPNG_COLOR_TYPE_GRAYSCALE}, {0, 1, 2, 3}), false, greys);
+  const TDecoded two =
+      Decode(MakePng({4, 1, 2, SPNG_COLOR_TYPE_GRAYSCALE}, {0, 1, 2, 3}), false, greys);
   EXPECT_EQ(Indices(two.Image), (std::vector<uint8_t>{255, 170, 85, 0}));
-  const TDecoded four = Decode(MakePng({2, 1, 4, SPNG_COLOR_TYPE_GRAYSCALE}, {1, 15}), false, greys);
+  const TDecoded four =
+      Decode(MakePng({2, 1, 4, SPNG_COLOR_TYPE_GRAYSCALE}, {1, 15}), false, greys);
   EXPECT_EQ(Indices(four.Image), (std::vector<uint8_t>{238, 0}));
-  const TDecoded deep =
-      Decode(MakePng({2, 1, 16, SPNG_COLOR_TYPE_GRAYSCALE_ALPHA}, {0x30, 0x30, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
-             false, greys);
+  const TDecoded deep = Decode(MakePng({2, 1, 16, SPNG_COLOR_TYPE_GRAYSCALE_ALPHA},
+                                       {0x30, 0x30, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
+                               false, greys);
   EXPECT_EQ(deep.Error, "");
   EXPECT_EQ(Indices(deep.Image), (std::vector<uint8_t>{0, 0}));  // alpha 0, then white
 }
@@ -147,10 +151,10 @@ TEST(PngRead, AColourOutsideThePaletteIsRefusedAtItsFirstPixel) {
   colours[5] = {0x02, 0x00, 0xFF, 0};
   for (const bool interlaced : {false, true}) {
     SCOPED_TRACE(interlaced);
-    const TDecoded rgb =
-        Decode(MakePng({3, 2, 8, SPNG_COLOR_TYPE_TRUECOLOR, interlaced},
-                       ColourSamples(colours, SPNG_COLOR_TYPE_TRUECOLOR, 8)));
-    EXPECT_EQ(rgb.Error, "PNG \"f.png\": pixel (1, 1) has colour #FF0001, which is not in the palette");
+    const TDecoded rgb = Decode(MakePng({3, 2, 8, SPNG_COLOR_TYPE_TRUECOLOR, interlaced},
+                                        ColourSamples(colours, SPNG_COLOR_TYPE_TRUECOLOR, 8)));
+    EXPECT_EQ(rgb.Error,
+              "PNG \"f.png\": pixel (1, 1) has colour #FF0001, which is not in the palette");
     EXPECT_EQ(rgb.Image.Width(), 0);  // the image is left as it was
   }
   // Half transparent and 16 bits that are not 8-bit values widened.
@@ -223,7 +227,8 @@ TEST(PngRead, IndicesPastTheFilesTableAreRefused) {
   TPngSpec spec{2, 1, 8, SPNG_COLOR_TYPE_INDEXED};
   spec.Plte = {TestPalette()[0], TestPalette()[1]};
   const TDecoded decoded = Decode(MakePng(spec, {1, 2}));
-  EXPECT_EQ(decoded.Error, "PNG \"f.png\": pixel (1, 0) has index 2, past the end of its colour table");
+  EXPECT_EQ(decoded.Error,
+            "PNG \"f.png\": pixel (1, 0) has index 2, past the end of its colour table");
 }
 
 TEST(PngRead, DamagedFilesGiveClearErrors) {
@@ -257,7 +262,8 @@ TEST(PngRead, SizesAreBoundedBeforeAnythingIsAllocated) {
   SetHeaderSize(png, 70000, 70000);
   EXPECT_EQ(Decode(png).Error, "Bitmap too large: 70000 x 70000");
   SetHeaderSize(png, (1u << 24) + 1, 1);
-  EXPECT_EQ(Decode(png).Error, "Cannot read PNG \"f.png\": " + std::string(spng_strerror(SPNG_EUSER_WIDTH)));
+  EXPECT_EQ(Decode(png).Error,
+            "Cannot read PNG \"f.png\": " + std::string(spng_strerror(SPNG_EUSER_WIDTH)));
 }
 
 TEST(PngRead, DamagedFilesOfTheCorruptFolderEndInTheirMessages) {

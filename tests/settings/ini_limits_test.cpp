@@ -2,7 +2,6 @@
 // the sections it was asked about, so a 100 MB file costs little more than
 // 100 MB, and every look-up still finds the first of equal keys.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <string>
@@ -32,9 +31,9 @@ TEST(IniLimits, ManyKeysAreFoundEditedAndWrittenBackInPlace) {
         << i;
   }
   EXPECT_EQ(document.Get("Bits", "f30000.bmp"), std::nullopt);
-  document.Set("BITS", "f7.bmp", "70");        // the first of the two lines
-  document.Set("Bits", "new.bmp", "1");        // after the last key, before "; end"
-  document.Set("Bits", "NEW.bmp", "2");        // the added line, edited
+  document.Set("BITS", "f7.bmp", "70");  // the first of the two lines
+  document.Set("Bits", "new.bmp", "1");  // after the last key, before "; end"
+  document.Set("Bits", "NEW.bmp", "2");  // the added line, edited
   document.Set("Bits", "f29999.bmp", "-1");
   EXPECT_EQ(document.Get("bits", "f7.bmp"), "70");
   EXPECT_EQ(document.Get("bits", "new.BMP"), "2");

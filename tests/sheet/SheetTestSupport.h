@@ -52,7 +52,8 @@ inline TBytes MixedArchive(std::mt19937& random, TIcnGeneration generation, size
     bool fillOnly = false;
     if (generation == TIcnGeneration::H2) {
       record.Bits = uint8_t(random());
-      record.Bits = kind == 2 ? uint8_t(record.Bits | kFillOnlyBit) : uint8_t(record.Bits & ~kFillOnlyBit);
+      record.Bits =
+          kind == 2 ? uint8_t(record.Bits | kFillOnlyBit) : uint8_t(record.Bits & ~kFillOnlyBit);
       fillOnly = kind == 2;
     } else {
       fillOnly = h1FillOnly;
@@ -76,7 +77,8 @@ inline TBytes MixedArchive(std::mt19937& random, TIcnGeneration generation, size
 inline TBytes FramePixels(const TArchiveFrames& frames, size_t i) {
   const TIcnFrame& record = frames.Frames[i].Record;
   TBytes pixels(size_t(record.Width) * record.Height, 0);
-  DecodeFrameInto(frames, i, TopDownRaster(pixels.data(), record.Width, 0, 0, record.Width, record.Height));
+  DecodeFrameInto(frames, i,
+                  TopDownRaster(pixels.data(), record.Width, 0, 0, record.Width, record.Height));
   return pixels;
 }
 

@@ -24,17 +24,26 @@ TGalleryArchive Entry(const std::string& name, const TBytes& archive, TIcnGenera
   entry.Name = name;
   entry.Slug = GallerySlug(name);
   entry.Sheet = ComposeSheet(frames, TestPalette(), TSheetOptions{}).Description;
-  entry.Info = {{"file", name}, {"size", archive.size()},
+  entry.Info = {{"file", name},
+                {"size", archive.size()},
                 {"generation", generation == TIcnGeneration::H1 ? "H1" : "H2"},
                 {"frame_count", frames.Frames.size()},
-                {"rectangle", {{"x", frames.Union.Left}, {"y", frames.Union.Top},
-                               {"width", frames.Union.Width}, {"height", frames.Union.Height}}}};
+                {"rectangle",
+                 {{"x", frames.Union.Left},
+                  {"y", frames.Union.Top},
+                  {"width", frames.Union.Width},
+                  {"height", frames.Union.Height}}}};
   ordered_json list = ordered_json::array();
   for (size_t i = 0; i < frames.Frames.size(); ++i) {
     const TIcnFrame& r = frames.Frames[i].Record;
-    list.push_back({{"index", i}, {"left", r.Left}, {"top", r.Top}, {"width", r.Width},
-                    {"height", r.Height}, {"bits", frames.Frames[i].Bits},
-                    {"fill_only", frames.Frames[i].FillOnly}, {"offset", r.DataOffset + 6},
+    list.push_back({{"index", i},
+                    {"left", r.Left},
+                    {"top", r.Top},
+                    {"width", r.Width},
+                    {"height", r.Height},
+                    {"bits", frames.Frames[i].Bits},
+                    {"fill_only", frames.Frames[i].FillOnly},
+                    {"offset", r.DataOffset + 6},
                     {"length", nullptr}});
   }
   entry.Info["frames"] = list;
@@ -63,8 +72,8 @@ TEST(GalleryHtml, IndexLinksEveryPageAndPagesNameTheirFiles) {
   EXPECT_NE(index.find("href=\"style.css\""), std::string::npos);
 
   const std::string page = GalleryPageHtml(archives[0]);
-  const std::set<std::string> files = {"sample_h2.icn.gif", "sample_h2.icn.png", "sample_h2.icn.json",
-                                       "../style.css", "../index.html"};
+  const std::set<std::string> files = {"sample_h2.icn.gif", "sample_h2.icn.png",
+                                       "sample_h2.icn.json", "../style.css", "../index.html"};
   for (const std::string& link : Links(page)) {
     EXPECT_TRUE(files.count(link) == 1) << link;
   }
@@ -73,9 +82,10 @@ TEST(GalleryHtml, IndexLinksEveryPageAndPagesNameTheirFiles) {
   EXPECT_EQ(Tags(page, "<tr><td>").size(), 5u);
   // Each frame shown as its cell of the sheet.
   const TRectangle& cell = archives[0].Sheet.Frames[2].Frame;
-  EXPECT_NE(page.find(ZtFormat("width:%dpx;height:%dpx;background:url('sample_h2.icn.png') -%dpx -%dpx",
-                               cell.Width, cell.Height, cell.Left, cell.Top)),
-            std::string::npos);
+  EXPECT_NE(
+      page.find(ZtFormat("width:%dpx;height:%dpx;background:url('sample_h2.icn.png') -%dpx -%dpx",
+                         cell.Width, cell.Height, cell.Left, cell.Top)),
+      std::string::npos);
   EXPECT_NE(page.find("<td>yes</td>"), std::string::npos);  // the fill-only shadow
 
   const std::string odd = GalleryPageHtml(archives[1]);

@@ -131,7 +131,8 @@ TEST(GifDecode, FrameRangesDelaysAndSamples) {
   const TBytes bytes = EncodeArchiveGif(frames, TestPalette(), options);
   const TDecodedGif decoded(bytes);
   ASSERT_EQ(decoded.Gif->ImageCount, 3);
-  for (int image = 0; image < 3; ++image) ExpectFrame(decoded.Gif, image, frames, size_t(image) + 1, 1, 123);
+  for (int image = 0; image < 3; ++image)
+    ExpectFrame(decoded.Gif, image, frames, size_t(image) + 1, 1, 123);
 
   // The last frame (fill-only shadow) alone.
   ParseFrameRange("4", frames.Frames.size(), options);
@@ -147,10 +148,12 @@ TEST(GifDecode, FrameRangesDelaysAndSamples) {
   EXPECT_EQ(MessageOf([&] { ParseFrameRange("3-1", 5, range); }),
             "--frames 3-1: the archive's frames are 0-4");
   for (const char* bad : {"", "-", "a-b", "1-", "-2", "1-2-3", "+1", "1 - 2"}) {
-    EXPECT_EQ(MessageOf([&] { ParseFrameRange(bad, 5, range); }),
-              std::string("--frames: expected A-B or A (frame numbers from 0), not \"") + bad + "\"");
+    EXPECT_EQ(
+        MessageOf([&] { ParseFrameRange(bad, 5, range); }),
+        std::string("--frames: expected A-B or A (frame numbers from 0), not \"") + bad + "\"");
   }
-  EXPECT_EQ(MessageOf([&] { ParseFrameRange("0", 0, range); }), "--frames 0: the archive has no frames");
+  EXPECT_EQ(MessageOf([&] { ParseFrameRange("0", 0, range); }),
+            "--frames 0: the archive has no frames");
   options = {};
   options.Scale = 0;
   EXPECT_EQ(MessageOf([&] { EncodeArchiveGif(frames, TestPalette(), options); }),
@@ -169,8 +172,9 @@ TEST(GifDecode, FramesWithoutPixelsAreTransparentAndLargeScreensAreRefused) {
   // The union of (2, 2, 0 x 0) and (0, 0, 7 x 0) is 7 x 2; no frames: 1 x 1.
   for (const TIcnGeneration generation : {TIcnGeneration::H1, TIcnGeneration::H2}) {
     for (const TBytes& archive :
-         {TBytes(6, 0), BuildArchive(generation, {EncodedFrame(generation, Record(2, 2, 0, 0), {}),
-                                                  EncodedFrame(generation, Record(0, 0, 7, 0), {})})}) {
+         {TBytes(6, 0),
+          BuildArchive(generation, {EncodedFrame(generation, Record(2, 2, 0, 0), {}),
+                                    EncodedFrame(generation, Record(0, 0, 7, 0), {})})}) {
       const TArchiveFrames frames = ReadArchiveFrames(archive, generation, "e.icn");
       const TBytes bytes = EncodeArchiveGif(frames, TestPalette(), {});
       const TDecodedGif decoded(bytes);
@@ -181,8 +185,9 @@ TEST(GifDecode, FramesWithoutPixelsAreTransparentAndLargeScreensAreRefused) {
         EXPECT_EQ(decoded.Gif->SavedImages[i].RasterBits[0], 0);
       }
     }
-    const TBytes wide = BuildArchive(generation, {EncodedFrame(generation, Record(0, 0, 1, 1), {3}),
-                                                  EncodedFrame(generation, Record(30000, 0, 1, 1), {3})});
+    const TBytes wide =
+        BuildArchive(generation, {EncodedFrame(generation, Record(0, 0, 1, 1), {3}),
+                                  EncodedFrame(generation, Record(30000, 0, 1, 1), {3})});
     const TArchiveFrames frames = ReadArchiveFrames(wide, generation, "w.icn");
     TGifOptions options;
     EXPECT_NO_THROW(EncodeArchiveGif(frames, TestPalette(), options));

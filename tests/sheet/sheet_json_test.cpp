@@ -42,22 +42,27 @@ std::string Violation(const json& root, const json& schema, const json& value,
   }
   if (schema.contains("type")) {
     const std::string type = schema["type"];
-    const bool ok = (type == "object" && value.is_object()) || (type == "array" && value.is_array()) ||
-                    (type == "string" && value.is_string()) ||
-                    (type == "integer" && value.is_number_integer()) ||
-                    (type == "number" && value.is_number()) ||
-                    (type == "boolean" && value.is_boolean());
+    const bool ok =
+        (type == "object" && value.is_object()) || (type == "array" && value.is_array()) ||
+        (type == "string" && value.is_string()) ||
+        (type == "integer" && value.is_number_integer()) ||
+        (type == "number" && value.is_number()) || (type == "boolean" && value.is_boolean());
     if (!ok) return path + ": not of type " + type;
   }
-  if (schema.contains("const") && value != schema["const"]) return path + ": not " + schema["const"].dump();
-  if (schema.contains("enum") && std::find(schema["enum"].begin(), schema["enum"].end(), value) == schema["enum"].end()) {
+  if (schema.contains("const") && value != schema["const"])
+    return path + ": not " + schema["const"].dump();
+  if (schema.contains("enum") &&
+      std::find(schema["enum"].begin(), schema["enum"].end(), value) == schema["enum"].end()) {
     return path + ": not one of " + schema["enum"].dump();
   }
-  if (schema.contains("minimum") && value.is_number() && value < schema["minimum"]) return path + ": too small";
-  if (schema.contains("maximum") && value.is_number() && value > schema["maximum"]) return path + ": too large";
+  if (schema.contains("minimum") && value.is_number() && value < schema["minimum"])
+    return path + ": too small";
+  if (schema.contains("maximum") && value.is_number() && value > schema["maximum"])
+    return path + ": too large";
   if (schema.contains("required")) {
     for (const json& key : schema["required"]) {
-      if (!value.contains(key.get<std::string>())) return path + "." + key.get<std::string>() + ": missing";
+      if (!value.contains(key.get<std::string>()))
+        return path + "." + key.get<std::string>() + ": missing";
     }
   }
   if (schema.contains("properties") && value.is_object()) {
@@ -69,7 +74,8 @@ std::string Violation(const json& root, const json& schema, const json& value,
   }
   if (schema.contains("items") && value.is_array()) {
     for (size_t i = 0; i < value.size(); ++i) {
-      const std::string found = Violation(root, schema["items"], value[i], path + "[" + std::to_string(i) + "]");
+      const std::string found =
+          Violation(root, schema["items"], value[i], path + "[" + std::to_string(i) + "]");
       if (!found.empty()) return found;
     }
   }
@@ -107,8 +113,8 @@ TEST(SheetJson, SheetsFollowThePublishedLayout) {
           ordered_json::parse(SampleSheetText("sample_h1.icn", TIcnGeneration::H1, untrimmed));
       for (const auto& item : ordered["frames"][0].items()) keys.push_back(item.key());
       EXPECT_EQ(keys, (std::vector<std::string>{"filename", "frame", "rotated", "trimmed",
-                                                "spriteSourceSize", "sourceSize", "duration", "Left",
-                                                "Top", "Width", "Height", "Bits"}));
+                                                "spriteSourceSize", "sourceSize", "duration",
+                                                "Left", "Top", "Width", "Height", "Bits"}));
       const json& meta = document["meta"];
       EXPECT_EQ(meta["app"], "icnkit");
       EXPECT_EQ(meta["version"], "1.3.1");
@@ -121,12 +127,14 @@ TEST(SheetJson, SheetsFollowThePublishedLayout) {
     }
   }
   // The sample H2 sheet, whole: the first ball, 17 x 17, lifted 24 pixels.
-  const ordered_json h2 = ordered_json::parse(SampleSheetText("sample_h2.icn", TIcnGeneration::H2, false));
-  EXPECT_EQ(h2["frames"][0].dump(),
-            "{\"filename\":\"0000\",\"frame\":{\"x\":0,\"y\":0,\"w\":17,\"h\":17},\"rotated\":false,"
-            "\"trimmed\":true,\"spriteSourceSize\":{\"x\":2,\"y\":0,\"w\":17,\"h\":17},"
-            "\"sourceSize\":{\"w\":21,\"h\":44},\"duration\":100,\"Left\":-8,\"Top\":-41,"
-            "\"Width\":17,\"Height\":17,\"Bits\":0}");
+  const ordered_json h2 =
+      ordered_json::parse(SampleSheetText("sample_h2.icn", TIcnGeneration::H2, false));
+  EXPECT_EQ(
+      h2["frames"][0].dump(),
+      "{\"filename\":\"0000\",\"frame\":{\"x\":0,\"y\":0,\"w\":17,\"h\":17},\"rotated\":false,"
+      "\"trimmed\":true,\"spriteSourceSize\":{\"x\":2,\"y\":0,\"w\":17,\"h\":17},"
+      "\"sourceSize\":{\"w\":21,\"h\":44},\"duration\":100,\"Left\":-8,\"Top\":-41,"
+      "\"Width\":17,\"Height\":17,\"Bits\":0}");
   EXPECT_EQ(h2["meta"]["Position"].dump(), "{\"X\":-10,\"Y\":-41}");
 }
 

@@ -35,10 +35,9 @@ void ExpectSoundLayout(const std::vector<TCellSize>& cells, const TSheetLayout& 
     for (size_t j = i + 1; j < cells.size(); ++j) {
       if (!HasPixels(cells[j])) continue;
       const TCellPlace& b = layout.Places[j];
-      const bool apart = a.X + cells[i].Width + padding <= b.X ||
-                         b.X + cells[j].Width + padding <= a.X ||
-                         a.Y + cells[i].Height + padding <= b.Y ||
-                         b.Y + cells[j].Height + padding <= a.Y;
+      const bool apart =
+          a.X + cells[i].Width + padding <= b.X || b.X + cells[j].Width + padding <= a.X ||
+          a.Y + cells[i].Height + padding <= b.Y || b.Y + cells[j].Height + padding <= a.Y;
       EXPECT_TRUE(apart) << "cells " << i << " and " << j << " overlap";
     }
   }
@@ -53,7 +52,8 @@ TEST(SheetLayout, GridPutsCellIAtTheCornerOfSlotI) {
   // Slots of 6 x 5, two per row, one pixel apart and from the edges.
   EXPECT_EQ(layout.Width, 1 + 2 * 7);
   EXPECT_EQ(layout.Height, 1 + 3 * 6);
-  const std::vector<std::pair<int32_t, int32_t>> expected = {{1, 1}, {8, 1}, {1, 7}, {8, 7}, {1, 13}};
+  const std::vector<std::pair<int32_t, int32_t>> expected = {
+      {1, 1}, {8, 1}, {1, 7}, {8, 7}, {1, 13}};
   for (size_t i = 0; i < cells.size(); ++i) {
     EXPECT_EQ(layout.Places[i].X, expected[i].first) << i;
     EXPECT_EQ(layout.Places[i].Y, expected[i].second) << i;
@@ -100,7 +100,8 @@ TEST(SheetLayout, NoCellsOverlapInAnyArrangement) {
       cell.Width = int32_t(random() % 5 == 0 ? 0 : 1 + random() % 40);
       cell.Height = int32_t(random() % 7 == 0 ? 0 : 1 + random() % (random() % 4 == 0 ? 90 : 12));
     }
-    for (const TSheetArrangement arrangement : {TSheetArrangement::Grid, TSheetArrangement::Packed}) {
+    for (const TSheetArrangement arrangement :
+         {TSheetArrangement::Grid, TSheetArrangement::Packed}) {
       TLayoutOptions options;
       options.Arrangement = arrangement;
       options.Padding = int32_t(random() % 4);

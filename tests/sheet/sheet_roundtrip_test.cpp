@@ -16,7 +16,8 @@ namespace {
 std::vector<TSheetOptions> AllOptions() {
   std::vector<TSheetOptions> all;
   for (const bool untrimmed : {false, true}) {
-    for (const TSheetArrangement arrangement : {TSheetArrangement::Grid, TSheetArrangement::Packed}) {
+    for (const TSheetArrangement arrangement :
+         {TSheetArrangement::Grid, TSheetArrangement::Packed}) {
       for (const int32_t padding : {0, 2}) {
         TSheetOptions options;
         options.Untrimmed = untrimmed;
@@ -82,7 +83,8 @@ void ExpectFramesAtTheirCells(const TArchiveFrames& frames, const TSheet& sheet,
   for (int32_t y = 0; y < image.Height(); ++y) {
     for (int32_t x = 0; x < image.Width(); ++x) {
       if (covered[size_t(y) * image.Width() + size_t(x)] == 0) {
-        ASSERT_EQ(image.RowAddress(y)[x], 0) << "pixel " << x << ", " << y << " outside every frame";
+        ASSERT_EQ(image.RowAddress(y)[x], 0)
+            << "pixel " << x << ", " << y << " outside every frame";
       }
     }
   }
@@ -141,19 +143,26 @@ TEST(SheetRoundTrip, SheetsPackBackToTheArchiveByteForByte) {
     TBytes Archive;
   };
   std::vector<TCase> cases;
-  cases.push_back({TIcnGeneration::H1, "sample_h1.icn", ReadBytes(TestDataPath("../../examples/sample_h1.icn"))});
-  cases.push_back({TIcnGeneration::H2, "sample_h2.icn", ReadBytes(TestDataPath("../../examples/sample_h2.icn"))});
+  cases.push_back({TIcnGeneration::H1, "sample_h1.icn",
+                   ReadBytes(TestDataPath("../../examples/sample_h1.icn"))});
+  cases.push_back({TIcnGeneration::H2, "sample_h2.icn",
+                   ReadBytes(TestDataPath("../../examples/sample_h2.icn"))});
   for (const TIcnGeneration generation : {TIcnGeneration::H1, TIcnGeneration::H2}) {
     cases.push_back({generation, "none.icn", TBytes(6, 0)});
-    cases.push_back({generation, "one.icn", BuildArchive(generation, {EncodedFrame(generation, Record(3, 4, 1, 1), {1})})});
-    cases.push_back({generation, "blank.icn",
-                     BuildArchive(generation, {EncodedFrame(generation, Record(3, 4, 0, 0), {}),
-                                               EncodedFrame(generation, Record(-5, 9, 4, 0), {})})});
+    cases.push_back(
+        {generation, "one.icn",
+         BuildArchive(generation, {EncodedFrame(generation, Record(3, 4, 1, 1), {1})})});
+    cases.push_back(
+        {generation, "blank.icn",
+         BuildArchive(generation, {EncodedFrame(generation, Record(3, 4, 0, 0), {}),
+                                   EncodedFrame(generation, Record(-5, 9, 4, 0), {})})});
     for (int n = 0; n < 10; ++n) {
-      cases.push_back({generation, ZtFormat("r%d.icn", n), MixedArchive(random, generation, 1 + random() % 24)});
+      cases.push_back({generation, ZtFormat("r%d.icn", n),
+                       MixedArchive(random, generation, 1 + random() % 24)});
     }
   }
-  cases.push_back({TIcnGeneration::H1, "font.icn", MixedArchive(random, TIcnGeneration::H1, 12, true)});
+  cases.push_back(
+      {TIcnGeneration::H1, "font.icn", MixedArchive(random, TIcnGeneration::H1, 12, true)});
   for (const TCase& test : cases) {
     SCOPED_TRACE(test.Name);
     const TArchiveFrames frames = ReadArchiveFrames(test.Archive, test.Generation, test.Name);
@@ -251,8 +260,9 @@ TEST(SheetRoundTrip, FramesWithoutPixelsMakeTransparentSheets) {
   // folder's bitmaps do): (1, 1) to (7, 4). Trimmed, nothing is drawn and the
   // sheet is one transparent pixel; untrimmed, every cell is that union.
   for (const TIcnGeneration generation : {TIcnGeneration::H1, TIcnGeneration::H2}) {
-    const TBytes archive = BuildArchive(generation, {EncodedFrame(generation, Record(3, 4, 0, 0), {}),
-                                                     EncodedFrame(generation, Record(1, 1, 6, 0), {})});
+    const TBytes archive =
+        BuildArchive(generation, {EncodedFrame(generation, Record(3, 4, 0, 0), {}),
+                                  EncodedFrame(generation, Record(1, 1, 6, 0), {})});
     const TArchiveFrames frames = ReadArchiveFrames(archive, generation, "z.icn");
     for (const TSheetOptions& options : AllOptions()) {
       SCOPED_TRACE(OptionsText(options));
@@ -271,7 +281,8 @@ TEST(SheetRoundTrip, FramesWithoutPixelsMakeTransparentSheets) {
         EXPECT_EQ(second.SpriteSource, (TRectangle{0, 0, 0, 0}));
       }
       for (int32_t y = 0; y < sheet.Image.Height(); ++y) {
-        for (int32_t x = 0; x < sheet.Image.Width(); ++x) EXPECT_EQ(sheet.Image.RowAddress(y)[x], 0);
+        for (int32_t x = 0; x < sheet.Image.Width(); ++x)
+          EXPECT_EQ(sheet.Image.RowAddress(y)[x], 0);
       }
     }
   }

@@ -94,7 +94,8 @@ TFiles NativeFrameFolder(const TToolCase& c) {
   EXPECT_EQ(RunUnpacker(context, c.Unpacker, {c.UnpackerName, work / "a.icn"}), 0);
   TFiles files;
   const std::string folder = work / "a.icn.cadres" + kD;
-  for (const std::string& name : NativeNames(folder)) files[name] = NativeFs().ReadFile(folder + name);
+  for (const std::string& name : NativeNames(folder))
+    files[name] = NativeFs().ReadFile(folder + name);
   return files;
 }
 
@@ -142,17 +143,15 @@ TEST(ToolsInMemory, UnpackInMemoryWritesTheNativeBytesInOrder) {
     TFiles expected = before;
     for (const auto& [name, bytes] : native) expected[InFolder(name)] = bytes;
     EXPECT_EQ(fs.Files, expected);
-    EXPECT_EQ(native.at("setup.ini"),
-              SettingsText({"[Position]", "X=-3", "Y=-4", "[Bits]", "0000.bmp=0", "0001.bmp=0",
-                            "0002.bmp=0"}));
+    EXPECT_EQ(native.at("setup.ini"), SettingsText({"[Position]", "X=-3", "Y=-4", "[Bits]",
+                                                    "0000.bmp=0", "0001.bmp=0", "0002.bmp=0"}));
     // The settings file is written at its first key (an unwritable folder
     // fails there), then once more after the last bitmap.
     EXPECT_EQ(Writes(fs.Log),
-              (std::vector<std::string>{"folder " + kFolderKey, "write " + InFolder("setup.ini"),
-                                        "write " + InFolder("0000.bmp"),
-                                        "write " + InFolder("0001.bmp"),
-                                        "write " + InFolder("0002.bmp"),
-                                        "write " + InFolder("setup.ini")}));
+              (std::vector<std::string>{
+                  "folder " + kFolderKey, "write " + InFolder("setup.ini"),
+                  "write " + InFolder("0000.bmp"), "write " + InFolder("0001.bmp"),
+                  "write " + InFolder("0002.bmp"), "write " + InFolder("setup.ini")}));
   }
 }
 
@@ -161,7 +160,8 @@ TEST(ToolsInMemory, PackInMemoryGivesBackTheArchive) {
     SCOPED_TRACE(c.PackerName);
     TMemoryFileSystem fs;
     // The frame folder as the native unpacker wrote it, the archive gone.
-    for (const auto& [name, bytes] : NativeFrameFolder(c)) fs.AddFile("/w/a.icn.cadres/" + name, bytes);
+    for (const auto& [name, bytes] : NativeFrameFolder(c))
+      fs.AddFile("/w/a.icn.cadres/" + name, bytes);
     const TFiles before = fs.Files;
     TCapturingReport report;
     TToolContext context{fs, report};
@@ -215,9 +215,9 @@ struct TPackRun {
   int Exit = -1;
 };
 template <class TPlan>
-void RunPackerOnMemory(const TToolCase& c, TPackRun& run, const std::string& argument,
-                       TPlan plan) {
-  for (const auto& [name, bytes] : NativeFrameFolder(c)) run.Fs.AddFile("/w/a.icn.cadres/" + name, bytes);
+void RunPackerOnMemory(const TToolCase& c, TPackRun& run, const std::string& argument, TPlan plan) {
+  for (const auto& [name, bytes] : NativeFrameFolder(c))
+    run.Fs.AddFile("/w/a.icn.cadres/" + name, bytes);
   run.Fs.AddFile("/w/a.icn", {'o', 'l', 'd'});
   run.Before = run.Fs.Files;
   plan(run.Fs);

@@ -46,8 +46,13 @@ TEST(PackerCommandLine, UsageHelpAndVersion) {
     // Anywhere on the line, the first of them wins, and nothing is packed.
     TTempFolder work;
     MakeFrameFolder(work.Path(), "a.icn");
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {""}, {"-h"}, {"--help"}, {"a.icn", "--help"}, {"a.icn", "-x", "-h", "--version"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {""},
+                                               {"-h"},
+                                               {"--help"},
+                                               {"a.icn", "--help"},
+                                               {"a.icn", "-x", "-h", "--version"}}) {
       const TRunResult run = RunProgram(program, args, work.Path());
       EXPECT_EQ(run.ExitCode, 0);
       EXPECT_EQ(run.Stdout, usage);

@@ -96,16 +96,21 @@ TEST(UnpackerCommandLine, UsageHelpAndVersion) {
   // a.icn is not unpacked, -v is no unknown option.
   TTempFolder folder;
   WriteBytes(folder / "a.icn", Archive(kH1));
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {""}, {"-h"}, {"--help", "x.icn"}, {"a.icn", "--help"},
-        {"a.icn", "-v", "-h"}, {"nosuch.icn", "-h", "--version"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                               {""},
+                                               {"-h"},
+                                               {"--help", "x.icn"},
+                                               {"a.icn", "--help"},
+                                               {"a.icn", "-v", "-h"},
+                                               {"nosuch.icn", "-h", "--version"}}) {
     const TRunResult run = RunProgram("dravel", args, folder.Path());
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Stdout, WithoutCr(usage) + "\n");
     EXPECT_EQ(run.Stderr, "");
   }
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--version"}, {"a.icn", "--version", "--help"}, {"in", "--version"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--version"},
+                                               {"a.icn", "--version", "--help"},
+                                               {"in", "--version"}}) {
     const TRunResult version = RunProgram("dravix", args, folder.Path());
     EXPECT_EQ(version.ExitCode, 0);
     EXPECT_EQ(version.Stdout, "Dravix v1.3.1\n");

@@ -214,8 +214,8 @@ TEST(FrameFolderExport, ReunpackingKeepsWhatItDoesNotReplace) {
 
 TEST(FrameFolderExport, NewBitmapsAreWrittenInPlaceOldOnesReplaced) {
   TMemoryFileSystem fs;
-  fs.AddFile("/f/a.icn", BuildArchive(kH2, {SolidFrame(kH2, 0, 0, 2, 1, 9),
-                                            SolidFrame(kH2, 0, 0, 2, 1, 7)}));
+  fs.AddFile("/f/a.icn",
+             BuildArchive(kH2, {SolidFrame(kH2, 0, 0, 2, 1, 9), SolidFrame(kH2, 0, 0, 2, 1, 7)}));
   fs.AddFile("/opt/icnkit/H2Palette.bmp", ReadBytes(BinPath("H2Palette.bmp")));
   // The bitmap writes of an unpack: "create" in place, "write" whole.
   const auto unpack = [&fs] {
@@ -227,7 +227,8 @@ TEST(FrameFolderExport, NewBitmapsAreWrittenInPlaceOldOnesReplaced) {
     }
     return writes;
   };
-  EXPECT_EQ(unpack(), (std::vector<std::string>{"create /f/out/0000.bmp", "create /f/out/0001.bmp"}));
+  EXPECT_EQ(unpack(),
+            (std::vector<std::string>{"create /f/out/0000.bmp", "create /f/out/0001.bmp"}));
   EXPECT_EQ(unpack(), (std::vector<std::string>{"write /f/out/0000.bmp", "write /f/out/0001.bmp"}));
   // Each bitmap is tried in place first, the second time too.
   EXPECT_EQ(fs.Calls("WriteNewFile"), 4);
