@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Static checks over every file the build compiles (libraries, tools,
-# generators, tests, benchmarks, fuzz targets): clang-tidy with the checks
-# of .clang-tidy, then cppcheck. Fails on any finding of either.
+# Static checks: every C++ file git tracks formatted as .clang-format says
+# (clang-format 14, Debian 12's), then over every file the build compiles
+# (libraries, tools, generators, tests, benchmarks, fuzz targets) clang-tidy
+# with the checks of .clang-tidy and cppcheck. Fails on any finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 need=()
 command -v clang++ >/dev/null || need+=(clang)
+command -v clang-format >/dev/null || need+=(clang-format)
 command -v clang-tidy >/dev/null || need+=(clang-tidy)
 command -v run-clang-tidy >/dev/null || need+=(clang-tidy)
 command -v cppcheck >/dev/null || need+=(cppcheck)
@@ -17,6 +19,15 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 jobs=$(nproc)
+
+echo "== clang-format"
+format_log=$(mktemp)
+if ! git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror 2>"$format_log"; then
+  grep -E '(warning|error): ' "$format_log" | cut -d: -f1 | sort -u
+  echo "== clang-format: these files are not formatted; git ls-files '*.cpp' '*.h' | xargs clang-format -i"
+  exit 1
+fi
+rm -f "$format_log"
 
 # A compilation database only: configured with clang and the fuzz targets
 # on, so they are checked too; nothing is built.
