@@ -1,8 +1,9 @@
-// TIniDocument: an INI text kept as it was given, sections indexed when first
-// named, edits kept beside the text and applied when it is written back.
+// TIniDocument: the text as it was given, its sections indexed when first
+// named, the edits beside it until Text().
 #include "settings/IniDocument.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "format/Text.h"
 
@@ -34,9 +35,7 @@ TLine LineFrom(std::string_view text, size_t offset) {
 // The key of the key line that text starts with: up to its first '=',
 // trimmed.
 std::string_view KeyOf(std::string_view text) {
-  size_t end = 0;
-  while (end < text.size() && text[end] != '=') ++end;
-  return Trim(text.substr(0, end));
+  return Trim(text.substr(0, text.find('=')));
 }
 
 // <0, 0 or >0 as one trimmed name sorts before, with or after the other, in
@@ -63,8 +62,8 @@ std::optional<std::string_view> SectionNameOf(std::string_view line) {
 // A "key=value" line with a key, not a comment (';').
 bool IsKeyLine(std::string_view line) {
   const std::string_view trimmed = Trim(line);
-  return !trimmed.empty() && trimmed.front() != ';' &&
-         trimmed.find('=') != std::string_view::npos && !KeyOf(trimmed).empty();
+  const size_t equals = trimmed.find('=');
+  return equals != std::string_view::npos && equals > 0 && trimmed.front() != ';';
 }
 
 std::string ValueOf(std::string_view line) {
@@ -122,69 +121,55 @@ TIniDocument::TSection* TIniDocument::FindSection(std::string_view name) const {
     offset = line.Next;
   }
   TSection& section = entry->second.emplace();
-  section.BodyStart = section.BodyEnd = offset;
+  section.Start = section.End = section.Next = offset;
   while (offset < text.size()) {
     const TLine line = LineFrom(text, offset);
     if (SectionNameOf(line.Content)) break;
     if (IsKeyLine(line.Content)) {
       section.Keys.push_back(offset);
-      section.BodyEnd = line.Next;
+      section.End = line.Next;
     }
     offset = line.Next;
   }
-  // The tools write keys in order: then there is nothing to sort, and keys
-  // in two runs in order (a few added by hand at either end) are merged.
+  // By key, the first line of a key first; the tools write them so.
   const auto compare = [&](size_t a, size_t b) {
-    return CompareName(KeyOf(From(section, a)), KeyOf(From(section, b)));
+    return CompareName(KeyOf(text.substr(a)), KeyOf(text.substr(b)));
   };
   const auto before = [&](size_t a, size_t b) {
     const int order = compare(a, b);
     return order < 0 || (order == 0 && a < b);
   };
   std::vector<size_t>& keys = section.Keys;
-  const auto run = std::is_sorted_until(keys.begin(), keys.end(), before);
-  if (std::is_sorted(run, keys.end(), before)) {
-    std::inplace_merge(keys.begin(), run, keys.end(), before);
-  } else {
+  if (!std::is_sorted(keys.begin(), keys.end(), before))
     std::sort(keys.begin(), keys.end(), before);
-  }
   section.Unique = std::adjacent_find(keys.begin(), keys.end(), [&](size_t a, size_t b) {
                      return compare(a, b) == 0;
                    }) == keys.end();
   return &section;
 }
 
-std::vector<size_t>::const_iterator TIniDocument::KeyBound(const TSection& section,
-                                                           std::string_view lowerKey) const {
-  return std::lower_bound(section.Keys.begin(), section.Keys.end(), lowerKey,
-                          [&](size_t place, std::string_view key) {
-                            return CompareName(KeyOf(From(section, place)), key) < 0;
-                          });
-}
-
 std::optional<size_t> TIniDocument::FindKey(const TSection& section,
                                             const std::string& lowerKey) const {
-  if (lowerKey.find('=') != std::string::npos) {
-    const auto odd = section.OddKeys.find(lowerKey);
-    if (odd == section.OddKeys.end()) return std::nullopt;
-    return odd->second;
-  }
+  const std::string_view text = View();
   // Keys taken in the order of their lines (a packer reads every frame's,
-  // an unpack writes them) are on the line after the one found before.
-  const size_t hint = section.Hint;
-  if (section.Unique && hint >= section.BodyStart && hint < section.BodyEnd) {
-    const TLine line = LineFrom(View(), hint);
+  // an unpack rewrites them) are on the line after the one found before.
+  if (section.Unique && section.Next < section.End) {
+    const TLine line = LineFrom(text, section.Next);
     if (IsKeyLine(line.Content) && CompareName(KeyOf(line.Content), lowerKey) == 0) {
-      section.Hint = line.Next;
-      return hint;
+      return std::exchange(section.Next, line.Next);
     }
   }
-  const auto found = KeyBound(section, lowerKey);
-  if (found == section.Keys.end() || CompareName(KeyOf(From(section, *found)), lowerKey) != 0) {
-    return std::nullopt;
+  const auto found = std::lower_bound(section.Keys.begin(), section.Keys.end(), lowerKey,
+                                      [&](size_t place, std::string_view key) {
+                                        return CompareName(KeyOf(text.substr(place)), key) < 0;
+                                      });
+  if (found != section.Keys.end() && CompareName(KeyOf(text.substr(*found)), lowerKey) == 0) {
+    section.Next = LineFrom(text, *found).Next;
+    return *found;
   }
-  if (*found < Bytes_.size()) section.Hint = LineFrom(View(), *found).Next;
-  return *found;
+  const auto added = section.AddedKeys.find(lowerKey);
+  if (added == section.AddedKeys.end()) return std::nullopt;
+  return added->second;
 }
 
 std::string_view TIniDocument::From(const TSection& section, size_t place) const {
@@ -209,9 +194,9 @@ void TIniDocument::ForEachKey(std::string_view section,
                               const std::function<void(std::string_view key)>& visit) const {
   const TSection* found = FindSection(section);
   if (found == nullptr || found->New) return;
-  for (size_t offset = found->BodyStart; offset < found->BodyEnd;) {
+  for (size_t offset = found->Start; offset < found->End;) {
     const TLine line = LineFrom(View(), offset);
-    if (IsKeyLine(line.Content)) visit(KeyOf(Trim(line.Content)));
+    if (IsKeyLine(line.Content)) visit(KeyOf(line.Content));
     offset = line.Next;
   }
 }
@@ -219,12 +204,9 @@ void TIniDocument::ForEachKey(std::string_view section,
 void TIniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   TSection* found = FindSection(section);
   if (found == nullptr) {
-    // A new section goes at the end of the document.
-    const std::string name = IniNameKey(section);
-    found = &Sections_[name].emplace();
+    found = &Sections_[IniNameKey(section)].emplace();
     found->New = true;
-    found->Name = std::string(section);
-    if (name == Reserved_) found->Added.reserve(ReservedBytes_);
+    found->Added.append("[").append(section).append("]").append(EndText(LineEnd_));
     NewSections_.push_back(found);
   }
   const std::string lowerKey = IniNameKey(key);
@@ -232,35 +214,8 @@ void TIniDocument::Set(std::string_view section, std::string_view key, std::stri
     found->Edits[*place] = WithValue(LineAt(*found, *place), value);
     return;
   }
-  // A new key goes after the section's last key (or its header), before
-  // the blank lines and comments that end the section.
-  const size_t place = Bytes_.size() + found->Added.size();
+  found->AddedKeys.emplace(lowerKey, Bytes_.size() + found->Added.size());
   found->Added.append(key).append("=").append(value).append(EndText(LineEnd_));
-  if (lowerKey.find('=') != std::string::npos) {
-    found->OddKeys.emplace(lowerKey, place);
-  } else {
-    found->Keys.insert(KeyBound(*found, lowerKey), place);
-  }
-}
-
-void TIniDocument::Reserve(std::string_view section, size_t bytes) {
-  if (TSection* found = FindSection(section)) {
-    found->Added.reserve(found->Added.size() + bytes);
-  } else {
-    Reserved_ = IniNameKey(section);
-    ReservedBytes_ = bytes;
-  }
-}
-
-std::string TIniDocument::TakeText() && {
-  TSection* last = NewSections_.empty() ? nullptr : NewSections_.back();
-  if (last == nullptr || !last->Edits.empty()) return Text();
-  // The last section's added lines end the text: what comes before them is
-  // put in front.
-  std::string text = std::move(last->Added);
-  last->Added.clear();
-  text.insert(0, Text());
-  return text;
 }
 
 void TIniDocument::AppendEdited(std::string& text, const TSection& section, size_t from,
@@ -281,11 +236,11 @@ std::string TIniDocument::Text() const {
   for (const auto& [name, section] : Sections_) {
     if (!section) continue;
     if (!section->New) sections.push_back(&*section);
-    size += section->Name.size() + 4 + section->Added.size();
+    size += section->Added.size();
     for (const auto& [place, line] : section->Edits) size += line.size();
   }
   std::sort(sections.begin(), sections.end(),
-            [](const TSection* a, const TSection* b) { return a->BodyStart < b->BodyStart; });
+            [](const TSection* a, const TSection* b) { return a->Start < b->Start; });
 
   const std::string_view original = View();
   std::string text;
@@ -301,8 +256,8 @@ std::string TIniDocument::Text() const {
   };
   size_t copied = 0;
   for (const TSection* section : sections) {
-    AppendEdited(text, *section, copied, section->BodyEnd);
-    copied = section->BodyEnd;
+    AppendEdited(text, *section, copied, section->End);
+    copied = section->End;
     if (section->Added.empty()) continue;
     if (copied == original.size()) endLine();
     appendAdded(*section);
@@ -310,7 +265,6 @@ std::string TIniDocument::Text() const {
   text.append(original.substr(copied));
   for (const TSection* section : NewSections_) {
     endLine();
-    text.append("[").append(section->Name).append("]").append(EndText(LineEnd_));
     appendAdded(*section);
   }
   return text;

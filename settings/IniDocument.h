@@ -12,12 +12,11 @@
 // its first line; an empty document or one without line ends uses the
 // given default).
 //
-// The text is kept as it was given, the edits beside it: new values of its
-// lines, lines and sections added. A section is looked for when first named
-// and its key lines indexed then (8 bytes a line, by key), so that reading
-// or writing a key costs O(log n) however many keys the section has (an
-// unpack writes tens of thousands), keys taken in the order of their lines
-// O(1), and the document little more than its text.
+// The text is kept as it was given and the edits beside it. A section of the
+// text is found when first named and its key lines indexed then: 8 bytes a
+// line, sorted by key, so that a 100 MB file costs little more than its size;
+// keys read in the order of their lines are found without a search. Keys
+// added are found by a hash map of their own.
 #pragma once
 
 #include <cstddef>
@@ -40,8 +39,6 @@ std::string IniNameKey(std::string_view name);
 class TIniDocument {
  public:
   explicit TIniDocument(std::string_view text = {}, TIniLineEnd defaultLineEnd = TIniLineEnd::Lf);
-  explicit TIniDocument(const char* text, TIniLineEnd defaultLineEnd = TIniLineEnd::Lf)
-      : TIniDocument(std::string_view(text), defaultLineEnd) {}
   explicit TIniDocument(std::span<const uint8_t> bytes,
                         TIniLineEnd defaultLineEnd = TIniLineEnd::Lf)
       : TIniDocument(std::vector<uint8_t>(bytes.begin(), bytes.end()), defaultLineEnd) {}
@@ -56,45 +53,30 @@ class TIniDocument {
   // keys added since the document was made are not visited.
   void ForEachKey(std::string_view section,
                   const std::function<void(std::string_view key)>& visit) const;
-  // A hint: about bytes of key lines are to be added to section. The room is
-  // made at once, or when the section is added (nothing else changes), so
-  // that the text of the added lines is not copied as it grows.
-  void Reserve(std::string_view section, size_t bytes);
   // The document's bytes: the original ones with the edits applied.
   std::string Text() const;
-  // The same bytes, for a document about to be discarded: the lines added
-  // last are moved into the result rather than copied (an unpack's setup.ini
-  // is held once), and the document is left without them.
-  std::string TakeText() &&;
 
  private:
-  // A section named so far: one of the text (its first one of the name) or
-  // a new one, added at the end of the document. A line of it is known by
-  // its place: its offset in the text, or the text's size plus its offset
-  // in Added.
+  // A section named so far: the text's first one of the name, or a new one
+  // at the end of the document. A line of it is known by its place: its
+  // offset in the text, or the text's size plus its offset in Added.
   struct TSection {
     bool New = false;
-    std::string Name;          // a new section's name as given
-    size_t BodyStart = 0;      // the text's section: after its header ...
-    size_t BodyEnd = 0;        // ... and after its last key line, where added lines go
-    std::vector<size_t> Keys;  // the places of its key lines, by key, then place
-    bool Unique = false;       // no two key lines of the text have one key
-    mutable size_t Hint = 0;   // the place after the key line found last
-    // Keys added with a '=' in them, which no line of a text has: place by
-    // lower-case key.
-    std::map<std::string, size_t> OddKeys;
-    std::string Added;                    // the key lines added, with their line ends
-    std::map<size_t, std::string> Edits;  // place -> the line's text now
+    size_t Start = 0;          // the text's section: after its header ...
+    size_t End = 0;            // ... and after its last key line, where added lines go
+    std::vector<size_t> Keys;  // the places of its key lines in the text, by key, then place
+    bool Unique = false;       // no two of them have one key
+    mutable size_t Next = 0;   // the line after the key line found last
+    std::string Added;  // the key lines added with their line ends (a new section's header first)
+    std::unordered_map<std::string, size_t> AddedKeys;  // lower-case key -> place
+    std::map<size_t, std::string> Edits;                // place -> the line's text now
   };
 
-  // The section of that name (nullptr when there is none); looked for in the
+  // The section of that name (nullptr when there is none), looked for in the
   // text and indexed on first use.
   TSection* FindSection(std::string_view name) const;
   // The place of the first line of the key (lower-case and trimmed).
   std::optional<size_t> FindKey(const TSection& section, const std::string& lowerKey) const;
-  // The first of section.Keys whose key is not below lowerKey.
-  std::vector<size_t>::const_iterator KeyBound(const TSection& section,
-                                               std::string_view lowerKey) const;
   // The text or the added lines from place on.
   std::string_view From(const TSection& section, size_t place) const;
   // The line at place without its line end, as edited.
@@ -112,7 +94,5 @@ class TIniDocument {
   TIniLineEnd LineEnd_;
   // Sections named so far, by lower-case name; nullopt: none of that name.
   mutable std::unordered_map<std::string, std::optional<TSection>> Sections_;
-  std::vector<TSection*> NewSections_;  // in the order they were added
-  std::string Reserved_;                // the lower-case name of a section to be added ...
-  size_t ReservedBytes_ = 0;            // ... and the room its lines get then
+  std::vector<const TSection*> NewSections_;  // in the order they were added
 };

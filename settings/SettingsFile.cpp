@@ -1,12 +1,8 @@
 // TSettingsFile: a TIniDocument and the file it comes from, and the
-// conversion of value texts to numbers.
-//
-// The same code serves every platform. The Windows profile functions are not
-// used: they cost time quadratic in the number of keys (each call searches
-// the parsed file linearly, and each write rewrites the whole file; measured
-// under Wine 8.0, 4000 "Bits" keys take 8.5 s to write and 4 s to read, and
-// an archive may hold 65535 frames), and they resolve a relative path
-// against the Windows folder rather than the current one.
+// conversion of value texts to numbers. The same code serves every platform:
+// the Windows profile functions cost time quadratic in the number of keys
+// (4000 "Bits" keys took 8.5 s to write under Wine 8.0) and resolve a
+// relative path against the Windows folder.
 #include "settings/SettingsFile.h"
 
 #include <charconv>
@@ -83,8 +79,7 @@ TSettingsFile::~TSettingsFile() {
   try {
     Flush();
   } catch (...) {
-    // A destructor never throws; the keys written before the failure are on
-    // disk already, since the first write after loading saves at once.
+    // The keys written before the failure are on disk (the first write saves).
   }
 }
 
@@ -99,7 +94,6 @@ TIniDocument* TSettingsFile::Document() {
   } catch (const TZtError&) {
     return nullptr;
   }
-  // The bytes become the document's: a large file is held once.
   Document_ = std::make_unique<TIniDocument>(std::move(bytes), kNewFileLineEnd);
   return Document_.get();
 }
@@ -143,14 +137,10 @@ void TSettingsFile::WriteNumber(const std::string& section, const std::string& k
   Saved_ = true;
 }
 
-void TSettingsFile::Reserve(const std::string& section, size_t bytes) {
-  if (TIniDocument* document = Document()) document->Reserve(section, bytes);
-}
-
 void TSettingsFile::Flush() {
-  // The document goes before the file is written: its text is held once.
+  // The document goes before the file is written.
   const bool dirty = Dirty_;
-  const std::string text = dirty ? std::move(*Document_).TakeText() : std::string();
+  const std::string text = dirty ? Document_->Text() : std::string();
   Forget();
   if (dirty) SaveSettingsText(Fs_, Path_, text);
 }

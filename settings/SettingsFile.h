@@ -36,10 +36,6 @@ class TSettingsFile {
                   const std::function<void(std::string_view key)>& visit);
   // "Unable to write to %s" with the path on failure.
   void WriteNumber(const std::string& section, const std::string& key, int32_t value);
-  // A hint before many writes to section: about bytes of "key=value" lines
-  // (line ends included) are coming; spares the document the copies of a
-  // growing text. Changes nothing in the file.
-  void Reserve(const std::string& section, size_t bytes);
   // Writes pending changes; "Unable to write to %s" on failure.
   void Flush();
 

@@ -34,11 +34,6 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
   TSettingsFile settings(fs, folder + "setup.ini");
   settings.WriteNumber("Position", "X", bounds.Left);
   settings.WriteNumber("Position", "Y", bounds.Top);
-  // A "Bits" line a frame: the name (as long as the last one at most), '=',
-  // a number of up to 11 characters and a line end.
-  const size_t longestName =
-      ZtFormat("%.4d", static_cast<int>(count - 1)).size() + output.Extension.size();
-  settings.Reserve("Bits", count * (longestName + 14));
 
   // From here on the frame table is read once, in frame order (frame i's
   // record and the next one's, see FrameDataEnd), and no stream starts in

@@ -1,6 +1,6 @@
-// Added keys held as one text: found by key in whatever order they come, and
-// the document's text taken without a copy. Every case checks the bytes
-// against the text built by hand.
+// Added keys: found by key in whatever order they come, and written after
+// their section's last key line. Every case checks the bytes against the
+// text built by hand.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,7 +59,6 @@ TEST(IniAddedKeys, AnUnpacksKeysThenKeysOutOfOrder) {
     const std::string expected =
         "[Position]" + eol + "X=-3" + eol + "Y=7" + eol + "Z=5" + eol + "[Bits]" + eol + bits;
     EXPECT_EQ(document.Text(), expected);
-    EXPECT_EQ(std::move(document).TakeText(), expected);
   }
 }
 
@@ -136,37 +135,70 @@ TEST(IniAddedKeys, KeysThatAreNotPlainNames) {
   EXPECT_EQ(unordered.Get("s", "k0"), std::nullopt);
 }
 
-// TakeText gives what Text gives, whether the last section's lines can be
-// moved (new document, document with a text before them) or not (edited
-// lines, no new section).
-TEST(IniAddedKeys, TakeTextGivesWhatTextGives) {
-  const auto same = [](TIniDocument document) {
-    const std::string text = document.Text();
-    EXPECT_EQ(std::move(document).TakeText(), text);
-    return text;
-  };
+// Keys added to a section of the text with many keys: before, between and
+// after them in any order, with a '=' or in another case, are found and
+// edited as added lines, the text's keys as its lines.
+TEST(IniAddedKeys, KeysAddedToALargeSectionOfTheText) {
+  std::string text = "[Bits]\n";
+  for (int i = 0; i < 20000; i += 2) text.append("k").append(FrameName(i)) += "=1\n";
+  text += "; end\n";
+  TIniDocument document(text);
+  const std::vector<std::string> added = {"zz.bmp",     "k0001.bmp", "a",
+                                          "K19999.BMP", "x=y",       "k0003.bmp"};
+  std::string lines;
+  for (size_t i = 0; i < added.size(); ++i) {
+    document.Set("bits", added[i], std::to_string(i));
+    lines.append(added[i]).append("=").append(std::to_string(i)) += '\n';
+  }
+  document.Set("Bits", "A", "edited");
+  lines.replace(lines.find("a=2"), 3, "a=edited");
+  document.Set("Bits", "k0002.BMP", "2");
+  const std::vector<std::string> values = {"0", "1", "edited", "3", "y=4", "5"};
+  for (size_t i = 0; i < added.size(); ++i) {
+    EXPECT_EQ(document.Get("BITS", added[i]), values[i]) << added[i];
+  }
+  EXPECT_EQ(document.Get("Bits", "k0002.bmp"), "2");
+  EXPECT_EQ(document.Get("Bits", "k0004.bmp"), "1");
+  EXPECT_EQ(document.Get("Bits", "x"), std::nullopt);
+  std::string expected = text;
+  expected.replace(expected.find("k0002.bmp=1"), 11, "k0002.bmp=2");
+  expected.insert(expected.find("; end"), lines);
+  EXPECT_EQ(document.Text(), expected);
+}
+
+// Added lines after a text of every kind: new, with a BOM and CR LF and an
+// unended comment, with edited added lines, with new sections added between
+// writes to others.
+TEST(IniAddedKeys, AddedLinesFollowTheTextWhateverItsEnd) {
   TIniDocument fresh;
   fresh.Set("Position", "X", "0");
   fresh.Set("Bits", "0000.bmp", "32");
-  EXPECT_EQ(same(std::move(fresh)), "[Position]\nX=0\n[Bits]\n0000.bmp=32\n");
+  EXPECT_EQ(fresh.Text(), "[Position]\nX=0\n[Bits]\n0000.bmp=32\n");
 
   TIniDocument over("\xEF\xBB\xBF[Bits]\r\n0000.bmp=1\r\n; end", TIniLineEnd::Lf);
   over.Set("Bits", "0000.bmp", "2");
   over.Set("Bits", "0001.bmp", "3");
   over.Set("Position", "X", "4");
-  EXPECT_EQ(same(std::move(over)),
+  EXPECT_EQ(over.Text(),
             "\xEF\xBB\xBF[Bits]\r\n0000.bmp=2\r\n0001.bmp=3\r\n; end\r\n[Position]\r\nX=4\r\n");
 
   TIniDocument edited("[a]\nk=1");
   edited.Set("b", "m", "1");
   edited.Set("b", "M", "22");
-  EXPECT_EQ(same(std::move(edited)), "[a]\nk=1\n[b]\nm=22\n");
+  EXPECT_EQ(edited.Text(), "[a]\nk=1\n[b]\nm=22\n");
 
   TIniDocument kept("[a]\nk=1\n");
   kept.Set("a", "k", "2");
   kept.Set("a", "n", "3");
-  EXPECT_EQ(same(std::move(kept)), "[a]\nk=2\nn=3\n");
-  EXPECT_EQ(same(TIniDocument()), "");
+  EXPECT_EQ(kept.Text(), "[a]\nk=2\nn=3\n");
+  EXPECT_EQ(TIniDocument().Text(), "");
+
+  TIniDocument document("[Old]\nk=1\n");
+  document.Set("Position", "X", "1");
+  document.Set("Old", "n", "2");
+  document.Set("Bits", "0000.bmp", "3");
+  document.Set("Position", "Y", "4");
+  EXPECT_EQ(document.Text(), "[Old]\nk=1\nn=2\n[Position]\nX=1\nY=4\n[Bits]\n0000.bmp=3\n");
 }
 
 // A section of the text whose keys are in order, with nothing between them
@@ -206,23 +238,6 @@ TEST(IniAddedKeys, KeysOfTheTextInOrderOrNot) {
   EXPECT_EQ(unended.Get("s", "b"), "2");
   unended.Set("s", "c", "3");
   EXPECT_EQ(unended.Text(), "[s]\na=1\nb=2\nc=3\n");
-}
-
-// Room asked for changes no byte: for a section still to come (it keeps its
-// place), one of the text, one already added, one never written.
-TEST(IniAddedKeys, ReservedRoomChangesNothing) {
-  TIniDocument document("[Old]\nk=1\n");
-  document.Reserve("bits", 1 << 16);
-  document.Reserve("old", 100);
-  document.Reserve("Never", 100);
-  document.Set("Position", "X", "1");
-  document.Reserve("position", 10);
-  document.Set("Old", "n", "2");
-  document.Set("Bits", "0000.bmp", "3");
-  document.Set("Position", "Y", "4");
-  const std::string expected = "[Old]\nk=1\nn=2\n[Position]\nX=1\nY=4\n[Bits]\n0000.bmp=3\n";
-  EXPECT_EQ(document.Text(), expected);
-  EXPECT_EQ(std::move(document).TakeText(), expected);
 }
 
 }  // namespace

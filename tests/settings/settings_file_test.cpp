@@ -177,7 +177,6 @@ TEST(SettingsFile, AnUnreadableFileIsNeverWrittenOver) {
   {
     TSettingsFile settings(NativeFs(), path);
     EXPECT_EQ(settings.ReadNumber("Position", "X", 7), 7);
-    EXPECT_NO_THROW(settings.Reserve("Bits", 1000));  // a hint, never a failure
     EXPECT_EQ(MessageOf([&] { settings.WriteNumber("Position", "X", 1); }),
               "Unable to write to " + path);
     EXPECT_NO_THROW(settings.Flush());
