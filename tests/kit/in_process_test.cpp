@@ -246,6 +246,26 @@ TEST(KitReportLines, ErrorsAlwaysWarningsUnlessQuietBarOnlyOnATerminal) {
   EXPECT_EQ(single.Text(), "");
   EXPECT_EQ(TKitReport::ProgressLine(1, 4, 1234.4),
             "[#######.......................] 1/4 archives, 1234 frames/s");
+
+  // The frames of the one archive of a run (a GIF): the bar counts them;
+  // with several archives they count for nothing.
+  TCapturedReport framesBar;
+  TKitReport within(framesBar.File, true);
+  within.StartProgress(1);
+  within.AdvanceWithin(1, 3);
+  within.AdvanceWithin(3, 3);
+  within.Advance(3);
+  within.EndProgress();
+  const std::string drawn = framesBar.Text();
+  EXPECT_EQ(drawn.find("\r[##########....................] 1/3 frames, "), 0u) << drawn;
+  EXPECT_NE(drawn.find("] 3/3 frames, "), std::string::npos) << drawn;
+  EXPECT_EQ(drawn.substr(drawn.size() - 4), "\r\033[K");
+  TCapturedReport archivesBar;
+  TKitReport many(archivesBar.File, true);
+  many.StartProgress(2);
+  many.AdvanceWithin(1, 3);
+  many.EndProgress();
+  EXPECT_EQ(archivesBar.Text().find("frames,"), std::string::npos);
 }
 
 // Counts the reads of each file.
