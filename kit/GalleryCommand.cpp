@@ -82,6 +82,10 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     gif.Write([&gifFile](std::span<const uint8_t> piece) { gifFile.Append(piece); });
     gifFile.Save();
     SaveWholeFile(kit.Fs, base + ".html", Bytes(GalleryPageHtml(entry)));
+    // The index needs only the facts of its card: the frames' data, the
+    // bulk of an archive of many frames, goes with the page.
+    entry.Info.erase("frames");
+    entry.Sheet.Frames = std::vector<TSheetFrame>();  // its storage too
     done[i] = 1;
     return frames.Frames.size();
   });
