@@ -133,18 +133,18 @@ void ParseFrameRange(const std::string& text, size_t frameCount, TGifOptions& op
 
 TArchiveGif::TArchiveGif(const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
                          const TGifOptions& options)
-    : Frames_(frames), Palette_(palette), Count_(frames.Frames.size()), Scale_(options.Scale) {
+    : Frames_(frames), Palette_(palette), Options_(options) {
   if (options.DelayMs < 0 || options.DelayMs > 655350) {
     throw TZtError("The delay must lie within 0..655350 milliseconds");
   }
   if (options.Scale < 1 || options.Scale > 64) throw TZtError("The scale must lie within 1..64");
-  First_ = options.First;
-  Last_ = options.Last == SIZE_MAX && Count_ > 0 ? Count_ - 1 : options.Last;
-  if (Count_ > 0 && (First_ > Last_ || Last_ >= Count_)) {
-    throw TZtError(ZtFormat("--frames: the archive's frames are 0-%zu", Count_ - 1));
+  const size_t count = frames.Frames.size();
+  if (options.Last == SIZE_MAX && count > 0) Options_.Last = count - 1;
+  if (count > 0 && (Options_.First > Options_.Last || Options_.Last >= count)) {
+    throw TZtError(ZtFormat("--frames: the archive's frames are 0-%zu", count - 1));
   }
-  ScreenWidth_ = std::max<int64_t>(1, frames.Union.Width * Scale_);
-  ScreenHeight_ = std::max<int64_t>(1, frames.Union.Height * Scale_);
+  ScreenWidth_ = std::max<int64_t>(1, int64_t{frames.Union.Width} * options.Scale);
+  ScreenHeight_ = std::max<int64_t>(1, int64_t{frames.Union.Height} * options.Scale);
   if (ScreenWidth_ > 65535 || ScreenHeight_ > 65535) {
     throw TZtError(ZtFormat("GIF too large: %lld x %lld", static_cast<long long>(ScreenWidth_),
                             static_cast<long long>(ScreenHeight_)));
@@ -152,7 +152,6 @@ TArchiveGif::TArchiveGif(const TArchiveFrames& frames, const std::vector<TRgbQua
   if (ScreenWidth_ * ScreenHeight_ > bmp::MaxPixels()) {
     bmp::ThrowTooLarge(ScreenWidth_, ScreenHeight_);
   }
-  Delay_ = (options.DelayMs + 5) / 10;
 }
 
 void TArchiveGif::Write(const TGifSink& sink, const TGifProgress& progress) const {
@@ -168,11 +167,14 @@ void TArchiveGif::Write(const TGifSink& sink, const TGifProgress& progress) cons
                               static_cast<int>(ScreenHeight_), 8, 0, map.get()));
   PutLoopForever(gif);
   const TRectangle& bounds = Frames_.Union;
+  const size_t count = Frames_.Frames.size();
+  const int64_t scale = Options_.Scale;
+  const int delay = (Options_.DelayMs + 5) / 10;  // hundredths
   std::vector<uint8_t> pixels;
   std::vector<GifPixelType> line;
   const auto putFrame = [&](size_t i) {
-    PutFrameControl(gif, Delay_);
-    if (i >= Count_ || !Frames_.Frames[i].HasPixels()) {
+    PutFrameControl(gif, delay);
+    if (i >= count || !Frames_.Frames[i].HasPixels()) {
       GifPixelType transparent = 0;
       gif.Check(EGifPutImageDesc(gif.Get(), 0, 0, 1, 1, false, nullptr));
       gif.Check(EGifPutLine(gif.Get(), &transparent, 1));
@@ -182,29 +184,29 @@ void TArchiveGif::Write(const TGifSink& sink, const TGifProgress& progress) cons
     pixels.assign(size_t{record.Width} * record.Height, 0);
     DecodeFrameInto(Frames_, i,
                     TopDownRaster(pixels.data(), record.Width, 0, 0, record.Width, record.Height));
-    const int64_t width = record.Width * Scale_;
-    gif.Check(EGifPutImageDesc(gif.Get(), static_cast<int>((record.Left - bounds.Left) * Scale_),
-                               static_cast<int>((record.Top - bounds.Top) * Scale_),
-                               static_cast<int>(width), static_cast<int>(record.Height * Scale_),
+    const int64_t width = record.Width * scale;
+    gif.Check(EGifPutImageDesc(gif.Get(), static_cast<int>((record.Left - bounds.Left) * scale),
+                               static_cast<int>((record.Top - bounds.Top) * scale),
+                               static_cast<int>(width), static_cast<int>(record.Height * scale),
                                false, nullptr));
     line.resize(size_t(width));
     for (int32_t y = 0; y < record.Height; ++y) {
       // giflib masks the line in place (a no-op at 8 bits): both are ours.
       GifPixelType* row = pixels.data() + size_t(y) * record.Width;
-      GifPixelType* out = Scale_ == 1 ? row : line.data();
-      if (Scale_ > 1) {
+      GifPixelType* out = scale == 1 ? row : line.data();
+      if (scale > 1) {
         for (int32_t x = 0; x < record.Width; ++x) {
-          std::fill_n(line.data() + x * Scale_, Scale_, row[x]);
+          std::fill_n(line.data() + x * scale, scale, row[x]);
         }
       }
-      for (int64_t repeat = 0; repeat < Scale_; ++repeat) {
+      for (int64_t repeat = 0; repeat < scale; ++repeat) {
         gif.Check(EGifPutLine(gif.Get(), out, static_cast<int>(width)));
       }
     }
   };
   const size_t images = ImageCount();
   for (size_t n = 0; n < images; ++n) {
-    putFrame(First_ + n);  // without frames: frame 0, which is none
+    putFrame(Options_.First + n);  // without frames: frame 0, which is none
     if (progress) progress(n + 1);
   }
   gif.Close();

@@ -57,7 +57,9 @@ class TArchiveGif {
 
   // The images of the GIF: the frames of the range (one for an archive
   // without frames: a GIF without images shows as a broken image).
-  size_t ImageCount() const { return Count_ == 0 ? 1 : Last_ - First_ + 1; }
+  size_t ImageCount() const {
+    return Frames_.Frames.empty() ? 1 : Options_.Last - Options_.First + 1;
+  }
 
   // Encodes the GIF into sink, image after image, telling progress (when
   // given) after each. Throws what sink throws, and giflib's failures
@@ -67,13 +69,9 @@ class TArchiveGif {
  private:
   const TArchiveFrames& Frames_;
   std::vector<TRgbQuad> Palette_;
-  size_t Count_ = 0;
-  size_t First_ = 0;
-  size_t Last_ = 0;
-  int64_t Scale_ = 1;
+  TGifOptions Options_;  // Last the last frame shown, when there are frames
   int64_t ScreenWidth_ = 1;
   int64_t ScreenHeight_ = 1;
-  int Delay_ = 10;  // hundredths
 };
 
 // The whole GIF in memory, for callers that want its bytes.
