@@ -108,8 +108,8 @@ std::vector<uint8_t> LoadNamedFile(TFileSystem& fs, const std::string& path) {
 }
 
 TStreamedFile::TStreamedFile(TFileSystem& fs, const std::string& path, bool durable,
-                             std::string named)
-    : Fs_(fs), Named_(named.empty() ? path : std::move(named)) {
+                             const std::string& named)
+    : Fs_(fs), Named_(named.empty() ? path : named) {
   // A folder of that name is reported by BeginReplace with the system's
   // code for it; the folders above it are made here.
   TFolderFailure failure;

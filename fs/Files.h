@@ -60,7 +60,7 @@ void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uin
 class TStreamedFile {
  public:
   TStreamedFile(TFileSystem& fs, const std::string& path, bool durable = false,
-                std::string named = {});
+                const std::string& named = {});
   void Append(std::span<const uint8_t> bytes);
   void Save();
 
