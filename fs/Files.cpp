@@ -75,24 +75,6 @@ bool MakeFoldersKeepingError(TFileSystem& fs, const std::string& folder, TFolder
   throw TZtError(ZtFormat("Cannot create file \"%s\". %s", full.c_str(), text.c_str()));
 }
 
-// SaveWholeFile of path, whose messages name the file named (the path the
-// user gave, for a file written at a link's target).
-void SaveNaming(TFileSystem& fs, const std::string& path, const std::string& named,
-                std::span<const uint8_t> bytes, bool durable) {
-  // A folder of that name is reported by WriteFileAtomic with the system's
-  // code for it; the folders above it are made here.
-  TFolderFailure failure;
-  if (!IsDirectory(fs, path) && !MakeFoldersKeepingError(fs, DirectoryOfPath(path), failure)) {
-    if (!failure.NotFolder.empty()) throw TZtError("Not a folder: " + failure.NotFolder);
-    ThrowCannotCreate(fs, named, failure.Code == 0 ? std::string() : NativeErrorText(failure.Code));
-  }
-  try {
-    fs.WriteFileAtomic(path, bytes, durable);
-  } catch (const TSystemError& e) {
-    ThrowCannotCreate(fs, named, e.Text);
-  }
-}
-
 }  // namespace
 
 bool IsDirectory(TFileSystem& fs, const std::string& path) {
@@ -125,13 +107,56 @@ std::vector<uint8_t> LoadNamedFile(TFileSystem& fs, const std::string& path) {
   }
 }
 
+TStreamedFile::TStreamedFile(TFileSystem& fs, const std::string& path, bool durable,
+                             const std::string& named)
+    : Fs_(fs), Named_(named.empty() ? path : named) {
+  // A folder of that name is reported by BeginReplace with the system's
+  // code for it; the folders above it are made here.
+  TFolderFailure failure;
+  if (!IsDirectory(fs, path) && !MakeFoldersKeepingError(fs, DirectoryOfPath(path), failure)) {
+    if (!failure.NotFolder.empty()) throw TZtError("Not a folder: " + failure.NotFolder);
+    ThrowCannotCreate(fs, Named_,
+                      failure.Code == 0 ? std::string() : NativeErrorText(failure.Code));
+  }
+  try {
+    File_ = fs.BeginReplace(path, durable);
+  } catch (const TSystemError& e) {
+    Fail(e);
+  }
+}
+
+void TStreamedFile::Append(std::span<const uint8_t> bytes) {
+  try {
+    File_->WriteAt(Size_, bytes);
+  } catch (const TSystemError& e) {
+    Fail(e);
+  }
+  Size_ += bytes.size();
+}
+
+void TStreamedFile::Save() {
+  try {
+    File_->Commit();
+  } catch (const TSystemError& e) {
+    Fail(e);
+  }
+}
+
+void TStreamedFile::Fail(const TSystemError& error) const {
+  ThrowCannotCreate(Fs_, Named_, error.Text);
+}
+
 void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes,
                    bool durable) {
-  SaveNaming(fs, path, path, bytes, durable);
+  TStreamedFile file(fs, path, durable);
+  file.Append(bytes);
+  file.Save();
 }
 
 void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes) {
-  SaveNaming(fs, fs.ResolveLinks(path), path, bytes, /*durable=*/true);
+  TStreamedFile file(fs, fs.ResolveLinks(path), /*durable=*/true, path);
+  file.Append(bytes);
+  file.Save();
 }
 
 TArchiveFileOutput::TArchiveFileOutput(TFileSystem& fs, std::string path)

@@ -50,6 +50,29 @@ std::vector<uint8_t> LoadNamedFile(TFileSystem& fs, const std::string& path);
 void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes,
                    bool durable = false);
 
+// SaveWholeFile for a file written as it is made (a GIF, image after
+// image), so that it is never held whole in memory: its folders are made
+// and its replacement begun here (TFileSystem::BeginReplace), each Append
+// goes on at its end, and Save puts it in place. Destroyed without Save
+// (an exception passing), the bytes written are removed and the file at
+// path stays as it was. The messages are SaveWholeFile's, from whichever
+// step fails. named: the path the messages give, when not path.
+class TStreamedFile {
+ public:
+  TStreamedFile(TFileSystem& fs, const std::string& path, bool durable = false,
+                const std::string& named = {});
+  void Append(std::span<const uint8_t> bytes);
+  void Save();
+
+ private:
+  [[noreturn]] void Fail(const TSystemError& error) const;
+
+  TFileSystem& Fs_;
+  std::string Named_;
+  std::unique_ptr<TFileReplacement> File_;
+  uint64_t Size_ = 0;
+};
+
 // SaveWholeFile (durable) for an archive the user named: a link there is
 // followed, so the archive is replaced beside its target and the link stays
 // (TFileSystem::ResolveLinks). Every failure names the archive as the user

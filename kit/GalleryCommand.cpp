@@ -71,14 +71,21 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     sheetOptions.Image = entries[i].Slug + ".png";
     sheetOptions.Version = KitVersionText();
     const TSheet sheet = ComposeSheet(frames, palette, sheetOptions);
+    const TArchiveGif gif(frames, palette, TGifOptions{});  // its checks before any file
     TGalleryArchive& entry = entries[i];
     entry.Sheet = sheet.Description;
     entry.Info = ArchiveInfoJson(bytes, generation, archives[i]);
     const std::string base = pages + entry.Slug;
     SaveWholeFile(kit.Fs, base + ".png", EncodeIndexedPng(sheet.Image, /*transparentZero=*/true));
     SaveWholeFile(kit.Fs, base + ".json", Bytes(WriteSheetJson(sheet.Description)));
-    SaveWholeFile(kit.Fs, base + ".gif", EncodeArchiveGif(frames, palette, TGifOptions{}));
+    TStreamedFile gifFile(kit.Fs, base + ".gif");
+    gif.Write([&gifFile](std::span<const uint8_t> piece) { gifFile.Append(piece); });
+    gifFile.Save();
     SaveWholeFile(kit.Fs, base + ".html", Bytes(GalleryPageHtml(entry)));
+    // The index needs only the facts of its card: the frames' data, the
+    // bulk of an archive of many frames, goes with the page.
+    entry.Info.erase("frames");
+    entry.Sheet.Frames = std::vector<TSheetFrame>();  // its storage too
     done[i] = 1;
     return frames.Frames.size();
   });

@@ -24,12 +24,13 @@ void TKitReport::Warning(const std::string& text) {
   if (!Quiet_) Write("icnkit: warning: " + text + "\n");
 }
 
-std::string TKitReport::ProgressLine(size_t done, size_t total, double framesPerSecond) {
+std::string TKitReport::ProgressLine(size_t done, size_t total, double framesPerSecond,
+                                     const char* unit) {
   constexpr size_t kWidth = 30;
   const size_t filled = total == 0 ? kWidth : done * kWidth / total;
   std::string bar(filled, '#');
   bar.resize(kWidth, '.');
-  return ZtFormat("[%s] %zu/%zu archives, %.0f frames/s", bar.c_str(), done, total,
+  return ZtFormat("[%s] %zu/%zu %s, %.0f frames/s", bar.c_str(), done, total, unit,
                   framesPerSecond);
 }
 
@@ -39,6 +40,8 @@ void TKitReport::StartProgress(size_t total) {
   Done_ = 0;
   Total_ = total;
   Frames_ = 0;
+  WithinDone_ = 0;
+  WithinTotal_ = 0;
   Start_ = std::chrono::steady_clock::now();
   LastDraw_ = Start_;
   DrawBarLocked(true);
@@ -48,7 +51,18 @@ void TKitReport::Advance(size_t frames) {
   std::lock_guard lock(Mutex_);
   ++Done_;
   Frames_ += frames;
+  WithinDone_ = WithinTotal_;
   DrawBarLocked(Done_ == Total_);
+}
+
+void TKitReport::AdvanceWithin(size_t done, size_t total) {
+  std::lock_guard lock(Mutex_);
+  if (Total_ != 1 || Done_ > 0 || !Terminal_ || Quiet_ || total == 0) return;
+  const bool first = !BarActive_;
+  BarActive_ = true;
+  WithinDone_ = done;
+  WithinTotal_ = total;
+  DrawBarLocked(first || done == total);
 }
 
 void TKitReport::EndProgress() {
@@ -69,10 +83,13 @@ void TKitReport::DrawBarLocked(bool force) {
   if (!force && now - LastDraw_ < std::chrono::milliseconds(100)) return;
   LastDraw_ = now;
   const double seconds = std::chrono::duration<double>(now - Start_).count();
-  const double rate = seconds > 0 ? static_cast<double>(Frames_) / seconds : 0.0;
+  const bool within = WithinTotal_ > 0;
+  const size_t frames = within ? WithinDone_ : Frames_;
+  const double rate = seconds > 0 ? static_cast<double>(frames) / seconds : 0.0;
   // Written in three pieces: GCC 12 at -O3 warns falsely (-Wrestrict) on
   // a "literal" + std::string concatenation here.
-  const std::string line = ProgressLine(Done_, Total_, rate);
+  const std::string line = within ? ProgressLine(WithinDone_, WithinTotal_, rate, "frames")
+                                  : ProgressLine(Done_, Total_, rate);
   std::fputs("\r", Err_);
   std::fwrite(line.data(), 1, line.size(), Err_);
   std::fputs("\033[K", Err_);

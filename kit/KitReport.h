@@ -1,6 +1,7 @@
 // The report of icnkit: errors and warnings on stderr, one line each,
-// "icnkit: ..."; a progress bar on stderr while many archives are worked on,
-// when stderr is a terminal. Safe to call from several threads at once.
+// "icnkit: ..."; a progress bar on stderr while many archives (or the
+// frames of one) are worked on, when stderr is a terminal. Safe to call from several threads at
+// once.
 #pragma once
 
 #include <chrono>
@@ -28,11 +29,16 @@ class TKitReport {
   void StartProgress(size_t total);
   // One archive done, of frames frames.
   void Advance(size_t frames);
+  // The frames of the one archive of a run of one (a GIF of many frames):
+  // done of total so far. The bar then counts them, drawn as the archives'
+  // bar is; in a run of several archives this is ignored.
+  void AdvanceWithin(size_t done, size_t total);
   // Clears the bar.
   void EndProgress();
 
-  // The bar's text, as drawn (tests).
-  static std::string ProgressLine(size_t done, size_t total, double framesPerSecond);
+  // The bar's text, as drawn (tests); unit: what done and total count.
+  static std::string ProgressLine(size_t done, size_t total, double framesPerSecond,
+                                  const char* unit = "archives");
 
  private:
   void Write(const std::string& line);
@@ -48,6 +54,8 @@ class TKitReport {
   size_t Done_ = 0;
   size_t Total_ = 0;
   size_t Frames_ = 0;
+  size_t WithinDone_ = 0;
+  size_t WithinTotal_ = 0;  // 0: the bar counts archives
   std::chrono::steady_clock::time_point Start_;
   std::chrono::steady_clock::time_point LastDraw_;
 };

@@ -4,7 +4,7 @@
 // .json or .gif. For one archive, -o may name the file instead: an -o that
 // ends in the extension of a file the command writes (.gif; .png or .json,
 // the other one of the pair named after it), in any letter case, and is no
-// folder already.
+// folder already. A GIF goes into its file as it is encoded.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <map>
@@ -184,10 +184,16 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
     RunViews(kit, *options,
              [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
                  const TViewTarget& target) {
-               TGifOptions gif = options->Gif;
+               TGifOptions gifOptions = options->Gif;
                if (!options->Frames.empty())
-                 ParseFrameRange(options->Frames, frames.Frames.size(), gif);
-               SaveWholeFile(kit.Fs, target.File(".gif"), EncodeArchiveGif(frames, palette, gif));
+                 ParseFrameRange(options->Frames, frames.Frames.size(), gifOptions);
+               // Checked whole before the file is begun, then written as
+               // encoded; the bar counts frames when there is one archive.
+               const TArchiveGif gif(frames, palette, gifOptions);
+               TStreamedFile file(kit.Fs, target.File(".gif"));
+               gif.Write([&file](std::span<const uint8_t> bytes) { file.Append(bytes); },
+                         [&](size_t done) { kit.Report.AdvanceWithin(done, gif.ImageCount()); });
+               file.Save();
              });
   });
 }

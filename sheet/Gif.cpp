@@ -4,29 +4,27 @@
 
 #include <algorithm>
 #include <charconv>
+#include <exception>
 #include <memory>
 
 #include "format/Error.h"
 
 namespace {
 
-int AppendToVector(GifFileType* gif, const GifByteType* bytes, int length) {
-  auto* output = static_cast<std::vector<uint8_t>*>(gif->UserData);
-  output->insert(output->end(), bytes, bytes + length);
-  return length;
-}
-
 [[noreturn]] void ThrowGifError(int code) {
   const char* text = GifErrorString(code);
   throw TZtError(std::string("GIF writer: ") + (text != nullptr ? text : "unknown error"));
 }
 
-// The encoder, closed (and freed) whatever happens.
+// The encoder, closed (and freed) whatever happens. giflib's output is
+// collected and handed to the sink between giflib's calls, a piece at a
+// time: nothing the sink throws passes through giflib's C code.
 class TGifWriter {
  public:
-  explicit TGifWriter(std::vector<uint8_t>& output) {
+  explicit TGifWriter(const TGifSink& sink) : Sink_(sink) {
+    Collected_.reserve(kGifPieceBytes);
     int error = 0;
-    Gif_ = EGifOpen(&output, AppendToVector, &error);
+    Gif_ = EGifOpen(this, Collect, &error);
     if (Gif_ == nullptr) ThrowGifError(error);
     EGifSetGifVersion(Gif_, true);
   }
@@ -36,20 +34,51 @@ class TGifWriter {
   TGifWriter(const TGifWriter&) = delete;
   TGifWriter& operator=(const TGifWriter&) = delete;
 
-  void Check(int result) const {
-    if (result == GIF_ERROR) ThrowGifError(Gif_->Error);
+  // The result of a giflib call: its failure raised, its output passed on
+  // once a piece is full.
+  void Check(int result) {
+    if (result == GIF_ERROR) Fail(Gif_->Error);
+    Pass(kGifPieceBytes);
   }
-  GifFileType* operator->() const { return Gif_; }
   GifFileType* Get() const { return Gif_; }
+  // Ends the GIF and passes on the rest.
   void Close() {
     int error = 0;
     GifFileType* gif = Gif_;
     Gif_ = nullptr;
-    if (EGifCloseFile(gif, &error) == GIF_ERROR) ThrowGifError(error);
+    if (EGifCloseFile(gif, &error) == GIF_ERROR) Fail(error);
+    Pass(1);
   }
 
  private:
+  static int Collect(GifFileType* gif, const GifByteType* bytes, int length) {
+    auto* writer = static_cast<TGifWriter*>(gif->UserData);
+    try {
+      writer->Collected_.insert(writer->Collected_.end(), bytes, bytes + length);
+      return length;
+    } catch (...) {
+      writer->Failure_ = std::current_exception();
+      return 0;  // giflib: a write failure
+    }
+  }
+  [[noreturn]] void Fail(int code) const {
+    if (Failure_) std::rethrow_exception(Failure_);
+    ThrowGifError(code);
+  }
+  // Hands the sink what is collected, once it is least bytes or more.
+  void Pass(size_t least) {
+    if (Collected_.size() < least) return;
+    const std::span<const uint8_t> all(Collected_);
+    for (size_t at = 0; at < all.size(); at += kGifPieceBytes) {
+      Sink_(all.subspan(at, std::min(kGifPieceBytes, all.size() - at)));
+    }
+    Collected_.clear();
+  }
+
+  const TGifSink& Sink_;
   GifFileType* Gif_ = nullptr;
+  std::vector<uint8_t> Collected_;
+  std::exception_ptr Failure_;
 };
 
 struct TMapDeleter {
@@ -102,54 +131,58 @@ void ParseFrameRange(const std::string& text, size_t frameCount, TGifOptions& op
   options.Last = last;
 }
 
-std::vector<uint8_t> EncodeArchiveGif(const TArchiveFrames& frames,
-                                      const std::vector<TRgbQuad>& palette,
-                                      const TGifOptions& options) {
+TArchiveGif::TArchiveGif(const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
+                         const TGifOptions& options)
+    : Frames_(frames), Palette_(palette), Options_(options) {
   if (options.DelayMs < 0 || options.DelayMs > 655350) {
     throw TZtError("The delay must lie within 0..655350 milliseconds");
   }
   if (options.Scale < 1 || options.Scale > 64) throw TZtError("The scale must lie within 1..64");
   const size_t count = frames.Frames.size();
-  const size_t first = options.First;
-  const size_t last = options.Last == SIZE_MAX && count > 0 ? count - 1 : options.Last;
-  if (count > 0 && (first > last || last >= count)) {
+  if (options.Last == SIZE_MAX && count > 0) Options_.Last = count - 1;
+  if (count > 0 && (Options_.First > Options_.Last || Options_.Last >= count)) {
     throw TZtError(ZtFormat("--frames: the archive's frames are 0-%zu", count - 1));
   }
-  const int64_t scale = options.Scale;
-  const TRectangle& bounds = frames.Union;
-  const int64_t screenWidth = std::max<int64_t>(1, bounds.Width * scale);
-  const int64_t screenHeight = std::max<int64_t>(1, bounds.Height * scale);
-  if (screenWidth > 65535 || screenHeight > 65535) {
-    throw TZtError(ZtFormat("GIF too large: %lld x %lld", static_cast<long long>(screenWidth),
-                            static_cast<long long>(screenHeight)));
+  ScreenWidth_ = std::max<int64_t>(1, int64_t{frames.Union.Width} * options.Scale);
+  ScreenHeight_ = std::max<int64_t>(1, int64_t{frames.Union.Height} * options.Scale);
+  if (ScreenWidth_ > 65535 || ScreenHeight_ > 65535) {
+    throw TZtError(ZtFormat("GIF too large: %lld x %lld", static_cast<long long>(ScreenWidth_),
+                            static_cast<long long>(ScreenHeight_)));
   }
+  if (ScreenWidth_ * ScreenHeight_ > bmp::MaxPixels()) {
+    bmp::ThrowTooLarge(ScreenWidth_, ScreenHeight_);
+  }
+}
 
+void TArchiveGif::Write(const TGifSink& sink, const TGifProgress& progress) const {
   std::vector<GifColorType> colours(256);
-  for (size_t i = 0; i < std::min<size_t>(palette.size(), 256); ++i) {
-    colours[i] = {palette[i].Red, palette[i].Green, palette[i].Blue};
+  for (size_t i = 0; i < std::min<size_t>(Palette_.size(), 256); ++i) {
+    colours[i] = {Palette_[i].Red, Palette_[i].Green, Palette_[i].Blue};
   }
   const std::unique_ptr<ColorMapObject, TMapDeleter> map(GifMakeMapObject(256, colours.data()));
   if (!map) throw TZtError("GIF writer: out of memory");
 
-  std::vector<uint8_t> output;
-  TGifWriter gif(output);
-  gif.Check(EGifPutScreenDesc(gif.Get(), static_cast<int>(screenWidth),
-                              static_cast<int>(screenHeight), 8, 0, map.get()));
+  TGifWriter gif(sink);
+  gif.Check(EGifPutScreenDesc(gif.Get(), static_cast<int>(ScreenWidth_),
+                              static_cast<int>(ScreenHeight_), 8, 0, map.get()));
   PutLoopForever(gif);
-  const int delay = (options.DelayMs + 5) / 10;
+  const TRectangle& bounds = Frames_.Union;
+  const size_t count = Frames_.Frames.size();
+  const int64_t scale = Options_.Scale;
+  const int delay = (Options_.DelayMs + 5) / 10;  // hundredths
   std::vector<uint8_t> pixels;
   std::vector<GifPixelType> line;
   const auto putFrame = [&](size_t i) {
     PutFrameControl(gif, delay);
-    if (i >= count || !frames.Frames[i].HasPixels()) {
+    if (i >= count || !Frames_.Frames[i].HasPixels()) {
       GifPixelType transparent = 0;
       gif.Check(EGifPutImageDesc(gif.Get(), 0, 0, 1, 1, false, nullptr));
       gif.Check(EGifPutLine(gif.Get(), &transparent, 1));
       return;
     }
-    const TIcnFrame& record = frames.Frames[i].Record;
+    const TIcnFrame& record = Frames_.Frames[i].Record;
     pixels.assign(size_t{record.Width} * record.Height, 0);
-    DecodeFrameInto(frames, i,
+    DecodeFrameInto(Frames_, i,
                     TopDownRaster(pixels.data(), record.Width, 0, 0, record.Width, record.Height));
     const int64_t width = record.Width * scale;
     gif.Check(EGifPutImageDesc(gif.Get(), static_cast<int>((record.Left - bounds.Left) * scale),
@@ -171,11 +204,20 @@ std::vector<uint8_t> EncodeArchiveGif(const TArchiveFrames& frames,
       }
     }
   };
-  if (count == 0) {
-    putFrame(0);  // a GIF without images shows as a broken image
-  } else {
-    for (size_t i = first; i <= last; ++i) putFrame(i);
+  const size_t images = ImageCount();
+  for (size_t n = 0; n < images; ++n) {
+    putFrame(Options_.First + n);  // without frames: frame 0, which is none
+    if (progress) progress(n + 1);
   }
   gif.Close();
+}
+
+std::vector<uint8_t> EncodeArchiveGif(const TArchiveFrames& frames,
+                                      const std::vector<TRgbQuad>& palette,
+                                      const TGifOptions& options) {
+  std::vector<uint8_t> output;
+  TArchiveGif(frames, palette, options).Write([&output](std::span<const uint8_t> bytes) {
+    output.insert(output.end(), bytes.begin(), bytes.end());
+  });
   return output;
 }

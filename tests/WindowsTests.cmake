@@ -34,6 +34,7 @@ set(ICN_SKIPPED_TEST_CASES
   PackerCommandLine.AFullConsoleIsAFailure
   # An environment variable set in the child between fork and exec.
   PixelBound.TheEnvironmentVariableMovesTheBound
+  SheetCli.TheEnvironmentVariableMovesTheGifsBound
   # Only POSIX copies the palette along with ":copyexe".
   UnpackerCommandLine.CopyExeTakesThePaletteAlong)
 

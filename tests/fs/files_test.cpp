@@ -86,6 +86,31 @@ TEST(FsFiles, SaveWholeFileMessages) {
   EXPECT_TRUE(fs.Log.empty());
 }
 
+// A streamed file is in place only once saved: dropped before (a failure
+// passing), it leaves the old file and nothing else; its pieces follow one
+// another; a full disk on a later piece names the file.
+TEST(FsFiles, StreamedFileGoesInPlaceWhenSaved) {
+  TMemoryFileSystem fs;
+  fs.AddFile("/x/a.gif", kOld);
+  {
+    TStreamedFile dropped(fs, "/x/a.gif");
+    dropped.Append(std::vector<uint8_t>{1, 2});
+  }
+  EXPECT_EQ(fs.Files.at("/x/a.gif"), kOld);
+  TStreamedFile file(fs, "/x/new/b.gif");
+  file.Append(std::vector<uint8_t>{1, 2});
+  file.Append(std::vector<uint8_t>{3});
+  file.Save();
+  EXPECT_EQ(fs.Files.at("/x/new/b.gif"), (std::vector<uint8_t>{1, 2, 3}));
+  fs.FailOn("WriteAt", ENOSPC, 2);
+  TStreamedFile full(fs, "/x/a.gif");
+  full.Append(std::vector<uint8_t>{1});
+  EXPECT_EQ(MessageOf([&] { full.Append(std::vector<uint8_t>{2}); }),
+            "Cannot create file \"/x/a.gif\". " + NativeErrorText(ENOSPC));
+  EXPECT_EQ(fs.Files.at("/x/a.gif"), kOld);
+  EXPECT_EQ(fs.Log, (std::vector<std::string>{"folder /x/new", "write /x/new/b.gif"}));
+}
+
 TEST(FsFiles, SaveNewOrReplaceFileWritesNewFilesInPlace) {
   TMemoryFileSystem fs;
   fs.AddFile("/x/old.bmp", kOld);

@@ -3,10 +3,12 @@
 // the job runner, the report and RunKit itself on the native file system.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <random>
 #include <thread>
 
 #include "conventions/WorkImage.h"
@@ -17,6 +19,7 @@
 #include "kit/Kit.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/PackerGeneration.h"
+#include "sheet/Gif.h"
 #include "testdata/ArchiveBuilder.h"
 #include "testdata/BmpBuilder.h"
 #include "tests/MemoryFileSystem.h"
@@ -246,6 +249,57 @@ TEST(KitReportLines, ErrorsAlwaysWarningsUnlessQuietBarOnlyOnATerminal) {
   EXPECT_EQ(single.Text(), "");
   EXPECT_EQ(TKitReport::ProgressLine(1, 4, 1234.4),
             "[#######.......................] 1/4 archives, 1234 frames/s");
+
+  // The frames of the one archive of a run (a GIF): the bar counts them;
+  // with several archives they count for nothing.
+  TCapturedReport framesBar;
+  TKitReport within(framesBar.File, true);
+  within.StartProgress(1);
+  within.AdvanceWithin(1, 3);
+  within.AdvanceWithin(3, 3);
+  within.Advance(3);
+  within.EndProgress();
+  const std::string drawn = framesBar.Text();
+  EXPECT_EQ(drawn.find("\r[##########....................] 1/3 frames, "), 0u) << drawn;
+  EXPECT_NE(drawn.find("] 3/3 frames, "), std::string::npos) << drawn;
+  EXPECT_EQ(drawn.substr(drawn.size() - 4), "\r\033[K");
+  TCapturedReport archivesBar;
+  TKitReport many(archivesBar.File, true);
+  many.StartProgress(2);
+  many.AdvanceWithin(1, 3);
+  many.EndProgress();
+  EXPECT_EQ(archivesBar.Text().find("frames,"), std::string::npos);
+}
+
+// A GIF goes into its file as it is encoded, in pieces: a full disk leaves
+// the old GIF and no other file.
+TEST(KitRun, GifIsStreamedAndAFullDiskKeepsTheOldOne) {
+  std::mt19937 random(25);
+  TBytes noise(200 * 200);
+  for (uint8_t& pixel : noise) pixel = uint8_t(random());
+  const TBytes old{1, 2, 3};
+  TMemoryFileSystem fs;
+  fs.AddFile("/w/a.icn",
+             BuildArchive(TIcnGeneration::H2,
+                          {EncodedFrame(TIcnGeneration::H2, Record(0, 0, 200, 200), noise)}));
+  fs.AddFile("/opt/icnkit/H2Palette.bmp", ReadBytes(BinPath("H2Palette.bmp")));
+  TCapturedReport err;
+  TKitReport report(err.File, false);
+  TKit kit{fs, report, err.File};
+  ASSERT_EQ(RunKit(kit, {"icnkit", "gif", "--scale", "2", "w/a.icn"}), 0) << err.Text();
+  EXPECT_GT(fs.Files.at("/w/a.gif").size(), kGifPieceBytes);
+  EXPECT_GE(fs.Calls("WriteAt"), 2);
+  fs.AddFile("/w/a.gif", old);
+  fs.Log.clear();
+  fs.FailOn("WriteAt", ENOSPC, 2);
+  EXPECT_EQ(RunKit(kit, {"icnkit", "gif", "--scale", "2", "w/a.icn"}), 1);
+  EXPECT_NE(err.Text().find("icnkit: w/a.icn: Cannot create file \"/w/a.gif\". " +
+                            NativeErrorText(ENOSPC) + "\n"),
+            std::string::npos)
+      << err.Text();
+  EXPECT_EQ(fs.Files.at("/w/a.gif"), old);
+  EXPECT_EQ(fs.Files.size(), 3u);
+  EXPECT_TRUE(fs.Log.empty());
 }
 
 // Counts the reads of each file.

@@ -1,12 +1,15 @@
 // icnkit sheet, pack --sheet, gif and gallery run whole: the samples come
 // back byte for byte from their sheets in every layout, a sheet whose image
 // no longer matches its JSON fails with exit status 1 and leaves the
-// archive alone, the gallery's files are all there and linked, and -o names
-// a file or a folder.
+// archive alone, the gallery's files are all there and linked, -o names
+// a file or a folder, and a GIF keeps within the pixel bound.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "image/BmpHeader.h"
+#include "testdata/ArchiveBuilder.h"
+#include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"
 #include "tests/sheet/HtmlScan.h"
 
@@ -96,6 +99,65 @@ TEST(SheetCli, AnOutputWithTheFilesExtensionNamesTheFile) {
   EXPECT_EQ(many.ExitCode, 2);
   EXPECT_NE(many.Stderr.find("name a folder"), std::string::npos) << many.Stderr;
   EXPECT_FALSE(FileExists(work / "many.png"));
+}
+
+// A GIF's screen is a bitmap: beyond the pixel bound the GIF fails at once,
+// exit status 1, its old file kept and nothing else written; the archives
+// of tests/data/corrupt/ that are bombs to the unpackers are refused too
+// (one 65535 x 65535 frame in 19 bytes kept icnkit gif busy for minutes).
+// Within the bound the bytes are those icnkit wrote when GIFs were held
+// whole in memory.
+TEST(SheetCli, GifsKeepWithinThePixelBound) {
+  if (bmp::MaxPixels() != bmp::kDefaultMaxPixels) GTEST_SKIP() << "ICNKIT_MAX_PIXELS is set";
+  TTempFolder work;
+  CopySamples(work);
+  using namespace testdata;
+  WriteBytes(work / "big.icn",
+             BuildArchive(TIcnGeneration::H2,
+                          {{Record(0, 0, 257, 256), EncodeFrame(TIcnGeneration::H2, {}, 0, 0)}}));
+  const std::vector<uint8_t> old{1, 2, 3};
+  WriteBytes(work / "big.gif", old);
+  const TRunResult big = RunProgram("icnkit", {"gif", "--scale", "64", "big.icn"}, work.Path());
+  EXPECT_EQ(big.ExitCode, 1);
+  EXPECT_NE(big.Stderr.find("icnkit: big.icn: Bitmap too large: 16448 x 16384\n"),
+            std::string::npos)
+      << big.Stderr;
+  EXPECT_EQ(ReadBytes(work / "big.gif"), old);
+  EXPECT_EQ(ListNames(work.Path()).size(), 4u);
+  const std::map<std::string, std::string> bombs = {
+      {"unpack_h1_huge_frame.icn", "Bitmap too large: 65535 x 65535"},
+      {"unpack_h2_huge_union.icn", "GIF too large: 65536 x 65536"}};
+  ReplayCorruptFiles("unpack_", bombs, [&](const std::string& name, const std::string& outcome) {
+    WriteBytes(work / name, ReadBytes(TestDataPath("corrupt/" + name)));
+    const TRunResult run = RunProgram("icnkit", {"gif", "-o", "bomb.gif", name}, work.Path());
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_NE(run.Stderr.find(name + ": " + outcome + "\n"), std::string::npos) << run.Stderr;
+    EXPECT_FALSE(FileExists(work / "bomb.gif"));
+  });
+  const TRunResult gif = RunProgram(
+      "icnkit", {"gif", "--scale", "3", "--delay", "80", "-o", "h2.gif", "sample_h2.icn"},
+      work.Path());
+  ASSERT_EQ(gif.ExitCode, 0) << gif.Stderr;
+  EXPECT_EQ(ReadBytes(work / "h2.gif"),
+            ReadBytes(TestDataPath("gif/sample_h2_scale3_delay80.gif")));
+}
+
+// ICNKIT_MAX_PIXELS moves the bound of GIFs as of every bitmap (the
+// samples' screen is 21 x 44).
+TEST(SheetCli, TheEnvironmentVariableMovesTheGifsBound) {
+  TTempFolder work;
+  CopySamples(work);
+  const auto bound = [] { SetEnvironment("ICNKIT_MAX_PIXELS", "3696"); };  // 42 x 88
+  EXPECT_EQ(
+      RunProgram("icnkit", {"gif", "--scale", "2", "sample_h1.icn"}, work.Path(), bound).ExitCode,
+      0);
+  const TRunResult run =
+      RunProgram("icnkit", {"gif", "--scale", "3", "sample_h2.icn"}, work.Path(), bound);
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_NE(run.Stderr.find("icnkit: sample_h2.icn: Bitmap too large: 63 x 132\n"),
+            std::string::npos)
+      << run.Stderr;
+  EXPECT_FALSE(FileExists(work / "sample_h2.gif"));
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // Animated GIFs decoded back by giflib: the screen is the union rectangle,
 // every frame an image at its place with its pixels (index 0 transparent,
 // fill-only frames in their fill index), the palette, the loop, the delay,
-// a frame range and a scale.
+// a frame range and a scale; the GIF streamed in pieces, and the pixel
+// bound on its screen.
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "format/Error.h"
@@ -194,6 +196,70 @@ TEST(GifDecode, FramesWithoutPixelsAreTransparentAndLargeScreensAreRefused) {
     options.Scale = 3;
     EXPECT_EQ(MessageOf([&] { EncodeArchiveGif(frames, TestPalette(), options); }),
               "GIF too large: 90003 x 3");
+  }
+}
+
+// The GIF comes in pieces of at most kGifPieceBytes, the same bytes as the
+// whole; progress counts the images; what the sink throws ends it as thrown.
+TEST(GifStream, PiecesProgressAndTheSinksFailure) {
+  std::mt19937 random(25);
+  TBytes noise(200 * 200);
+  for (uint8_t& pixel : noise) pixel = uint8_t(random());
+  const TBytes archive = BuildArchive(
+      TIcnGeneration::H2, {EncodedFrame(TIcnGeneration::H2, Record(0, 0, 200, 200), noise),
+                           SolidFrame(TIcnGeneration::H2, 5, 5, 10, 10, 7)});
+  const TArchiveFrames frames = ReadArchiveFrames(archive, TIcnGeneration::H2, "n.icn");
+  TGifOptions options;
+  options.Scale = 2;
+  const TArchiveGif gif(frames, TestPalette(), options);
+  TBytes joined;
+  std::vector<size_t> sizes;
+  std::vector<size_t> progress;
+  gif.Write(
+      [&](std::span<const uint8_t> piece) {
+        sizes.push_back(piece.size());
+        joined.insert(joined.end(), piece.begin(), piece.end());
+      },
+      [&](size_t images) { progress.push_back(images); });
+  EXPECT_EQ(joined, EncodeArchiveGif(frames, TestPalette(), options));
+  EXPECT_GT(sizes.size(), 2u);
+  EXPECT_LE(*std::max_element(sizes.begin(), sizes.end()), kGifPieceBytes);
+  EXPECT_EQ(progress, (std::vector<size_t>{1, 2}));
+  int pieces = 0;
+  EXPECT_EQ(MessageOf([&] {
+              gif.Write([&](std::span<const uint8_t>) {
+                if (++pieces == 2) throw TZtError("No space left on device");
+              });
+            }),
+            "No space left on device");
+  EXPECT_EQ(pieces, 2);
+}
+
+// The screen (the union rectangle scaled) is a bitmap: beyond the pixel
+// bound it is refused when the GIF is made, before any byte.
+TEST(GifStream, ScreensBeyondThePixelBoundAreRefused) {
+  if (bmp::MaxPixels() != bmp::kDefaultMaxPixels) GTEST_SKIP() << "ICNKIT_MAX_PIXELS is set";
+  const auto empty = [](int16_t left, int16_t top, uint16_t width, uint16_t height) {
+    return TTestFrame{Record(left, top, width, height), EncodeFrame(TIcnGeneration::H1, {}, 0, 0)};
+  };
+  const struct {
+    std::vector<TTestFrame> Frames;
+    int32_t Scale;
+    std::string Message;
+  } cases[] = {
+      {{empty(0, 0, 256, 256)}, 64, "(no exception)"},  // 16384 x 16384: 2^28 pixels exactly
+      {{empty(0, 0, 257, 256)}, 64, "Bitmap too large: 16448 x 16384"},
+      {{empty(0, 0, 258, 260)}, 64, "Bitmap too large: 16512 x 16640"},
+      {{empty(0, 0, 65535, 65535)}, 1, "Bitmap too large: 65535 x 65535"},
+      {{empty(0, 0, 1, 1), empty(20000, 20000, 1, 1)}, 1, "Bitmap too large: 20001 x 20001"},
+      {{empty(0, 0, 1024, 1)}, 64, "GIF too large: 65536 x 64"},
+  };
+  for (const auto& [frameList, scale, message] : cases) {
+    const TBytes archive = BuildArchive(TIcnGeneration::H1, frameList);
+    const TArchiveFrames frames = ReadArchiveFrames(archive, TIcnGeneration::H1, "b.icn");
+    TGifOptions options;
+    options.Scale = scale;
+    EXPECT_EQ(MessageOf([&] { const TArchiveGif gif(frames, TestPalette(), options); }), message);
   }
 }
 
