@@ -80,6 +80,10 @@ TEST_F(KitMessages, AFileOfNeitherGenerationIsNotAnArchive) {
       {{"gif", "empty.icn"}, 1, "icnkit: cannot tell whether empty.icn is H1 or H2; use -g\n"},
   });
   EXPECT_FALSE(FileExists(Folder / "notes.txt.cadres"));
+  WriteBytes(Folder / "one.icn",
+             BuildArchive(TIcnGeneration::H1, {SolidFrame(TIcnGeneration::H1, 0, 0, 2, 2, 5)}));
+  EXPECT_EQ(RunProgram("icnkit", {"info", "one.icn"}, Folder.Path()).Stdout.substr(0, 50),
+            "one.icn: H1, 1 frame, rectangle 2 x 2 at (0, 0)\n f");
   EXPECT_EQ(
       RunProgram("icnkit", {"info", "hero.icn", "ball.icn"}, Folder.Path()).Stdout.substr(0, 14),
       "hero.icn: H1, ");
