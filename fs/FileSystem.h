@@ -239,6 +239,11 @@ class TFileSystem {
   // throws TSystemError for any other failure.
   virtual bool Remove(const std::string& path) = 0;
 
+  // Removes the folder at path when it is empty (a link there is not
+  // followed). False when nothing is there or the folder holds anything;
+  // throws TSystemError for any other failure.
+  virtual bool RemoveFolder(const std::string& path) = 0;
+
   // Copies the file from to to, keeping its permission bits and replacing
   // to as a name, through a temporary file as WriteFileAtomic does (a link
   // at to is replaced, not written through). Nothing is written when to is

@@ -21,8 +21,9 @@ struct TFolderFailure {
 // takes in one path (4096 bytes) is reached as the user reached it.
 class TFolderMaker {
  public:
-  TFolderMaker(TFileSystem& fs, TFolderFailure& failure)
-      : Fs_(fs), Failure_(failure), Here_(fs.FullPath(".")) {
+  // made, when given, receives each folder made, outermost first.
+  TFolderMaker(TFileSystem& fs, TFolderFailure& failure, std::vector<std::string>* made)
+      : Fs_(fs), Failure_(failure), Made_(made), Here_(fs.FullPath(".")) {
     if (!Here_.empty()) Here_ = WithTrailingSlash(Here_);
   }
 
@@ -34,7 +35,8 @@ class TFolderMaker {
     if (parent.empty() || parent == full) return true;
     if (!Make(parent)) return false;
     try {
-      Fs_.MakeFolder(local);  // false: made meanwhile, which is as good
+      // false: made meanwhile, which is as good, but not ours to remove.
+      if (Fs_.MakeFolder(local) && Made_ != nullptr) Made_->push_back(local);
       return true;
     } catch (const TSystemError& e) {
       Failure_.Code = e.Code;
@@ -57,15 +59,17 @@ class TFolderMaker {
 
   TFileSystem& Fs_;
   TFolderFailure& Failure_;
+  std::vector<std::string>* Made_;
   std::string Here_;  // the current folder with its trailing delimiter; empty: gone
 };
 
-// MakeFolders, keeping what stopped it.
-bool MakeFoldersKeepingError(TFileSystem& fs, const std::string& folder, TFolderFailure& failure) {
+// MakeFolders, keeping what stopped it and, when made is given, what it made.
+bool MakeFoldersKeepingError(TFileSystem& fs, const std::string& folder, TFolderFailure& failure,
+                             std::vector<std::string>* made = nullptr) {
   if (folder.empty() || IsDirectory(fs, folder)) return true;
   const std::string full = fs.FullPath(folder);
   if (full.empty()) return false;
-  return TFolderMaker(fs, failure).Make(full);
+  return TFolderMaker(fs, failure, made).Make(full);
 }
 
 [[noreturn]] void ThrowCannotCreate(TFileSystem& fs, const std::string& path,
@@ -84,6 +88,21 @@ bool IsDirectory(TFileSystem& fs, const std::string& path) {
 bool MakeFolders(TFileSystem& fs, const std::string& folder) {
   TFolderFailure failure;
   return MakeFoldersKeepingError(fs, folder, failure);
+}
+
+TMadeFolders::~TMadeFolders() {
+  for (auto folder = Made_.rbegin(); folder != Made_.rend(); ++folder) {
+    try {
+      if (!Fs_.RemoveFolder(*folder)) return;  // not empty: neither is any above it
+    } catch (...) {
+      return;  // a destructor never throws; the folder stays
+    }
+  }
+}
+
+bool TMadeFolders::Make(const std::string& folder) {
+  TFolderFailure failure;
+  return MakeFoldersKeepingError(Fs_, folder, failure, &Made_);
 }
 
 void CheckWrittenFolder(TFileSystem& fs, const std::string& folder) {

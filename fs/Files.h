@@ -18,6 +18,27 @@ bool IsDirectory(TFileSystem& fs, const std::string& path);
 // current folder are made through relative paths, however deep.
 bool MakeFolders(TFileSystem& fs, const std::string& folder);
 
+// The folders a piece of work made (an unpack's frame folder, the folders
+// above it), taken back when the work fails: unless Keep() was called, the
+// destructor removes those still empty, innermost first. A folder that
+// existed before is never touched, nor one something was put into. Never
+// throws.
+class TMadeFolders {
+ public:
+  explicit TMadeFolders(TFileSystem& fs) : Fs_(fs) {}
+  ~TMadeFolders();
+  TMadeFolders(const TMadeFolders&) = delete;
+  TMadeFolders& operator=(const TMadeFolders&) = delete;
+  // MakeFolders, noting the folders it made.
+  bool Make(const std::string& folder);
+  // The work succeeded: every folder made stays.
+  void Keep() { Made_.clear(); }
+
+ private:
+  TFileSystem& Fs_;
+  std::vector<std::string> Made_;  // outermost first
+};
+
 // Refuses folder, a folder the tools write into (a frame folder, a preview
 // or output folder, by name or by the user's argument), when a link of
 // another user stands at its name (TFileSystem::IsLinkOfAnotherUser): in a

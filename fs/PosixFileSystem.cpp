@@ -216,6 +216,12 @@ class TPosixFileSystem : public TFileSystem {
     ThrowErrno();
   }
 
+  bool RemoveFolder(const std::string& path) override {
+    if (::rmdir(path.c_str()) == 0) return true;
+    if (errno == ENOENT || errno == ENOTEMPTY || errno == EEXIST) return false;
+    ThrowErrno();
+  }
+
   void CopyFile(const std::string& from, const std::string& to) override {
     struct stat source;
     if (::stat(from.c_str(), &source) != 0) ThrowErrno();

@@ -155,6 +155,16 @@ class TWindowsFileSystem : public TFileSystem {
     Throw(code);
   }
 
+  bool RemoveFolder(const std::string& path) override {
+    if (::RemoveDirectoryW(Utf16(path).c_str())) return true;
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
+        code == ERROR_DIR_NOT_EMPTY) {
+      return false;
+    }
+    Throw(code);
+  }
+
   void CopyFile(const std::string& from, const std::string& to) override {
     // ":copyexe" in the program's own folder names the running program as
     // both source and target; there is nothing to copy.

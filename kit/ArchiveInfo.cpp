@@ -3,6 +3,7 @@
 #include "format/Detect.h"
 #include "format/Error.h"
 #include "format/Generation.h"
+#include "format/Text.h"
 #include "fs/Path.h"
 #include "kit/Archives.h"
 
@@ -49,7 +50,7 @@ nlohmann::ordered_json ArchiveInfoJson(TArchiveImage image, TIcnGeneration gener
 std::string ArchiveInfoTable(const nlohmann::ordered_json& info) {
   std::string text = info["file"].get<std::string>() + ": " +
                      info["generation"].get<std::string>() + ", " +
-                     std::to_string(info["frame_count"].get<size_t>()) + " frames";
+                     CountOf(info["frame_count"].get<size_t>(), "frame");
   const nlohmann::ordered_json& rectangle = info["rectangle"];
   if (!rectangle.is_null()) {
     text += ZtFormat(", rectangle %d x %d at (%d, %d)", rectangle["width"].get<int>(),

@@ -19,7 +19,7 @@ void AddGenerationOption(CLI::App& command, TGenerationChoice& choice,
           },
           "The archives' generation: h1, h2 or auto (" + autoText + ")")
       ->type_name("h1|h2|auto")
-      ->check(CLI::IsMember({"h1", "h2", "auto"}, CLI::ignore_case).description(""));
+      ->transform(CLI::IsMember({"h1", "h2", "auto"}, CLI::ignore_case).description(""));
 }
 
 void AddJobsOption(CLI::App& command, unsigned& jobs) {
@@ -44,9 +44,10 @@ std::optional<TIcnGeneration> ParseGenerationName(const std::string& text) {
 TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
                                  const std::string& path) {
   if (choice) return *choice;
-  const std::optional<TIcnGeneration> detected = DetectGeneration(image);
-  if (!detected) throw TZtError("cannot tell whether " + path + " is H1 or H2; use -g");
-  return *detected;
+  const TGenerationFit fit = FitGenerations(image);
+  if (fit.H1 != fit.H2) return fit.H1 ? TIcnGeneration::H1 : TIcnGeneration::H2;
+  if (!fit.H1) throw TZtError("Not an archive: " + path);
+  throw TZtError("cannot tell whether " + path + " is H1 or H2; use -g");
 }
 
 bool IsKitArchiveName(TGenerationChoice choice, const std::string& name) {
@@ -66,6 +67,14 @@ std::vector<std::string> MatchingArchives(TFileSystem& fs, TGenerationChoice cho
 }
 
 }  // namespace
+
+void CheckFolderArgument(TFileSystem& fs, const std::string& argument, const std::string& what) {
+  const TPathKind kind = fs.Stat(argument).Kind;
+  if (kind == TPathKind::Missing) throw TZtError("No such file or folder: " + argument);
+  if (kind != TPathKind::Folder) {
+    throw CLI::ValidationError(what + " takes folders: " + argument + " is a file");
+  }
+}
 
 std::vector<std::string> ArchivesOfFolder(TFileSystem& fs, TGenerationChoice choice,
                                           const std::string& folder) {

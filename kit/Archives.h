@@ -28,8 +28,11 @@ const char* GenerationName(TIcnGeneration generation);
 std::optional<TIcnGeneration> ParseGenerationName(const std::string& text);
 
 // The generation of the archive image at path: the choice, or when it is
-// auto the one that fits (format/Detect.h). Raises "cannot tell whether
-// <path> is H1 or H2; use -g".
+// auto the one that fits (format/Detect.h). Raises "Not an archive: <path>"
+// when neither generation fits (another kind of file, or a damaged
+// archive, which -g reads as its generation to say what is wrong), and
+// "cannot tell whether <path> is H1 or H2; use -g" when both do (an archive
+// without frames).
 TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
                                  const std::string& path);
 
@@ -44,6 +47,12 @@ bool IsKitArchiveName(TGenerationChoice choice, const std::string& name);
 // nothing, before anything is worked on.
 std::vector<std::string> ExpandArchiveArguments(TFileSystem& fs, TGenerationChoice choice,
                                                 const std::vector<std::string>& arguments);
+
+// For an argument that must be a folder (--preview's, the gallery's):
+// raises "No such file or folder: <argument>" (exit status 1) when it names
+// nothing, the usage error "<what> takes folders: <argument> is a file"
+// when it names something else.
+void CheckFolderArgument(TFileSystem& fs, const std::string& argument, const std::string& what);
 
 // The archives of a folder (ending in a delimiter or not), natural order.
 std::vector<std::string> ArchivesOfFolder(TFileSystem& fs, TGenerationChoice choice,

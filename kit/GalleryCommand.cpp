@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
 #include "kit/ArchiveInfo.h"
@@ -34,8 +35,7 @@ std::span<const uint8_t> Bytes(const std::string& text) {
 void RunGallery(TKit& kit, const TGalleryOptions& options) {
   std::vector<std::string> archives;
   for (const std::string& folder : options.Folders) {
-    if (!IsDirectory(kit.Fs, folder))
-      throw CLI::ValidationError("FOLDER", "not a folder: " + folder);
+    CheckFolderArgument(kit.Fs, folder, "gallery");
     for (std::string& archive : ArchivesOfFolder(kit.Fs, options.Generation, folder)) {
       archives.push_back(std::move(archive));
     }
@@ -96,6 +96,8 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
   }
   SaveWholeFile(kit.Fs, site + "style.css", Bytes(GalleryStyleSheet()));
   SaveWholeFile(kit.Fs, site + "index.html", Bytes(GalleryIndexHtml(written)));
+  kit.Summary = "wrote the gallery of " + CountOf(archives.size(), "archive") + " (" +
+                CountOf(kit.Report.FramesDone(), "frame") + "): " + site + "index.html";
 }
 
 }  // namespace

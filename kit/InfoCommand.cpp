@@ -1,5 +1,6 @@
 // icnkit info ARCHIVE...: generation, frames, rectangle and each frame's
-// record and stream, as a table or as JSON (kit/ArchiveInfo.h).
+// record and stream, as a table or as JSON (kit/ArchiveInfo.h). Its output
+// is the answer: no closing line on stderr.
 #include <CLI/CLI.hpp>
 #include <memory>
 

@@ -53,7 +53,8 @@ std::vector<TJobFailure> RunJobs(size_t count, unsigned jobs,
       }
     }
   };
-  const size_t threads = std::min<size_t>(std::max(1u, jobs), count);
+  // No item (a mask that matched nothing) is one worker with nothing to do.
+  const size_t threads = std::max<size_t>(1, std::min<size_t>(jobs, count));
   {
     // The calling thread is one of the workers. A thread the system refuses
     // to start (a process or user thread limit) only means fewer items at a

@@ -10,7 +10,8 @@
 //      callback doing the work. The callback raises TZtError for a failure
 //      (reported as "icnkit: <message>", exit 1), CLI::ValidationError for a
 //      usage error (exit 2), or sets kit.Status after reporting failures
-//      itself through kit.Report.
+//      itself through kit.Report. It sets kit.Summary to what it did, the
+//      line that ends a successful run unless -q.
 //   2. kit/Subcommands.def gets the line ICNKIT_SUBCOMMAND(<Name>).
 // icn_kit compiles every kit/*.cpp but main.cpp; a subcommand whose code
 // lives in another library links it to icn_kit from that library's
@@ -38,6 +39,10 @@ struct TKit {
   FILE* Out;
   // The exit status a callback leaves when it reported its failures itself.
   int Status = 0;
+  // What the run did and where ("unpacked 2 archives, 10 frames into
+  // frames/"), shown as its last line when it succeeded, unless -q; empty:
+  // nothing to add (info, whose output is the answer).
+  std::string Summary{};
 };
 
 // The whole run over the arguments (program name first); the exit status.

@@ -7,6 +7,11 @@ void TKitReport::SetQuiet(bool quiet) {
   Quiet_ = quiet;
 }
 
+void TKitReport::SetVerbose(bool verbose) {
+  std::lock_guard lock(Mutex_);
+  Verbose_ = verbose;
+}
+
 void TKitReport::Write(const std::string& line) {
   ClearBarLocked();
   std::fwrite(line.data(), 1, line.size(), Err_);
@@ -22,6 +27,16 @@ void TKitReport::Error(const std::string& text) {
 void TKitReport::Warning(const std::string& text) {
   std::lock_guard lock(Mutex_);
   if (!Quiet_) Write("icnkit: warning: " + text + "\n");
+}
+
+void TKitReport::Note(const std::string& text) {
+  std::lock_guard lock(Mutex_);
+  if (!Quiet_) Write("icnkit: " + text + "\n");
+}
+
+void TKitReport::Detail(const std::string& text) {
+  std::lock_guard lock(Mutex_);
+  if (Verbose_ && !Quiet_) Write("icnkit: " + text + "\n");
 }
 
 std::string TKitReport::ProgressLine(size_t done, size_t total, double framesPerSecond,
@@ -69,6 +84,11 @@ void TKitReport::EndProgress() {
   std::lock_guard lock(Mutex_);
   ClearBarLocked();
   BarActive_ = false;
+}
+
+size_t TKitReport::FramesDone() {
+  std::lock_guard lock(Mutex_);
+  return Frames_;
 }
 
 void TKitReport::ClearBarLocked() {

@@ -1,7 +1,7 @@
-// The report of icnkit: errors and warnings on stderr, one line each,
-// "icnkit: ..."; a progress bar on stderr while many archives (or the
-// frames of one) are worked on, when stderr is a terminal. Safe to call from several threads at
-// once.
+// The report of icnkit: errors, warnings and notes on stderr, one line
+// each, "icnkit: ..."; a progress bar on stderr while many archives (or the
+// frames of one) are worked on, when stderr is a terminal. Safe to call from
+// several threads at once.
 #pragma once
 
 #include <chrono>
@@ -18,11 +18,17 @@ class TKitReport {
 
   // -q: everything but errors is silenced.
   void SetQuiet(bool quiet);
+  // -v: details are shown too (Detail), unless quiet.
+  void SetVerbose(bool verbose);
 
   // "icnkit: text". Always shown.
   void Error(const std::string& text);
   // "icnkit: warning: text", unless quiet.
   void Warning(const std::string& text);
+  // "icnkit: text", unless quiet: what a run did (its last line).
+  void Note(const std::string& text);
+  // "icnkit: text", with -v only (and not quiet).
+  void Detail(const std::string& text);
 
   // A bar of archives done / total and frames per second, drawn when err is
   // a terminal, total is above 1 and the report is not quiet.
@@ -35,6 +41,9 @@ class TKitReport {
   void AdvanceWithin(size_t done, size_t total);
   // Clears the bar.
   void EndProgress();
+  // The frames of the archives done since StartProgress (for the line that
+  // ends a run).
+  size_t FramesDone();
 
   // The bar's text, as drawn (tests); unit: what done and total count.
   static std::string ProgressLine(size_t done, size_t total, double framesPerSecond,
@@ -49,6 +58,7 @@ class TKitReport {
   FILE* Err_;
   bool Terminal_;
   bool Quiet_ = false;
+  bool Verbose_ = false;
   bool BarShown_ = false;
   bool BarActive_ = false;
   size_t Done_ = 0;

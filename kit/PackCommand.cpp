@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "conventions/ArchiveNames.h"
+#include "format/Text.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
@@ -11,6 +12,7 @@
 #include "kit/Kit.h"
 #include "kit/SheetPack.h"
 #include "pack/FrameFolderPack.h"
+#include "pack/ReplacedArchive.h"
 
 namespace {
 
@@ -24,15 +26,22 @@ struct TPackOptions {
   std::string Sheet;  // --sheet SHEET.json (kit/SheetPack.h)
 };
 
+// "(it is H1; pack it with -g h1)".
+std::string GenerationAdvice(TIcnGeneration generation) {
+  return generation == TIcnGeneration::H1 ? "pack it with -g h1" : "pack it with -g h2";
+}
+
 void RunPack(TKit& kit, const TPackOptions& options) {
   if (!options.Sheet.empty()) {
-    if (!options.Inputs.empty()) throw CLI::ValidationError("--sheet", "takes no FOLDER");
+    if (!options.Inputs.empty()) {
+      throw CLI::ValidationError("--sheet", "takes no frame folder: " + options.Inputs[0]);
+    }
     TPackPalettes palettes(kit.Fs, options.Palette);
     PackFromSheet(kit, options.Sheet, options.Output, palettes, options.Remap);
     return;
   }
   if (options.Inputs.empty()) {
-    throw CLI::ValidationError("FOLDER", "a frame folder or --sheet SHEET.json is required");
+    throw CLI::ValidationError("a frame folder or --sheet SHEET.json is required");
   }
   if (!options.Output.empty() && options.Inputs.size() > 1) {
     throw CLI::ValidationError("--output", "-o ARCHIVE takes one folder");
@@ -52,6 +61,8 @@ void RunPack(TKit& kit, const TPackOptions& options) {
       file.clear();
       throw TZtError("cannot tell whether " + item.Folder + " is H1 or H2; use -g");
     }
+    file.clear();  // the message names the archive itself
+    CheckReplacedGeneration(kit.Fs, item.Archive, *generation, GenerationAdvice);
     file = item.Folder;
     const size_t frames = CheckFrameNames(kit.Fs, item.Folder);
     const TFrameInput input = MakeFrameInput(palettes, *generation, options.Remap, kit.Report);
@@ -65,6 +76,11 @@ void RunPack(TKit& kit, const TPackOptions& options) {
     }
     return frames;
   });
+  kit.Summary =
+      items.size() == 1
+          ? "packed " + CountOf(kit.Report.FramesDone(), "frame") + " into " + items[0].Archive
+          : "packed " + CountOf(kit.Report.FramesDone(), "frame") + " into " +
+                CountOf(items.size(), "archive") + " beside their frame folders";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
+#include "format/Text.h"
 #include "fs/Files.h"
 #include "kit/Kit.h"
 #include "palette/PaletteFile.h"
@@ -22,6 +23,7 @@ void RunPaletteCommand(TKit& kit, const TPaletteCommandOptions& options) {
   const std::vector<uint8_t> input = LoadNamedFile(kit.Fs, options.Input);
   const std::vector<TRgbQuad> colours = ReadPaletteFile(input, options.Input, options.SixBit);
   SaveWholeFile(kit.Fs, options.Output, WritePaletteFile(colours, format), true);
+  kit.Summary = "wrote palette " + options.Output + " (" + CountOf(colours.size(), "colour") + ")";
 }
 
 }  // namespace

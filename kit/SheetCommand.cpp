@@ -90,8 +90,27 @@ std::vector<TViewTarget> Targets(TKit& kit, const TViewOptions& options) {
   return targets;
 }
 
+// The line that ends a successful run: "wrote GIF hero.gif (5 frames)",
+// "wrote 3 sheets (15 frames) into sheets/".
+std::string ViewSummary(const TViewOptions& options, const std::string& noun,
+                        const std::vector<TViewTarget>& targets, size_t frames) {
+  if (targets.empty()) return "found no archive";
+  const std::string count = " (" + CountOf(frames, "frame") + ")";
+  if (targets.size() == 1) {
+    std::string files;
+    for (const std::string& extension : options.Extensions) {
+      files += (files.empty() ? "" : " and ") + targets[0].File(extension);
+    }
+    return "wrote " + noun + " " + files + count;
+  }
+  return "wrote " + CountOf(targets.size(), noun) + count + " " +
+         (options.Output.empty() ? "beside the archives"
+                                 : "into " + WithTrailingSlash(options.Output));
+}
+
+// work writes an archive's files and returns the frames they show.
 template <typename TWork>
-void RunViews(TKit& kit, const TViewOptions& options, TWork work) {
+void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, TWork work) {
   const auto targets = Targets(kit, options);
   const std::vector<TRgbQuad> forced = LoadPaletteOption(kit.Fs, options.Palette);
   kit.Status = RunBatch(kit, targets.size(), options.Jobs, [&](size_t i, std::string& file) {
@@ -106,9 +125,9 @@ void RunViews(TKit& kit, const TViewOptions& options, TWork work) {
     const TArchiveFrames frames = ReadArchiveFrames(bytes, generation, NameOfPath(archive));
     const std::vector<TRgbQuad> palette =
         forced.empty() ? GenerationPalette(kit.Fs, generation) : forced;
-    work(frames, palette, target);
-    return frames.Frames.size();
+    return work(frames, palette, target);
   });
+  kit.Summary = ViewSummary(options, noun, targets, kit.Report.FramesDone());
 }
 
 void AddCommonOptions(CLI::App& command, TViewOptions& options, const char* what) {
@@ -149,7 +168,7 @@ void RegisterSheetCommand(CLI::App& app, TKit& kit) {
     options->Sheet.Layout.Arrangement =
         options->Packed ? TSheetArrangement::Packed : TSheetArrangement::Grid;
     options->Sheet.Version = KitVersionText();
-    RunViews(kit, *options,
+    RunViews(kit, *options, "sheet",
              [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
                  const TViewTarget& target) {
                TSheetOptions sheetOptions = options->Sheet;
@@ -162,6 +181,7 @@ void RegisterSheetCommand(CLI::App& app, TKit& kit) {
                SaveWholeFile(kit.Fs, pngPath, png);
                SaveWholeFile(kit.Fs, target.File(".json"),
                              std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
+               return frames.Frames.size();
              });
   });
 }
@@ -176,17 +196,33 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
                    "FILE.gif names the GIF");
   command->add_option("--delay", options->Gif.DelayMs, "Milliseconds per frame (default 100)")
       ->check(CLI::Range(0, 655350));
-  command->add_option("--frames", options->Frames, "Only frames A to B (numbered from 0)")
+  command
+      ->add_option("--frames", options->Frames,
+                   "Only frames A to B (numbered from 0; B past the last frame: to the last)")
       ->type_name("A-B");
   command->add_option("--scale", options->Gif.Scale, "Each pixel as NxN pixels (default 1)")
       ->check(CLI::Range(1, 64));
   command->callback([&kit, options] {
-    RunViews(kit, *options,
+    // A range that is no range is a usage error, before any archive is read.
+    if (!options->Frames.empty()) {
+      try {
+        TGifOptions probe;
+        ParseFrameRange(options->Frames, SIZE_MAX, probe);
+      } catch (const TZtError& error) {
+        throw CLI::ValidationError(error.what());
+      }
+    }
+    RunViews(kit, *options, "GIF",
              [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
                  const TViewTarget& target) {
                TGifOptions gifOptions = options->Gif;
-               if (!options->Frames.empty())
-                 ParseFrameRange(options->Frames, frames.Frames.size(), gifOptions);
+               const size_t count = frames.Frames.size();
+               if (!options->Frames.empty() &&
+                   ParseFrameRange(options->Frames, count, gifOptions)) {
+                 kit.Report.Detail(ZtFormat("%s: --frames %s cut to %zu-%zu, the frames there are",
+                                            target.Archive.c_str(), options->Frames.c_str(),
+                                            gifOptions.First, gifOptions.Last));
+               }
                // Checked whole before the file is begun, then written as
                // encoded; the bar counts frames when there is one archive.
                const TArchiveGif gif(frames, palette, gifOptions);
@@ -194,6 +230,7 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
                gif.Write([&file](std::span<const uint8_t> bytes) { file.Append(bytes); },
                          [&](size_t done) { kit.Report.AdvanceWithin(done, gif.ImageCount()); });
                file.Save();
+               return count == 0 ? 0 : std::min(gifOptions.Last, count - 1) - gifOptions.First + 1;
              });
   });
 }

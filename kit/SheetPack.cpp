@@ -1,5 +1,6 @@
 #include "kit/SheetPack.h"
 
+#include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
 #include "png/Png.h"
@@ -17,6 +18,8 @@ void PackFromSheet(TKit& kit, const std::string& jsonPath, const std::string& ou
   DecodePngFrame(png, palettes.For(sheet.Generation), remap, imagePath, image, report);
   for (const std::string& warning : report.Warnings) kit.Report.Warning(warning);
   const std::vector<uint8_t> archive = PackSheet(sheet, image, imagePath);
-  SaveArchiveFile(kit.Fs, output.empty() ? DirectoryOfPath(jsonPath) + sheet.Archive : output,
-                  archive);
+  const std::string archivePath =
+      output.empty() ? DirectoryOfPath(jsonPath) + sheet.Archive : output;
+  SaveArchiveFile(kit.Fs, archivePath, archive);
+  kit.Summary = "packed " + CountOf(sheet.Frames.size(), "frame") + " into " + archivePath;
 }

@@ -2,10 +2,12 @@
 // for byte, with --format bmp) plus setup.ini's Generation key, or previews
 // with --preview; PNG frames and other palettes through kit/FrameFormats.h.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <map>
 #include <memory>
 
 #include "conventions/ArchiveNames.h"
+#include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
 #include "kit/Archives.h"
@@ -60,9 +62,7 @@ std::vector<TUnpackItem> PreviewItems(TKit& kit, const TUnpackOptions& options,
                                       const std::string& extension) {
   std::vector<TUnpackItem> items;
   for (const std::string& input : options.Inputs) {
-    if (!IsDirectory(kit.Fs, input)) {
-      throw CLI::ValidationError("--preview", "not a folder: " + input);
-    }
+    CheckFolderArgument(kit.Fs, input, "--preview");
     const std::string folder = WithTrailingSlash(input);
     const std::string target = options.Output.empty() ? WithTrailingSlash(folder + "Icn Preview")
                                                       : WithTrailingSlash(options.Output);
@@ -72,6 +72,26 @@ std::vector<TUnpackItem> PreviewItems(TKit& kit, const TUnpackOptions& options,
     }
   }
   return items;
+}
+
+// The line that ends a successful unpack: what and where.
+std::string UnpackSummary(const TUnpackOptions& options, const std::vector<TUnpackItem>& items,
+                          size_t frames) {
+  if (items.empty()) return "found no archive to unpack";
+  if (options.Preview) {
+    const std::string folder = DirectoryOfPath(items[0].Target);
+    const bool shared = std::all_of(items.begin(), items.end(), [&](const TUnpackItem& item) {
+      return DirectoryOfPath(item.Target) == folder;
+    });
+    return "wrote " + CountOf(items.size(), "preview") + " into " +
+           (shared ? folder
+                   : "each folder's Icn Preview" + std::string(1, NativePathStyle().Delimiter));
+  }
+  const std::string place = items.size() == 1        ? items[0].Target
+                            : options.Output.empty() ? "frame folders beside them"
+                                                     : WithTrailingSlash(options.Output);
+  return "unpacked " + CountOf(items.size(), "archive") + ", " + CountOf(frames, "frame") +
+         " into " + place;
 }
 
 void RunUnpack(TKit& kit, const TUnpackOptions& options) {
@@ -84,12 +104,16 @@ void RunUnpack(TKit& kit, const TUnpackOptions& options) {
                                              ? PreviewItems(kit, options, output.Extension)
                                              : FrameFolderItems(kit, options);
   // No output folder is written through another user's link (fs/Files.h);
-  // the frame folders are checked as they are made.
+  // the frame folders are checked as they are made. The output and preview
+  // folders are made before the work starts, and removed again when the
+  // run fails and leaves them empty (a frame folder, by its unpack).
   if (!options.Output.empty()) CheckWrittenFolder(kit.Fs, options.Output);
+  TMadeFolders made(kit.Fs);
+  if (!options.Output.empty() && !items.empty()) made.Make(options.Output);
   if (options.Preview) {
     for (const TUnpackItem& item : items) {
       CheckWrittenFolder(kit.Fs, DirectoryOfPath(item.Target));
-      MakeFolders(kit.Fs, DirectoryOfPath(item.Target));
+      made.Make(DirectoryOfPath(item.Target));
     }
   }
   kit.Status = RunBatch(kit, items.size(), options.Jobs, [&](size_t i, std::string& file) {
@@ -110,6 +134,9 @@ void RunUnpack(TKit& kit, const TUnpackOptions& options) {
     if (frames > 0) WriteGenerationKey(kit.Fs, item.Target, generation);
     return frames;
   });
+  if (kit.Status != 0) return;
+  made.Keep();
+  kit.Summary = UnpackSummary(options, items, kit.Report.FramesDone());
 }
 
 }  // namespace
@@ -134,7 +161,7 @@ void RegisterUnpackCommand(CLI::App& app, TKit& kit) {
   AddJobsOption(*command, options->Jobs);
   command->add_option("--format", options->Format, "Frame files: bmp (the default) or png")
       ->type_name("bmp|png")
-      ->check(CLI::IsMember({"bmp", "png"}).description(""));
+      ->transform(CLI::IsMember({"bmp", "png"}, CLI::ignore_case).description(""));
   command->add_flag("--transparent", options->Transparent,
                     "PNG: make index 0 transparent (a tRNS entry)");
   AddPaletteOptions(*command, options->Palette);

@@ -1,11 +1,16 @@
 // The gallery's pages: static HTML and one style sheet, no script, that
 // work from file:// (every link relative). The site's layout:
 //
-//   index.html          one card per archive: its GIF as the preview
-//                       (loading="lazy"), name, generation, frame count,
-//                       file size and union rectangle
+//   index.html          one card per archive: its sprite, name, generation,
+//                       frame count, file size and union rectangle; the
+//                       sprite fills the card, scaled by the largest whole
+//                       factor that fits (image-rendering: pixelated): its
+//                       first frame with pixels, cut from the sheet, and
+//                       while the card is hovered the GIF (CSS only, both
+//                       loading="lazy")
 //   style.css
-//   a/<slug>.html       a page per archive: its sheet, its GIF and the
+//   a/<slug>.html       a page per archive: its sprite as on the card but
+//                       larger (the GIF on hover), its sheet and the
 //                       table of its frames (the info data), each frame
 //                       shown as its cell of the sheet (a CSS background,
 //                       so a frame without pixels shows the word "empty"

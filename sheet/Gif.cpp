@@ -107,7 +107,7 @@ void PutFrameControl(TGifWriter& gif, int delayHundredths) {
 
 }  // namespace
 
-void ParseFrameRange(const std::string& text, size_t frameCount, TGifOptions& options) {
+bool ParseFrameRange(const std::string& text, size_t frameCount, TGifOptions& options) {
   const auto number = [](const char* from, const char* to, size_t& value) {
     const auto [end, error] = std::from_chars(from, to, value);
     return from != to && error == std::errc() && end == to;
@@ -122,13 +122,18 @@ void ParseFrameRange(const std::string& text, size_t frameCount, TGifOptions& op
   if (!valid) {
     throw TZtError("--frames: expected A-B or A (frame numbers from 0), not \"" + text + "\"");
   }
-  if (first > last || last >= frameCount) {
+  if (first > last) {
+    throw TZtError(
+        ZtFormat("--frames %s: the range is reversed; write %zu-%zu", text.c_str(), last, first));
+  }
+  if (first >= frameCount) {
     throw TZtError(frameCount == 0 ? "--frames " + text + ": the archive has no frames"
                                    : ZtFormat("--frames %s: the archive's frames are 0-%zu",
                                               text.c_str(), frameCount - 1));
   }
   options.First = first;
-  options.Last = last;
+  options.Last = std::min(last, frameCount - 1);
+  return options.Last != last;
 }
 
 TArchiveGif::TArchiveGif(const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,

@@ -28,11 +28,14 @@ struct TGifOptions {
   int32_t Scale = 1;  // each pixel as Scale x Scale pixels
 };
 
-// "A-B" or "A": frames A to B (numbered from 0, as in the frame folder).
-// Throws TZtError "--frames: expected A-B or A (frame numbers from 0), not
-// "<text>"" for anything else and "--frames <text>: the archive's frames are
-// 0-<count - 1>" for numbers past the last frame or B below A.
-void ParseFrameRange(const std::string& text, size_t frameCount, TGifOptions& options);
+// "A-B" or "A": frames A to B (numbered from 0, as in the frame folder), B
+// cut to the last of frameCount frames; true when it was cut. Throws
+// TZtError "--frames: expected A-B or A (frame numbers from 0), not
+// "<text>"" for anything else, "--frames <text>: the range is reversed;
+// write B-A" for B below A, and "--frames <text>: the archive's frames are
+// 0-<count - 1>" when A is past the last frame ("the archive has no
+// frames" for none). With frameCount SIZE_MAX it checks the text alone.
+bool ParseFrameRange(const std::string& text, size_t frameCount, TGifOptions& options);
 
 // Receives a GIF's bytes in order, in pieces of at most kGifPieceBytes, each
 // valid during the call only. What it throws ends the GIF and comes out of

@@ -30,9 +30,9 @@ size_t RootLength(const std::string& key) {
 }
 
 // The methods that count their calls, the names FailOn and Calls take.
-const char* const kMethods[] = {"Stat",   "ReadFile",     "BeginReplace",  "WriteAt",
-                                "Commit", "WriteNewFile", "ListFolder",    "MakeFolder",
-                                "Remove", "CopyFile",     "ExecutablePath"};
+const char* const kMethods[] = {"Stat",   "ReadFile",     "BeginReplace", "WriteAt",
+                                "Commit", "WriteNewFile", "ListFolder",   "MakeFolder",
+                                "Remove", "RemoveFolder", "CopyFile",     "ExecutablePath"};
 
 // A test asking for a method the file system never counts would pass
 // without testing anything.
@@ -227,6 +227,24 @@ bool TMemoryFileSystem::Remove(const std::string& path) {
   if (Folders.count(key) != 0) Throw(EISDIR);
   if (Files.erase(key) == 0) return false;
   Log.push_back("remove " + key);
+  return true;
+}
+
+bool TMemoryFileSystem::RemoveFolder(const std::string& path) {
+  const std::string key = Key(path);
+  Enter("RemoveFolder", key);
+  if (Files.count(key) != 0) Throw(ENOTDIR);
+  if (Folders.count(key) == 0) return false;
+  const auto inside = [&key](const std::string& name) { return ParentOf(name) == key; };
+  if (std::any_of(Folders.begin(), Folders.end(),
+                  [&](const std::string& name) { return !IsRoot(name) && inside(name); }) ||
+      std::any_of(Files.begin(), Files.end(),
+                  [&](const auto& file) { return inside(file.first); }) ||
+      std::any_of(Others.begin(), Others.end(), inside)) {
+    return false;
+  }
+  Folders.erase(key);
+  Log.push_back("unfolder " + key);
   return true;
 }
 

@@ -28,7 +28,7 @@ class TMemoryFileSystem : public TFileSystem {
 
   // Makes method fail with code: "ReadFile", "BeginReplace" (the temporary
   // file cannot be made), "WriteAt" and "Commit" (of a replacement),
-  // "WriteNewFile", "ListFolder", "MakeFolder", "Remove", "CopyFile" (for
+  // "WriteNewFile", "ListFolder", "MakeFolder", "Remove", "RemoveFolder", "CopyFile" (for
   // the target) or "ExecutablePath"; on its call number
   // call (1-based, counted from now; 0: every call), and for path only when
   // it is not empty (any spelling of it; ending in a delimiter, everything
@@ -49,7 +49,8 @@ class TMemoryFileSystem : public TFileSystem {
   std::string CurrentFolder = "/";
   std::string Executable = "/opt/icnkit/tool";
   // "write /a" (a replacement committed), "create /a" (WriteNewFile),
-  // "copy /a /b", "folder /a", "remove /a"; failures are not logged.
+  // "copy /a /b", "folder /a", "remove /a", "unfolder /a" (RemoveFolder);
+  // failures are not logged.
   std::vector<std::string> Log;
 
   TPathInfo Stat(const std::string& path) override;
@@ -59,6 +60,7 @@ class TMemoryFileSystem : public TFileSystem {
   TFolderListing ListFolder(const std::string& folder) override;
   bool MakeFolder(const std::string& path) override;
   bool Remove(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
   void CopyFile(const std::string& from, const std::string& to) override;
   std::string FullPath(const std::string& path) override;
   std::string ExecutablePath() override;

@@ -5,6 +5,7 @@
 #include "fs/Files.h"
 #include "fs/Path.h"
 #include "pack/FrameFolderPack.h"
+#include "pack/ReplacedArchive.h"
 
 std::string PackerUsageText(const TPackerGeneration& generation) {
   const std::string name = generation.ProgramName;
@@ -28,14 +29,21 @@ void CheckOption(TFileSystem& fs, const std::string& argument) {
   throw TZtError("Unknown option: " + argument + " (try --help)");
 }
 
+// "(it is H1; pack it with morlet)": the other tool, as it is called.
+std::string OtherPacker(TIcnGeneration generation) {
+  return "pack it with " + ExecutableFileName(PackerGeneration(generation).ProgramName);
+}
+
 // Shells expand "morlet *.icn" into many arguments: each one is packed,
-// once no argument is a mistyped option.
+// once no argument is a mistyped option, unless the archive it would
+// replace is one of the other generation (pack/ReplacedArchive.h).
 void PackArguments(TToolRun& run, const TPackerGeneration& packer,
                    const std::vector<std::string>& arguments) {
   TFileSystem& fs = run.Context.Fs;
   for (size_t i = 1; i < arguments.size(); ++i) CheckOption(fs, arguments[i]);
   for (size_t i = 1; i < arguments.size(); ++i) {
     const TPackPaths paths = PackPathsFor(fs, arguments[i]);
+    CheckReplacedGeneration(fs, paths.Archive, packer.Format.Generation, OtherPacker);
     PackFrameFolder(fs, packer, paths.Archive, paths.Folder, run.CurrentFile);
   }
 }

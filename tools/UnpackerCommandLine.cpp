@@ -87,9 +87,12 @@ std::string UnpackerUsageText(const TUnpackerGeneration& generation) {
 void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,
                      const std::string& mask, const std::string& previewFolder,
                      std::string& currentArchive) {
+  // A preview folder the run made is removed again when the run fails and
+  // leaves it empty.
+  TMadeFolders made(fs);
   if (!previewFolder.empty()) {
     CheckWrittenFolder(fs, previewFolder);
-    MakeFolders(fs, previewFolder);  // failures show at the first save
+    made.Make(previewFolder);  // failures show at the first save
   }
   TZtFindFile find(fs, mask);
   while (find.NextMatch(0, kFindFolder)) {
@@ -102,6 +105,7 @@ void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,
       ExportFrameFolder(fs, generation, archive, FrameFolderOf(archive));
     }
   }
+  made.Keep();
 }
 
 int RunUnpacker(TToolContext& context, const TUnpackerGeneration& generation,

@@ -37,7 +37,8 @@ std::string UnpackerUsageText(const TUnpackerGeneration& generation);
 // Exports every archive the mask matches: previews into previewFolder (made
 // first, refused first when another user's link stands at its name:
 // fs/Files.h CheckWrittenFolder) when it is not empty, else frame folders
-// beside the archives.
+// beside the archives. A failure removes the preview folder again when the
+// run made it and left it empty.
 // Directories are never handed to the exports. currentArchive receives the
 // full path of each archive before it is started: the path an error names.
 void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,

@@ -62,11 +62,13 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
   settings.Flush();
 }
 
-// The frame folder, made unless a link of another user stands at its name.
-// A folder that cannot be made fails at the first write.
-void MakeFrameFolder(TFileSystem& fs, const std::string& folder) {
+// The frame folder, made unless a link of another user stands at its name,
+// and the folders above it; those the unpack made are removed again when it
+// fails and leaves them empty. A folder that cannot be made fails at the
+// first write.
+void MakeFrameFolder(TFileSystem& fs, const std::string& folder, TMadeFolders& made) {
   CheckWrittenFolder(fs, folder);
-  MakeFolders(fs, folder);
+  made.Make(folder);
 }
 
 }  // namespace
@@ -74,14 +76,18 @@ void MakeFrameFolder(TFileSystem& fs, const std::string& folder) {
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, const std::string& folder,
                        const TFrameOutput& output) {
-  MakeFrameFolder(fs, folder);
+  TMadeFolders made(fs);
+  MakeFrameFolder(fs, folder, made);
   std::vector<uint8_t> bytes = LoadNamedFile(fs, archivePath);
   ExportFrames(fs, generation, archivePath, bytes, folder, output);
+  made.Keep();
 }
 
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, std::vector<uint8_t>& bytes,
                        const std::string& folder, const TFrameOutput& output) {
-  MakeFrameFolder(fs, folder);
+  TMadeFolders made(fs);
+  MakeFrameFolder(fs, folder, made);
   ExportFrames(fs, generation, archivePath, bytes, folder, output);
+  made.Keep();
 }

@@ -14,6 +14,8 @@
 //
 // The packer recovers each frame's position from where its pixels lie. The
 // folder is never cleared: files and keys of the same names are replaced.
+// An unpack that fails removes the folders it made (the frame folder, those
+// above it) that it left empty; a folder that was there before stays.
 #pragma once
 
 #include <cstdint>

@@ -166,6 +166,33 @@ TEST(FsFiles, MakeFoldersReportsFailureWithoutThrowing) {
   EXPECT_EQ(ApplicationFolder(fs), "/opt/bin/");
 }
 
+// The folders a failed piece of work made go again, innermost first, as
+// far as they are empty; those that were there before and those kept stay.
+TEST(FsFiles, MadeFoldersAreTakenBackUnlessKept) {
+  TMemoryFileSystem fs;
+  fs.AddFolder("/a");
+  {
+    TMadeFolders made(fs);
+    EXPECT_TRUE(made.Make("/a/b/c/d/"));
+    fs.AddFile("/a/b/note", {});
+  }
+  EXPECT_EQ(fs.Log, (std::vector<std::string>{"folder /a/b", "folder /a/b/c", "folder /a/b/c/d",
+                                              "unfolder /a/b/c/d", "unfolder /a/b/c"}));
+  fs.Log.clear();
+  {
+    TMadeFolders made(fs);
+    EXPECT_TRUE(made.Make("/a/b/c/"));  // "/a/b" was there
+    EXPECT_TRUE(made.Make("/x/"));
+    made.Keep();
+  }
+  {
+    TMadeFolders made(fs);
+    EXPECT_TRUE(made.Make("/y/"));
+    fs.FailOn("RemoveFolder", EACCES);
+  }
+  EXPECT_EQ(fs.Log, (std::vector<std::string>{"folder /a/b/c", "folder /x", "folder /y"}));
+}
+
 TEST(Files, MakeFoldersIsIdempotentAndReportsFailure) {
   TTempFolder temp;
   TFileSystem& fs = NativeFs();

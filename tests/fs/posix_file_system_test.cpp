@@ -255,6 +255,14 @@ TEST(PosixFileSystem, ErrorCodesAndTexts) {
   EXPECT_TRUE(fs->Remove(temp / "f"));
   EXPECT_FALSE(fs->Remove(temp / "f"));
   EXPECT_THROW(fs->Remove(temp / "d"), TSystemError);
+  // RemoveFolder: empty folders only; a link to one is not followed.
+  WriteText(temp / "d/x", "x");
+  EXPECT_FALSE(fs->RemoveFolder(temp / "d"));
+  ASSERT_EQ(::symlink((temp / "d").c_str(), (temp / "l").c_str()), 0);
+  EXPECT_THROW(fs->RemoveFolder(temp / "l"), TSystemError);
+  EXPECT_TRUE(fs->Remove(temp / "d/x"));
+  EXPECT_TRUE(fs->RemoveFolder(temp / "d/"));
+  EXPECT_FALSE(fs->RemoveFolder(temp / "d"));
   EXPECT_EQ(TSystemError(0, "").what(), std::string("A call to an OS function failed"));
   EXPECT_EQ(TrimErrorText("No such file.. \r\n"), "No such file");
 }

@@ -167,6 +167,7 @@ TEST(KitFrameNames, BothExtensionsOfOneFrameAreRefused) {
 TEST(KitJobRunner, RunsEveryItemAndStopsStartingAfterAFailure) {
   std::vector<int> done(50, 0);
   EXPECT_TRUE(RunJobs(50, 4, [&](size_t i) { done[i] = 1; }).empty());
+  EXPECT_TRUE(RunJobs(0, 4, [&](size_t) { ADD_FAILURE(); }).empty());
   EXPECT_EQ(std::count(done.begin(), done.end(), 1), 50);
 
   std::vector<size_t> order;

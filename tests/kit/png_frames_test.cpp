@@ -37,7 +37,7 @@ TEST(PngKit, PngFramesPackIntoTheArchiveTheyCameFrom) {
     TTempFolder folder;
     WriteBytes(folder / "a.icn", archive);
     for (const bool transparent : {false, true}) {
-      std::vector<std::string> unpack = {"unpack", "--format", "png", "-o", "out", "a.icn"};
+      std::vector<std::string> unpack = {"-q", "unpack", "--format", "png", "-o", "out", "a.icn"};
       if (transparent) unpack.push_back("--transparent");
       const TRunResult run = Kit(unpack, folder.Path());
       ASSERT_EQ(run.ExitCode, 0) << run.Stderr;
@@ -51,7 +51,7 @@ TEST(PngKit, PngFramesPackIntoTheArchiveTheyCameFrom) {
         EXPECT_EQ(info.Plte.size(), 256u);
         EXPECT_EQ(info.Trns, transparent ? std::vector<uint8_t>{0} : std::vector<uint8_t>{});
       }
-      const TRunResult pack = Kit({"pack", "-o", "b.icn", "out/a.icn.cadres"}, folder.Path());
+      const TRunResult pack = Kit({"-q", "pack", "-o", "b.icn", "out/a.icn.cadres"}, folder.Path());
       ASSERT_EQ(pack.ExitCode, 0) << pack.Stderr;
       EXPECT_EQ(pack.Stderr, "");
       EXPECT_EQ(ReadBytes(folder / "b.icn"), archive);
@@ -73,16 +73,18 @@ TEST(PngKit, AnOwnColourTableWarnsAndRemapKeepsTheColours) {
   WriteBytes(frame, MakePng(spec, reversed));
 
   const TRunResult warned = Kit({"pack", "-o", "b.icn", "a.icn.cadres"}, folder.Path());
+  const std::string packed = "icnkit: packed 3 frames into b.icn\n";
   EXPECT_EQ(warned.ExitCode, 0);
   // Every pixel of the frame's bitmap (the union rectangle) changes.
   EXPECT_EQ(warned.Stderr,
             NativeSlashes("icnkit: warning: PNG \"a.icn.cadres/0001.png\" has its own "
                           "colour table: " +
                           std::to_string(info.Width * info.Height) +
-                          " pixels change colour (--remap keeps their colours)\n"));
+                          " pixels change colour (--remap keeps their colours)\n") +
+                packed);
   EXPECT_NE(ReadBytes(folder / "b.icn"), Archive(TIcnGeneration::H1));
   const TRunResult remapped =
-      Kit({"pack", "--remap", "-o", "c.icn", "a.icn.cadres"}, folder.Path());
+      Kit({"-q", "pack", "--remap", "-o", "c.icn", "a.icn.cadres"}, folder.Path());
   EXPECT_EQ(remapped.ExitCode, 0);
   EXPECT_EQ(remapped.Stderr, "");
   EXPECT_EQ(ReadBytes(folder / "c.icn"), Archive(TIcnGeneration::H1));

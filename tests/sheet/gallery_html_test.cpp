@@ -62,13 +62,30 @@ TEST(GalleryHtml, IndexLinksEveryPageAndPagesNameTheirFiles) {
   const std::string index = GalleryIndexHtml(archives);
   EXPECT_EQ(Captures(index, "<a class=\"card\" href=\""),
             (std::vector<std::string>{"a/sample_h2.icn.html", "a/_odd____name__.icn.html"}));
-  const std::vector<std::string> images = Captures(index, "<img src=\"");
-  EXPECT_EQ(images, (std::vector<std::string>{"a/sample_h2.icn.gif", "a/_odd____name__.icn.gif"}));
+  const std::vector<std::string> images = Captures(index, " src=\"");
+  EXPECT_EQ(images,
+            (std::vector<std::string>{"a/sample_h2.icn.png", "a/sample_h2.icn.gif",
+                                      "a/_odd____name__.icn.png", "a/_odd____name__.icn.gif"}));
+  // The 21 x 44 sample three times as large (the largest whole factor in
+  // 160 x 160): still, frame 0 cut from the sheet at its place; hovered,
+  // the GIF.
+  EXPECT_NE(
+      index.find("<span class=\"box\"><span class=\"view\" style=\"width:63px;height:132px\" "
+                 "data-scale=\"3\">\n<span class=\"still\" style=\"left:6px;top:0px;width:51px;"
+                 "height:51px\"><img src=\"a/sample_h2.icn.png\" loading=\"lazy\" alt=\"\" "
+                 "style=\"left:0px;top:0px;width:126px;height:171px\"></span>\n<img class=\"anim\" "
+                 "src=\"a/sample_h2.icn.gif\" loading=\"lazy\" alt=\"sample_h2.icn\" "
+                 "style=\"width:63px;height:132px\">\n</span>\n</span>"),
+      std::string::npos)
+      << index;
   const std::vector<std::string> indexImages = Tags(index, "<img ");
   EXPECT_EQ(CountContaining(indexImages, "loading=\"lazy\""), indexImages.size());
   EXPECT_NE(index.find("&lt;odd &amp; &quot;name&quot;&gt;.icn"), std::string::npos);
   EXPECT_EQ(index.find("<odd"), std::string::npos);
+  EXPECT_NE(index.find("<h1>2 archives</h1>"), std::string::npos);
   EXPECT_NE(index.find("H2 &middot; 5 frames &middot; "), std::string::npos);
+  EXPECT_NE(index.find("H2 &middot; 2 frames &middot; "), std::string::npos);
+  EXPECT_NE(GalleryIndexHtml({archives[0]}).find("<h1>1 archive</h1>"), std::string::npos);
   EXPECT_NE(index.find("href=\"style.css\""), std::string::npos);
 
   const std::string page = GalleryPageHtml(archives[0]);
@@ -92,6 +109,13 @@ TEST(GalleryHtml, IndexLinksEveryPageAndPagesNameTheirFiles) {
   EXPECT_EQ(Tags(odd, "<tr><td><span class=\"empty\">empty</span>").size(), 1u);
   EXPECT_EQ(Tags(odd, "<tr><td><span class=\"cell\"").size(), 1u);
   EXPECT_EQ(odd.find("<odd"), std::string::npos);
+  // An archive without pixels: the word, no image; one frame is singular.
+  const std::string blank = GalleryIndexHtml(
+      {Entry("blank.icn", BuildArchive(h2, {EncodedFrame(h2, Record(0, 0, 0, 0), {})}), h2)});
+  EXPECT_NE(blank.find("<span class=\"box\"><span class=\"view none\">empty</span>"),
+            std::string::npos);
+  EXPECT_EQ(Tags(blank, "<img ").size(), 0u);
+  EXPECT_NE(blank.find("H2 &middot; 1 frame &middot; "), std::string::npos);
   EXPECT_EQ(GallerySlug(""), "_");
   EXPECT_EQ(GallerySlug(".."), "_..");
   EXPECT_EQ(GallerySlug("a/b\\c"), "a_b_c");

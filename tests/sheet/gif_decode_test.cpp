@@ -144,11 +144,18 @@ TEST(GifDecode, FrameRangesDelaysAndSamples) {
   ASSERT_TRUE(frames.Frames[4].FillOnly);
   ExpectFrame(decodedShadow.Gif, 0, frames, 4, 1, 123);
 
+  // Past the end: cut to the frames there are; reversed or starting past
+  // the end: refused.
   TGifOptions range;
-  EXPECT_EQ(MessageOf([&] { ParseFrameRange("3-9", 5, range); }),
-            "--frames 3-9: the archive's frames are 0-4");
+  EXPECT_TRUE(ParseFrameRange("3-9", 5, range));
+  EXPECT_EQ(range.First, 3u);
+  EXPECT_EQ(range.Last, 4u);
+  EXPECT_FALSE(ParseFrameRange("0-4", 5, range));
+  EXPECT_FALSE(ParseFrameRange("2-900", SIZE_MAX, range));  // the text alone
   EXPECT_EQ(MessageOf([&] { ParseFrameRange("3-1", 5, range); }),
-            "--frames 3-1: the archive's frames are 0-4");
+            "--frames 3-1: the range is reversed; write 1-3");
+  EXPECT_EQ(MessageOf([&] { ParseFrameRange("5-9", 5, range); }),
+            "--frames 5-9: the archive's frames are 0-4");
   for (const char* bad : {"", "-", "a-b", "1-", "-2", "1-2-3", "+1", "1 - 2"}) {
     EXPECT_EQ(
         MessageOf([&] { ParseFrameRange(bad, 5, range); }),

@@ -1,0 +1,37 @@
+#include "pack/ReplacedArchive.h"
+
+#include <optional>
+#include <vector>
+
+#include "format/Detect.h"
+#include "format/Error.h"
+
+namespace {
+
+const char* NameOf(TIcnGeneration generation) {
+  return generation == TIcnGeneration::H1 ? "H1" : "H2";
+}
+
+// The generation the archive at path has with certainty; none when it is
+// missing, no regular file, unreadable (too large for memory included) or
+// fits both or neither.
+std::optional<TIcnGeneration> CertainGeneration(TFileSystem& fs, const std::string& path) {
+  if (fs.Stat(path).Kind != TPathKind::File) return std::nullopt;
+  try {
+    const std::vector<uint8_t> bytes = fs.ReadFile(path);
+    return DetectGeneration(bytes);
+  } catch (...) {
+    return std::nullopt;  // the pack itself reports what is wrong with the file
+  }
+}
+
+}  // namespace
+
+void CheckReplacedGeneration(TFileSystem& fs, const std::string& archivePath,
+                             TIcnGeneration generation,
+                             const std::function<std::string(TIcnGeneration)>& advice) {
+  const std::optional<TIcnGeneration> found = CertainGeneration(fs, archivePath);
+  if (!found || *found == generation) return;
+  throw TZtError(ZtFormat("Not an %s archive: %s (it is %s; %s)", NameOf(generation),
+                          archivePath.c_str(), NameOf(*found), advice(*found).c_str()));
+}

@@ -1,0 +1,271 @@
+#!/usr/bin/env python3
+"""The examples of README.md and of the manual pages, run as written.
+
+Usage: run_examples.py SOURCE_DIR BIN_DIR
+
+Every example block runs in a temporary copy of the checkout (the files
+git lists in SOURCE_DIR, committed or not, ignored ones left out), from its
+top folder, after the quick start, as
+a reader who followed it and put the tools on the PATH
+(export PATH=$PWD/build/bin:$PATH). The copy's build/bin is BIN_DIR: this
+test builds nothing.
+
+README.md: fenced blocks, by their language:
+  sh          commands; run with bash -e -o pipefail, each must succeed.
+  console     a session: lines starting with "$ " are commands, the lines
+              below one its output (stdout and stderr as a terminal shows
+              them); each command is run and its output compared, line by
+              line, after two rules: the copy's top folder reads
+              /home/me/icnkit (where the README's reader cloned it), and
+              ls lists in columns 80 characters wide, as on a terminal.
+  sh-root     commands that need root (the install lines): not run.
+  sh-windows  the Windows cross build (MinGW-w64, Wine): not run.
+  bat, powershell       Windows consoles: not run.
+  ini, js, json, text   not commands: not run.
+A block of another language, or of none, fails the test: every block is
+run or skipped by rule, and the skipped ones are listed.
+
+The blocks of the section "Quick start" run first, in order, in the copy
+every later block starts from; every other block runs in a fresh copy of
+that, so each makes the files it needs itself. In those copies cmake and
+ctest are stand-ins that accept the quick start's configure, build and
+test lines (the build exists) and refuse anything else.
+
+Manual pages (man/*.1): the blocks of the EXAMPLES section (.EX/.EE or
+.nf/.fi), roff escapes read; a block whose first line starts with "$ " is a
+console session, any other is sh.
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+SKIPPED = {
+    'sh-root': 'needs root: installs Debian packages',
+    'sh-windows': 'the Windows cross build (MinGW-w64, Wine)',
+    'bat': 'a Windows command prompt',
+    'powershell': 'Windows PowerShell',
+    'ini': 'a file, not commands',
+    'js': 'JavaScript, not commands',
+    'json': 'a file, not commands',
+    'text': 'text, not commands',
+}
+READER_ROOT = '/home/me/icnkit'
+TIMEOUT = 120  # seconds a block may take
+
+# The stand-ins: the quick start's cmake and ctest lines against a build
+# that exists; anything else is refused, naming itself.
+SHIM = r'''#!/bin/sh
+case "$(basename "$0") $*" in
+  "cmake -S . -B build "*|"cmake --build build"|"cmake --build build "*|"ctest --test-dir build"*)
+    [ -x build/bin/icnkit ] && exit 0
+    echo "$(basename "$0"): no build/bin/icnkit" >&2; exit 1;;
+esac
+echo "$(basename "$0") $*: not run by the examples test (it builds nothing)" >&2
+exit 1
+'''
+
+
+class Block:
+    def __init__(self, source, line, language, text, section=''):
+        self.source, self.line, self.language = source, line, language
+        self.text, self.section = text, section
+
+    def where(self):
+        return f'{self.source}:{self.line}'
+
+
+def markdown_blocks(path, name):
+    blocks, section, fence = [], '', None
+    for number, line in enumerate(open(path, encoding='utf-8').read().split('\n'), 1):
+        if fence is None:
+            if line.startswith('## '):
+                section = line[3:].strip()
+            match = re.match(r'^(\s*)```(.*)$', line)
+            if match:
+                fence = Block(name, number, match.group(2).strip(), [], section)
+                indent = len(match.group(1))
+        elif line.strip() == '```':
+            fence.text = '\n'.join(fence.text) + '\n'
+            blocks.append(fence)
+            fence = None
+        else:
+            fence.text.append(line[indent:] if line[:indent].strip() == '' else line)
+    if fence is not None:
+        raise SystemExit(f'{fence.where()}: the block is never closed')
+    return blocks
+
+
+ROFF = [(r'\(aq', "'"), (r'\(dq', '"'), (r'\-', '-'), (r'\&', ''), (r'\|', ''), (r'\e', '\\')]
+
+
+def roff_text(line):
+    rest = line
+    for escape, _ in ROFF:
+        rest = rest.replace(escape, '')
+    if '\\' in rest:
+        raise SystemExit(f'an escape the examples test cannot read: {line}')
+    for escape, text in ROFF:
+        line = line.replace(escape, text)
+    return line
+
+
+def man_blocks(path, name):
+    blocks, in_examples, block = [], False, None
+    for number, line in enumerate(open(path, encoding='utf-8').read().split('\n'), 1):
+        if line.startswith('.SH'):
+            in_examples = line.split(None, 1)[1:] == ['EXAMPLES']
+            continue
+        if not in_examples:
+            continue
+        if line in ('.EX', '.nf'):
+            block = Block(name, number, None, [])
+        elif line in ('.EE', '.fi') and block is not None:
+            text = [roff_text(x) for x in block.text if not x.startswith('.')]
+            block.language = 'console' if text and text[0].startswith('$ ') else 'sh'
+            block.text = '\n'.join(text) + '\n'
+            blocks.append(block)
+            block = None
+        elif block is not None:
+            block.text.append(line)
+    return blocks
+
+
+def environment(copy):
+    env = {k: v for k, v in os.environ.items() if not k.startswith('ICNKIT_')}
+    env.update(PATH=f'{copy}/.shims:{copy}/build/bin:{os.environ["PATH"]}', COLUMNS='80',
+               LC_ALL='C.UTF-8', PWD=copy)
+    return env
+
+
+def run_script(script, copy):
+    # ls lists in columns, as on a terminal.
+    prelude = 'ls() { command ls -C -T 0 "$@"; }\n'
+    return subprocess.run(['bash', '--noprofile', '--norc', '-c', prelude + script], cwd=copy,
+                          env=environment(copy), stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=TIMEOUT)
+
+
+def shown(output, copy):
+    text = output.decode('utf-8', 'replace').replace(os.path.realpath(copy), READER_ROOT)
+    return [line.rstrip('\r') for line in text.replace(copy, READER_ROOT).split('\n')]
+
+
+def run_sh(block, copy):
+    result = run_script('set -e -o pipefail\n' + block.text, copy)
+    if result.returncode != 0:
+        return [f'exit status {result.returncode}; output:'] + shown(result.stdout, copy)
+    return []
+
+
+def run_console(block, copy):
+    # Each command in a group whose stderr joins stdout, after a marker,
+    # with the status of the one before it restored for "echo $?".
+    commands, expected, script = [], [], ['__s=0']
+    for line in block.text.rstrip('\n').split('\n'):
+        if line.startswith('$ '):
+            commands.append(line[2:])
+            expected.append([])
+            script.append(f"printf '\\n@@example {len(commands)}@@\\n'; (exit $__s)")
+            script.append('{ ' + line[2:] + '\n} 2>&1; __s=$?')
+        elif not commands:
+            return [f'output before the first command: {line}']
+        else:
+            expected[-1].append(line)
+    result = run_script('\n'.join(script) + '\n', copy)
+    parts = re.split(r'\n@@example \d+@@\n', result.stdout.decode('utf-8', 'replace'))[1:]
+    problems = []
+    for command, want, got in zip(commands, expected, parts):
+        lines = shown(got.encode(), copy)
+        if lines and lines[-1] == '':
+            lines.pop()
+        if lines != want:
+            problems.append(f'$ {command}')
+            problems += [f'  expected: {x}' for x in want] or ['  expected nothing']
+            problems += [f'  got:      {x}' for x in lines] or ['  got nothing']
+    if len(parts) != len(commands):
+        problems.append(f'{len(parts)} of {len(commands)} commands ran; output:')
+        problems += shown(result.stdout, copy)
+    return problems
+
+
+def copy_checkout(source, target):
+    """The files git knows or would add (what a clone holds, plus the
+    changes not committed yet); without git, all but build*/ and .git/."""
+    listed = subprocess.run(['git', '-C', source, 'ls-files', '-z', '--cached', '--others',
+                             '--exclude-standard'], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL)
+    if listed.returncode != 0:
+        shutil.copytree(source, target, symlinks=True, ignore=lambda folder, names: [
+            n for n in names if os.path.realpath(folder) == source and
+            (n == '.git' or n.startswith('build'))])
+        return
+    for name in listed.stdout.decode().split('\0'):
+        path = os.path.join(source, name)
+        if name and os.path.lexists(path):
+            os.makedirs(os.path.dirname(os.path.join(target, name)), exist_ok=True)
+            shutil.copy2(path, os.path.join(target, name), follow_symlinks=False)
+
+
+def main():
+    if len(sys.argv) != 3:
+        raise SystemExit(__doc__.split('\n\n')[1])
+    source, bin_dir = (os.path.realpath(a) for a in sys.argv[1:])
+    blocks = markdown_blocks(os.path.join(source, 'README.md'), 'README.md')
+    for page in sorted(os.listdir(os.path.join(source, 'man'))):
+        if page.endswith('.1'):
+            blocks += man_blocks(os.path.join(source, 'man', page), f'man/{page}')
+    runners = {'sh': run_sh, 'console': run_console}
+    failed, ran, skipped = [], 0, []
+    with tempfile.TemporaryDirectory(prefix='icnkit-examples-') as work:
+        start = os.path.join(work, 'checkout')
+        copy_checkout(source, start)
+        os.makedirs(os.path.join(start, 'build'))
+        os.symlink(bin_dir, os.path.join(start, 'build', 'bin'))
+        os.makedirs(os.path.join(start, '.shims'))
+        for tool in ('cmake', 'ctest'):
+            with open(os.path.join(start, '.shims', tool), 'w') as shim:
+                shim.write(SHIM)
+            os.chmod(os.path.join(start, '.shims', tool), 0o755)
+        quick = [b for b in blocks if b.section == 'Quick start' and b.source == 'README.md']
+        later = [b for b in blocks if b not in quick]
+        for number, block in enumerate(quick + later):
+            if block.language in SKIPPED:
+                skipped.append(f'{block.where()} ({block.language}: {SKIPPED[block.language]})')
+                continue
+            if block.language not in runners:
+                failed.append((block, [f'a block of language "{block.language}": '
+                                       'mark it sh, console or a language skipped by rule']))
+                continue
+            copy = start
+            if block not in quick:
+                copy = os.path.join(work, f'block-{number}')
+                shutil.copytree(start, copy, symlinks=True)
+            try:
+                problems = runners[block.language](block, copy)
+            except subprocess.TimeoutExpired:
+                problems = [f'took more than {TIMEOUT} s']
+            ran += 1
+            if problems:
+                failed.append((block, problems))
+            if copy != start:
+                shutil.rmtree(copy)
+    for line in skipped:
+        print(f'skipped by rule: {line}')
+    for block, problems in failed:
+        print(f'\n{block.where()}: {block.language} block failed:')
+        for line in problems:
+            print(f'  {line}')
+    console = sum(1 for b in blocks if b.language == 'console')
+    print(f'\n{ran} blocks run ({console} console sessions compared), {len(skipped)} skipped '
+          f'by rule, {len(failed)} failed')
+    if ran == 0 or console == 0:
+        print('no example found: the extraction is broken')
+        return 1
+    return 1 if failed else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
