@@ -21,8 +21,8 @@ void TFileSystem::WriteFileAtomic(const std::string& path, std::span<const uint8
 }
 
 TSystemError::TSystemError(uint32_t code, std::string text, bool opening)
-    : TZtError(MessageOf(code, text), IsMissingFileCode(code) ? TZtErrorKind::Missing
-                                                              : TZtErrorKind::System),
+    : TZtError(MessageOf(code, text),
+               IsMissingFileCode(code) ? TZtErrorKind::Missing : TZtErrorKind::System),
       Code(code),
       Text(std::move(text)),
       Opening(opening) {}

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <utility>
 
-
 namespace {
 
 // Keys are spelled with '/' alone.
@@ -128,7 +127,7 @@ class TInMemoryFileSystem::TReplacement : public TFileReplacement {
 };
 
 std::unique_ptr<TFileReplacement> TInMemoryFileSystem::BeginReplace(const std::string& path,
-                                                                  bool /*durable*/) {
+                                                                    bool /*durable*/) {
   const std::string key = Key(path);
   Enter("BeginReplace", key);
   NeedFilePlace(key);
