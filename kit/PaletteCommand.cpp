@@ -1,11 +1,11 @@
-// icnkit palette IN OUT: converts a palette between the file formats of
-// palette/PaletteFile.h.
+// icnkit palette IN OUT: converts a palette between the file formats the
+// library reads and writes (icnkit/palette.h).
 #include <CLI/CLI.hpp>
 #include <memory>
 
 #include "fs/Files.h"
+#include "icnkit/palette.h"
 #include "kit/Kit.h"
-#include "palette/PaletteFile.h"
 
 namespace {
 
@@ -18,10 +18,10 @@ struct TPaletteCommandOptions {
 // OUT's format comes from its name, checked before IN is read; OUT is
 // written whole or not at all.
 void RunPaletteCommand(TKit& kit, const TPaletteCommandOptions& options) {
-  const TPaletteFormat format = PaletteFormatOfName(options.Output);
+  const icnkit::PaletteFormat format = icnkit::PaletteFormatOfName(options.Output);
   const std::vector<uint8_t> input = LoadNamedFile(kit.Fs, options.Input);
-  const std::vector<TRgbQuad> colours = ReadPaletteFile(input, options.Input, options.SixBit);
-  SaveWholeFile(kit.Fs, options.Output, WritePaletteFile(colours, format), true);
+  const icnkit::Palette colours = icnkit::ReadPalette(input, options.Input, options.SixBit);
+  SaveWholeFile(kit.Fs, options.Output, icnkit::WritePalette(colours, format), true);
 }
 
 }  // namespace

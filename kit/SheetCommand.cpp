@@ -1,5 +1,5 @@
 // icnkit sheet and icnkit gif: each archive as a sprite sheet (indexed PNG
-// plus its JSON, sheet/SheetCompose.h) or as an animated GIF (sheet/Gif.h),
+// plus its JSON) or as an animated GIF, made by the library (icnkit/sheet.h),
 // written beside the archive or into -o DIR as <name without extension>.png,
 // .json or .gif. For one archive, -o may name the file instead: an -o that
 // ends in the extension of a file the command writes (.gif; .png or .json,
@@ -10,16 +10,16 @@
 #include <map>
 #include <memory>
 
+#include "api/Convert.h"
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
+#include "icnkit/sheet.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
 #include "kit/Kit.h"
-#include "png/Png.h"
 #include "sheet/Gif.h"
-#include "sheet/SheetCompose.h"
 
 namespace {
 
@@ -31,10 +31,9 @@ struct TViewOptions {
   TGenerationChoice Generation;
   unsigned Jobs = 1;
   TPaletteOptions Palette;
-  TSheetOptions Sheet;
-  bool Packed = false;
+  icnkit::SheetOptions Sheet;
   std::string Frames;
-  TGifOptions Gif;
+  icnkit::GifOptions Gif;
 };
 
 // An archive and where its files go: Base + extension, or Named (the -o
@@ -90,10 +89,12 @@ std::vector<TViewTarget> Targets(TKit& kit, const TViewOptions& options) {
   return targets;
 }
 
+// Runs work(archive, palette, target) for each archive, palette the colours
+// of --palette (empty: the generation's).
 template <typename TWork>
 void RunViews(TKit& kit, const TViewOptions& options, TWork work) {
   const auto targets = Targets(kit, options);
-  const std::vector<TRgbQuad> forced = LoadPaletteOption(kit.Fs, options.Palette);
+  const icnkit::Palette forced = icnkit_api::Public(LoadPaletteOption(kit.Fs, options.Palette));
   kit.Status = RunBatch(kit, targets.size(), options.Jobs, [&](size_t i, std::string& file) {
     const TViewTarget& target = targets[i];
     const std::string& archive = target.Archive;
@@ -103,11 +104,10 @@ void RunViews(TKit& kit, const TViewOptions& options, TWork work) {
     file.clear();  // the detection's message names the archive itself
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archive);
     file = archive;
-    const TArchiveFrames frames = ReadArchiveFrames(bytes, generation, NameOfPath(archive));
-    const std::vector<TRgbQuad> palette =
-        forced.empty() ? GenerationPalette(kit.Fs, generation) : forced;
-    work(frames, palette, target);
-    return frames.Frames.size();
+    const icnkit::Archive opened = icnkit::Archive::Open(
+        std::move(bytes), icnkit_api::Public(generation), NameOfPath(archive));
+    work(opened, forced, target);
+    return opened.FrameCount();
   });
 }
 
@@ -131,37 +131,35 @@ void RegisterSheetCommand(CLI::App& app, TKit& kit) {
                    "Put the sheets in DIR (default: beside each archive); for one archive, "
                    "FILE.png or FILE.json names the pair");
   auto* columns = command
-                      ->add_option("--columns", options->Sheet.Layout.Columns,
+                      ->add_option("--columns", options->Sheet.columns,
                                    "Cells per row (default: a square sheet)")
                       ->check(CLI::Range(1, 65535));
-  command->add_flag("--packed", options->Packed, "Pack the cells on shelves instead of a grid")
+  command
+      ->add_flag("--packed", options->Sheet.packed, "Pack the cells on shelves instead of a grid")
       ->excludes(columns);
   command
-      ->add_option("--padding", options->Sheet.Layout.Padding,
+      ->add_option("--padding", options->Sheet.padding,
                    "Transparent pixels between cells and around the sheet (default 0)")
       ->check(CLI::Range(0, 4096));
-  command->add_flag("--untrimmed", options->Sheet.Untrimmed,
+  command->add_flag("--untrimmed", options->Sheet.untrimmed,
                     "Every cell the union rectangle, frames at their places");
   command
-      ->add_option("--delay", options->Sheet.Duration, "Each frame's duration in ms (default 100)")
+      ->add_option("--delay", options->Sheet.duration_ms,
+                   "Each frame's duration in ms (default 100)")
       ->check(CLI::Range(0, 655350));
   command->callback([&kit, options] {
-    options->Sheet.Layout.Arrangement =
-        options->Packed ? TSheetArrangement::Packed : TSheetArrangement::Grid;
-    options->Sheet.Version = KitVersionText();
     RunViews(kit, *options,
-             [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
+             [&](const icnkit::Archive& archive, const icnkit::Palette& palette,
                  const TViewTarget& target) {
-               TSheetOptions sheetOptions = options->Sheet;
+               icnkit::SheetOptions sheetOptions = options->Sheet;
                const std::string pngPath = target.File(".png");
-               sheetOptions.Image = NameOfPath(pngPath);
-               const TSheet sheet = ComposeSheet(frames, palette, sheetOptions);
-               const std::vector<uint8_t> png =
-                   EncodeIndexedPng(sheet.Image, /*transparentZero=*/true);
-               const std::string json = WriteSheetJson(sheet.Description);
-               SaveWholeFile(kit.Fs, pngPath, png);
+               sheetOptions.image_name = NameOfPath(pngPath);
+               sheetOptions.palette = palette;
+               const icnkit::Sheet sheet = icnkit::MakeSheet(archive, sheetOptions);
+               SaveWholeFile(kit.Fs, pngPath, sheet.png);
                SaveWholeFile(kit.Fs, target.File(".json"),
-                             std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
+                             std::span(reinterpret_cast<const uint8_t*>(sheet.json.data()),
+                                       sheet.json.size()));
              });
   });
 }
@@ -174,20 +172,25 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
   AddCommonOptions(*command, *options,
                    "Put the GIFs in DIR (default: beside each archive); for one archive, "
                    "FILE.gif names the GIF");
-  command->add_option("--delay", options->Gif.DelayMs, "Milliseconds per frame (default 100)")
+  command->add_option("--delay", options->Gif.delay_ms, "Milliseconds per frame (default 100)")
       ->check(CLI::Range(0, 655350));
   command->add_option("--frames", options->Frames, "Only frames A to B (numbered from 0)")
       ->type_name("A-B");
-  command->add_option("--scale", options->Gif.Scale, "Each pixel as NxN pixels (default 1)")
+  command->add_option("--scale", options->Gif.scale, "Each pixel as NxN pixels (default 1)")
       ->check(CLI::Range(1, 64));
   command->callback([&kit, options] {
     RunViews(kit, *options,
-             [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
+             [&](const icnkit::Archive& archive, const icnkit::Palette& palette,
                  const TViewTarget& target) {
-               TGifOptions gif = options->Gif;
-               if (!options->Frames.empty())
-                 ParseFrameRange(options->Frames, frames.Frames.size(), gif);
-               SaveWholeFile(kit.Fs, target.File(".gif"), EncodeArchiveGif(frames, palette, gif));
+               icnkit::GifOptions gif = options->Gif;
+               gif.palette = palette;
+               if (!options->Frames.empty()) {
+                 TGifOptions range;
+                 ParseFrameRange(options->Frames, archive.FrameCount(), range);
+                 gif.first = range.First;
+                 gif.last = range.Last;
+               }
+               SaveWholeFile(kit.Fs, target.File(".gif"), icnkit::MakeGif(archive, gif));
              });
   });
 }
