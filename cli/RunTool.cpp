@@ -5,8 +5,9 @@
 
 #include "fs/FileSystem.h"
 #include "fs/Path.h"
+#include "icnkit/version.h"
 
-const char* const kToolVersion = "1.3.1";
+const char* const kToolVersion = ICNKIT_VERSION;
 const char* const kCreditLines =
     "icnkit: ICN sprite archive tools\r\n"
     "Project page: the icnkit repository (see its README.md)\r\n"

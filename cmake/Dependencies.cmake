@@ -36,9 +36,11 @@ if(NOT CMAKE_CROSSCOMPILING)
 
   find_package(PkgConfig QUIET)
   icnkit_require_dependency(PKG_CONFIG_FOUND "pkg-config (to find libspng)" pkg-config)
-  pkg_check_modules(SPNG QUIET IMPORTED_TARGET spng)
-  icnkit_require_dependency(SPNG_FOUND "libspng (the PNG library)" libspng-dev)
-  add_library(icn::spng ALIAS PkgConfig::SPNG)
+  # The prefix ICNKIT_SPNG names the target PkgConfig::ICNKIT_SPNG, which the
+  # installed static library names too (cmake/icnkitConfig.cmake.in).
+  pkg_check_modules(ICNKIT_SPNG QUIET IMPORTED_TARGET spng)
+  icnkit_require_dependency(ICNKIT_SPNG_FOUND "libspng (the PNG library)" libspng-dev)
+  add_library(icn::spng ALIAS PkgConfig::ICNKIT_SPNG)
   find_package(GIF QUIET)
   icnkit_require_dependency(GIF_FOUND "giflib (the GIF library)" libgif-dev)
   add_library(icn::gif ALIAS GIF::GIF)

@@ -35,6 +35,8 @@ TPackPaths PackPathsFor(TFileSystem& fs, const std::string& argument) {
     return {ReplaceExtension(WithoutTrailingSlash(argument), ""), WithTrailingSlash(argument)};
   }
   TPackPaths paths{argument, FrameFolderOf(argument)};
-  if (!IsDirectory(fs, paths.Folder)) throw TZtError("Folder doesn't exist: " + paths.Folder);
+  if (!IsDirectory(fs, paths.Folder)) {
+    throw TZtError("Folder doesn't exist: " + paths.Folder, TZtErrorKind::Missing);
+  }
   return paths;
 }

@@ -3,14 +3,15 @@
 #include <array>
 #include <memory>
 
+#include "conventions/PaletteColours.h"
 #include "fs/Files.h"
 #include "image/BmpFile.h"
 
 namespace {
 
-// One image per thread and generation: the icnkit tool unpacks archives of
-// both generations, several at a time; the unpackers use one.
-using TWorkImageSlots = std::array<std::unique_ptr<TIndexedImage>, 2>;
+// One image per thread, generation and source: the icnkit tool unpacks
+// archives of both generations, several at a time; the unpackers use one.
+using TWorkImageSlots = std::array<std::unique_ptr<TIndexedImage>, 4>;
 
 // A plain pointer, not a thread_local object with a destructor: with
 // MinGW's emulated thread-local storage a thread's block can be freed
@@ -24,8 +25,8 @@ TWorkImageSlots& WorkImageSlots() {
   return *tWorkImageSlots;
 }
 
-size_t SlotOf(TIcnGeneration generation) {
-  return generation == TIcnGeneration::H1 ? 0 : 1;
+size_t SlotOf(TIcnGeneration generation, TPaletteSource source) {
+  return (generation == TIcnGeneration::H1 ? 0 : 1) + (source == TPaletteSource::Bitmap ? 0 : 2);
 }
 
 const char* PaletteName(TIcnGeneration generation) {
@@ -44,8 +45,12 @@ std::string PalettePath(TFileSystem& fs, TIcnGeneration generation) {
   throw TZtError("Palette not found: \"" + besideExecutable + "\", \"" + installed + "\"");
 }
 
-TIndexedImage& WorkImage(TFileSystem& fs, TIcnGeneration generation) {
-  std::unique_ptr<TIndexedImage>& slot = WorkImageSlots()[SlotOf(generation)];
+TIndexedImage& WorkImage(TFileSystem& fs, TIcnGeneration generation, TPaletteSource source) {
+  std::unique_ptr<TIndexedImage>& slot = WorkImageSlots()[SlotOf(generation, source)];
+  if (!slot && source == TPaletteSource::BuiltIn) {
+    slot = std::make_unique<TIndexedImage>();
+    slot->Create8Bit(0, 0, PaletteColours(generation));
+  }
   if (!slot) {
     const std::string path = PalettePath(fs, generation);
     auto loaded = std::make_unique<TIndexedImage>(LoadBmpFromFile(fs, path));

@@ -6,11 +6,18 @@
 #include <stdexcept>
 #include <string>
 
+// What a failure is about, for callers that act on it (the library tells a
+// missing file apart): input that is not what the call takes (the default),
+// a file or folder that does not exist, any other failure of the system.
+enum class TZtErrorKind { Invalid, Missing, System };
+
 // Every failure the tools report is an exception that carries the message
 // text the user sees.
 class TZtError : public std::runtime_error {
  public:
-  explicit TZtError(const std::string& message) : std::runtime_error(message) {}
+  explicit TZtError(const std::string& message, TZtErrorKind kind = TZtErrorKind::Invalid)
+      : std::runtime_error(message), Kind(kind) {}
+  TZtErrorKind Kind;
 };
 
 // printf-style formatting into a std::string (the tools' message texts).

@@ -54,6 +54,16 @@ const TIcnGenerationInfo& GenerationInfo(TIcnGeneration generation) {
   return generation == TIcnGeneration::H1 ? kH1Generation : kH2Generation;
 }
 
+const char* GenerationName(TIcnGeneration generation) {
+  return generation == TIcnGeneration::H1 ? "H1" : "H2";
+}
+
+std::optional<TIcnGeneration> ParseGenerationName(const std::string& text) {
+  if (text == "h1" || text == "H1") return TIcnGeneration::H1;
+  if (text == "h2" || text == "H2") return TIcnGeneration::H2;
+  return std::nullopt;
+}
+
 void DecodeFrame(const TIcnGenerationInfo& format, TArchiveImage archive, const TIcnFrame& record,
                  bool fillOnly, const TFrameRaster& target) {
   if (record.Width == 0 || record.Height == 0) return;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -46,6 +47,11 @@ extern const TIcnGenerationInfo kH1Generation;
 extern const TIcnGenerationInfo kH2Generation;
 
 const TIcnGenerationInfo& GenerationInfo(TIcnGeneration generation);
+
+// "H1" or "H2".
+const char* GenerationName(TIcnGeneration generation);
+// "h1"/"H1" -> H1, "h2"/"H2" -> H2; nullopt for anything else.
+std::optional<TIcnGeneration> ParseGenerationName(const std::string& text);
 
 // Paints the frame of record, from the validated archive, into target (a
 // raster of the frame's size) with the generation's decoder. The stream is

@@ -21,7 +21,20 @@ void TFileSystem::WriteFileAtomic(const std::string& path, std::span<const uint8
 }
 
 TSystemError::TSystemError(uint32_t code, std::string text, bool opening)
-    : TZtError(MessageOf(code, text)), Code(code), Text(std::move(text)), Opening(opening) {}
+    : TZtError(MessageOf(code, text),
+               IsMissingFileCode(code) ? TZtErrorKind::Missing : TZtErrorKind::System),
+      Code(code),
+      Text(std::move(text)),
+      Opening(opening) {}
+
+bool IsMissingFileCode(uint32_t code) {
+  constexpr uint32_t kFileNotFound = 2;  // ENOENT, ERROR_FILE_NOT_FOUND
+#if defined(_WIN32)
+  return code == kFileNotFound || code == 3;  // ERROR_PATH_NOT_FOUND
+#else
+  return code == kFileNotFound;
+#endif
+}
 
 std::string TrimErrorText(std::string text) {
   while (!text.empty() && (static_cast<unsigned char>(text.back()) <= 32 || text.back() == '.')) {

@@ -71,6 +71,12 @@ class TSystemError : public TZtError {
   bool Opening;
 };
 
+// Whether a system error code says that a file, or a folder on its path, is
+// not there (POSIX reports both as ENOENT, 2; Windows tells the two apart,
+// ERROR_FILE_NOT_FOUND 2 and ERROR_PATH_NOT_FOUND 3). A TSystemError of such
+// a code is of kind Missing, any other of kind System.
+bool IsMissingFileCode(uint32_t code);
+
 // The text of a file that ended before the size it had when it was opened
 // (a failure without a code).
 inline constexpr const char* kFileEndedEarly = "The file ended early";

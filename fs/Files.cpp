@@ -76,7 +76,8 @@ bool MakeFoldersKeepingError(TFileSystem& fs, const std::string& folder, TFolder
                                     const std::string& text) {
   std::string full = fs.FullPath(path);
   if (full.empty()) full = path;
-  throw TZtError(ZtFormat("Cannot create file \"%s\". %s", full.c_str(), text.c_str()));
+  throw TZtError(ZtFormat("Cannot create file \"%s\". %s", full.c_str(), text.c_str()),
+                 TZtErrorKind::System);
 }
 
 }  // namespace
@@ -122,7 +123,8 @@ std::vector<uint8_t> LoadNamedFile(TFileSystem& fs, const std::string& path) {
     std::string full = fs.FullPath(path);
     if (full.empty()) full = path;
     throw TZtError(ZtFormat("Cannot %s file \"%s\". %s", error.Opening ? "open" : "read",
-                            full.c_str(), error.Text.c_str()));
+                            full.c_str(), error.Text.c_str()),
+                   error.Kind);
   }
 }
 
@@ -133,7 +135,9 @@ TStreamedFile::TStreamedFile(TFileSystem& fs, const std::string& path, bool dura
   // code for it; the folders above it are made here.
   TFolderFailure failure;
   if (!IsDirectory(fs, path) && !MakeFoldersKeepingError(fs, DirectoryOfPath(path), failure)) {
-    if (!failure.NotFolder.empty()) throw TZtError("Not a folder: " + failure.NotFolder);
+    if (!failure.NotFolder.empty()) {
+      throw TZtError("Not a folder: " + failure.NotFolder, TZtErrorKind::System);
+    }
     ThrowCannotCreate(fs, Named_,
                       failure.Code == 0 ? std::string() : NativeErrorText(failure.Code));
   }

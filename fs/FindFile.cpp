@@ -92,7 +92,8 @@ TFolderListing ListNamedFolder(TFileSystem& fs, const std::string& folder) {
   } catch (const TSystemError& error) {
     std::string full = fs.FullPath(folder.empty() ? "." : folder);
     if (full.empty()) full = folder;
-    throw TZtError(ZtFormat("Cannot open folder \"%s\". %s", full.c_str(), error.Text.c_str()));
+    throw TZtError(ZtFormat("Cannot open folder \"%s\". %s", full.c_str(), error.Text.c_str()),
+                   error.Kind);
   }
 }
 

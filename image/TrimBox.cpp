@@ -35,15 +35,20 @@ int32_t LastOpaque(const uint8_t* row, int32_t from, int32_t to) {
 }  // namespace
 
 TRectangle TrimBox(const TIndexedImage& image) {
-  const int32_t width = image.Width();
-  const int32_t height = image.Height();
-  if (width <= 0 || height <= 0 || !image.HasPixels()) return {};
+  if (image.Width() <= 0 || image.Height() <= 0 || !image.HasPixels()) return {};
+  const ptrdiff_t step = image.Height() > 1 ? image.RowAddress(1) - image.RowAddress(0) : 0;
+  return TrimBox(image.RowAddress(0), step, image.Width(), image.Height());
+}
+
+TRectangle TrimBox(const uint8_t* topLeft, ptrdiff_t rowStep, int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) return {};
+  const auto rowAddress = [&](int32_t y) { return topLeft + y * rowStep; };
 
   int32_t top = 0;
-  while (top < height && FirstOpaque(image.RowAddress(top), 0, width) == width) ++top;
+  while (top < height && FirstOpaque(rowAddress(top), 0, width) == width) ++top;
   if (top == height) return {};
   int32_t bottom = height - 1;  // stops at top at the latest
-  while (FirstOpaque(image.RowAddress(bottom), 0, width) == width) --bottom;
+  while (FirstOpaque(rowAddress(bottom), 0, width) == width) --bottom;
 
   // Between top and bottom each row only needs looking at where it could
   // widen the box: left of the leftmost and right of the rightmost pixel
@@ -52,7 +57,7 @@ TRectangle TrimBox(const TIndexedImage& image) {
   int32_t left = width;
   int32_t right = -1;  // inclusive until the end
   for (int32_t y = top; y <= bottom; ++y) {
-    const uint8_t* row = image.RowAddress(y);
+    const uint8_t* row = rowAddress(y);
     const int32_t first = FirstOpaque(row, 0, left);
     if (first < left) left = first;
     const int32_t last = LastOpaque(row, right + 1 > left ? right + 1 : left, width);

@@ -3,6 +3,9 @@
 // that rectangle, so a frame's size and position follow what was painted.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "format/Rectangle.h"
 
 class TIndexedImage;
@@ -12,3 +15,6 @@ class TIndexedImage;
 // image. Each pixel is looked at at most once; where the box is already
 // known to reach, the scan of a row stops early.
 TRectangle TrimBox(const TIndexedImage& image);
+// The same for the width x height raster at topLeft, rows rowStep apart,
+// top row first.
+TRectangle TrimBox(const uint8_t* topLeft, ptrdiff_t rowStep, int32_t width, int32_t height);

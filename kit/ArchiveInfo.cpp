@@ -1,45 +1,35 @@
 #include "kit/ArchiveInfo.h"
 
-#include "format/Detect.h"
 #include "format/Error.h"
-#include "format/Generation.h"
 #include "format/Text.h"
-#include "fs/Path.h"
-#include "kit/Archives.h"
 
-nlohmann::ordered_json ArchiveInfoJson(TArchiveImage image, TIcnGeneration generation,
-                                       const std::string& path) {
-  const TIcnGenerationInfo& format = GenerationInfo(generation);
-  const size_t count = FrameCount(image);
+nlohmann::ordered_json ArchiveInfoJson(const icnkit::Archive& archive, const std::string& path) {
+  const size_t count = archive.FrameCount();
   nlohmann::ordered_json info;
   info["file"] = path;
-  info["size"] = image.size();
-  info["generation"] = GenerationName(generation);
+  info["size"] = archive.Bytes().size();
+  info["generation"] = icnkit::GenerationName(archive.Generation());
   info["frame_count"] = count;
   if (count == 0) {
     info["rectangle"] = nullptr;
   } else {
-    const TRectangle bounds = UnionRectangle(image, generation);
+    const icnkit::Rect bounds = archive.Union();
     info["rectangle"] = {
-        {"x", bounds.Left}, {"y", bounds.Top}, {"width", bounds.Width}, {"height", bounds.Height}};
+        {"x", bounds.left}, {"y", bounds.top}, {"width", bounds.width}, {"height", bounds.height}};
   }
   nlohmann::ordered_json frames = nlohmann::ordered_json::array();
-  const std::string name = NameOfPath(path);
   for (size_t i = 0; i < count; ++i) {
-    const TIcnFrame record = FrameRecordAt(image, generation, i);
-    const bool fillOnly = format.FillOnly(name, image, i, record);
-    const size_t offset = FrameDataAt(image, record);
-    const std::optional<size_t> length =
-        StreamLength(image, format.Codes, offset, MaxStreamLength(record), fillOnly);
+    const icnkit::FrameRecord record = archive.Frame(i);
+    const std::optional<uint64_t> length = archive.StreamLength(i);
     nlohmann::ordered_json frame;
     frame["index"] = i;
-    frame["left"] = record.Left;
-    frame["top"] = record.Top;
-    frame["width"] = record.Width;
-    frame["height"] = record.Height;
-    frame["bits"] = format.BitsValue(fillOnly, record);
-    frame["fill_only"] = fillOnly;
-    frame["offset"] = offset;
+    frame["left"] = record.left;
+    frame["top"] = record.top;
+    frame["width"] = record.width;
+    frame["height"] = record.height;
+    frame["bits"] = record.bits;
+    frame["fill_only"] = record.fill_only;
+    frame["offset"] = record.stream_offset;
     frame["length"] = length ? nlohmann::ordered_json(*length) : nlohmann::ordered_json(nullptr);
     frames.push_back(std::move(frame));
   }

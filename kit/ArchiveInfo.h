@@ -14,12 +14,10 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "format/IcnArchive.h"
+#include "icnkit/archive.h"
 
-// The description of a validated archive image of the generation, called
-// path.
-nlohmann::ordered_json ArchiveInfoJson(TArchiveImage image, TIcnGeneration generation,
-                                       const std::string& path);
+// The description of an open archive, called path.
+nlohmann::ordered_json ArchiveInfoJson(const icnkit::Archive& archive, const std::string& path);
 
 // The same as a readable table: a heading line, then one line per frame.
 std::string ArchiveInfoTable(const nlohmann::ordered_json& info);

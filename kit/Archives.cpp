@@ -31,16 +31,6 @@ void AddJobsOption(CLI::App& command, unsigned& jobs) {
       ->check(CLI::Range(1u, 1024u).description(""));
 }
 
-const char* GenerationName(TIcnGeneration generation) {
-  return generation == TIcnGeneration::H1 ? "H1" : "H2";
-}
-
-std::optional<TIcnGeneration> ParseGenerationName(const std::string& text) {
-  if (text == "h1" || text == "H1") return TIcnGeneration::H1;
-  if (text == "h2" || text == "H2") return TIcnGeneration::H2;
-  return std::nullopt;
-}
-
 TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
                                  const std::string& path) {
   if (choice) return *choice;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "format/Generation.h"
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
 
@@ -21,11 +22,6 @@ using TGenerationChoice = std::optional<TIcnGeneration>;
 void AddGenerationOption(CLI::App& command, TGenerationChoice& choice, const std::string& autoText);
 // Adds "-j,--jobs N" (default: the number of cores).
 void AddJobsOption(CLI::App& command, unsigned& jobs);
-
-// "H1" or "H2".
-const char* GenerationName(TIcnGeneration generation);
-// "h1"/"H1" -> H1, "h2"/"H2" -> H2; nullopt for anything else.
-std::optional<TIcnGeneration> ParseGenerationName(const std::string& text);
 
 // The generation of the archive image at path: the choice, or when it is
 // auto the one that fits (format/Detect.h). Raises "Not an archive: <path>"

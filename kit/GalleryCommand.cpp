@@ -5,6 +5,8 @@
 #include <map>
 #include <memory>
 
+#include "api/Convert.h"
+#include "conventions/PaletteColours.h"
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
@@ -65,8 +67,7 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archives[i]);
     file = archives[i];
     const TArchiveFrames frames = ReadArchiveFrames(bytes, generation, entries[i].Name);
-    const std::vector<TRgbQuad> palette =
-        forced.empty() ? GenerationPalette(kit.Fs, generation) : forced;
+    const std::vector<TRgbQuad> palette = forced.empty() ? PaletteColours(generation) : forced;
     TSheetOptions sheetOptions;
     sheetOptions.Image = entries[i].Slug + ".png";
     sheetOptions.Version = KitVersionText();
@@ -74,7 +75,9 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     const TArchiveGif gif(frames, palette, TGifOptions{});  // its checks before any file
     TGalleryArchive& entry = entries[i];
     entry.Sheet = sheet.Description;
-    entry.Info = ArchiveInfoJson(bytes, generation, archives[i]);
+    const icnkit::Archive archive = icnkit::Archive::Open(
+        std::span<const uint8_t>(bytes), nullptr, icnkit_api::Public(generation), entry.Name);
+    entry.Info = ArchiveInfoJson(archive, archives[i]);
     const std::string base = pages + entry.Slug;
     SaveWholeFile(kit.Fs, base + ".png", EncodeIndexedPng(sheet.Image, /*transparentZero=*/true));
     SaveWholeFile(kit.Fs, base + ".json", Bytes(WriteSheetJson(sheet.Description)));

@@ -4,7 +4,9 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
+#include "api/Convert.h"
 #include "fs/Files.h"
+#include "fs/Path.h"
 #include "kit/ArchiveInfo.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
@@ -30,9 +32,10 @@ void RunInfo(TKit& kit, const TInfoOptions& options) {
     file.clear();  // the detection's message names the archive itself
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archives[i]);
     file = archives[i];
-    ValidateArchive(bytes, generation);
-    results[i] = ArchiveInfoJson(bytes, generation, archives[i]);
-    return results[i]["frame_count"].get<size_t>();
+    const icnkit::Archive archive = icnkit::Archive::Open(
+        std::move(bytes), icnkit_api::Public(generation), NameOfPath(archives[i]));
+    results[i] = ArchiveInfoJson(archive, archives[i]);
+    return archive.FrameCount();
   });
   std::string text;
   if (options.Json) {

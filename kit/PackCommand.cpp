@@ -1,18 +1,17 @@
 // icnkit pack: the packers' archives, byte for byte, from frame folders of
-// BMP or PNG files; the generation from -g or setup.ini's Generation key.
+// BMP or PNG files, as the library packs (api/FolderWork.h); the generation
+// from -g or setup.ini's Generation key.
 #include <CLI/CLI.hpp>
 #include <memory>
 
+#include "api/FolderWork.h"
 #include "conventions/ArchiveNames.h"
 #include "format/Text.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
-#include "kit/GenerationKey.h"
 #include "kit/Kit.h"
 #include "kit/SheetPack.h"
-#include "pack/FrameFolderPack.h"
-#include "pack/ReplacedArchive.h"
 
 namespace {
 
@@ -32,11 +31,11 @@ std::string GenerationAdvice(TIcnGeneration generation) {
 }
 
 void RunPack(TKit& kit, const TPackOptions& options) {
+  TPackPalettes palettes([&kit, &options] { return LoadPaletteOption(kit.Fs, options.Palette); });
   if (!options.Sheet.empty()) {
     if (!options.Inputs.empty()) {
       throw CLI::ValidationError("--sheet", "takes no frame folder: " + options.Inputs[0]);
     }
-    TPackPalettes palettes(kit.Fs, options.Palette);
     PackFromSheet(kit, options.Sheet, options.Output, palettes, options.Remap);
     return;
   }
@@ -49,32 +48,10 @@ void RunPack(TKit& kit, const TPackOptions& options) {
   std::vector<TPackPaths> items;
   for (const std::string& input : options.Inputs) items.push_back(PackPathsFor(kit.Fs, input));
   if (!options.Output.empty()) items[0].Archive = options.Output;
-  TPackPalettes palettes(kit.Fs, options.Palette);
+  const TWarningSink warn = [&kit](const std::string& warning) { kit.Report.Warning(warning); };
   kit.Status = RunBatch(kit, items.size(), options.Jobs, [&](size_t i, std::string& file) {
-    const TPackPaths& item = items[i];
-    std::optional<TIcnGeneration> generation = options.Generation;
-    if (!generation) {
-      file = item.Folder + "setup.ini";
-      generation = ReadGenerationKey(kit.Fs, item.Folder);
-    }
-    if (!generation) {
-      file.clear();
-      throw TZtError("cannot tell whether " + item.Folder + " is H1 or H2; use -g");
-    }
-    file.clear();  // the message names the archive itself
-    CheckReplacedGeneration(kit.Fs, item.Archive, *generation, GenerationAdvice);
-    file = item.Folder;
-    const size_t frames = CheckFrameNames(kit.Fs, item.Folder);
-    const TFrameInput input = MakeFrameInput(palettes, *generation, options.Remap, kit.Report);
-    std::string frameFile;
-    try {
-      PackFrameFolder(kit.Fs, PackerGeneration(*generation), item.Archive, item.Folder, frameFile,
-                      input);
-    } catch (...) {
-      file = frameFile.empty() ? item.Archive : frameFile;
-      throw;
-    }
-    return frames;
+    return PackArchiveFolder(kit.Fs, items[i], options.Generation, palettes, options.Remap, warn,
+                             "use -g", GenerationAdvice, file);
   });
   kit.Summary =
       items.size() == 1

@@ -1,12 +1,12 @@
-// icnkit palette IN OUT: converts a palette between the file formats of
-// palette/PaletteFile.h.
+// icnkit palette IN OUT: converts a palette between the file formats the
+// library reads and writes (icnkit/palette.h).
 #include <CLI/CLI.hpp>
 #include <memory>
 
 #include "format/Text.h"
 #include "fs/Files.h"
+#include "icnkit/palette.h"
 #include "kit/Kit.h"
-#include "palette/PaletteFile.h"
 
 namespace {
 
@@ -19,10 +19,10 @@ struct TPaletteCommandOptions {
 // OUT's format comes from its name, checked before IN is read; OUT is
 // written whole or not at all.
 void RunPaletteCommand(TKit& kit, const TPaletteCommandOptions& options) {
-  const TPaletteFormat format = PaletteFormatOfName(options.Output);
+  const icnkit::PaletteFormat format = icnkit::PaletteFormatOfName(options.Output);
   const std::vector<uint8_t> input = LoadNamedFile(kit.Fs, options.Input);
-  const std::vector<TRgbQuad> colours = ReadPaletteFile(input, options.Input, options.SixBit);
-  SaveWholeFile(kit.Fs, options.Output, WritePaletteFile(colours, format), true);
+  const icnkit::Palette colours = icnkit::ReadPalette(input, options.Input, options.SixBit);
+  SaveWholeFile(kit.Fs, options.Output, icnkit::WritePalette(colours, format), true);
   kit.Summary = "wrote palette " + options.Output + " (" + CountOf(colours.size(), "colour") + ")";
 }
 

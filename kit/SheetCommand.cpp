@@ -1,5 +1,5 @@
 // icnkit sheet and icnkit gif: each archive as a sprite sheet (indexed PNG
-// plus its JSON, sheet/SheetCompose.h) or as an animated GIF (sheet/Gif.h),
+// plus its JSON) or as an animated GIF, made by the library (icnkit/sheet.h),
 // written beside the archive or into -o DIR as <name without extension>.png,
 // .json or .gif. For one archive, -o may name the file instead: an -o that
 // ends in the extension of a file the command writes (.gif; .png or .json,
@@ -9,17 +9,18 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 
+#include "api/Convert.h"
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
+#include "icnkit/sheet.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
 #include "kit/Kit.h"
-#include "png/Png.h"
 #include "sheet/Gif.h"
-#include "sheet/SheetCompose.h"
 
 namespace {
 
@@ -31,10 +32,9 @@ struct TViewOptions {
   TGenerationChoice Generation;
   unsigned Jobs = 1;
   TPaletteOptions Palette;
-  TSheetOptions Sheet;
-  bool Packed = false;
+  icnkit::SheetOptions Sheet;
   std::string Frames;
-  TGifOptions Gif;
+  icnkit::GifOptions Gif;
 };
 
 // An archive and where its files go: Base + extension, or Named (the -o
@@ -108,11 +108,13 @@ std::string ViewSummary(const TViewOptions& options, const std::string& noun,
                                  : "into " + WithTrailingSlash(options.Output));
 }
 
-// work writes an archive's files and returns the frames they show.
+// Runs work(archive, palette, target) for each archive, palette the colours
+// of --palette (empty: the generation's); work writes the archive's files
+// and returns the frames they show.
 template <typename TWork>
 void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, TWork work) {
   const auto targets = Targets(kit, options);
-  const std::vector<TRgbQuad> forced = LoadPaletteOption(kit.Fs, options.Palette);
+  const icnkit::Palette forced = icnkit_api::Public(LoadPaletteOption(kit.Fs, options.Palette));
   kit.Status = RunBatch(kit, targets.size(), options.Jobs, [&](size_t i, std::string& file) {
     const TViewTarget& target = targets[i];
     const std::string& archive = target.Archive;
@@ -122,10 +124,9 @@ void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, T
     file.clear();  // the detection's message names the archive itself
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archive);
     file = archive;
-    const TArchiveFrames frames = ReadArchiveFrames(bytes, generation, NameOfPath(archive));
-    const std::vector<TRgbQuad> palette =
-        forced.empty() ? GenerationPalette(kit.Fs, generation) : forced;
-    return work(frames, palette, target);
+    const icnkit::Archive opened = icnkit::Archive::Open(
+        std::move(bytes), icnkit_api::Public(generation), NameOfPath(archive));
+    return work(opened, forced, target);
   });
   kit.Summary = ViewSummary(options, noun, targets, kit.Report.FramesDone());
 }
@@ -150,38 +151,36 @@ void RegisterSheetCommand(CLI::App& app, TKit& kit) {
                    "Put the sheets in DIR (default: beside each archive); for one archive, "
                    "FILE.png or FILE.json names the pair");
   auto* columns = command
-                      ->add_option("--columns", options->Sheet.Layout.Columns,
+                      ->add_option("--columns", options->Sheet.columns,
                                    "Cells per row (default: a square sheet)")
                       ->check(CLI::Range(1, 65535));
-  command->add_flag("--packed", options->Packed, "Pack the cells on shelves instead of a grid")
+  command
+      ->add_flag("--packed", options->Sheet.packed, "Pack the cells on shelves instead of a grid")
       ->excludes(columns);
   command
-      ->add_option("--padding", options->Sheet.Layout.Padding,
+      ->add_option("--padding", options->Sheet.padding,
                    "Transparent pixels between cells and around the sheet (default 0)")
       ->check(CLI::Range(0, 4096));
-  command->add_flag("--untrimmed", options->Sheet.Untrimmed,
+  command->add_flag("--untrimmed", options->Sheet.untrimmed,
                     "Every cell the union rectangle, frames at their places");
   command
-      ->add_option("--delay", options->Sheet.Duration, "Each frame's duration in ms (default 100)")
+      ->add_option("--delay", options->Sheet.duration_ms,
+                   "Each frame's duration in ms (default 100)")
       ->check(CLI::Range(0, 655350));
   command->callback([&kit, options] {
-    options->Sheet.Layout.Arrangement =
-        options->Packed ? TSheetArrangement::Packed : TSheetArrangement::Grid;
-    options->Sheet.Version = KitVersionText();
     RunViews(kit, *options, "sheet",
-             [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
+             [&](const icnkit::Archive& archive, const icnkit::Palette& palette,
                  const TViewTarget& target) {
-               TSheetOptions sheetOptions = options->Sheet;
+               icnkit::SheetOptions sheetOptions = options->Sheet;
                const std::string pngPath = target.File(".png");
-               sheetOptions.Image = NameOfPath(pngPath);
-               const TSheet sheet = ComposeSheet(frames, palette, sheetOptions);
-               const std::vector<uint8_t> png =
-                   EncodeIndexedPng(sheet.Image, /*transparentZero=*/true);
-               const std::string json = WriteSheetJson(sheet.Description);
-               SaveWholeFile(kit.Fs, pngPath, png);
+               sheetOptions.image_name = NameOfPath(pngPath);
+               sheetOptions.palette = palette;
+               const icnkit::Sheet sheet = icnkit::MakeSheet(archive, sheetOptions);
+               SaveWholeFile(kit.Fs, pngPath, sheet.png);
                SaveWholeFile(kit.Fs, target.File(".json"),
-                             std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
-               return frames.Frames.size();
+                             std::span(reinterpret_cast<const uint8_t*>(sheet.json.data()),
+                                       sheet.json.size()));
+               return archive.FrameCount();
              });
   });
 }
@@ -194,13 +193,13 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
   AddCommonOptions(*command, *options,
                    "Put the GIFs in DIR (default: beside each archive); for one archive, "
                    "FILE.gif names the GIF");
-  command->add_option("--delay", options->Gif.DelayMs, "Milliseconds per frame (default 100)")
+  command->add_option("--delay", options->Gif.delay_ms, "Milliseconds per frame (default 100)")
       ->check(CLI::Range(0, 655350));
   command
       ->add_option("--frames", options->Frames,
                    "Only frames A to B (numbered from 0; B past the last frame: to the last)")
       ->type_name("A-B");
-  command->add_option("--scale", options->Gif.Scale, "Each pixel as NxN pixels (default 1)")
+  command->add_option("--scale", options->Gif.scale, "Each pixel as NxN pixels (default 1)")
       ->check(CLI::Range(1, 64));
   command->callback([&kit, options] {
     // A range that is no range is a usage error, before any archive is read.
@@ -213,24 +212,35 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
       }
     }
     RunViews(kit, *options, "GIF",
-             [&](const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
+             [&](const icnkit::Archive& archive, const icnkit::Palette& palette,
                  const TViewTarget& target) {
-               TGifOptions gifOptions = options->Gif;
-               const size_t count = frames.Frames.size();
-               if (!options->Frames.empty() &&
-                   ParseFrameRange(options->Frames, count, gifOptions)) {
-                 kit.Report.Detail(ZtFormat("%s: --frames %s cut to %zu-%zu, the frames there are",
-                                            target.Archive.c_str(), options->Frames.c_str(),
-                                            gifOptions.First, gifOptions.Last));
+               icnkit::GifOptions gif = options->Gif;
+               gif.palette = palette;
+               const size_t count = archive.FrameCount();
+               if (!options->Frames.empty()) {
+                 TGifOptions range;
+                 if (ParseFrameRange(options->Frames, count, range)) {
+                   kit.Report.Detail(ZtFormat(
+                       "%s: --frames %s cut to %zu-%zu, the frames there are",
+                       target.Archive.c_str(), options->Frames.c_str(), range.First, range.Last));
+                 }
+                 gif.first = range.First;
+                 gif.last = range.Last;
                }
-               // Checked whole before the file is begun, then written as
-               // encoded; the bar counts frames when there is one archive.
-               const TArchiveGif gif(frames, palette, gifOptions);
-               TStreamedFile file(kit.Fs, target.File(".gif"));
-               gif.Write([&file](std::span<const uint8_t> bytes) { file.Append(bytes); },
-                         [&](size_t done) { kit.Report.AdvanceWithin(done, gif.ImageCount()); });
-               file.Save();
-               return count == 0 ? 0 : std::min(gifOptions.Last, count - 1) - gifOptions.First + 1;
+               // The file is begun with the first piece, after every check,
+               // and written as encoded; the bar counts frames when there is
+               // one archive.
+               std::optional<TStreamedFile> file;
+               icnkit::WriteGif(
+                   archive, gif,
+                   [&](std::span<const uint8_t> bytes) {
+                     if (!file) file.emplace(kit.Fs, target.File(".gif"));
+                     file->Append(bytes);
+                   },
+                   [&](size_t done, size_t total) { kit.Report.AdvanceWithin(done, total); });
+               if (!file) file.emplace(kit.Fs, target.File(".gif"));
+               file->Save();
+               return count == 0 ? 0 : std::min(gif.last, count - 1) - gif.first + 1;
              });
   });
 }

@@ -1,10 +1,9 @@
 #include "kit/SheetPack.h"
 
+#include "api/FolderWork.h"
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
-#include "png/Png.h"
-#include "sheet/SheetPack.h"
 
 void PackFromSheet(TKit& kit, const std::string& jsonPath, const std::string& output,
                    TPackPalettes& palettes, bool remap) {
@@ -13,11 +12,9 @@ void PackFromSheet(TKit& kit, const std::string& jsonPath, const std::string& ou
       std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), jsonPath);
   const std::string imagePath = DirectoryOfPath(jsonPath) + sheet.Image;
   const std::vector<uint8_t> png = LoadNamedFile(kit.Fs, imagePath);
-  TIndexedImage image;
-  TPngFrameReport report;
-  DecodePngFrame(png, palettes.For(sheet.Generation), remap, imagePath, image, report);
-  for (const std::string& warning : report.Warnings) kit.Report.Warning(warning);
-  const std::vector<uint8_t> archive = PackSheet(sheet, image, imagePath);
+  const std::vector<uint8_t> archive =
+      PackSheetImage(sheet, png, imagePath, palettes, remap,
+                     [&kit](const std::string& warning) { kit.Report.Warning(warning); });
   const std::string archivePath =
       output.empty() ? DirectoryOfPath(jsonPath) + sheet.Archive : output;
   SaveArchiveFile(kit.Fs, archivePath, archive);

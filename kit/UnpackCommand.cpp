@@ -1,11 +1,13 @@
 // icnkit unpack: the frame folders of the unpackers (the same files, byte
-// for byte, with --format bmp) plus setup.ini's Generation key, or previews
-// with --preview; PNG frames and other palettes through kit/FrameFormats.h.
+// for byte, with --format bmp) plus setup.ini's Generation key, as the
+// library unpacks (api/FolderWork.h), or previews with --preview; PNG
+// frames and other palettes through api/FrameFiles.h.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <map>
 #include <memory>
 
+#include "api/FolderWork.h"
 #include "conventions/ArchiveNames.h"
 #include "format/Text.h"
 #include "fs/Files.h"
@@ -13,9 +15,7 @@
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
-#include "kit/GenerationKey.h"
 #include "kit/Kit.h"
-#include "unpack/FrameFolderExport.h"
 #include "unpack/PreviewExport.h"
 #include "unpack/UnpackerGeneration.h"
 
@@ -124,15 +124,12 @@ void RunUnpack(TKit& kit, const TUnpackOptions& options) {
     file.clear();  // the detection's message names the archive itself
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, item.Archive);
     file = item.Archive;
-    const TUnpackerGeneration& unpacker = UnpackerGeneration(generation);
     if (options.Preview) {
-      ExportPreview(kit.Fs, unpacker, item.Archive, bytes, item.Target, output);
+      ExportPreview(kit.Fs, UnpackerGeneration(generation), item.Archive, bytes, item.Target,
+                    output);
       return size_t{1};
     }
-    ExportFrameFolder(kit.Fs, unpacker, item.Archive, bytes, item.Target, output);
-    const size_t frames = FrameCount(bytes);  // the header is never given back
-    if (frames > 0) WriteGenerationKey(kit.Fs, item.Target, generation);
-    return frames;
+    return UnpackArchiveFolder(kit.Fs, bytes, generation, item.Archive, item.Target, output);
   });
   if (kit.Status != 0) return;
   made.Keep();

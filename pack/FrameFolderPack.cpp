@@ -10,8 +10,8 @@
 #include "fs/FindFile.h"
 #include "image/BmpFile.h"
 #include "image/IndexedImage.h"
-#include "image/TrimBox.h"
 #include "pack/FrameBits.h"
+#include "pack/TrimmedFrame.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -50,24 +50,6 @@ class TFrameFiles {
   const TFrameInput& Input_;
   size_t Count_ = 0;
 };
-
-// What the loader makes of a 0-byte file. The unpackers write one for every
-// frame of a folder whose common rectangle is empty, so it stands for an
-// all-transparent frame rather than for a wrong format. Compressed pixels the
-// loader does not decode (RLE4, JPEG, PNG, ...) also load without rows, but
-// keep their compression code: those are pictures in a wrong format.
-bool IsEmptyImage(const TIndexedImage& image) {
-  return image.DeviceDependent() && image.Compression() == kBiRgb && image.Width() == 0 &&
-         image.Height() == 0 && !image.HasPixels();
-}
-
-// The record of the trimmed bitmap placed at the folder's origin.
-TIcnFrame FrameRecord(const TRectangle& box, int64_t x, int64_t y, int32_t bits, bool storesBits) {
-  std::optional<TIcnFrame> record = RecordOfBox(box, x, y);
-  if (!record) throw TZtError("Frame out of range");
-  record->Bits = storesBits ? static_cast<uint8_t>(bits & 0xFF) : 0;
-  return *record;
-}
 
 // The encoders grow the archive buffer geometrically, which copies it and
 // touches fresh pages at every doubling: a third of the CPU time of a folder
@@ -136,23 +118,21 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
     } else {
       image = LoadBmpFromFile(fs, frameFile);
     }
-    const bool empty = IsEmptyImage(image);
+    const bool empty = IsEmptyFrameImage(image);
     if (!empty && !image.Is8Bit()) throw TZtError("Wrong bitmap format");
-    const TRectangle box = empty ? TRectangle{} : TrimBox(image);
     const int32_t bits = frameBits.Of(frames.Name());
-    const TIcnFrame record = FrameRecord(box, x, y, bits, generation.Format.StoresBits);
+    const bool rows = !empty && image.HasPixels();
+    const TTrimmedFrame frame =
+        TrimFrame(generation.Format, rows ? image.RowAddress(0) : nullptr,
+                  rows && image.Height() > 1 ? image.RowAddress(1) - image.RowAddress(0) : 0,
+                  image.Width(), image.Height(), x, y, bits);
+    const TIcnFrame& record = frame.Record;
     writer.BeginFrame(i, record);
 
-    const uint64_t bound = uint64_t{record.Height} * (2 * uint64_t{record.Width} + 1) + 1;
-    if (!streaming) ReserveProjected(writer.Buffer(), tableEnd, i, frames.Count(), bound);
-    const uint8_t* source = nullptr;
-    ptrdiff_t rowStep = 0;
-    if (record.Height > 0) {
-      source = image.RowAddress(box.Top) + box.Left;
-      if (image.Height() > 1) rowStep = image.RowAddress(1) - image.RowAddress(0);
-    }
-    generation.Format.Encode(writer.Buffer(), source, rowStep, record.Width, record.Height,
-                             (bits & kFillOnlyBit) != 0);
+    if (!streaming)
+      ReserveProjected(writer.Buffer(), tableEnd, i, frames.Count(), MaxStreamLength(record));
+    generation.Format.Encode(writer.Buffer(), frame.Source, frame.RowStep, record.Width,
+                             record.Height, frame.FillOnly);
   }
   frameFile.clear();
   output.Save(writer.Finish());

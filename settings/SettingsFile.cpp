@@ -27,23 +27,12 @@ constexpr TIniLineEnd kNewFileLineEnd = TIniLineEnd::CrLf;
 constexpr TIniLineEnd kNewFileLineEnd = TIniLineEnd::Lf;
 #endif
 
-// A file that is not there, or whose folder is not (Windows tells the two
-// apart; POSIX reports both as ENOENT, which is 2 as well).
-bool IsMissingFile(uint32_t code) {
-  constexpr uint32_t kFileNotFound = 2;  // ENOENT, ERROR_FILE_NOT_FOUND
-#if defined(_WIN32)
-  return code == kFileNotFound || code == 3;  // ERROR_PATH_NOT_FOUND
-#else
-  return code == kFileNotFound;
-#endif
-}
-
 // Throws "Unable to write to <path>" when the file cannot be written.
 void SaveSettingsText(TFileSystem& fs, const std::string& path, const std::string& text) {
   try {
     SaveWholeFile(fs, path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   } catch (const TZtError&) {
-    throw TZtError(ZtFormat("Unable to write to %s", path.c_str()));
+    throw TZtError(ZtFormat("Unable to write to %s", path.c_str()), TZtErrorKind::System);
   }
 }
 
@@ -89,7 +78,7 @@ TIniDocument* TSettingsFile::Document() {
   try {
     LoadWholeFile(Fs_, Path_, bytes);
   } catch (const TSystemError& error) {
-    if (!IsMissingFile(error.Code)) return nullptr;
+    if (!IsMissingFileCode(error.Code)) return nullptr;
     bytes.clear();
   } catch (const TZtError&) {
     return nullptr;
@@ -120,7 +109,9 @@ void TSettingsFile::ForEachKey(const std::string& section,
 
 void TSettingsFile::WriteNumber(const std::string& section, const std::string& key, int32_t value) {
   TIniDocument* document = Document();
-  if (document == nullptr) throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()));
+  if (document == nullptr) {
+    throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()), TZtErrorKind::System);
+  }
   document->Set(section, key, std::to_string(value));
   if (Saved_) {
     Dirty_ = true;

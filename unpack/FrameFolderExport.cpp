@@ -15,11 +15,13 @@ namespace {
 // How much of the frame table is read before its pages are given back.
 constexpr size_t kReleaseStep = size_t{64} << 10;
 
-// The unpack once the folder is made and the archive read.
+// The unpack once the folder is made and the archive read; the frame
+// table's pages are given back as the frames are written when releasable
+// holds the archive.
 void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
-                  const std::string& archivePath, std::vector<uint8_t>& bytes,
-                  const std::string& folder, const TFrameOutput& output) {
-  const TArchiveImage archive(bytes);
+                  const std::string& archivePath, TArchiveImage archive,
+                  std::vector<uint8_t>* releasable, const std::string& folder,
+                  const TFrameOutput& output) {
   ValidateArchive(archive, generation.Format.Generation);
 
   const size_t count = FrameCount(archive);
@@ -28,7 +30,7 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
   const TRectangle bounds = UnionRectangle(archive, generation.Format.Generation);
   // The image first: an archive whose frames cannot be drawn (no palette, a
   // union rectangle over the pixel bound) leaves no setup.ini behind.
-  TIndexedImage& image = WorkImage(fs, generation.Format.Generation);
+  TIndexedImage& image = WorkImage(fs, generation.Format.Generation, output.Drawing);
   image.Reshape(bounds.Width, bounds.Height);
 
   TSettingsFile settings(fs, folder + "setup.ini");
@@ -47,8 +49,8 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
   std::string name;
   for (size_t i = 0; i < count; ++i) {
     const size_t read = std::min(tableEnd, kIcnHeaderSize + i * recordSize);
-    if (read - released >= kReleaseStep) {
-      ReleasePages(std::span(bytes).subspan(kIcnHeaderSize, read - kIcnHeaderSize));
+    if (releasable != nullptr && read - released >= kReleaseStep) {
+      ReleasePages(std::span(*releasable).subspan(kIcnHeaderSize, read - kIcnHeaderSize));
       released = read;
     }
     const TIcnFrame record = FrameRecordAt(archive, generation.Format.Generation, i);
@@ -79,7 +81,7 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
   TMadeFolders made(fs);
   MakeFrameFolder(fs, folder, made);
   std::vector<uint8_t> bytes = LoadNamedFile(fs, archivePath);
-  ExportFrames(fs, generation, archivePath, bytes, folder, output);
+  ExportFrames(fs, generation, archivePath, bytes, &bytes, folder, output);
   made.Keep();
 }
 
@@ -88,6 +90,15 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& folder, const TFrameOutput& output) {
   TMadeFolders made(fs);
   MakeFrameFolder(fs, folder, made);
-  ExportFrames(fs, generation, archivePath, bytes, folder, output);
+  ExportFrames(fs, generation, archivePath, bytes, &bytes, folder, output);
+  made.Keep();
+}
+
+void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
+                       const std::string& archivePath, TArchiveImage archive,
+                       const std::string& folder, const TFrameOutput& output) {
+  TMadeFolders made(fs);
+  MakeFrameFolder(fs, folder, made);
+  ExportFrames(fs, generation, archivePath, archive, nullptr, folder, output);
   made.Keep();
 }

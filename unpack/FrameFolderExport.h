@@ -45,3 +45,7 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, std::vector<uint8_t>& bytes,
                        const std::string& folder, const TFrameOutput& output = {});
+// The same for archive bytes the caller keeps: nothing is given back.
+void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
+                       const std::string& archivePath, TArchiveImage archive,
+                       const std::string& folder, const TFrameOutput& output = {});

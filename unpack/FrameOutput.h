@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "conventions/WorkImage.h"
 #include "fs/FileSystem.h"
 #include "image/IndexedImage.h"
 
@@ -19,6 +20,9 @@ struct TFrameOutput {
   // own). Frames are still drawn with the palette bitmap, so the background
   // stays index 0 whatever the colours.
   std::vector<TRgbQuad> Palette;
+  // The work image frames are drawn with (conventions/WorkImage.h): the
+  // palette bitmap, or the colours compiled in (icnkit, the library).
+  TPaletteSource Drawing = TPaletteSource::Bitmap;
 };
 
 // Writes image as the file at path the way output says (a new file in

@@ -43,7 +43,7 @@ void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
   if (!chosen) return;  // nothing to show is not a failure
 
   const TIcnFrame record = FrameRecordAt(archive, generation.Format.Generation, *chosen);
-  TIndexedImage& image = WorkImage(fs, generation.Format.Generation);
+  TIndexedImage& image = WorkImage(fs, generation.Format.Generation, output.Drawing);
   image.Reshape(record.Width, record.Height);
   const bool fillOnly =
       generation.Format.FillOnly(NameOfPath(archivePath), archive, *chosen, record);

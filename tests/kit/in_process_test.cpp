@@ -11,10 +11,11 @@
 #include <random>
 #include <thread>
 
+#include "api/FrameFiles.h"
+#include "api/GenerationKey.h"
+#include "conventions/PaletteColours.h"
 #include "conventions/WorkImage.h"
 #include "image/BmpFile.h"
-#include "kit/FrameFormats.h"
-#include "kit/GenerationKey.h"
 #include "kit/Jobs.h"
 #include "kit/Kit.h"
 #include "pack/FrameFolderPack.h"
@@ -99,9 +100,10 @@ TEST(KitHooks, AnotherPaletteChangesTheColoursNotThePixels) {
     EXPECT_EQ(other.ColourTable()[200].Red, 200);
     EXPECT_NE(own.ColourTable(), other.ColourTable());
   }
-  // The work image keeps its own colours for the next archive.
+  // The work image keeps its own colours for the next archive, the palette
+  // bitmap's, which are the ones compiled in.
   EXPECT_EQ(WorkImage(NativeFs(), TIcnGeneration::H2).ColourTable(),
-            GenerationPalette(NativeFs(), TIcnGeneration::H2));
+            PaletteColours(TIcnGeneration::H2));
 }
 
 TEST(KitHooks, WorkImagesArePerThreadAndPerGeneration) {

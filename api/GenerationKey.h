@@ -1,7 +1,7 @@
 // The "Generation" key of a frame folder's setup.ini ([Position]), which
-// "icnkit unpack" writes ("H1" or "H2") and "icnkit pack" reads when -g does
-// not say. The legacy packers read only X, Y and [Bits], so the key changes
-// nothing for them.
+// "icnkit unpack" (and the library's unpack) writes ("H1" or "H2") and
+// "icnkit pack" reads when -g does not say. The legacy packers read only X, Y and [Bits], so the
+// key changes nothing for them.
 #pragma once
 
 #include <optional>

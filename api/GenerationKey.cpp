@@ -1,9 +1,9 @@
-#include "kit/GenerationKey.h"
+#include "api/GenerationKey.h"
 
 #include <vector>
 
+#include "format/Generation.h"
 #include "fs/Files.h"
-#include "kit/Archives.h"
 #include "settings/IniDocument.h"
 
 namespace {
@@ -23,7 +23,7 @@ void WriteGenerationKey(TFileSystem& fs, const std::string& folder, TIcnGenerati
   try {
     SaveWholeFile(fs, path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   } catch (const TZtError&) {
-    throw TZtError("Unable to write to " + path);
+    throw TZtError("Unable to write to " + path, TZtErrorKind::System);
   }
 }
 

@@ -1,0 +1,214 @@
+// icnkit::Archive and BuildArchive over format/ and pack/TrimmedFrame.h;
+// the small names of the API (Error, Version, generations, Raster).
+#include "icnkit/archive.h"
+
+#include <cstring>
+#include <utility>
+
+#include "api/Convert.h"
+#include "format/Detect.h"
+#include "format/Generation.h"
+#include "fs/Files.h"
+#include "fs/Path.h"
+#include "icnkit/folders.h"
+#include "icnkit/version.h"
+#include "image/BmpHeader.h"
+#include "pack/TrimmedFrame.h"
+
+namespace icnkit {
+
+using icnkit_api::Guarded;
+using icnkit_api::Internal;
+
+Error::Error(ErrorKind kind, const std::string& message, std::string file)
+    : std::runtime_error(message), kind_(kind), file_(std::move(file)) {}
+
+Error::~Error() = default;
+
+const char* Version() {
+  return ICNKIT_VERSION;
+}
+
+const char* GenerationName(Generation generation) {
+  return ::GenerationName(Internal(generation));
+}
+
+Generation ParseGeneration(std::string_view text) {
+  const std::optional<TIcnGeneration> generation = ParseGenerationName(std::string(text));
+  if (!generation) {
+    throw Error(ErrorKind::InvalidInput,
+                "Unknown generation: " + std::string(text) + " (H1 or H2)");
+  }
+  return icnkit_api::Public(*generation);
+}
+
+std::optional<Generation> DetectGeneration(std::span<const uint8_t> bytes) {
+  return Guarded([&]() -> std::optional<Generation> {
+    const std::optional<TIcnGeneration> detected = ::DetectGeneration(bytes);
+    if (!detected) return std::nullopt;
+    return icnkit_api::Public(*detected);
+  });
+}
+
+Raster::Raster(int32_t w, int32_t h) {
+  Guarded([&] {
+    if (w < 0 || h < 0) bmp::ThrowNotValid();
+    bmp::CheckStorage(w, h, 8, 0);
+    pixels.assign(size_t(w) * size_t(h), 0);
+    width = w;
+    height = h;
+  });
+}
+
+struct Archive::Impl {
+  std::shared_ptr<const void> Owner;
+  TArchiveImage Bytes;
+  const TIcnGenerationInfo* Format = nullptr;
+  std::string Name;
+
+  TIcnFrame Record(size_t index) const {
+    const size_t count = ::FrameCount(Bytes);
+    if (index >= count) {
+      throw TZtError(ZtFormat("Frame %zu out of range: the archive has %zu frames", index, count));
+    }
+    return FrameRecordAt(Bytes, Format->Generation, index);
+  }
+  bool FillOnly(size_t index, const TIcnFrame& record) const {
+    return Format->FillOnly(Name, Bytes, index, record);
+  }
+};
+
+Archive::Archive(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
+
+Archive Archive::Open(std::vector<uint8_t> bytes, std::optional<icnkit::Generation> generation,
+                      std::string name) {
+  auto owner = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+  const std::span<const uint8_t> view(*owner);
+  return Open(view, std::move(owner), generation, std::move(name));
+}
+
+Archive Archive::Open(std::span<const uint8_t> bytes, std::shared_ptr<const void> owner,
+                      std::optional<icnkit::Generation> generation, std::string name) {
+  return Guarded([&] {
+    auto impl = std::make_shared<Impl>();
+    if (!generation) {
+      generation = DetectGeneration(bytes);
+      if (!generation) {
+        throw TZtError("cannot tell whether " + (name.empty() ? "the archive" : name) +
+                       " is H1 or H2; give its generation");
+      }
+    }
+    impl->Format = &GenerationInfo(Internal(*generation));
+    ValidateArchive(bytes, impl->Format->Generation);
+    impl->Owner = std::move(owner);
+    impl->Bytes = bytes;
+    impl->Name = std::move(name);
+    return Archive(std::move(impl));
+  });
+}
+
+Archive Archive::OpenFile(const std::string& path, std::optional<icnkit::Generation> generation) {
+  std::vector<uint8_t> bytes = ReadFile(path);
+  return Open(std::move(bytes), generation, NameOfPath(path));
+}
+
+Generation Archive::Generation() const {
+  return icnkit_api::Public(impl_->Format->Generation);
+}
+
+const std::string& Archive::Name() const {
+  return impl_->Name;
+}
+
+std::span<const uint8_t> Archive::Bytes() const {
+  return impl_->Bytes;
+}
+
+size_t Archive::FrameCount() const {
+  return ::FrameCount(impl_->Bytes);
+}
+
+FrameRecord Archive::Frame(size_t index) const {
+  return Guarded([&] {
+    const TIcnFrame record = impl_->Record(index);
+    const bool fillOnly = impl_->FillOnly(index, record);
+    FrameRecord frame;
+    frame.left = record.Left;
+    frame.top = record.Top;
+    frame.width = record.Width;
+    frame.height = record.Height;
+    frame.bits = impl_->Format->BitsValue(fillOnly, record);
+    frame.fill_only = fillOnly;
+    frame.stream_offset = FrameDataAt(impl_->Bytes, record);
+    return frame;
+  });
+}
+
+Rect Archive::Union() const {
+  const TRectangle bounds = UnionRectangle(impl_->Bytes, impl_->Format->Generation);
+  return {bounds.Left, bounds.Top, bounds.Width, bounds.Height};
+}
+
+std::optional<uint64_t> Archive::StreamLength(size_t index) const {
+  return Guarded([&]() -> std::optional<uint64_t> {
+    const TIcnFrame record = impl_->Record(index);
+    const std::optional<size_t> length =
+        ::StreamLength(impl_->Bytes, impl_->Format->Codes, FrameDataAt(impl_->Bytes, record),
+                       MaxStreamLength(record), impl_->FillOnly(index, record));
+    if (!length) return std::nullopt;
+    return *length;
+  });
+}
+
+Raster Archive::Decode(size_t index) const {
+  const FrameRecord frame = Frame(index);
+  Raster raster(frame.width, frame.height);
+  DecodeInto(index, raster.View());
+  return raster;
+}
+
+void Archive::DecodeInto(size_t index, RasterView target) const {
+  Guarded([&] {
+    const TIcnFrame record = impl_->Record(index);
+    icnkit_api::CheckView(target, "target");
+    if (target.width < record.Width || target.height < record.Height) {
+      throw TZtError(ZtFormat("Frame %zu is %d x %d pixels: target is %d x %d", index, record.Width,
+                              record.Height, target.width, target.height));
+    }
+    if (record.Width == 0 || record.Height == 0) return;
+    for (int32_t y = 0; y < record.Height; ++y) {
+      std::memset(target.data + y * target.stride, 0, record.Width);
+    }
+    DecodeFrame(*impl_->Format, impl_->Bytes, record, impl_->FillOnly(index, record),
+                TFrameRaster{target.data, target.stride, record.Width, record.Height});
+  });
+}
+
+void Archive::Save(const std::string& path) const {
+  SaveFile(path, impl_->Bytes);
+}
+
+std::vector<uint8_t> BuildArchive(Generation generation, std::span<const NewFrame> frames) {
+  return Guarded([&] {
+    const TIcnGenerationInfo& format = GenerationInfo(Internal(generation));
+    TIcnArchiveWriter writer(format.Generation, frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+      const NewFrame& frame = frames[i];
+      const std::string label = ZtFormat("frame %zu", i);
+      icnkit_api::CheckView(frame.pixels, label);
+      TTrimmedFrame trimmed;
+      try {
+        trimmed = TrimFrame(format, frame.pixels.data, frame.pixels.stride, frame.pixels.width,
+                            frame.pixels.height, frame.left, frame.top, frame.bits);
+      } catch (const TZtError& error) {
+        throw TZtError(label + ": " + error.what());
+      }
+      writer.BeginFrame(i, trimmed.Record);
+      format.Encode(writer.Buffer(), trimmed.Source, trimmed.RowStep, trimmed.Record.Width,
+                    trimmed.Record.Height, trimmed.FillOnly);
+    }
+    return std::move(writer.Finish());
+  });
+}
+
+}  // namespace icnkit

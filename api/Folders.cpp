@@ -1,0 +1,162 @@
+// Files and frame folders of the API: the work of "icnkit unpack" and
+// "icnkit pack" (api/FolderWork.h) on the native file system, or on the
+// in-memory one for a frame folder given as named files.
+#include "icnkit/folders.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "api/Convert.h"
+#include "api/FolderWork.h"
+#include "conventions/WorkImage.h"
+#include "format/Detect.h"
+#include "fs/Files.h"
+#include "fs/FindFile.h"
+#include "fs/InMemoryFileSystem.h"
+#include "fs/Path.h"
+
+namespace icnkit {
+
+using icnkit_api::Guarded;
+using icnkit_api::Internal;
+
+namespace {
+
+// Where the library's in-memory frame folder stands: its files go in the
+// current folder, so that messages name them alone ("0003.png").
+constexpr const char* kMemoryFolder = "/frames";
+constexpr const char* kMemoryArchive = "/archive.icn";
+
+// The advice of "cannot tell whether ... is H1 or H2".
+constexpr const char* kGenerationAdvice = "give its generation";
+
+// "(it is H1; pack it as H1)": the library's callers name the generation.
+std::string ReplacedAdvice(TIcnGeneration generation) {
+  return std::string("pack it as ") + GenerationName(generation);
+}
+
+// The work images a call drew with are freed when it ends, so that no
+// thread of the caller's keeps one.
+struct TWorkImagesFreed {
+  TWorkImagesFreed() = default;
+  TWorkImagesFreed(const TWorkImagesFreed&) = delete;
+  TWorkImagesFreed& operator=(const TWorkImagesFreed&) = delete;
+  ~TWorkImagesFreed() { DiscardWorkImage(); }
+};
+
+TFrameOutput OutputOf(const UnpackOptions& options) {
+  if (options.format != "bmp" && options.format != "png") {
+    throw TZtError("Unknown frame format: " + options.format + " (bmp or png)");
+  }
+  if (options.transparent && options.format != "png") {
+    throw TZtError("transparent needs the png format");
+  }
+  return MakeFrameOutput(options.format, options.transparent, Internal(options.palette));
+}
+
+// Runs work(file); what it raises leaves as an Error naming file.
+template <class TWork>
+auto NamingFile(TWork&& work) {
+  std::string file;
+  try {
+    return work(file);
+  } catch (...) {
+    icnkit_api::ThrowAsError(file);
+  }
+}
+
+size_t Pack(TFileSystem& fs, const TPackPaths& paths, const PackOptions& options) {
+  TPackPalettes palettes([&] { return Internal(options.palette); });
+  const std::optional<TIcnGeneration> generation =
+      options.generation ? std::optional(Internal(*options.generation)) : std::nullopt;
+  return NamingFile([&](std::string& file) {
+    return PackArchiveFolder(fs, paths, generation, palettes, options.remap, options.warning,
+                             kGenerationAdvice, ReplacedAdvice, file);
+  });
+}
+
+}  // namespace
+
+void SaveFile(const std::string& path, std::span<const uint8_t> bytes) {
+  Guarded([&] { SaveArchiveFile(*MakeNativeFileSystem(), path, bytes); });
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  return Guarded([&] { return LoadNamedFile(*MakeNativeFileSystem(), path); });
+}
+
+std::string UnpackFile(const std::string& path, const std::string& folder,
+                       const UnpackOptions& options) {
+  const TWorkImagesFreed freed;
+  std::vector<uint8_t> bytes = ReadFile(path);
+  return NamingFile([&](std::string& file) {
+    const TFrameOutput output = OutputOf(options);
+    std::optional<TIcnGeneration> generation;
+    if (options.generation) generation = Internal(*options.generation);
+    if (!generation) generation = ::DetectGeneration(bytes);
+    if (!generation) {
+      throw TZtError("cannot tell whether " + path + " is H1 or H2; " + kGenerationAdvice);
+    }
+    const std::string target = folder.empty() ? FrameFolderOf(path) : WithTrailingSlash(folder);
+    file = path;
+    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
+    UnpackArchiveFolder(*fs, bytes, *generation, path, target, output);
+    return target;
+  });
+}
+
+void UnpackArchive(const Archive& archive, const std::string& folder,
+                   const UnpackOptions& options) {
+  const TWorkImagesFreed freed;
+  Guarded([&] {
+    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
+    UnpackArchiveFolder(*fs, archive.Bytes(), Internal(archive.Generation()), archive.Name(),
+                        WithTrailingSlash(folder), OutputOf(options));
+  });
+}
+
+std::vector<NamedFile> UnpackToFiles(const Archive& archive, const UnpackOptions& options) {
+  const TWorkImagesFreed freed;
+  return Guarded([&] {
+    TInMemoryFileSystem fs;
+    fs.AddFolder(kMemoryFolder);
+    fs.CurrentFolder = kMemoryFolder;
+    UnpackArchiveFolder(fs, archive.Bytes(), Internal(archive.Generation()), archive.Name(), "",
+                        OutputOf(options));
+    std::vector<NamedFile> files;
+    const std::string prefix = std::string(kMemoryFolder) + "/";
+    for (auto& [key, bytes] : fs.Files)
+      files.push_back({key.substr(prefix.size()), std::move(bytes)});
+    std::sort(files.begin(), files.end(),
+              [](const NamedFile& a, const NamedFile& b) { return NaturalLess(a.name, b.name); });
+    return files;
+  });
+}
+
+std::string PackFolder(const std::string& folder_or_archive, const std::string& archive_path,
+                       const PackOptions& options) {
+  const std::unique_ptr<TFileSystem> fs = Guarded([] { return MakeNativeFileSystem(); });
+  TPackPaths paths = Guarded([&] { return PackPathsFor(*fs, folder_or_archive); });
+  if (!archive_path.empty()) paths.Archive = archive_path;
+  Pack(*fs, paths, options);
+  return paths.Archive;
+}
+
+std::vector<uint8_t> PackFiles(std::span<const NamedFile> files, const PackOptions& options) {
+  TInMemoryFileSystem fs;
+  Guarded([&] {
+    fs.AddFolder(kMemoryFolder);
+    fs.CurrentFolder = kMemoryFolder;
+    for (const NamedFile& file : files) {
+      if (file.name.empty() || file.name != NameOfPath(file.name) || file.name == "." ||
+          file.name == "..") {
+        throw TZtError("Not a file name of a frame folder: " + file.name);
+      }
+      fs.AddFile(file.name, file.bytes);
+    }
+  });
+  Pack(fs, TPackPaths{kMemoryArchive, ""}, options);
+  return std::move(fs.Files[kMemoryArchive]);
+}
+
+}  // namespace icnkit

@@ -1,0 +1,66 @@
+// The palettes of the API over conventions/PaletteColours.h and
+// palette/PaletteFile.h.
+#include "icnkit/palette.h"
+
+#include "api/Convert.h"
+#include "conventions/PaletteColours.h"
+#include "fs/Files.h"
+#include "icnkit/folders.h"
+#include "palette/PaletteFile.h"
+
+namespace icnkit {
+
+using icnkit_api::Guarded;
+using icnkit_api::Internal;
+using icnkit_api::Public;
+
+Palette GenerationPalette(Generation generation) {
+  return Public(PaletteColours(Internal(generation)));
+}
+
+PaletteFormat PaletteFormatOfName(const std::string& name) {
+  return Guarded([&] {
+    switch (::PaletteFormatOfName(name)) {
+      case TPaletteFormat::Bmp:
+        return PaletteFormat::Bmp;
+      case TPaletteFormat::Png:
+        return PaletteFormat::Png;
+      case TPaletteFormat::JascPal:
+        return PaletteFormat::JascPal;
+      case TPaletteFormat::Gpl:
+        return PaletteFormat::Gpl;
+      case TPaletteFormat::Act:
+        return PaletteFormat::Act;
+      case TPaletteFormat::Raw:
+        break;
+    }
+    return PaletteFormat::Raw;
+  });
+}
+
+Palette ReadPalette(std::span<const uint8_t> bytes, const std::string& name, bool six_bit) {
+  return Guarded([&] { return Public(::ReadPaletteFile(bytes, name, six_bit)); });
+}
+
+std::vector<uint8_t> WritePalette(const Palette& colours, PaletteFormat format) {
+  static constexpr TPaletteFormat kFormats[] = {TPaletteFormat::Bmp,     TPaletteFormat::Png,
+                                                TPaletteFormat::JascPal, TPaletteFormat::Gpl,
+                                                TPaletteFormat::Act,     TPaletteFormat::Raw};
+  return Guarded(
+      [&] { return ::WritePaletteFile(Internal(colours), kFormats[static_cast<int>(format)]); });
+}
+
+Palette ReadPaletteFile(const std::string& path, bool six_bit) {
+  const std::vector<uint8_t> bytes = ReadFile(path);
+  return ReadPalette(bytes, path, six_bit);
+}
+
+void WritePaletteFile(const std::string& path, const Palette& colours) {
+  const std::vector<uint8_t> bytes = WritePalette(colours, PaletteFormatOfName(path));
+  Guarded([&] {
+    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
+    SaveWholeFile(*fs, path, bytes, /*durable=*/true);
+  });
+}
+
+}  // namespace icnkit

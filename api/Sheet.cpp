@@ -1,0 +1,90 @@
+// Sheets and GIFs of the API over sheet/ and png/.
+#include "icnkit/sheet.h"
+
+#include "api/Convert.h"
+#include "api/FolderWork.h"
+#include "conventions/PaletteColours.h"
+#include "fs/Path.h"
+#include "icnkit/version.h"
+#include "png/Png.h"
+#include "sheet/Gif.h"
+#include "sheet/SheetCompose.h"
+
+namespace icnkit {
+
+using icnkit_api::Guarded;
+using icnkit_api::Internal;
+
+namespace {
+
+// An archive's name in sheets: the one it was opened with, if any.
+std::string SheetArchiveName(const Archive& archive) {
+  return archive.Name().empty() ? "archive.icn" : archive.Name();
+}
+
+TArchiveFrames FramesOf(const Archive& archive) {
+  return ReadArchiveFrames(archive.Bytes(), Internal(archive.Generation()),
+                           SheetArchiveName(archive));
+}
+
+std::vector<TRgbQuad> ColoursFor(const Archive& archive, const Palette& palette) {
+  return palette.empty() ? PaletteColours(Internal(archive.Generation())) : Internal(palette);
+}
+
+}  // namespace
+
+Sheet MakeSheet(const Archive& archive, const SheetOptions& options) {
+  return Guarded([&] {
+    TSheetOptions sheetOptions;
+    sheetOptions.Layout.Arrangement =
+        options.packed ? TSheetArrangement::Packed : TSheetArrangement::Grid;
+    sheetOptions.Layout.Columns = options.columns;
+    sheetOptions.Layout.Padding = options.padding;
+    sheetOptions.Untrimmed = options.untrimmed;
+    sheetOptions.Duration = options.duration_ms;
+    sheetOptions.Image = options.image_name.empty()
+                             ? ReplaceExtension(SheetArchiveName(archive), ".png")
+                             : options.image_name;
+    sheetOptions.Version = std::string("icnkit ") + ICNKIT_VERSION;
+    const TSheet sheet =
+        ComposeSheet(FramesOf(archive), ColoursFor(archive, options.palette), sheetOptions);
+    return Sheet{EncodeIndexedPng(sheet.Image, /*transparentZero=*/true),
+                 WriteSheetJson(sheet.Description)};
+  });
+}
+
+std::vector<uint8_t> ArchiveFromSheet(std::span<const uint8_t> png, std::string_view json,
+                                      const SheetPackOptions& options) {
+  return Guarded([&] {
+    const TSheetDescription sheet = ReadSheetJson(json, options.json_name);
+    TPackPalettes palettes([&] { return Internal(options.palette); });
+    return PackSheetImage(sheet, png, options.image_name.empty() ? sheet.Image : options.image_name,
+                          palettes, options.remap, options.warning);
+  });
+}
+
+std::vector<uint8_t> MakeGif(const Archive& archive, const GifOptions& options) {
+  std::vector<uint8_t> bytes;
+  WriteGif(archive, options, [&bytes](std::span<const uint8_t> piece) {
+    bytes.insert(bytes.end(), piece.begin(), piece.end());
+  });
+  return bytes;
+}
+
+void WriteGif(const Archive& archive, const GifOptions& options, const ByteSink& sink,
+              const ProgressHandler& progress) {
+  Guarded([&] {
+    TGifOptions gifOptions;
+    gifOptions.DelayMs = options.delay_ms;
+    gifOptions.Scale = options.scale;
+    gifOptions.First = options.first;
+    gifOptions.Last = options.last;
+    const TArchiveFrames frames = FramesOf(archive);
+    const TArchiveGif gif(frames, ColoursFor(archive, options.palette), gifOptions);
+    TGifProgress told;
+    if (progress) told = [&](size_t done) { progress(done, gif.ImageCount()); };
+    gif.Write(sink, told);
+  });
+}
+
+}  // namespace icnkit

@@ -1,0 +1,128 @@
+// ICN archives: opening one (its frame records, decoding a frame into a
+// raster) and building one from frames.
+//
+//   icnkit::Archive archive = icnkit::Archive::OpenFile("hero.icn");
+//   for (size_t i = 0; i < archive.FrameCount(); ++i) {
+//     icnkit::FrameRecord frame = archive.Frame(i);
+//     icnkit::Raster pixels = archive.Decode(i);  // frame.width x frame.height
+//   }
+//
+// The byte layout of archives and streams is described in format/ of the
+// source tree; none of it is needed here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "icnkit/export.h"
+#include "icnkit/generation.h"
+#include "icnkit/raster.h"
+
+namespace icnkit {
+
+// One frame's record, as "icnkit info" shows it.
+struct FrameRecord {
+  // Where the frame's top-left pixel lies relative to the sprite's
+  // reference point, and its size (0 x 0 for a frame without pixels).
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  // The frame's value in a frame folder's setup.ini [Bits]: H1 32 for a
+  // fill-only frame, else 0; H2 the record's whole flag byte.
+  int32_t bits = 0;
+  // Every opaque pixel is index 5 (a shadow). H2 records say so (bit 5 of
+  // bits); H1 tells it from the archive's name and the frame's stream.
+  bool fill_only = false;
+  // Where the frame's stream starts in the archive.
+  uint64_t stream_offset = 0;
+};
+
+// An open archive: its bytes, its generation and its name. Opening checks
+// the frame table and decodes nothing; records are read from the bytes
+// when asked for. Copies share the bytes, which never change.
+class ICNKIT_API Archive {
+ public:
+  // The archive of bytes. generation: none to tell it from the bytes
+  // (DetectGeneration). name: the archive's file name, which decides H1's
+  // fill-only frames ("font.icn": all of them; a ".std" archive: frame 0)
+  // and names it in messages. Throws Error (InvalidInput) "Invalid archive:
+  // ..." for a table outside the file, and "cannot tell whether <name> is
+  // H1 or H2; give its generation".
+  static Archive Open(std::vector<uint8_t> bytes,
+                      std::optional<icnkit::Generation> generation = std::nullopt,
+                      std::string name = {});
+  // The same for bytes that owner keeps alive (a buffer of the caller's,
+  // not copied); the archive holds owner as long as it or a copy lives.
+  // owner may be null where the caller keeps the bytes alive longer than
+  // the archive and its copies.
+  static Archive Open(std::span<const uint8_t> bytes, std::shared_ptr<const void> owner,
+                      std::optional<icnkit::Generation> generation = std::nullopt,
+                      std::string name = {});
+  // The archive file at path, named by its file name. Throws Error
+  // (NotFound or Io) "Cannot open file "<full path>". <reason>" when it
+  // cannot be read, and Open's errors.
+  static Archive OpenFile(const std::string& path,
+                          std::optional<icnkit::Generation> generation = std::nullopt);
+
+  icnkit::Generation Generation() const;
+  const std::string& Name() const;
+  std::span<const uint8_t> Bytes() const;
+  size_t FrameCount() const;
+
+  // Frame index's record. Throws Error (InvalidInput) "Frame <index> out of
+  // range: the archive has <count> frames".
+  FrameRecord Frame(size_t index) const;
+  // The smallest rectangle holding every frame's rectangle (frames without
+  // pixels included, as the unpackers draw them); all 0 without frames.
+  Rect Union() const;
+  // The bytes of frame index's stream up to and including its end-of-frame
+  // code; none when it has none within the file and the longest stream a
+  // frame of its size can have.
+  std::optional<uint64_t> StreamLength(size_t index) const;
+
+  // Frame index's pixels, frame.width x frame.height, 0 where the stream
+  // paints nothing. A damaged stream never reads or writes outside.
+  Raster Decode(size_t index) const;
+  // The same into the caller's memory: the frame.width x frame.height
+  // rectangle at target's pixel (0, 0) is written whole, nothing else.
+  // Throws Error (InvalidInput) when target is smaller than the frame.
+  void DecodeInto(size_t index, RasterView target) const;
+
+  // Writes the archive's bytes as the file at path, as the packers write an
+  // archive (SaveFile).
+  void Save(const std::string& path) const;
+
+ private:
+  struct Impl;
+  explicit Archive(std::shared_ptr<const Impl> impl);
+  std::shared_ptr<const Impl> impl_;
+};
+
+// A frame to build: its pixels, where their top-left pixel lies, and its
+// setup.ini value.
+struct NewFrame {
+  ConstRasterView pixels;  // may have no pixels at all
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t bits = 0;  // bit 5 (32): fill-only; H2 keeps the low byte in the record
+};
+
+// The archive of frames, as the packers make it from a frame folder whose
+// bitmaps these are: each frame trimmed to its opaque (non-0) pixels, so
+// its record lies where they do; a frame without any is a frame without
+// pixels at (left, top). Rebuilding the frames of a packer's archive
+// (Decode(i) at Frame(i)'s left and top, with its bits) gives its bytes.
+// Throws Error (InvalidInput) "Too many frames: <count>" past 65,535, "frame
+// <i>: Frame out of range" for a trimmed frame a record cannot hold (left or
+// top outside -32768..32767, a side past 65535), "Archive too large" at
+// 4 GiB.
+ICNKIT_API std::vector<uint8_t> BuildArchive(Generation generation,
+                                             std::span<const NewFrame> frames);
+
+}  // namespace icnkit

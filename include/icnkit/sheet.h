@@ -1,0 +1,86 @@
+// Sprite sheets (one indexed PNG and its JSON, as "icnkit sheet" writes
+// them, and the way back to an archive) and animated GIFs ("icnkit gif").
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "icnkit/archive.h"
+#include "icnkit/export.h"
+#include "icnkit/images.h"
+#include "icnkit/palette.h"
+
+namespace icnkit {
+
+struct SheetOptions {
+  int32_t columns = 0;        // cells a row; 0: a sheet about as wide as high
+  bool packed = false;        // cells on shelves, tallest first, instead of a grid
+  int32_t padding = 0;        // transparent pixels between cells and around the sheet
+  bool untrimmed = false;     // every cell the union rectangle, frames at their places
+  int32_t duration_ms = 100;  // each frame's "duration"
+  // The sheet image's file name in the JSON (meta.image); empty: the
+  // archive's name without its extension, and ".png".
+  std::string image_name;
+  Palette palette;  // the PNG's colours; empty: the generation's
+};
+
+struct Sheet {
+  std::vector<uint8_t> png;  // the sheet image: 8-bit indexed, index 0 transparent
+  std::string json;          // the JSON array layout with each frame's record
+};
+
+// The sheet of archive, byte for byte what "icnkit sheet" writes for it
+// (with the same options). An archive without a name is called
+// "archive.icn" there. Throws Error (InvalidInput) "Sheet too large: W x H".
+ICNKIT_API Sheet MakeSheet(const Archive& archive, const SheetOptions& options = {});
+
+struct SheetPackOptions {
+  Palette palette;  // the PNG is matched against it; empty: the generation's
+  bool remap = false;
+  // The files' names in messages; image_name empty: the JSON's meta.image.
+  std::string image_name;
+  std::string json_name = "sheet.json";
+  WarningHandler warning;
+};
+
+// The archive of a sheet whose image (png) may have been edited, as "icnkit
+// pack --sheet" makes it: each frame's record from the JSON, its pixels the
+// image's within its cell (painting past the record grows it). An unedited
+// sheet gives back the archive it was made of. Throws Error (InvalidInput)
+// with the tools' messages ("<json>: frames[3].frame.x must be an integer",
+// "<image>: pixel (X, Y) lies outside every frame's cell: ...", DecodePng's).
+ICNKIT_API std::vector<uint8_t> ArchiveFromSheet(std::span<const uint8_t> png,
+                                                 std::string_view json,
+                                                 const SheetPackOptions& options = {});
+
+struct GifOptions {
+  int32_t delay_ms = 100;  // a frame; 0..655350, stored in hundredths
+  int32_t scale = 1;       // each pixel as scale x scale pixels, 1..64
+  size_t first = 0;        // the frames shown, first to last inclusive
+  size_t last = SIZE_MAX;  // SIZE_MAX: to the last frame
+  Palette palette;         // empty: the generation's
+};
+
+// The animated GIF of archive, byte for byte what "icnkit gif" writes:
+// looping, every frame at its place on the union rectangle, index 0
+// transparent. Throws Error (InvalidInput) for options out of range and
+// "GIF too large: W x H".
+ICNKIT_API std::vector<uint8_t> MakeGif(const Archive& archive, const GifOptions& options = {});
+
+// Receives a file's bytes in order, in pieces each valid during the call.
+using ByteSink = std::function<void(std::span<const uint8_t> bytes)>;
+// Told, after each frame, the frames done of the total.
+using ProgressHandler = std::function<void(size_t done, size_t total)>;
+
+// The same GIF handed to sink piece by piece as it is encoded, never whole
+// in memory; everything MakeGif checks is checked before the first piece.
+// What sink throws ends the GIF and leaves as an Error.
+ICNKIT_API void WriteGif(const Archive& archive, const GifOptions& options, const ByteSink& sink,
+                         const ProgressHandler& progress = {});
+
+}  // namespace icnkit
