@@ -4,7 +4,8 @@
 # source packages), then runs its tests: the module under Node
 # (tests/web/module.test.mjs, Node's own test runner) and in headless
 # Chromium from file:// and from a server (tests/web/browser.test.mjs), the
-# page (tests/web/page.test.mjs), playwright-core from npm at the version of
+# page (tests/web/page.test.mjs) and the Phaser plugin in a Phaser 4 game
+# (tests/web/phaser.test.mjs), playwright-core and phaser from npm at the version of
 # tests/web/package-lock.json. The outputs are compared with the native
 # icnkit's (build/bin/icnkit).
 # What is missing is installed first; node must be on the machine (18 or
@@ -40,6 +41,6 @@ node --test tests/web/module.test.mjs
 
 step "the module and the page in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-node --test tests/web/browser.test.mjs tests/web/page.test.mjs
+node --test tests/web/browser.test.mjs tests/web/page.test.mjs tests/web/phaser.test.mjs
 
 step "web part passed"
