@@ -121,10 +121,16 @@ val OpenRaw(const val& bytes, const val& options) {
     const size_t count = archive.FrameCount();
     const size_t step = count / 100 + 1;
     val frames = val::array();
+    // One frame's pixels, decoded whole (DecodeInto) and copied out; made
+    // anew (with Raster's size check) only when the size changes.
+    icnkit::Raster pixels;
     for (size_t i = 0; i < count; ++i) {
       if (tells && i % step == 0) progress(i, count);
       const icnkit::FrameRecord record = archive.Frame(i);
-      const icnkit::Raster pixels = archive.Decode(i);
+      if (pixels.width != record.width || pixels.height != record.height) {
+        pixels = icnkit::Raster(record.width, record.height);
+      }
+      archive.DecodeInto(i, pixels.View());
       val frame = val::object();
       frame.set("left", record.left);
       frame.set("top", record.top);
