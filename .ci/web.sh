@@ -3,8 +3,11 @@
 # Debian's emscripten; libspng, giflib and zlib compiled from Debian's
 # source packages), then runs its tests: the module under Node
 # (tests/web/module.test.mjs, Node's own test runner) and in headless
-# Chromium from file:// and from a server (tests/web/browser.test.mjs,
-# playwright-core from npm at the version of tests/web/package-lock.json).
+# Chromium from file:// and from a server (tests/web/browser.test.mjs), the
+# page (tests/web/page.test.mjs) and the Phaser plugin in a Phaser 4 game
+# (tests/web/phaser.test.mjs), playwright-core and phaser from npm at the version of
+# tests/web/package-lock.json. The outputs are compared with the native
+# icnkit's (build/bin/icnkit).
 # What is missing is installed first; node must be on the machine (18 or
 # later).
 set -euo pipefail
@@ -25,11 +28,19 @@ rm -rf build-web
 cmake --preset web >/dev/null
 cmake --build --preset web -j"$jobs"
 
+# The tests compare with the native tool's files: build/bin/icnkit, built
+# here when .ci/run has not built it yet.
+if [[ ! -x build/bin/icnkit ]]; then
+  step "the native icnkit (preset dev) for the comparisons"
+  cmake --preset dev >/dev/null
+  cmake --build --preset dev -j"$jobs" --target icnkit
+fi
+
 step "the module under Node $(node --version)"
 node --test tests/web/module.test.mjs
 
-step "the module in headless Chromium"
+step "the module and the page in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-node --test tests/web/browser.test.mjs
+node --test tests/web/browser.test.mjs tests/web/page.test.mjs tests/web/phaser.test.mjs
 
 step "web part passed"

@@ -1,6 +1,7 @@
 // The parts of the file-system layer every platform shares.
 #include "fs/FileSystem.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <utility>
 
@@ -28,11 +29,11 @@ TSystemError::TSystemError(uint32_t code, std::string text, bool opening)
       Opening(opening) {}
 
 bool IsMissingFileCode(uint32_t code) {
-  constexpr uint32_t kFileNotFound = 2;  // ENOENT, ERROR_FILE_NOT_FOUND
 #if defined(_WIN32)
-  return code == kFileNotFound || code == 3;  // ERROR_PATH_NOT_FOUND
+  return code == 2 || code == 3;  // ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND
 #else
-  return code == kFileNotFound;
+  // ENOENT is 2 on Linux and the BSDs, 44 in WebAssembly's C library.
+  return code == uint32_t{ENOENT};
 #endif
 }
 
