@@ -10,6 +10,7 @@
 #include <pybind11/stl.h>
 
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,11 +84,15 @@ struct OpenArchive {
     return py::make_tuple(frame.left, frame.top, frame.width, frame.height, frame.bits,
                           frame.fill_only);
   }
-  // Decodes frame index straight into target, an array of its size.
-  void DecodeInto(size_t index, Pixels& target) const {
-    if (target.ndim() != 2) throw py::type_error("target: a 2-D array is needed");
-    const icnkit::ConstRasterView view = ViewOf(target);
-    archive.DecodeInto(index, {target.mutable_data(), view.width, view.height, view.stride});
+  // Frame index's pixels as an array over the raster the library decoded
+  // them into, which the array's base (a capsule) owns.
+  py::array Decode(size_t index) const {
+    auto decoded = std::make_unique<icnkit::Raster>(archive.Decode(index));
+    icnkit::Raster* raster = decoded.get();
+    const py::capsule owner(raster, [](void* p) { delete static_cast<icnkit::Raster*>(p); });
+    decoded.release();  // the capsule's now
+    return py::array_t<uint8_t>({py::ssize_t(raster->height), py::ssize_t(raster->width)},
+                                raster->pixels.data(), owner);
   }
   py::bytes Bytes() const {
     const std::span<const uint8_t> bytes = archive.Bytes();
@@ -179,7 +184,7 @@ PYBIND11_MODULE(_icnkit, m) {
       .def_property_readonly("frame_count",
                              [](const OpenArchive& a) { return a.archive.FrameCount(); })
       .def("record", &OpenArchive::Record)
-      .def("decode_into", &OpenArchive::DecodeInto)
+      .def("decode", &OpenArchive::Decode)
       .def("to_bytes", &OpenArchive::Bytes)
       .def("save", [](const OpenArchive& a, const std::string& path) { a.archive.Save(path); })
       .def("unpack",

@@ -90,8 +90,8 @@ class Frame:
 
     Frames of an opened archive (archive[i]) carry its records: left, top,
     width, height and bits as "icnkit info" shows them. Their pixels are
-    decoded when first asked for, straight into the array the frame keeps;
-    that array is writable, and what it holds when the archive is saved is
+    decoded when first asked for, into an array the frame keeps; that
+    array is writable, and what it holds when the archive is saved is
     what is saved. left, top and bits may be set too.
     """
     __slots__ = ('left', 'top', 'bits', '_pixels', '_source', '_index', '_record')
@@ -116,14 +116,12 @@ class Frame:
     def pixels(self):
         """The (height, width) uint8 array of palette indices, 0 transparent.
 
-        Decoded on first use into an array the frame keeps: every read gives
-        that same array, so edits in place are the frame's. Assigning a 2-D
+        Decoded on first use by the library into memory of its own, which
+        the array's base owns (no copy): every read gives that same array,
+        so edits in place are the frame's. Assigning a 2-D
         uint8 array replaces the pixels (any size)."""
         if self._pixels is None:
-            _, _, width, height, _, _ = self._record
-            pixels = _np.empty((height, width), dtype=_np.uint8)
-            self._source.decode_into(self._index, pixels)
-            self._pixels = pixels
+            self._pixels = self._source.decode(self._index)
         return self._pixels
 
     @pixels.setter

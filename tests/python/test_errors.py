@@ -3,6 +3,7 @@ own exceptions, never a crash."""
 import array
 import inspect
 import pathlib
+import struct
 
 import numpy as np
 import pytest
@@ -12,6 +13,8 @@ import icnkit
 SAMPLE = pathlib.Path(__file__).resolve().parents[2] / 'examples' / 'sample_h1.icn'
 PIXELS = np.ones((2, 2), np.uint8)
 HUGE = 2 ** 80
+# One H1 frame of 65535 x 65535 whose stream ends at once.
+VAST = struct.pack('<HIhhHHI', 1, 13, 0, 0, 65535, 65535, 12) + b'\x80'
 
 
 def cases(tmp):
@@ -29,6 +32,7 @@ def cases(tmp):
         (lambda: opened[-6], IndexError, 'out of range'),
         (lambda: opened[HUGE], IndexError, 'out of range'),
         (lambda: opened['0'], TypeError, ''),
+        (lambda: icnkit.open(VAST, 'H1')[0].pixels, icnkit.Error, 'Bitmap too large: 65535'),
         (lambda: icnkit.Frame(np.ones((2, 2, 3), np.uint8)), TypeError, '3-D uint8'),
         (lambda: icnkit.Frame(np.ones((2, 2), np.int64)), TypeError, '2-D int64'),
         (lambda: icnkit.Frame([[1, 2]]), TypeError, 'uint8'),
