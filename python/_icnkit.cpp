@@ -88,9 +88,8 @@ struct OpenArchive {
   // them into, which the array's base (a capsule) owns.
   py::array Decode(size_t index) const {
     auto decoded = std::make_unique<icnkit::Raster>(archive.Decode(index));
-    icnkit::Raster* raster = decoded.get();
-    const py::capsule owner(raster, [](void* p) { delete static_cast<icnkit::Raster*>(p); });
-    decoded.release();  // the capsule's now
+    const py::capsule owner(decoded.get(), [](void* p) { delete static_cast<icnkit::Raster*>(p); });
+    const icnkit::Raster* raster = decoded.release();  // the capsule's now
     return py::array_t<uint8_t>({py::ssize_t(raster->height), py::ssize_t(raster->width)},
                                 raster->pixels.data(), owner);
   }
@@ -166,7 +165,10 @@ void Translate(const icnkit::Error& error, const py::object& icnkit_error) {
 PYBIND11_MODULE(_icnkit, m) {
   m.doc() = "The compiled part of icnkit; use the names of the package icnkit.";
   // Never freed: it lives as long as the interpreter.
+  // NOLINTNEXTLINE(bugprone-throw-keyword-missing): a Python type, raised by Translate
   icnkitError = new py::exception<icnkit::Error>(m, "Error", PyExc_ValueError);
+  // pybind11's translators take the exception_ptr by value.
+  // NOLINTNEXTLINE(performance-unnecessary-value-param)
   py::register_exception_translator([](std::exception_ptr failure) {
     try {
       if (failure) std::rethrow_exception(failure);
