@@ -69,6 +69,10 @@ icnkit::Palette PaletteOf(const Colours& colours) {
   return palette;
 }
 
+// Calls that read, decode, encode or write run without the GIL, so that a
+// script's threads work on archives at once (the library is thread-safe).
+using Free = py::call_guard<py::gil_scoped_release>;
+
 icnkit::UnpackOptions UnpackOptionsOf(const std::string& format) {
   icnkit::UnpackOptions options;
   options.format = format;
@@ -87,7 +91,11 @@ struct OpenArchive {
   // Frame index's pixels as an array over the raster the library decoded
   // them into, which the array's base (a capsule) owns.
   py::array Decode(size_t index) const {
-    auto decoded = std::make_unique<icnkit::Raster>(archive.Decode(index));
+    auto decoded = std::make_unique<icnkit::Raster>();
+    {
+      const py::gil_scoped_release free;
+      *decoded = archive.Decode(index);
+    }
     const py::capsule owner(decoded.get(), [](void* p) { delete static_cast<icnkit::Raster*>(p); });
     const icnkit::Raster* raster = decoded.release();  // the capsule's now
     return py::array_t<uint8_t>({py::ssize_t(raster->height), py::ssize_t(raster->width)},
@@ -121,8 +129,11 @@ py::bytes Build(const std::string& generation, const std::vector<py::tuple>& fra
     built.push_back({ViewOf(keep.back()), frame[1].cast<int32_t>(), frame[2].cast<int32_t>(),
                      frame[3].cast<int32_t>()});
   }
-  const std::vector<uint8_t> bytes =
-      icnkit::BuildArchive(icnkit::ParseGeneration(generation), built);
+  std::vector<uint8_t> bytes;
+  {
+    const py::gil_scoped_release free;  // the arrays stay alive in keep
+    bytes = icnkit::BuildArchive(icnkit::ParseGeneration(generation), built);
+  }
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
@@ -188,19 +199,27 @@ PYBIND11_MODULE(_icnkit, m) {
       .def("record", &OpenArchive::Record)
       .def("decode", &OpenArchive::Decode)
       .def("to_bytes", &OpenArchive::Bytes)
-      .def("save", [](const OpenArchive& a, const std::string& path) { a.archive.Save(path); })
-      .def("unpack",
-           [](const OpenArchive& a, const std::string& folder, const std::string& format) {
-             icnkit::UnpackArchive(a.archive, folder, UnpackOptionsOf(format));
-           });
+      .def(
+          "save", [](const OpenArchive& a, const std::string& path) { a.archive.Save(path); },
+          Free())
+      .def(
+          "unpack",
+          [](const OpenArchive& a, const std::string& folder, const std::string& format) {
+            icnkit::UnpackArchive(a.archive, folder, UnpackOptionsOf(format));
+          },
+          Free());
 
   m.def("open_bytes", &OpenBytes);
-  m.def("open_file", [](const std::string& path, const std::optional<std::string>& generation) {
-    return OpenArchive{icnkit::Archive::OpenFile(path, GenerationOf(generation))};
-  });
+  m.def(
+      "open_file",
+      [](const std::string& path, const std::optional<std::string>& generation) {
+        return OpenArchive{icnkit::Archive::OpenFile(path, GenerationOf(generation))};
+      },
+      Free());
   m.def("build", &Build);
   m.def("save_file", [](const std::string& path, const py::bytes& bytes) {
     const std::string_view view = bytes;
+    const py::gil_scoped_release free;  // bytes stays alive: the caller holds it
     icnkit::SaveFile(path, {reinterpret_cast<const uint8_t*>(view.data()), view.size()});
   });
   m.def("generation_name",
@@ -210,10 +229,20 @@ PYBIND11_MODULE(_icnkit, m) {
   });
   m.def("unpack_file",
         [](const std::string& path, const std::string& folder, const std::string& format) {
-          return TextObject(icnkit::UnpackFile(path, folder, UnpackOptionsOf(format)));
+          std::string unpacked;
+          {
+            const py::gil_scoped_release free;
+            unpacked = icnkit::UnpackFile(path, folder, UnpackOptionsOf(format));
+          }
+          return TextObject(unpacked);
         });
   m.def("pack_folder", [](const std::string& folder, const std::string& archive) {
-    return TextObject(icnkit::PackFolder(folder, archive));
+    std::string packed;
+    {
+      const py::gil_scoped_release free;
+      packed = icnkit::PackFolder(folder, archive);
+    }
+    return TextObject(packed);
   });
   m.def("read_palette",
         [](const std::string& path) { return ColoursOf(icnkit::ReadPaletteFile(path)); });

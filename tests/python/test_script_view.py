@@ -1,5 +1,6 @@
 """A script's view: open, edit, save, and the same files and bytes as the
 icnkit tool (unpack, pack)."""
+import concurrent.futures
 import filecmp
 import pathlib
 
@@ -103,3 +104,17 @@ def test_to_image(sample):
     assert isinstance(image, image_module.Image) and image.mode == 'P'
     assert np.array_equal(np.asarray(image), frame.pixels)
     assert image.getpalette()[:6] == [0, 255, 255] + icnkit.open(sample).palette[1].tolist()
+
+
+def test_threads_at_once(sample, tmp_path):
+    """Calls run without the GIL: four threads unpack and decode at once,
+    each as alone."""
+    alone = icnkit.unpack(sample, tmp_path / 'alone')
+    with concurrent.futures.ThreadPoolExecutor(4) as pool:
+        folders = list(pool.map(lambda i: icnkit.unpack(sample, tmp_path / f't{i}'), range(4)))
+        decoded = list(pool.map(lambda _: [f.pixels for f in icnkit.open(sample)], range(4)))
+    names = folder_files(alone)
+    for folder in folders:
+        assert filecmp.cmpfiles(alone, folder, names, shallow=False)[0] == names
+    for frames in decoded[1:]:
+        assert all(np.array_equal(a, b) for a, b in zip(frames, decoded[0]))
