@@ -20,7 +20,7 @@ need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
 command -v npm >/dev/null || need+=(npm)
-.ci/install-missing.sh "${need[@]}" emscripten libcli11-dev nlohmann-json3-dev dpkg-dev chromium
+.ci/install-missing.sh "${need[@]}" emscripten libcli11-dev nlohmann-json3-dev dpkg-dev chromium imagemagick python3
 jobs=$(nproc)
 
 step "web build from scratch (cmake --preset web)"

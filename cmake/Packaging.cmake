@@ -81,6 +81,14 @@ bitmap per archive), morlet and morvix pack the frame folders again.")
   # dpkg-shlibdeps is missing rather than writing unversioned ones, and
   # .ci/deb-check.sh checks the Depends against the libraries the tools load.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The Python module, where built (python/CMakeLists.txt): the python3 of
+  # its extension and numpy, recommended (the tools need neither).
+  if(ICNKIT_PYTHON_RECOMMENDS)
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ${ICNKIT_PYTHON_RECOMMENDS})
+    string(APPEND CPACK_PACKAGE_DESCRIPTION "
+The Python module icnkit (for python3, with numpy) opens, edits and
+builds archives from scripts.")
+  endif()
   find_program(CPACK_ICNKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
   set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackProjectConfig.cmake)
 endif()

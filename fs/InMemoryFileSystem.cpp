@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -223,7 +224,11 @@ std::string TInMemoryFileSystem::FullPath(const std::string& path) {
   if (!HasDrive(spelled) && spelled[0] != '/') spelled = current + "/" + spelled;
   if (spelled[0] == '/' && HasDrive(current)) spelled = current.substr(0, 2) + spelled;
   const size_t drive = HasDrive(spelled) ? 2 : 0;
-  return spelled.substr(0, drive) + NormaliseSlashPath("/" + spelled.substr(drive));
+  // Appended, not "/" + a temporary: GCC 12 at -O3 misreads that as an
+  // overlapping copy (-Wrestrict) and the release build stops.
+  std::string rooted = "/";
+  rooted += std::string_view(spelled).substr(drive);
+  return spelled.substr(0, drive) + NormaliseSlashPath(rooted);
 }
 
 std::string TInMemoryFileSystem::ExecutablePath() {

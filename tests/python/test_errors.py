@@ -1,0 +1,89 @@
+"""What a script may pass: refused with the tools' messages or Python's
+own exceptions, never a crash."""
+import array
+import inspect
+import pathlib
+import struct
+
+import numpy as np
+import pytest
+
+import icnkit
+
+SAMPLE = pathlib.Path(__file__).resolve().parents[2] / 'examples' / 'sample_h1.icn'
+PIXELS = np.ones((2, 2), np.uint8)
+HUGE = 2 ** 80
+# One H1 frame of 65535 x 65535 whose stream ends at once.
+VAST = struct.pack('<HIhhHHI', 1, 13, 0, 0, 65535, 65535, 12) + b'\x80'
+
+
+def cases(tmp):
+    opened = icnkit.open(SAMPLE)
+    return [  # call, exception, text in the message
+        (lambda: icnkit.open(tmp / 'missing.icn'), FileNotFoundError, 'Cannot open file "'),
+        (lambda: icnkit.open(b'\x01\x00\xff\xff\xff\xff', 'H1'), icnkit.Error, 'Invalid archive'),
+        (lambda: icnkit.open(b''), icnkit.Error, 'cannot tell whether the archive is H1 or H2'),
+        (lambda: icnkit.open(SAMPLE, 'H3'), icnkit.Error, 'Unknown generation: H3 (H1 or H2)'),
+        (lambda: icnkit.open(None), TypeError, 'a path or the bytes'),
+        (lambda: icnkit.open(SAMPLE, 1), TypeError, 'generation'),
+        (lambda: icnkit.open('a\0b'), ValueError, 'embedded null byte'),
+        (lambda: icnkit.open(memoryview(b'abcdef')[::2]), icnkit.Error, 'cannot tell'),
+        (lambda: opened[len(opened)], IndexError, 'has 5 frames'),
+        (lambda: opened[-6], IndexError, 'out of range'),
+        (lambda: opened[HUGE], IndexError, 'out of range'),
+        (lambda: opened['0'], TypeError, ''),
+        (lambda: icnkit.open(VAST, 'H1')[0].pixels, icnkit.Error, 'Bitmap too large: 65535'),
+        (lambda: icnkit.Frame(np.ones((2, 2, 3), np.uint8)), TypeError, '3-D uint8'),
+        (lambda: icnkit.Frame(np.ones((2, 2), np.int64)), TypeError, '2-D int64'),
+        (lambda: icnkit.Frame([[1, 2]]), TypeError, 'uint8'),
+        (lambda: icnkit.Frame(None), TypeError, 'uint8'),
+        (lambda: icnkit.Frame(PIXELS, left=1.5), TypeError, ''),
+        (lambda: icnkit.Archive('H1', [icnkit.Frame(PIXELS, left=HUGE)]).to_bytes(),
+         icnkit.Error, 'frame 0: Frame out of range'),
+        (lambda: icnkit.Archive('H2', [icnkit.Frame(PIXELS, top=-HUGE)]).to_bytes(),
+         icnkit.Error, 'frame 0: Frame out of range'),
+        (lambda: icnkit.Archive('H1', [icnkit.Frame(PIXELS, left=40000)]).to_bytes(),
+         icnkit.Error, 'frame 0: Frame out of range'),
+        (lambda: icnkit.Archive('H1', [PIXELS]), TypeError, 'Frame objects'),
+        (lambda: icnkit.Archive(None, []), TypeError, 'generation'),
+        (lambda: icnkit.Archive('H1', [icnkit.Frame(PIXELS)]).save(tmp), OSError, 'Is a directory'),
+        (lambda: icnkit.unpack(SAMPLE, tmp, format='gif'), icnkit.Error,
+         'Unknown frame format: gif (bmp or png)'),
+        (lambda: icnkit.unpack(opened), TypeError, 'needs a folder'),
+        (lambda: icnkit.pack(tmp / 'none.cadres'), FileNotFoundError, "Folder doesn't exist"),
+        (lambda: icnkit.read_palette(SAMPLE), icnkit.Error, 'sample_h1.icn'),
+        (lambda: icnkit.write_palette(tmp / 'p.gpl', np.zeros((257, 3), int)), icnkit.Error, ''),
+        (lambda: icnkit.write_palette(tmp / 'p.gpl', [(1, 2, 300)]), ValueError, '0..255'),
+        (lambda: icnkit.write_palette(tmp / 'p.gpl', [1, 2, 3]), TypeError, '(n, 3)'),
+        (lambda: icnkit.write_palette(tmp / 'p.xyz', [(1, 2, 3)]), icnkit.Error, ''),
+        (lambda: icnkit.Frame(PIXELS).to_image(), ValueError, 'needs a palette'),
+    ]
+
+
+def test_refused(tmp_path):
+    for call, exception, text in cases(tmp_path):
+        with pytest.raises(exception) as caught:
+            call()
+        assert text in str(caught.value), (str(caught.value), text)
+        if isinstance(caught.value, icnkit.Error):
+            assert isinstance(caught.value, ValueError)
+
+
+def test_bytes_of_every_kind(tmp_path):
+    data = SAMPLE.read_bytes()
+    kinds = [data, bytearray(data), memoryview(data), array.array('B', data),
+             np.frombuffer(data, np.uint8), tmp_path.joinpath('copy.icn')]
+    kinds[-1].write_bytes(data)
+    for kind in kinds:
+        assert icnkit.open(kind).to_bytes() == data
+
+
+def test_every_public_name_is_documented():
+    for name in icnkit.__all__:
+        assert getattr(icnkit, name).__doc__ or name == '__version__', name
+    assert 'Returns an Archive' in inspect.getdoc(icnkit.open) or 'returns an Archive' in \
+        inspect.getdoc(icnkit.open)
+    for member in ('pixels', 'width', 'height', 'fill_only', 'to_image'):
+        assert getattr(icnkit.Frame, member).__doc__, member
+    for member in ('generation', 'palette', 'to_bytes', 'save'):
+        assert getattr(icnkit.Archive, member).__doc__, member
