@@ -2,7 +2,9 @@
 // the small names of the API (Error, Version, generations, Raster).
 #include "icnkit/archive.h"
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "api/Convert.h"
@@ -73,9 +75,20 @@ struct Archive::Impl {
     }
     return FrameRecordAt(Bytes, Format->Generation, index);
   }
+  // Whether frame index is fill-only. H1 tells it by a scan of the frame's
+  // stream, about as long as decoding it: the answer is kept (0 unknown, 1
+  // no, 2 yes), so Frame and DecodeInto of one frame, and Decode, which is
+  // both, scan it once. Copies of the archive share it; threads that race
+  // on a frame store the same answer.
   bool FillOnly(size_t index, const TIcnFrame& record) const {
-    return Format->FillOnly(Name, Bytes, index, record);
+    std::atomic<uint8_t>& known = FillOnlyKnown[index];
+    const uint8_t kept = known.load(std::memory_order_relaxed);
+    if (kept != 0) return kept == 2;
+    const bool fillOnly = Format->FillOnly(Name, Bytes, index, record);
+    known.store(fillOnly ? 2 : 1, std::memory_order_relaxed);
+    return fillOnly;
   }
+  std::unique_ptr<std::atomic<uint8_t>[]> FillOnlyKnown;
 };
 
 Archive::Archive(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
@@ -103,6 +116,7 @@ Archive Archive::Open(std::span<const uint8_t> bytes, std::shared_ptr<const void
     impl->Owner = std::move(owner);
     impl->Bytes = bytes;
     impl->Name = std::move(name);
+    impl->FillOnlyKnown = std::make_unique<std::atomic<uint8_t>[]>(::FrameCount(bytes));
     return Archive(std::move(impl));
   });
 }

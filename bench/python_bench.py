@@ -114,7 +114,7 @@ def main():
 
         decode, opened, processes, times = [], [], [], []
         for _ in range(runs):
-            cpp, cpp_pixels = subprocess.run(
+            cpp, cpp_pixels, _ = subprocess.run(
                 [os.path.join(bin_dir, 'api_decode_bench'), big, '3'], check=True,
                 capture_output=True, text=True).stdout.split()
             py, py_pixels = min(decode_all(big) for _ in range(3))

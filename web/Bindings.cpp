@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -69,9 +70,15 @@ std::optional<icnkit::Generation> GenerationOption(const val& options) {
 }
 
 // The archive of options.bytes, of options.generation (told from the bytes
-// when not given), called options.name.
+// when not given), called options.name. The bytes are copied in once, into
+// memory the archive keeps and nothing clears first (a vector's would be
+// cleared: one more pass over the archive).
 icnkit::Archive ArchiveOf(const val& bytes, const val& options) {
-  return icnkit::Archive::Open(BytesOf(bytes), GenerationOption(options),
+  const size_t size = bytes["length"].as<size_t>();
+  const std::shared_ptr<uint8_t[]> copy(new uint8_t[size]);
+  val(emscripten::typed_memory_view(size, copy.get())).call<void>("set", bytes);
+  return icnkit::Archive::Open(std::span<const uint8_t>(copy.get(), size), copy,
+                               GenerationOption(options),
                                TextOption(options, "name", "archive.icn"));
 }
 

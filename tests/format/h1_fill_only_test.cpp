@@ -51,6 +51,18 @@ TEST(H1FillOnly, StreamScan) {
   EXPECT_TRUE(Judge(OneFrame(2, Bytes({0x01, 0x07, 0x00, 0x00, 0x00, 0x80}))));
   // A literal run that swallows a byte 0.
   EXPECT_TRUE(Judge(OneFrame(2, Bytes({0x02, 0x07, 0x00, 0x00, 0x00, 0x80}))));
+  // A byte 0 anywhere in a literal run of any length (the scan reads runs
+  // a word at a time), and none.
+  for (const uint8_t n : {1, 3, 7, 8, 9, 15, 16, 17, 33, 127}) {
+    for (int zero = -1; zero < n; ++zero) {
+      TBytes stream(size_t(n) + 2, 0x07);
+      stream.front() = n;
+      stream.back() = 0x80;
+      if (zero >= 0) stream[size_t(zero) + 1] = 0x00;
+      const TBytes wide = BuildArchive(H1, {{Record(0, 0, 127, 1), stream}});
+      EXPECT_EQ(Judge(wide), zero >= 0) << int(n) << " " << zero;
+    }
+  }
   // A fill-only stream that reads as a well-formed normal one.
   EXPECT_FALSE(Judge(OneFrame(1, Bytes({0x02, 0x81, 0x01, 0x00, 0x80}))));
   // A literal run reaching the last byte of the data region: of the last
