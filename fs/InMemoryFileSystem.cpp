@@ -205,7 +205,11 @@ std::string TInMemoryFileSystem::FullPath(const std::string& path) {
   if (!HasDrive(spelled) && spelled[0] != '/') spelled = current + "/" + spelled;
   if (spelled[0] == '/' && HasDrive(current)) spelled = current.substr(0, 2) + spelled;
   const size_t drive = HasDrive(spelled) ? 2 : 0;
-  return spelled.substr(0, drive) + NormaliseSlashPath("/" + spelled.substr(drive));
+  // Appended, not "/" + a string: GCC 12 at -O3 warns falsely (-Wrestrict)
+  // on that concatenation.
+  std::string rooted = "/";
+  rooted.append(spelled, drive);
+  return spelled.substr(0, drive) + NormaliseSlashPath(rooted);
 }
 
 std::string TInMemoryFileSystem::ExecutablePath() {
