@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+#include "fs/FileSystem.h"
 #include "icnkit/icnkit.h"
 #include "tests/TestSupport.h"
 
@@ -124,7 +125,7 @@ TEST(Library, FilesOnTheDiskAreTheTools) {
     TTempFolder folder;
     WriteBytes(folder / sample.Name, SampleBytes(sample));
     const std::string frames = icnkit::UnpackFile(folder / sample.Name);
-    EXPECT_EQ(frames, folder / (sample.Name + ".cadres/"));
+    EXPECT_EQ(frames, folder / NativeSlashes(sample.Name + ".cadres/"));
     std::map<std::string, TBytes> tool;  // named within the frame folder
     for (auto& [name, bytes] : ToolFiles(sample, {"unpack"})) {
       tool[name.substr(name.find('/') + 1)] = bytes;
@@ -200,12 +201,6 @@ TEST(Library, FramesAsBmpAndPngComeBackTheSame) {
   EXPECT_TRUE(icnkit::EncodePng(icnkit::Raster().View(), palette).empty());
 }
 
-#ifdef _WIN32
-const std::string kNoSuchFile = "The system cannot find the file specified";
-#else
-const std::string kNoSuchFile = "No such file or directory";
-#endif
-
 TEST(Library, FailuresThrowErrorWithTheToolsMessageAndAKind) {
   TTempFolder folder;
   const TBytes sample = SampleBytes(kSamples[0]);
@@ -220,9 +215,10 @@ TEST(Library, FailuresThrowErrorWithTheToolsMessageAndAKind) {
     icnkit::ErrorKind Kind;
     std::string Message;
   };
+  // Error code 2: ENOENT, on Windows ERROR_FILE_NOT_FOUND.
   const TCase cases[] = {
       {[&] { icnkit::Archive::OpenFile(folder / "none.icn"); }, icnkit::ErrorKind::NotFound,
-       "Cannot open file \"" + folder / "none.icn" + "\". " + kNoSuchFile},
+       "Cannot open file \"" + folder / "none.icn" + "\". " + NativeErrorText(2)},
       {[&] { icnkit::Archive::Open(TBytes(sample.begin(), sample.begin() + 9)); },
        icnkit::ErrorKind::InvalidInput,
        "cannot tell whether the archive is H1 or H2; give its generation"},
@@ -247,7 +243,7 @@ TEST(Library, FailuresThrowErrorWithTheToolsMessageAndAKind) {
        "Unknown palette format \"p.txt\": the name must end in .bmp, .png, .pal, .gpl, .act, .raw "
        "or .vga"},
       {[&] { icnkit::PackFolder(folder / "none.icn"); }, icnkit::ErrorKind::NotFound,
-       "Folder doesn't exist: " + folder / "none.icn.cadres/"},
+       "Folder doesn't exist: " + folder / NativeSlashes("none.icn.cadres/")},
       {[&] { icnkit::ArchiveFromSheet(png, "{}"); }, icnkit::ErrorKind::InvalidInput,
        "sheet.json: frames is missing"},
   };
