@@ -4,7 +4,10 @@
 # error or warning tag (E: or W:), and when lintian itself fails; prints
 # every tag, informational (I:) ones included.
 # Checks that the package's Depends names the package of every shared
-# library its programs load.
+# library its programs and libicnkit.so load, and that the library is
+# shipped as Debian wants it: libicnkit.so.1 (the SONAME) and libicnkit.so
+# linking to the versioned file, a shlibs file and the ldconfig trigger, no
+# maintainer script.
 # Needs: cmake ninja-build g++ lintian dpkg-dev fakeroot file gzip binutils.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,9 +30,29 @@ dpkg-deb --contents "$deb"
 # (libspng0 and libgif7 for icnkit, libc6, libstdc++6, ...), whether
 # dpkg-shlibdeps wrote it or not.
 depends=$(dpkg-deb -f "$deb" Depends)
-unpacked=$(mktemp -d); trap 'rm -rf "$unpacked"' EXIT
+unpacked=$(mktemp -d); control=$(mktemp -d); trap 'rm -rf "$unpacked" "$control"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
-for program in "$unpacked"/usr/bin/*; do
+# The shared library: its SONAME, the links to it, shlibs and trigger.
+library=$(find "$unpacked/usr/lib" -name 'libicnkit.so.*.*.*' -print -quit)
+[ -n "$library" ] || { echo "deb-check: no libicnkit.so.<version> in the package" >&2; exit 1; }
+libdir=$(dirname "$library")
+soname=$(objdump -p "$library" | awk '$1 == "SONAME" { print $2 }')
+if [ "$soname" != libicnkit.so.1 ] || [ "$(readlink "$libdir/libicnkit.so.1")" != "$(basename "$library")" ] ||
+  [ "$(readlink "$libdir/libicnkit.so")" != libicnkit.so.1 ] || ! [ -f "$libdir/libicnkit.a" ]; then
+  echo "deb-check: the library is not libicnkit.a, libicnkit.so -> libicnkit.so.1 -> $(basename "$library") (SONAME $soname)" >&2
+  exit 1
+fi
+dpkg-deb --control "$deb" "$control"
+scripts=$(find "$control" -regextype egrep -regex '.*/(pre|post)(inst|rm)')
+if [ "$(cat "$control/shlibs")" != "libicnkit 1 icnkit (>= $(dpkg-deb -f "$deb" Version))" ] ||
+  [ "$(cat "$control/triggers")" != "activate-noawait ldconfig" ] || [ -n "$scripts" ]; then
+  echo "deb-check: shlibs, triggers or maintainer scripts are not as a library's:" >&2
+  ls "$control" >&2
+  exit 1
+fi
+echo "deb-check: $(basename "$library") (SONAME $soname) with its links, shlibs and the ldconfig trigger"
+
+for program in "$unpacked"/usr/bin/* "$library"; do
   needed=$(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }')
   # ldd tells where each one is found; dpkg which package put it there.
   while read -r lib path; do

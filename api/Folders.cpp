@@ -97,7 +97,7 @@ std::string UnpackFile(const std::string& path, const std::string& folder,
     if (!generation) {
       throw TZtError("cannot tell whether " + path + " is H1 or H2; " + kGenerationAdvice);
     }
-    const std::string target = folder.empty() ? FrameFolderOf(path) : WithTrailingSlash(folder);
+    std::string target = folder.empty() ? FrameFolderOf(path) : WithTrailingSlash(folder);
     file = path;
     const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
     UnpackArchiveFolder(*fs, bytes, *generation, path, target, output);

@@ -7,7 +7,8 @@
 # Installed (native builds): the headers into include/icnkit/, both
 # libraries, lib/cmake/icnkit/ (icnkitConfig.cmake, icnkitConfigVersion.cmake
 # and the exported targets: icnkit::icnkit, the shared library, and
-# icnkit::icnkit_static) and lib/pkgconfig/icnkit.pc.
+# icnkit::icnkit_static) and lib/pkgconfig/icnkit.pc (lib/: the libdir,
+# lib/x86_64-linux-gnu on Debian).
 # The Windows cross build makes the static library alone and installs none
 # of it (its zip holds the tools); the WebAssembly module links icn_api
 # itself. Included from the top-level CMakeLists.txt.
@@ -81,5 +82,8 @@ install(FILES ${PROJECT_BINARY_DIR}/icnkitConfig.cmake ${PROJECT_BINARY_DIR}/icn
 # configured one (the .deb's /usr).
 file(RELATIVE_PATH icnkit_pc_to_prefix /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 string(REGEX REPLACE "/$" "" icnkit_pc_to_prefix "${icnkit_pc_to_prefix}")
+# Linking libicnkit.a needs libspng (with zlib) and giflib: Libs.private
+# names them rather than Requires.private, so that users of the shared
+# library need no spng.pc (the API's headers include none of theirs).
 configure_file(${PROJECT_SOURCE_DIR}/cmake/icnkit.pc.in ${PROJECT_BINARY_DIR}/icnkit.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/icnkit.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -7,7 +7,10 @@
 #   Linux (preset release): a .deb (installed into /usr, lintian-clean: see
 #     .ci/deb-check.sh) and a .tar.gz of the installed layout: bin/ with the
 #     tools, share/icnkit/ with the palettes, share/man/man1/ with the manual
-#     pages, share/doc/icnkit/ with the copyright file and the changelog.
+#     pages, share/doc/icnkit/ with the copyright file and the changelog, and
+#     the library (cmake/Library.cmake): lib/<multiarch>/ with libicnkit.so.1
+#     (and its links) and libicnkit.a, its CMake package and icnkit.pc, and
+#     include/icnkit/. One package holds the tools and the library.
 # Included at the end of the top-level CMakeLists.txt, once every target exists.
 set(CPACK_PACKAGE_NAME icnkit)
 set(CPACK_PACKAGE_VENDOR "icnkit")
@@ -53,10 +56,17 @@ else()
   # A stripped install (cpack, CPACK_STRIP_FILES) runs a plain "strip", which
   # leaves the compiler's .comment section; take it out as dh_strip does.
   if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF" AND CMAKE_STRIP)
+    set(ICNKIT_STRIPPED_FILES)
     foreach(target ${ICNKIT_TOOL_TARGETS})
+      list(APPEND ICNKIT_STRIPPED_FILES bin/$<TARGET_FILE_NAME:${target}>)
+    endforeach()
+    if(TARGET icnkit_shared)
+      list(APPEND ICNKIT_STRIPPED_FILES ${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:icnkit_shared>)
+    endif()
+    foreach(file ${ICNKIT_STRIPPED_FILES})
       install(CODE "if(CMAKE_INSTALL_DO_STRIP)
   execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
-    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/$<TARGET_FILE_NAME:${target}>\"
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${file}\"
     COMMAND_ERROR_IS_FATAL ANY)
 endif()")
     endforeach()
@@ -74,7 +84,10 @@ endif()")
 folders of 8-bit indexed BMP files plus a setup.ini holding their origin
 and flags, to be edited in any paint program and packed again, byte for
 byte. dravel and dravix unpack H1 and H2 archives (or write one preview
-bitmap per archive), morlet and morvix pack the frame folders again.")
+bitmap per archive), morlet and morvix pack the frame folders again.
+icnkit does all of it and more: PNG frames, sprite sheets, GIFs, palettes.
+The C++ library libicnkit (shared and static, with its headers, CMake
+package and pkg-config file) gives programs the same work.")
   # Versioned library dependencies, read from the binaries by dpkg-shlibdeps
   # (package dpkg-dev): libc6 and libstdc++6 for every tool, libspng0 and
   # libgif7 for icnkit. cmake/CPackProjectConfig.cmake stops the .deb when
@@ -88,6 +101,24 @@ bitmap per archive), morlet and morvix pack the frame folders again.")
     string(APPEND CPACK_PACKAGE_DESCRIPTION "
 The Python module icnkit (for python3, with numpy) opens, edits and
 builds archives from scripts.")
+  endif()
+  if(TARGET icnkit_shared)
+    # The shared library: a shlibs file (programs linked with libicnkit.so.1
+    # depend on icnkit >= this version), the ldconfig trigger, and the
+    # lintian overrides of a package that holds a library with its tools.
+    # Linking libicnkit.a needs libspng and giflib's development files.
+    set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+    set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/triggers)
+    set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libspng-dev, libgif-dev")
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/lintian-overrides.in
+                   ${CMAKE_BINARY_DIR}/packaging/lintian-overrides @ONLY)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/lintian-overrides
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME icnkit)
+    # CPack writes postinst and postrm scripts that run ldconfig for a
+    # library in /usr/lib; the trigger does that work, so the .deb is made
+    # again without them once cpack has made it.
+    set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebWithoutLdconfigCalls.cmake)
   endif()
   find_program(CPACK_ICNKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
   set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackProjectConfig.cmake)

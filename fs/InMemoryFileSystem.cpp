@@ -224,10 +224,10 @@ std::string TInMemoryFileSystem::FullPath(const std::string& path) {
   if (!HasDrive(spelled) && spelled[0] != '/') spelled = current + "/" + spelled;
   if (spelled[0] == '/' && HasDrive(current)) spelled = current.substr(0, 2) + spelled;
   const size_t drive = HasDrive(spelled) ? 2 : 0;
-  // Appended, not "/" + a temporary: GCC 12 at -O3 misreads that as an
-  // overlapping copy (-Wrestrict) and the release build stops.
+  // Appended, not "/" + a string: GCC 12 at -O3 warns falsely (-Wrestrict)
+  // on that concatenation.
   std::string rooted = "/";
-  rooted += std::string_view(spelled).substr(drive);
+  rooted.append(spelled, drive);
   return spelled.substr(0, drive) + NormaliseSlashPath(rooted);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ void WriteText(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 // Names in a folder (no "." and ".."), sorted bytewise.
 std::vector<std::string> ListNames(const std::string& folder);
+// Every file below folder (ending with '/'): its name relative to folder,
+// with '/' between folders, and its bytes.
+std::map<std::string, std::vector<uint8_t>> FilesBelow(const std::string& folder);
 
 // Result of running a program of build/bin.
 struct TRunResult {

@@ -3,6 +3,7 @@
 // report sink.
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 
 #include "tests/TestSupport.h"
@@ -27,6 +28,28 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 void WriteText(const std::string& path, const std::string& text) {
   WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+namespace {
+
+void CollectFiles(const std::string& folder, const std::string& prefix,
+                  std::map<std::string, std::vector<uint8_t>>& files) {
+  for (const std::string& name : ListNames(folder + prefix)) {
+    const std::string path = folder + prefix + name;
+    if (NativeFs().Stat(path).Kind == TPathKind::Folder) {
+      CollectFiles(folder, prefix + name + "/", files);
+    } else {
+      files[prefix + name] = ReadBytes(path);
+    }
+  }
+}
+
+}  // namespace
+
+std::map<std::string, std::vector<uint8_t>> FilesBelow(const std::string& folder) {
+  std::map<std::string, std::vector<uint8_t>> files;
+  CollectFiles(folder, "", files);
+  return files;
 }
 
 TFileSystem& NativeFs() {

@@ -51,6 +51,8 @@ SKIPPED = {
     'js': 'JavaScript, not commands',
     'json': 'a file, not commands',
     'text': 'text, not commands',
+    'cpp': 'C++ source (examples/consumer builds it: .ci/consumer.sh)',
+    'cmake': 'CMake lines of a project of its own (examples/consumer)',
 }
 READER_ROOT = '/home/me/icnkit'
 TIMEOUT = 120  # seconds a block may take

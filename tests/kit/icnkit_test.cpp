@@ -42,25 +42,6 @@ const char* Name(TIcnGeneration generation) {
   return generation == TIcnGeneration::H1 ? "h1" : "h2";
 }
 
-// Every file below folder (relative name -> bytes).
-void CollectFiles(const std::string& folder, const std::string& prefix,
-                  std::map<std::string, std::vector<uint8_t>>& files) {
-  for (const std::string& name : ListNames(folder + prefix)) {
-    const std::string path = folder + prefix + name;
-    if (NativeFs().Stat(path).Kind == TPathKind::Folder) {
-      CollectFiles(folder, prefix + name + "/", files);
-    } else {
-      files[prefix + name] = ReadBytes(path);
-    }
-  }
-}
-
-std::map<std::string, std::vector<uint8_t>> FilesBelow(const std::string& folder) {
-  std::map<std::string, std::vector<uint8_t>> files;
-  CollectFiles(folder, "", files);
-  return files;
-}
-
 TEST(KitCommandLine, HelpVersionAndUsageErrorsFollowGnuConventions) {
   const TRunResult help = Kit({"--help"});
   EXPECT_EQ(help.ExitCode, 0);
