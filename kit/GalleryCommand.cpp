@@ -2,6 +2,7 @@
 // (sheet/Gallery.h): per archive its sheet (PNG and JSON), its GIF and its
 // page, written -j at a time; then the index and the style sheet.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -85,10 +86,15 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     gif.Write([&gifFile](std::span<const uint8_t> piece) { gifFile.Append(piece); });
     gifFile.Save();
     SaveWholeFile(kit.Fs, base + ".html", Bytes(GalleryPageHtml(entry)));
-    // The index needs only the facts of its card: the frames' data, the
-    // bulk of an archive of many frames, goes with the page.
+    // The index needs only the facts of its card and the frame its sprite
+    // shows (the first with pixels): the other frames' data, the bulk of
+    // an archive of many frames, goes with the page.
     entry.Info.erase("frames");
-    entry.Sheet.Frames = std::vector<TSheetFrame>();  // its storage too
+    const auto shown = std::find_if(entry.Sheet.Frames.begin(), entry.Sheet.Frames.end(),
+                                    [](const TSheetFrame& cell) { return !cell.Frame.Empty(); });
+    std::vector<TSheetFrame> kept;  // a new vector: the old storage is released
+    if (shown != entry.Sheet.Frames.end()) kept.push_back(*shown);
+    entry.Sheet.Frames = std::move(kept);
     done[i] = 1;
     return frames.Frames.size();
   });

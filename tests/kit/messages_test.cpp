@@ -56,7 +56,7 @@ TEST_F(KitMessages, MistakesAreNamed) {
        2,
        "icnkit: a frame folder or --sheet SHEET.json is required\n"
        "Try 'icnkit pack --help' for more information.\n"},
-      {{"gallery", "nosuch/", "-o", "site"}, 1, "icnkit: No such file or folder: nosuch/\n"},
+      {{"gallery", "nosuch", "-o", "site"}, 1, "icnkit: No such file or folder: nosuch\n"},
       {{"unpack", "--preview", "nosuch"}, 1, "icnkit: No such file or folder: nosuch\n"},
       {{"gallery", "notes.txt", "-o", "site"},
        2,

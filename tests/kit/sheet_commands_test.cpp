@@ -74,6 +74,13 @@ TEST(SheetCli, GalleryFilesArePresentAndLinked) {
     }
   }
   EXPECT_EQ(pages, 2u);
+  // Each card draws its sprite still (its first frame with pixels), not "empty".
+  size_t stills = 0;
+  for (size_t at = index.find("class=\"still\""); at != std::string::npos;
+       at = index.find("class=\"still\"", at + 1)) {
+    ++stills;
+  }
+  EXPECT_EQ(stills, 2u);
 }
 
 // -o ending in the extension of what the command writes names the file, for
