@@ -231,15 +231,14 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
                // and written as encoded; the bar counts frames when there is
                // one archive.
                std::optional<TStreamedFile> file;
+               const auto opened = [&]() -> TStreamedFile& {
+                 if (!file) file.emplace(kit.Fs, target.File(".gif"));
+                 return *file;
+               };
                icnkit::WriteGif(
-                   archive, gif,
-                   [&](std::span<const uint8_t> bytes) {
-                     if (!file) file.emplace(kit.Fs, target.File(".gif"));
-                     file->Append(bytes);
-                   },
+                   archive, gif, [&](std::span<const uint8_t> bytes) { opened().Append(bytes); },
                    [&](size_t done, size_t total) { kit.Report.AdvanceWithin(done, total); });
-               if (!file) file.emplace(kit.Fs, target.File(".gif"));
-               file->Save();
+               opened().Save();
                return count == 0 ? 0 : std::min(gif.last, count - 1) - gif.first + 1;
              });
   });
