@@ -107,8 +107,8 @@ Archive Archive::Open(std::span<const uint8_t> bytes, std::shared_ptr<const void
     if (!generation) {
       generation = DetectGeneration(bytes);
       if (!generation) {
-        throw TZtError("cannot tell whether " + (name.empty() ? "the archive" : name) +
-                       " is H1 or H2; give its generation");
+        throw UndecidedGeneration(name.empty() ? "the archive" : name,
+                                  icnkit_api::kGenerationAdvice);
       }
     }
     impl->Format = &GenerationInfo(Internal(*generation));

@@ -15,6 +15,10 @@
 
 namespace icnkit_api {
 
+// How the library's callers name a generation nothing tells
+// (UndecidedGeneration's advice).
+inline constexpr const char* kGenerationAdvice = "give its generation";
+
 TIcnGeneration Internal(icnkit::Generation generation);
 icnkit::Generation Public(TIcnGeneration generation);
 std::vector<TRgbQuad> Internal(const icnkit::Palette& palette);

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "api/Convert.h"
-#include "api/FolderWork.h"
+#include "folders/FolderWork.h"
 #include "conventions/WorkImage.h"
 #include "format/Detect.h"
 #include "fs/Files.h"
@@ -26,9 +26,6 @@ namespace {
 // current folder, so that messages name them alone ("0003.png").
 constexpr const char* kMemoryFolder = "/frames";
 constexpr const char* kMemoryArchive = "/archive.icn";
-
-// The advice of "cannot tell whether ... is H1 or H2".
-constexpr const char* kGenerationAdvice = "give its generation";
 
 // "(it is H1; pack it as H1)": the library's callers name the generation.
 std::string ReplacedAdvice(TIcnGeneration generation) {
@@ -71,7 +68,7 @@ size_t Pack(TFileSystem& fs, const TPackPaths& paths, const PackOptions& options
       options.generation ? std::optional(Internal(*options.generation)) : std::nullopt;
   return NamingFile([&](std::string& file) {
     return PackArchiveFolder(fs, paths, generation, palettes, options.remap, options.warning,
-                             kGenerationAdvice, ReplacedAdvice, file);
+                             icnkit_api::kGenerationAdvice, ReplacedAdvice, file);
   });
 }
 
@@ -95,7 +92,7 @@ std::string UnpackFile(const std::string& path, const std::string& folder,
     if (options.generation) generation = Internal(*options.generation);
     if (!generation) generation = ::DetectGeneration(bytes);
     if (!generation) {
-      throw TZtError("cannot tell whether " + path + " is H1 or H2; " + kGenerationAdvice);
+      throw UndecidedGeneration(path, icnkit_api::kGenerationAdvice);
     }
     std::string target = folder.empty() ? FrameFolderOf(path) : WithTrailingSlash(folder);
     file = path;

@@ -2,7 +2,7 @@
 #include "icnkit/sheet.h"
 
 #include "api/Convert.h"
-#include "api/FolderWork.h"
+#include "folders/FolderWork.h"
 #include "conventions/PaletteColours.h"
 #include "fs/Path.h"
 #include "icnkit/version.h"

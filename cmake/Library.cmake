@@ -16,7 +16,7 @@ if(EMSCRIPTEN)
   return()
 endif()
 
-set(icnkit_object_libraries icn_api icn_sheet icn_palettefile icn_png icn_pack icn_unpack
+set(icnkit_object_libraries icn_api icn_folders icn_sheet icn_palettefile icn_png icn_pack icn_unpack
                             icn_conventions icn_settings icn_image icn_fs icn_format)
 set(icnkit_objects)
 foreach(library IN LISTS icnkit_object_libraries)

@@ -70,3 +70,7 @@ std::optional<TIcnGeneration> DetectGeneration(TArchiveImage image) {
   if (fit.H1 == fit.H2) return std::nullopt;
   return fit.H1 ? TIcnGeneration::H1 : TIcnGeneration::H2;
 }
+
+TZtError UndecidedGeneration(const std::string& name, const std::string& advice) {
+  return TZtError("cannot tell whether " + name + " is H1 or H2; " + advice);
+}

@@ -16,7 +16,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
+#include "format/Error.h"
 #include "format/Generation.h"
 #include "format/IcnArchive.h"
 
@@ -29,6 +31,11 @@ TGenerationFit FitGenerations(TArchiveImage image);
 
 // The one generation that fits, or none when both or neither do.
 std::optional<TIcnGeneration> DetectGeneration(TArchiveImage image);
+
+// The error of an archive (or frame folder) called name whose generation
+// nothing tells: "cannot tell whether <name> is H1 or H2; <advice>", advice
+// saying how to give it ("use -g" in the tool).
+TZtError UndecidedGeneration(const std::string& name, const std::string& advice);
 
 // Whether the archive fits the generation (the rules above).
 bool FitsGeneration(TArchiveImage image, const TIcnGenerationInfo& generation);

@@ -37,7 +37,11 @@ TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
   const TGenerationFit fit = FitGenerations(image);
   if (fit.H1 != fit.H2) return fit.H1 ? TIcnGeneration::H1 : TIcnGeneration::H2;
   if (!fit.H1) throw TZtError("Not an archive: " + path);
-  throw TZtError("cannot tell whether " + path + " is H1 or H2; use -g");
+  throw UndecidedGeneration(path, "use -g");
+}
+
+icnkit::Generation PublicGeneration(TIcnGeneration generation) {
+  return icnkit::ParseGeneration(GenerationName(generation));
 }
 
 bool IsKitArchiveName(TGenerationChoice choice, const std::string& name) {

@@ -9,6 +9,7 @@
 #include "format/Generation.h"
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
+#include "icnkit/generation.h"
 
 namespace CLI {
 class App;
@@ -31,6 +32,9 @@ void AddJobsOption(CLI::App& command, unsigned& jobs);
 // without frames).
 TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
                                  const std::string& path);
+
+// The same generation as the library names it.
+icnkit::Generation PublicGeneration(TIcnGeneration generation);
 
 // Whether a name has an archive's extension: H1's (which include H2's
 // .icn) under auto.

@@ -1,6 +1,6 @@
 // The options of icnkit that choose the colours frames are written and read
 // with (--palette, --palette-6bit); what they are turned into, the hooks of
-// the engines, is api/FrameFiles.h.
+// the engines, is folders/FrameFiles.h.
 #pragma once
 
 #include <string>

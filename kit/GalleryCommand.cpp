@@ -6,12 +6,11 @@
 #include <map>
 #include <memory>
 
-#include "api/Convert.h"
 #include "conventions/PaletteColours.h"
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
-#include "kit/ArchiveInfo.h"
+#include "icnkit/info.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
@@ -77,8 +76,8 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     TGalleryArchive& entry = entries[i];
     entry.Sheet = sheet.Description;
     const icnkit::Archive archive = icnkit::Archive::Open(
-        std::span<const uint8_t>(bytes), nullptr, icnkit_api::Public(generation), entry.Name);
-    entry.Info = ArchiveInfoJson(archive, archives[i]);
+        std::span<const uint8_t>(bytes), nullptr, PublicGeneration(generation), entry.Name);
+    entry.Info = nlohmann::ordered_json::parse(icnkit::InfoJson(archive, archives[i]));
     const std::string base = pages + entry.Slug;
     SaveWholeFile(kit.Fs, base + ".png", EncodeIndexedPng(sheet.Image, /*transparentZero=*/true));
     SaveWholeFile(kit.Fs, base + ".json", Bytes(WriteSheetJson(sheet.Description)));

@@ -1,13 +1,13 @@
 // icnkit info ARCHIVE...: generation, frames, rectangle and each frame's
-// record and stream, as a table or as JSON (kit/ArchiveInfo.h). Its output
+// record and stream, as a table or as JSON (icnkit/info.h). Its output
 // is the answer: no closing line on stderr.
 #include <CLI/CLI.hpp>
 #include <memory>
+#include <optional>
 
-#include "api/Convert.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
-#include "kit/ArchiveInfo.h"
+#include "icnkit/info.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/Kit.h"
@@ -24,7 +24,8 @@ struct TInfoOptions {
 void RunInfo(TKit& kit, const TInfoOptions& options) {
   const std::vector<std::string> archives =
       ExpandArchiveArguments(kit.Fs, options.Generation, options.Archives);
-  std::vector<nlohmann::ordered_json> results(archives.size());
+  // Each archive's JSON object or table; none for an archive that failed.
+  std::vector<std::optional<std::string>> results(archives.size());
   kit.Status = RunBatch(kit, archives.size(), options.Jobs, [&](size_t i, std::string& file) {
     file = archives[i];
     std::vector<uint8_t> bytes;
@@ -33,22 +34,23 @@ void RunInfo(TKit& kit, const TInfoOptions& options) {
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archives[i]);
     file = archives[i];
     const icnkit::Archive archive = icnkit::Archive::Open(
-        std::move(bytes), icnkit_api::Public(generation), NameOfPath(archives[i]));
-    results[i] = ArchiveInfoJson(archive, archives[i]);
+        std::move(bytes), PublicGeneration(generation), NameOfPath(archives[i]));
+    results[i] = options.Json ? icnkit::InfoJson(archive, archives[i])
+                              : icnkit::InfoTable(archive, archives[i]);
     return archive.FrameCount();
   });
   std::string text;
   if (options.Json) {
-    nlohmann::ordered_json document = nlohmann::ordered_json::array();
-    for (nlohmann::ordered_json& result : results) {
-      if (!result.is_null()) document.push_back(std::move(result));
+    std::vector<std::string> objects;
+    for (std::optional<std::string>& result : results) {
+      if (result) objects.push_back(std::move(*result));
     }
-    text = document.dump(2) + "\n";
+    text = icnkit::InfoJsonDocument(objects);
   } else {
-    for (const nlohmann::ordered_json& result : results) {
-      if (result.is_null()) continue;
+    for (const std::optional<std::string>& result : results) {
+      if (!result) continue;
       if (!text.empty()) text += "\n";
-      text += ArchiveInfoTable(result);
+      text += *result;
     }
   }
   if (std::fwrite(text.data(), 1, text.size(), kit.Out) != text.size() ||

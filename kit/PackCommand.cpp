@@ -1,10 +1,10 @@
 // icnkit pack: the packers' archives, byte for byte, from frame folders of
-// BMP or PNG files, as the library packs (api/FolderWork.h); the generation
+// BMP or PNG files, as the library packs (folders/FolderWork.h); the generation
 // from -g or setup.ini's Generation key.
 #include <CLI/CLI.hpp>
 #include <memory>
 
-#include "api/FolderWork.h"
+#include "folders/FolderWork.h"
 #include "conventions/ArchiveNames.h"
 #include "format/Text.h"
 #include "kit/Archives.h"

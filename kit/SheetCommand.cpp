@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-#include "api/Convert.h"
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
@@ -114,7 +113,11 @@ std::string ViewSummary(const TViewOptions& options, const std::string& noun,
 template <typename TWork>
 void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, TWork work) {
   const auto targets = Targets(kit, options);
-  const icnkit::Palette forced = icnkit_api::Public(LoadPaletteOption(kit.Fs, options.Palette));
+  const icnkit::Palette forced =
+      options.Palette.File.empty()
+          ? icnkit::Palette{}
+          : icnkit::ReadPalette(LoadNamedFile(kit.Fs, options.Palette.File),
+                                options.Palette.File, options.Palette.SixBit);
   kit.Status = RunBatch(kit, targets.size(), options.Jobs, [&](size_t i, std::string& file) {
     const TViewTarget& target = targets[i];
     const std::string& archive = target.Archive;
@@ -125,7 +128,7 @@ void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, T
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archive);
     file = archive;
     const icnkit::Archive opened = icnkit::Archive::Open(
-        std::move(bytes), icnkit_api::Public(generation), NameOfPath(archive));
+        std::move(bytes), PublicGeneration(generation), NameOfPath(archive));
     return work(opened, forced, target);
   });
   kit.Summary = ViewSummary(options, noun, targets, kit.Report.FramesDone());

@@ -1,6 +1,6 @@
 #include "kit/SheetPack.h"
 
-#include "api/FolderWork.h"
+#include "folders/FolderWork.h"
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"

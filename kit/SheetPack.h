@@ -1,11 +1,11 @@
 // icnkit pack --sheet: an archive from a sheet's JSON and its image
-// (PackSheetImage of api/FolderWork.h), the image decoded against the
+// (PackSheetImage of folders/FolderWork.h), the image decoded against the
 // generation's palette (or --palette) as a PNG frame is.
 #pragma once
 
 #include <string>
 
-#include "api/FrameFiles.h"
+#include "folders/FrameFiles.h"
 #include "kit/Kit.h"
 
 // Packs the sheet described by jsonPath (its image beside it, as meta.image

@@ -1,13 +1,13 @@
 // icnkit unpack: the frame folders of the unpackers (the same files, byte
 // for byte, with --format bmp) plus setup.ini's Generation key, as the
-// library unpacks (api/FolderWork.h), or previews with --preview; PNG
-// frames and other palettes through api/FrameFiles.h.
+// library unpacks (folders/FolderWork.h), or previews with --preview; PNG
+// frames and other palettes through folders/FrameFiles.h.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <map>
 #include <memory>
 
-#include "api/FolderWork.h"
+#include "folders/FolderWork.h"
 #include "conventions/ArchiveNames.h"
 #include "format/Text.h"
 #include "fs/Files.h"

@@ -108,11 +108,16 @@ void TSettingsFile::ForEachKey(const std::string& section,
 }
 
 void TSettingsFile::WriteNumber(const std::string& section, const std::string& key, int32_t value) {
+  WriteText(section, key, std::to_string(value));
+}
+
+void TSettingsFile::WriteText(const std::string& section, const std::string& key,
+                              const std::string& value) {
   TIniDocument* document = Document();
   if (document == nullptr) {
     throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()), TZtErrorKind::System);
   }
-  document->Set(section, key, std::to_string(value));
+  document->Set(section, key, value);
   if (Saved_) {
     Dirty_ = true;
     return;

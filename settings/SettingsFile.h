@@ -1,5 +1,5 @@
 // TSettingsFile: a private-profile text file ("[section]" lines followed by
-// "key=value" lines) read and written as integers; a frame folder's
+// "key=value" lines) read and written as integers (and texts); a frame folder's
 // "setup.ini" is one, read and written through a TFileSystem. The object
 // holds the file's TIniDocument, loaded on first use (a missing file is an
 // empty document).
@@ -36,6 +36,8 @@ class TSettingsFile {
                   const std::function<void(std::string_view key)>& visit);
   // "Unable to write to %s" with the path on failure.
   void WriteNumber(const std::string& section, const std::string& key, int32_t value);
+  // The same with a text value, written as it is.
+  void WriteText(const std::string& section, const std::string& key, const std::string& value);
   // Writes pending changes; "Unable to write to %s" on failure.
   void Flush();
 

@@ -31,7 +31,7 @@
 struct TGalleryArchive {
   std::string Name;             // the archive's file name, as shown
   std::string Slug;             // file names in a/: unique, safe in URLs
-  nlohmann::ordered_json Info;  // the info data of the archive (kit/ArchiveInfo.h)
+  nlohmann::ordered_json Info;  // the info data of the archive (icnkit/info.h, parsed)
   TSheetDescription Sheet;      // its sheet's description (cells, size)
 };
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "conventions/WorkImage.h"
+#include "format/Generation.h"
 #include "fs/Files.h"
 #include "fs/Pages.h"
 #include "fs/Path.h"
@@ -36,6 +37,9 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
   TSettingsFile settings(fs, folder + "setup.ini");
   settings.WriteNumber("Position", "X", bounds.Left);
   settings.WriteNumber("Position", "Y", bounds.Top);
+  if (output.GenerationKey) {
+    settings.WriteText("Position", "Generation", GenerationName(generation.Format.Generation));
+  }
 
   // From here on the frame table is read once, in frame order (frame i's
   // record and the next one's, see FrameDataEnd), and no stream starts in

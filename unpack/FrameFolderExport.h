@@ -8,6 +8,7 @@
 //   [Position]
 //   X=<smallest Left>
 //   Y=<smallest Top>
+//   Generation=<H1 or H2>   (icnkit's frame folders only: TFrameOutput)
 //   [Bits]
 //   0000.bmp=<the frame's Bits value>
 //   ...

@@ -23,6 +23,10 @@ struct TFrameOutput {
   // The work image frames are drawn with (conventions/WorkImage.h): the
   // palette bitmap, or the colours compiled in (icnkit, the library).
   TPaletteSource Drawing = TPaletteSource::Bitmap;
+  // setup.ini's [Position] also names the generation ("Generation=H1" or
+  // "H2", after Y), which icnkit's packs read; the unpackers write no such
+  // key (the legacy packers ignore it).
+  bool GenerationKey = false;
 };
 
 // Writes image as the file at path the way output says (a new file in

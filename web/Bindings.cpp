@@ -17,7 +17,6 @@
 
 #include "icnkit/icnkit.h"
 #include "icnkit/version.h"
-#include "kit/ArchiveInfo.h"
 #include "web/Zip.h"
 
 namespace {
@@ -222,11 +221,11 @@ val UnpackPngRaw(const val& bytes, const val& options) {
 std::string InfoRaw(const val& bytes, const val& options) {
   return Guarded([&] {
     const icnkit::Archive archive = ArchiveOf(bytes, options);
-    const nlohmann::ordered_json info = ArchiveInfoJson(archive, archive.Name());
     if (NumberOption<bool>(options, "json", false)) {
-      return nlohmann::ordered_json::array({info}).dump(2) + "\n";
+      const std::string object = icnkit::InfoJson(archive, archive.Name());
+      return icnkit::InfoJsonDocument(std::span<const std::string>(&object, 1));
     }
-    return ArchiveInfoTable(info);
+    return icnkit::InfoTable(archive, archive.Name());
   });
 }
 

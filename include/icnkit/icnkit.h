@@ -13,6 +13,7 @@
 #include "icnkit/folders.h"
 #include "icnkit/generation.h"
 #include "icnkit/images.h"
+#include "icnkit/info.h"
 #include "icnkit/palette.h"
 #include "icnkit/raster.h"
 #include "icnkit/sheet.h"

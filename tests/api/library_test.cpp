@@ -73,6 +73,15 @@ TEST(Library, RebuildingTheFramesOfAPackersArchiveGivesItsBytes) {
                 ToolFiles(sample, {"unpack", "--format", format}))
           << sample.Name << " " << format;
       EXPECT_EQ(icnkit::PackFiles(files), bytes) << sample.Name << " " << format;
+      // setup.ini is written once, the Generation key with X and Y.
+      const icnkit::Rect bounds = archive.Union();
+      std::string setup(files.back().bytes.begin(), files.back().bytes.end());
+      std::erase(setup, '\r');  // CR LF on Windows
+      EXPECT_EQ(setup.substr(0, setup.find("[Bits]")),
+                "[Position]\nX=" + std::to_string(bounds.left) + "\nY=" +
+                    std::to_string(bounds.top) + "\nGeneration=" +
+                    icnkit::GenerationName(sample.Generation) + "\n")
+          << sample.Name;
     }
   }
 }

@@ -11,8 +11,8 @@
 #include <random>
 #include <thread>
 
-#include "api/FrameFiles.h"
-#include "api/GenerationKey.h"
+#include "folders/FrameFiles.h"
+#include "folders/GenerationKey.h"
 #include "conventions/PaletteColours.h"
 #include "conventions/WorkImage.h"
 #include "image/BmpFile.h"
@@ -20,6 +20,7 @@
 #include "kit/Kit.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/PackerGeneration.h"
+#include "settings/SettingsFile.h"
 #include "sheet/Gif.h"
 #include "testdata/ArchiveBuilder.h"
 #include "testdata/BmpBuilder.h"
@@ -120,17 +121,22 @@ TEST(KitHooks, WorkImagesArePerThreadAndPerGeneration) {
   EXPECT_NE(other, h1);
 }
 
+// Sets the key as an unpack writes it, in folder's setup.ini.
+void SetGenerationKey(TFileSystem& fs, const std::string& folder, const std::string& value) {
+  TSettingsFile(fs, folder + "setup.ini").WriteText("Position", "Generation", value);
+}
+
 TEST(KitGenerationKey, WrittenIntoPositionAndReadBack) {
   TMemoryFileSystem fs;
   fs.AddFile("/f/setup.ini", {'[', 'P', 'o',  's',  'i', 't', 'i', 'o', 'n', ']', '\r', '\n', 'X',
                               '=', '1', '\r', '\n', '[', 'B', 'i', 't', 's', ']', '\r', '\n'});
   EXPECT_EQ(ReadGenerationKey(fs, "/f/"), std::nullopt);
-  WriteGenerationKey(fs, "/f/", TIcnGeneration::H2);
+  SetGenerationKey(fs, "/f/", "H2");
   const std::vector<uint8_t>& bytes = fs.Files["/f/setup.ini"];
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
             "[Position]\r\nX=1\r\nGeneration=H2\r\n[Bits]\r\n");
   EXPECT_EQ(ReadGenerationKey(fs, "/f/"), TIcnGeneration::H2);
-  WriteGenerationKey(fs, "/f/", TIcnGeneration::H1);
+  SetGenerationKey(fs, "/f/", "H1");
   EXPECT_EQ(ReadGenerationKey(fs, "/f/"), TIcnGeneration::H1);
   EXPECT_EQ(ReadGenerationKey(fs, "/none/"), std::nullopt);
   fs.AddFile("/g/setup.ini", {'[', 'P', 'o', 's', 'i', 't', 'i', 'o', 'n', ']', '\n', 'G', 'e',
@@ -144,8 +150,7 @@ TEST(KitGenerationKey, TheLegacyPackersIgnoreIt) {
     const TBytes archive = TwoFrameArchive(generation);
     WriteBytes(folder / "a.icn", archive);
     ExportFrameFolder(NativeFs(), UnpackerGeneration(generation), folder / "a.icn", folder / "a/");
-    WriteGenerationKey(NativeFs(), folder / "a/",
-                       generation == TIcnGeneration::H1 ? TIcnGeneration::H2 : TIcnGeneration::H1);
+    SetGenerationKey(NativeFs(), folder / "a/", generation == TIcnGeneration::H1 ? "H2" : "H1");
     std::string frameFile;
     PackFrameFolder(NativeFs(), PackerGeneration(generation), folder / "b.icn", folder / "a/",
                     frameFile);

@@ -1,4 +1,4 @@
-#include "api/GenerationKey.h"
+#include "folders/GenerationKey.h"
 
 #include <vector>
 
@@ -12,20 +12,6 @@ constexpr const char* kSection = "Position";
 constexpr const char* kKey = "Generation";
 
 }  // namespace
-
-void WriteGenerationKey(TFileSystem& fs, const std::string& folder, TIcnGeneration generation) {
-  const std::string path = folder + "setup.ini";
-  std::vector<uint8_t> bytes;
-  LoadWholeFile(fs, path, bytes);
-  TIniDocument document{std::span<const uint8_t>(bytes)};
-  document.Set(kSection, kKey, GenerationName(generation));
-  const std::string text = document.Text();
-  try {
-    SaveWholeFile(fs, path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-  } catch (const TZtError&) {
-    throw TZtError("Unable to write to " + path, TZtErrorKind::System);
-  }
-}
 
 std::optional<TIcnGeneration> ReadGenerationKey(TFileSystem& fs, const std::string& folder) {
   const std::string path = folder + "setup.ini";

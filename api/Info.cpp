@@ -1,25 +1,34 @@
-#include "kit/ArchiveInfo.h"
+// What "icnkit info" tells about an archive (icnkit/info.h): the JSON is
+// made with nlohmann-json and handed out as text, the table from the same
+// object.
+#include "icnkit/info.h"
 
-#include "format/Error.h"
+#include <nlohmann/json.hpp>
+
+#include "api/Convert.h"
 #include "format/Text.h"
 
-nlohmann::ordered_json ArchiveInfoJson(const icnkit::Archive& archive, const std::string& path) {
+namespace icnkit {
+
+namespace {
+
+nlohmann::ordered_json InfoObject(const Archive& archive, const std::string& file) {
   const size_t count = archive.FrameCount();
   nlohmann::ordered_json info;
-  info["file"] = path;
+  info["file"] = file;
   info["size"] = archive.Bytes().size();
-  info["generation"] = icnkit::GenerationName(archive.Generation());
+  info["generation"] = GenerationName(archive.Generation());
   info["frame_count"] = count;
   if (count == 0) {
     info["rectangle"] = nullptr;
   } else {
-    const icnkit::Rect bounds = archive.Union();
+    const Rect bounds = archive.Union();
     info["rectangle"] = {
         {"x", bounds.left}, {"y", bounds.top}, {"width", bounds.width}, {"height", bounds.height}};
   }
   nlohmann::ordered_json frames = nlohmann::ordered_json::array();
   for (size_t i = 0; i < count; ++i) {
-    const icnkit::FrameRecord record = archive.Frame(i);
+    const FrameRecord record = archive.Frame(i);
     const std::optional<uint64_t> length = archive.StreamLength(i);
     nlohmann::ordered_json frame;
     frame["index"] = i;
@@ -37,7 +46,7 @@ nlohmann::ordered_json ArchiveInfoJson(const icnkit::Archive& archive, const std
   return info;
 }
 
-std::string ArchiveInfoTable(const nlohmann::ordered_json& info) {
+std::string Table(const nlohmann::ordered_json& info) {
   std::string text = info["file"].get<std::string>() + ": " +
                      info["generation"].get<std::string>() + ", " +
                      CountOf(info["frame_count"].get<size_t>(), "frame");
@@ -62,3 +71,30 @@ std::string ArchiveInfoTable(const nlohmann::ordered_json& info) {
   }
   return text;
 }
+
+}  // namespace
+
+std::string InfoJson(const Archive& archive, const std::string& file) {
+  return icnkit_api::Guarded([&] { return InfoObject(archive, file).dump(2); });
+}
+
+std::string InfoJsonDocument(std::span<const std::string> objects) {
+  if (objects.empty()) return "[]\n";
+  // Each object one level deeper: a newline inside one is always between
+  // two of its values (a JSON string holds none unescaped).
+  std::string text = "[";
+  for (size_t i = 0; i < objects.size(); ++i) {
+    text += i == 0 ? "\n  " : ",\n  ";
+    for (const char c : objects[i]) {
+      text += c;
+      if (c == '\n') text += "  ";
+    }
+  }
+  return text + "\n]\n";
+}
+
+std::string InfoTable(const Archive& archive, const std::string& file) {
+  return icnkit_api::Guarded([&] { return Table(InfoObject(archive, file)); });
+}
+
+}  // namespace icnkit

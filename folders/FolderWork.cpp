@@ -1,6 +1,7 @@
-#include "api/FolderWork.h"
+#include "folders/FolderWork.h"
 
-#include "api/GenerationKey.h"
+#include "folders/GenerationKey.h"
+#include "format/Detect.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/PackerGeneration.h"
 #include "pack/ReplacedArchive.h"
@@ -15,10 +16,10 @@ template <class TBytes>
 size_t UnpackInto(TFileSystem& fs, TBytes& bytes, TIcnGeneration generation,
                   const std::string& archivePath, const std::string& folder,
                   const TFrameOutput& output) {
-  ExportFrameFolder(fs, UnpackerGeneration(generation), archivePath, bytes, folder, output);
-  const size_t frames = FrameCount(bytes);  // the header is never given back
-  if (frames > 0) WriteGenerationKey(fs, folder, generation);
-  return frames;
+  TFrameOutput keyed = output;
+  keyed.GenerationKey = true;
+  ExportFrameFolder(fs, UnpackerGeneration(generation), archivePath, bytes, folder, keyed);
+  return FrameCount(bytes);  // the header is never given back
 }
 
 }  // namespace
@@ -46,7 +47,7 @@ size_t PackArchiveFolder(TFileSystem& fs, const TPackPaths& paths,
   if (!generation) {
     file.clear();
     const std::string folder = paths.Folder.empty() ? "the frame folder" : paths.Folder;
-    throw TZtError("cannot tell whether " + folder + " is H1 or H2; " + advice);
+    throw UndecidedGeneration(folder, advice);
   }
   file.clear();  // the message names the archive itself
   CheckReplacedGeneration(fs, paths.Archive, *generation, replacedAdvice);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "api/FrameFiles.h"
+#include "folders/FrameFiles.h"
 #include "conventions/ArchiveNames.h"
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
@@ -24,7 +24,7 @@ using TGenerationAdvice = std::function<std::string(TIcnGeneration)>;
 
 // The frame folder of an archive (unpack/FrameFolderExport.h, frames as
 // output says) and, for an archive with frames, setup.ini's Generation key
-// (api/GenerationKey.h). archivePath names the archive (its name decides
+// (folders/GenerationKey.h), written with the rest of setup.ini. archivePath names the archive (its name decides
 // H1's fill-only frames). The bytes of a vector are given back page by page
 // as the frames are written: afterwards only their header may be read.
 // Returns the frame count.

@@ -1,4 +1,4 @@
-#include "api/FrameFiles.h"
+#include "folders/FrameFiles.h"
 
 #include <map>
 
