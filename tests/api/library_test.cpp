@@ -170,6 +170,25 @@ TEST(Library, SheetsAndGifsAreTheTools) {
   }
 }
 
+TEST(Library, InfoIsTheTools) {
+  TTempFolder folder;
+  std::vector<std::string> objects;
+  std::string tables;
+  for (const TSample& sample : kSamples) {
+    WriteBytes(folder / sample.Name, SampleBytes(sample));
+    const icnkit::Archive archive = icnkit::Archive::OpenFile(folder / sample.Name);
+    objects.push_back(icnkit::InfoJson(archive, sample.Name));
+    tables += (tables.empty() ? "" : "\n") + icnkit::InfoTable(archive, sample.Name);
+  }
+  const std::vector<std::string> names = {kSamples[0].Name, kSamples[1].Name};
+  std::vector<std::string> args = {"info", "--json"};
+  args.insert(args.end(), names.begin(), names.end());
+  EXPECT_EQ(RunProgram("icnkit", args, folder.Path()).Stdout, icnkit::InfoJsonDocument(objects));
+  args.erase(args.begin() + 1);
+  EXPECT_EQ(RunProgram("icnkit", args, folder.Path()).Stdout, tables);
+  EXPECT_EQ(icnkit::InfoJsonDocument({}), "[]\n");
+}
+
 TEST(Library, DecodingIntoCallerMemoryWritesTheFramesRectangleAlone) {
   const icnkit::Archive archive = icnkit::Archive::Open(SampleBytes(kSamples[1]));
   for (size_t i = 0; i < archive.FrameCount(); ++i) {
