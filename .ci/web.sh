@@ -6,7 +6,10 @@
 # Chromium from file:// and from a server (tests/web/browser.test.mjs), the
 # page (tests/web/page.test.mjs) and the Phaser plugin in a Phaser 4 game
 # (tests/web/phaser.test.mjs), playwright-core and phaser from npm at the version of
-# tests/web/package-lock.json. The outputs are compared with the native
+# tests/web/package-lock.json; the npm package installed from its tarball
+# into a project of its own (tests/web/npm_package.sh: Node, esbuild,
+# TypeScript); the sizes docs/web.md gives (tests/web/sizes_check.py),
+# within 10% of the build's. The outputs are compared with the native
 # icnkit's (build/bin/icnkit).
 # What is missing is installed first; node must be on the machine (18 or
 # later).
@@ -42,5 +45,11 @@ node --test tests/web/module.test.mjs
 step "the module and the page in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 node --test tests/web/browser.test.mjs tests/web/page.test.mjs tests/web/phaser.test.mjs
+
+step "the npm package: npm pack, npm install of the tarball, Node, esbuild, TypeScript"
+tests/web/npm_package.sh build-web/web
+
+step "the sizes docs/web.md gives"
+python3 tests/web/sizes_check.py build-web/web docs/web.md
 
 step "web part passed"

@@ -115,6 +115,10 @@ if(icnkit_missing_sources)
                         "${ICNKIT_DEPS_SOURCE_DIR} and fetch-debian-source was not found: set "
                         "ICNKIT_FETCH_DEBIAN_SOURCE or unpack them there (apt-get source)")
   endif()
+  # apt-get source unpacks them with dpkg-source; the build installs nothing.
+  find_program(ICNKIT_DPKG_SOURCE dpkg-source)
+  icnkit_require_dependency(ICNKIT_DPKG_SOURCE "dpkg-source (to unpack Debian's source packages)"
+                            dpkg-dev)
   message(STATUS "Fetching Debian's source packages ${icnkit_missing_sources} into "
                  "${ICNKIT_DEPS_SOURCE_DIR}")
   execute_process(COMMAND ${ICNKIT_FETCH_DEBIAN_SOURCE} ${ICNKIT_DEPS_SOURCE_DIR}

@@ -31,6 +31,9 @@ add_library(icnkit_static STATIC ${icnkit_objects})
 set_target_properties(icnkit_static PROPERTIES
   OUTPUT_NAME icnkit EXPORT_NAME icnkit_static ARCHIVE_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/lib)
 target_include_directories(icnkit_static INTERFACE ${icnkit_include_dirs})
+# The headers are C++20 (std::span): a program using them is compiled as
+# C++20 at least, whatever standard its own project sets (none, say).
+target_compile_features(icnkit_static INTERFACE cxx_std_20)
 # What the static library's users link besides it: libspng (with zlib) and
 # giflib, found again by icnkitConfig.cmake (LINK_ONLY: their headers are
 # not the API's).
@@ -44,6 +47,7 @@ set_target_properties(icnkit_shared PROPERTIES
   OUTPUT_NAME icnkit EXPORT_NAME icnkit LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/lib
   VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 target_include_directories(icnkit_shared INTERFACE ${icnkit_include_dirs})
+target_compile_features(icnkit_shared INTERFACE cxx_std_20)
 target_link_libraries(icnkit_shared PRIVATE icn::spng icn::gif)
 if(NOT APPLE)
   # The API's symbols alone, versioned; no symbol left unresolved.

@@ -6,7 +6,7 @@
 // frame 3 where the game would: its top-left pixel at (x + left, y + top).
 //
 //   import Phaser from 'phaser';
-//   import { registerIcnkit } from 'icnkit/phaser-icnkit.js';
+//   import { registerIcnkit } from 'icnkit/phaser';
 //   registerIcnkit(Phaser);            // before new Phaser.Game(...)
 //   ... preload() { this.load.icn('hero', 'hero.icn'); }   // 'hero.icn', 'H1'
 //
