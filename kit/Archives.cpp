@@ -34,10 +34,7 @@ void AddJobsOption(CLI::App& command, unsigned& jobs) {
 TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
                                  const std::string& path) {
   if (choice) return *choice;
-  const TGenerationFit fit = FitGenerations(image);
-  if (fit.H1 != fit.H2) return fit.H1 ? TIcnGeneration::H1 : TIcnGeneration::H2;
-  if (!fit.H1) throw TZtError("Not an archive: " + path);
-  throw UndecidedGeneration(path, "use -g");
+  return icnkit::TellGeneration(image, path, "use -g");
 }
 
 icnkit::Generation PublicGeneration(TIcnGeneration generation) {

@@ -215,6 +215,17 @@ TEST(Library, PalettesAreCompiledInAndPaletteFilesRoundTrip) {
       EXPECT_EQ(icnkit::ReadPalette(file, name), palette) << name;
     }
   }
+  // A dark palette written raw: taken for 6-bit values unless read at 8.
+  const icnkit::Palette dark = {{0, 1, 2}, {63, 40, 7}};
+  icnkit::Palette padded = dark;
+  padded.resize(256);
+  const TBytes raw = icnkit::WritePalette(dark, icnkit::PaletteFormat::Raw);
+  EXPECT_TRUE(icnkit::RawPaletteReadsAsSixBit(dark));
+  EXPECT_FALSE(icnkit::RawPaletteReadsAsSixBit({{0, 64, 0}}));
+  EXPECT_EQ(icnkit::ReadPalette(raw, "d.raw", icnkit::PaletteDepth::EightBit), padded);
+  EXPECT_EQ(icnkit::ReadPalette(raw, "d.raw")[1], (icnkit::Colour{255, 162, 28}));
+  EXPECT_EQ(icnkit::ReadPalette(raw, "d.raw", icnkit::PaletteDepth::Detect),
+            icnkit::ReadPalette(raw, "d.raw", icnkit::PaletteDepth::SixBit));
 }
 
 TEST(Library, FramesAsBmpAndPngComeBackTheSame) {
@@ -247,9 +258,10 @@ TEST(Library, FailuresThrowErrorWithTheToolsMessageAndAKind) {
   const TCase cases[] = {
       {[&] { icnkit::Archive::OpenFile(folder / "none.icn"); }, icnkit::ErrorKind::NotFound,
        "Cannot open file \"" + folder / "none.icn" + "\". " + NativeErrorText(2)},
+      // Cut: the unpackers' reason, told or given the generation.
       {[&] { icnkit::Archive::Open(TBytes(sample.begin(), sample.begin() + 9)); },
        icnkit::ErrorKind::InvalidInput,
-       "cannot tell whether the archive is H1 or H2; give its generation"},
+       "Invalid archive: frame table runs past the end of the file"},
       {[&] {
          icnkit::Archive::Open(TBytes(sample.begin(), sample.begin() + 9), icnkit::Generation::H1);
        },
