@@ -54,6 +54,10 @@ std::optional<Generation> DetectGeneration(std::span<const uint8_t> bytes) {
   });
 }
 
+uint64_t MaxPixels() {
+  return static_cast<uint64_t>(bmp::MaxPixels());
+}
+
 Raster::Raster(int32_t w, int32_t h) {
   Guarded([&] {
     if (w < 0 || h < 0) bmp::ThrowNotValid();

@@ -73,7 +73,8 @@ py::array FrameStore::Pixels(size_t index, std::optional<uint64_t> bound) {
     }
     const icnkit::FrameRecord record = archive_.Frame(index);
     const uint64_t size = uint64_t(record.width) * uint64_t(record.height);
-    if (bound && held_ + size > *bound) {
+    // A frame past the bound of every image is refused as such by Decode.
+    if (bound && held_ + size > *bound && size <= icnkit::MaxPixels()) {
       throw icnkit::Error(
           icnkit::ErrorKind::InvalidInput,
           "Too many decoded pixels: frame " + std::to_string(index) + " (" +

@@ -1,6 +1,7 @@
 #include "Values.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace py = pybind11;
 
@@ -56,6 +57,26 @@ py::bytes BytesObject(std::span<const uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
+namespace {
+
+// The errno of a system failure: the error's code, else the one whose text
+// (strerror, as the library words the reason) ends the message; 0 when
+// none does.
+int ErrnoOf(const icnkit::Error& error) {
+  if (error.SystemCode() != 0) return error.SystemCode();
+  const std::string_view text = error.what();
+  for (int code = 1; code < 134; ++code) {
+    const std::string_view reason = std::strerror(code);
+    if (text.size() > reason.size() + 2 && text.ends_with(reason) &&
+        text.substr(text.size() - reason.size() - 2, 2) == ". ") {
+      return code;
+    }
+  }
+  return error.Kind() == icnkit::ErrorKind::NotFound ? ENOENT : 0;
+}
+
+}  // namespace
+
 void Translate(const icnkit::Error& error, const py::object& icnkit_error) {
   // The tools name the file a message does not name before it.
   std::string text = error.what();
@@ -74,8 +95,7 @@ void Translate(const icnkit::Error& error, const py::object& icnkit_error) {
     case icnkit::ErrorKind::NotFound:
     case icnkit::ErrorKind::Io: {
       // OSError(errno, text) is of the subclass errno makes, as open() raises.
-      int code = error.SystemCode();
-      if (code == 0 && error.Kind() == icnkit::ErrorKind::NotFound) code = ENOENT;
+      const int code = ErrnoOf(error);
       const py::object os_error = py::reinterpret_borrow<py::object>(PyExc_OSError);
       exception = code != 0 ? os_error(code, message) : os_error(message);
       break;

@@ -390,7 +390,13 @@ def open(fp, generation=None, name=None):
         raise TypeError(f'name: a str is needed, not {type(name).__name__}')
     if isinstance(fp, (str, os.PathLike)):
         filename = os.fsdecode(fp)
-        return Archive._opened(_icnkit.open_file(_path(fp), generation), filename)
+        try:
+            source = _icnkit.open_file(_path(fp), generation)
+        except (Error, OSError) as error:
+            if not getattr(error, 'file', ''):
+                error.file = filename
+            raise
+        return Archive._opened(source, filename)
     if hasattr(fp, 'read'):
         if name is None and isinstance(getattr(fp, 'name', None), (str, bytes)):
             name = os.path.basename(os.fsdecode(fp.name))
