@@ -134,8 +134,8 @@ Archive Archive::OpenFile(const std::string& path, std::optional<icnkit::Generat
   std::vector<uint8_t> bytes = ReadFile(path);
   try {
     return Open(std::move(bytes), generation, NameOfPath(path));
-  } catch (const Error& error) {  // names the file it opened
-    if (!error.File().empty()) throw;
+  } catch (const Error& error) {  // names the file it opened by its path
+    if (!error.File().empty() && error.File() != NameOfPath(path)) throw;
     throw Error(error.Kind(), error.what(), path, error.SystemCode());
   }
 }

@@ -175,6 +175,12 @@ void BindSource(py::module_& m) {
              const icnkit::Rect rect = s.archive().Union();
              return py::make_tuple(rect.left, rect.top, rect.width, rect.height);
            })
+      .def("stream",
+           [](const Source& s, size_t index) {
+             return py::make_tuple(s.archive().Frame(index).stream_offset,
+                                   s.archive().StreamLength(index));
+           })
+      .def_property_readonly("size", [](const Source& s) { return s.archive().Bytes().size(); })
       .def("to_bytes", [](const Source& s) { return BytesObject(s.archive().Bytes()); })
       .def(
           "unpack",
@@ -307,8 +313,12 @@ PYBIND11_MODULE(_icnkit, m) {
     }
     return py::make_tuple(BytesObject(archive), warnings.lines);
   });
-  m.def("read_palette", [](const std::string& path, bool six_bit) {
-    return icnkit::python::ColoursOf(icnkit::ReadPaletteFile(path, six_bit));
+  // depth: 0 detect, 6 or 8 bits.
+  m.def("read_palette", [](const std::string& path, int depth) {
+    return icnkit::python::ColoursOf(icnkit::ReadPaletteFile(
+        path, depth == 6   ? icnkit::PaletteDepth::SixBit
+              : depth == 8 ? icnkit::PaletteDepth::EightBit
+                           : icnkit::PaletteDepth::Detect));
   });
   m.def("write_palette", [](const std::string& path, const Colours& colours) {
     icnkit::WritePaletteFile(path, PaletteOf(colours));

@@ -407,8 +407,7 @@ def open(fp, generation=None, name=None):
         view = memoryview(fp)
     except TypeError:
         raise TypeError('open: a path or the bytes of an archive (or a binary file object) is '
-                        'needed, not '
-                        f'{type(fp).__name__}') from None
+                        f'needed, not {type(fp).__name__}') from None
     with view:
         source = _icnkit.open_bytes(view if view.c_contiguous else view.tobytes(), generation,
                                     name or '')
@@ -430,7 +429,19 @@ def info(archive, generation=None):
     archive: an Archive, or what open() takes (then generation as there).
     "file" is the path an archive was opened by, as given, else its name."""
     archive = _archive(archive, generation)
-    return _json.loads(archive._native().info(archive.filename or 'archive.icn'))
+    native = archive._native()
+    frames = []
+    for index in range(native.frame_count):
+        left, top, width, height, bits, fill_only = native.record(index)
+        offset, length = native.stream(index)
+        frames.append({'index': index, 'left': left, 'top': top, 'width': width,
+                       'height': height, 'bits': bits, 'fill_only': fill_only,
+                       'offset': offset, 'length': length})
+    x, y, width, height = native.union()
+    return {'file': archive.filename or 'archive.icn', 'size': native.size,
+            'generation': native.generation, 'frame_count': len(frames),
+            'rectangle': {'x': x, 'y': y, 'width': width, 'height': height} if frames else None,
+            'frames': frames}
 
 
 def build(generation, frames):
@@ -471,7 +482,7 @@ def _target(archive, path, extensions):
 
 
 def sheet(archive, path, columns=None, packed=False, padding=0, untrimmed=False, delay=100,
-          palette=None, palette_6bit=False, generation=None):
+          palette=None, palette_6bit=False, palette_8bit=False, generation=None):
     """Does what "icnkit sheet -o path" does, byte for byte: writes the
     sprite sheet of an archive, an 8-bit indexed PNG (index 0 transparent)
     and its JSON (array layout, each frame's record), and returns their
@@ -492,7 +503,7 @@ def sheet(archive, path, columns=None, packed=False, padding=0, untrimmed=False,
                _ranged(delay, 'delay', 0, 655350))
     file = _target(archive, path, ('.png', '.json'))
     png, text = archive._native().sheet(*options, os.path.basename(file('.png')),
-                                        _palette(palette, palette_6bit))
+                                        _palette(palette, palette_6bit, palette_8bit))
     _icnkit.save_file(_path(file('.png')), png)
     _icnkit.save_file(_path(file('.json')), text)
     return file('.png'), file('.json')
@@ -523,7 +534,7 @@ def _frame_range(frames, count):
 
 
 def gif(archive, path, delay=100, frames=None, scale=1, palette=None, palette_6bit=False,
-        generation=None):
+        palette_8bit=False, generation=None):
     """Does what "icnkit gif -o path" does, byte for byte: writes the
     animated GIF of an archive (looping, every frame at its place on the
     union rectangle, index 0 transparent) and returns its path.
@@ -537,14 +548,14 @@ def gif(archive, path, delay=100, frames=None, scale=1, palette=None, palette_6b
     archive = _archive(archive, generation)
     first, last = (0, 2 ** 64 - 1) if frames is None else _frame_range(frames, len(archive))
     data = archive._native().gif(_ranged(delay, 'delay', 0, 655350), _ranged(scale, 'scale', 1, 64),
-                                 first, last, _palette(palette, palette_6bit))
+                                 first, last, _palette(palette, palette_6bit, palette_8bit))
     file = _target(archive, path, ('.gif',))('.gif')
     _icnkit.save_file(_path(file), data)
     return file
 
 
-def unpack(archive, folder=None, format='bmp', palette=None, palette_6bit=False, transparent=False,
-           generation=None):
+def unpack(archive, folder=None, format='bmp', palette=None, palette_6bit=False,
+           palette_8bit=False, transparent=False, generation=None):
     """Does what "icnkit unpack" does: writes the frame folder of an archive
     and returns its path (str).
 
@@ -559,7 +570,7 @@ def unpack(archive, folder=None, format='bmp', palette=None, palette_6bit=False,
     if not isinstance(format, str):
         raise TypeError('format: "bmp" or "png" is needed')
     _generation(generation)
-    colours = _palette(palette, palette_6bit)
+    colours = _palette(palette, palette_6bit, palette_8bit)
     if isinstance(archive, Archive):
         if folder is None:
             raise TypeError('unpack: an Archive object needs a folder')
@@ -574,7 +585,8 @@ def _warn(lines):
         _warnings.warn(line, stacklevel=3)
 
 
-def pack(folder, archive=None, generation=None, palette=None, palette_6bit=False, remap=False):
+def pack(folder, archive=None, generation=None, palette=None, palette_6bit=False,
+         palette_8bit=False, remap=False):
     """Does what "icnkit pack" does: packs a frame folder into an archive
     file and returns the archive's path (str).
 
@@ -587,13 +599,15 @@ def pack(folder, archive=None, generation=None, palette=None, palette_6bit=False
     its colour. What the tool warns of (a PNG's own colour table) is a
     warnings.warn. Written as the packers write."""
     _generation(generation)
+    colours = _palette(palette, palette_6bit, palette_8bit)
     packed, lines = _icnkit.pack_folder(_path(folder), b'' if archive is None else _path(archive),
-                                        generation, bool(remap), _palette(palette, palette_6bit))
+                                        generation, bool(remap), colours)
     _warn(lines)
     return packed
 
 
-def pack_sheet(sheet, archive=None, palette=None, palette_6bit=False, remap=False):
+def pack_sheet(sheet, archive=None, palette=None, palette_6bit=False, palette_8bit=False,
+               remap=False):
     """Does what "icnkit pack --sheet" does: packs a sprite sheet (its JSON
     and the image beside it that the JSON's meta.image names, which may
     have been edited) into an archive and returns the archive's path.
@@ -613,7 +627,7 @@ def pack_sheet(sheet, archive=None, palette=None, palette_6bit=False, remap=Fals
     with _builtins.open(image, 'rb') as file:
         png = file.read()
     data, lines = _icnkit.pack_sheet(png, text, image, json_path, bool(remap),
-                                     _palette(palette, palette_6bit))
+                                     _palette(palette, palette_6bit, palette_8bit))
     _warn(lines)
     target = os.path.join(folder, str(meta.get('Archive'))) if archive is None else \
         os.fsdecode(_path(archive))
@@ -629,7 +643,7 @@ def read_palette(path, palette_6bit=False, palette_8bit=False):
     is one, palette_8bit that it is not (its values are kept)."""
     if palette_6bit and palette_8bit:
         raise ValueError('read_palette: palette_6bit or palette_8bit, not both')
-    return _icnkit.read_palette(_path(path), bool(palette_6bit))
+    return _icnkit.read_palette(_path(path), 6 if palette_6bit else 8 if palette_8bit else 0)
 
 
 def write_palette(path, colours):
