@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "icnkit/archive.h"
+#include "icnkit/error.h"
 #include "kit/Kit.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
