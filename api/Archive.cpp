@@ -1,4 +1,4 @@
-// icnkit::Archive and BuildArchive over format/ and pack/TrimmedFrame.h;
+// icnkit::Archive over format/ (BuildArchive is Build.cpp);
 // the small names of the API (Error, Version, generations, Raster).
 #include "icnkit/archive.h"
 
@@ -15,7 +15,6 @@
 #include "icnkit/folders.h"
 #include "icnkit/version.h"
 #include "image/BmpHeader.h"
-#include "pack/TrimmedFrame.h"
 
 namespace icnkit {
 
@@ -24,6 +23,9 @@ using icnkit_api::Internal;
 
 Error::Error(ErrorKind kind, const std::string& message, std::string file)
     : std::runtime_error(message), kind_(kind), file_(std::move(file)) {}
+
+Error::Error(ErrorKind kind, const std::string& message, std::string file, int code)
+    : std::runtime_error(message), kind_(kind), file_(std::move(file)), code_(code) {}
 
 Error::~Error() = default;
 
@@ -50,6 +52,10 @@ std::optional<Generation> DetectGeneration(std::span<const uint8_t> bytes) {
     if (!detected) return std::nullopt;
     return icnkit_api::Public(*detected);
   });
+}
+
+uint64_t MaxPixels() {
+  return static_cast<uint64_t>(bmp::MaxPixels());
 }
 
 Raster::Raster(int32_t w, int32_t h) {
@@ -126,7 +132,12 @@ Archive Archive::Open(std::span<const uint8_t> bytes, std::shared_ptr<const void
 
 Archive Archive::OpenFile(const std::string& path, std::optional<icnkit::Generation> generation) {
   std::vector<uint8_t> bytes = ReadFile(path);
-  return Open(std::move(bytes), generation, NameOfPath(path));
+  try {
+    return Open(std::move(bytes), generation, NameOfPath(path));
+  } catch (const Error& error) {  // names the file it opened by its path
+    if (!error.File().empty() && error.File() != NameOfPath(path)) throw;
+    throw Error(error.Kind(), error.what(), path, error.SystemCode());
+  }
 }
 
 Generation Archive::Generation() const {
@@ -203,29 +214,6 @@ void Archive::DecodeInto(size_t index, RasterView target) const {
 
 void Archive::Save(const std::string& path) const {
   SaveFile(path, impl_->Bytes);
-}
-
-std::vector<uint8_t> BuildArchive(Generation generation, std::span<const NewFrame> frames) {
-  return Guarded([&] {
-    const TIcnGenerationInfo& format = GenerationInfo(Internal(generation));
-    TIcnArchiveWriter writer(format.Generation, frames.size());
-    for (size_t i = 0; i < frames.size(); ++i) {
-      const NewFrame& frame = frames[i];
-      const std::string label = ZtFormat("frame %zu", i);
-      icnkit_api::CheckView(frame.pixels, label);
-      TTrimmedFrame trimmed;
-      try {
-        trimmed = TrimFrame(format, frame.pixels.data, frame.pixels.stride, frame.pixels.width,
-                            frame.pixels.height, frame.left, frame.top, frame.bits);
-      } catch (const TZtError& error) {
-        throw TZtError(label + ": " + error.what());
-      }
-      writer.BeginFrame(i, trimmed.Record);
-      format.Encode(writer.Buffer(), trimmed.Source, trimmed.RowStep, trimmed.Record.Width,
-                    trimmed.Record.Height, trimmed.FillOnly);
-    }
-    return std::move(writer.Finish());
-  });
 }
 
 }  // namespace icnkit

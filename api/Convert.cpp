@@ -75,7 +75,7 @@ void ThrowAsError(const std::string& file) {
                                                                 : ErrorKind::InvalidInput;
     const auto* system = dynamic_cast<const TSystemError*>(&error);
     throw Error(kind, system != nullptr && !system->Text.empty() ? system->Text : error.what(),
-                file);
+                file, system != nullptr ? static_cast<int>(system->Code) : 0);
   } catch (const std::exception& error) {
     throw Error(ErrorKind::InvalidInput, error.what(), file);
   }

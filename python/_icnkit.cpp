@@ -2,120 +2,128 @@
 // the public API (include/icnkit/). Every call is one API call; the names a
 // script uses, their checks of Python values and their docstrings are in
 // icnkit/__init__.py. Paths arrive as bytes (os.fsencode), pixels as
-// C-contiguous 2-D uint8 arrays, generations as text ("H1", "h2", ...).
-// icnkit::Error leaves as icnkit.Error (a ValueError), FileNotFoundError,
-// OSError or MemoryError by its kind.
+// C-contiguous 2-D uint8 arrays, generations as text ("H1", "h2", ...),
+// palettes as (n, 3) uint8 arrays or None (the generation's). icnkit::Error
+// leaves as Values.h's Translate says. An opened archive's decoded frames
+// are in its FrameStore.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "FrameStore.h"
+#include "Values.h"
 #include "icnkit/icnkit.h"
 
 namespace py = pybind11;
+using icnkit::python::BytesObject;
+using icnkit::python::Colours;
+using icnkit::python::FrameStore;
+using icnkit::python::GenerationOf;
+using icnkit::python::PaletteOf;
+using icnkit::python::Pixels;
+using icnkit::python::TextObject;
 
 namespace {
 
 // icnkit.Error, made when the module is imported.
 py::exception<icnkit::Error>* icnkitError = nullptr;
 
-using Pixels = py::array_t<uint8_t, py::array::c_style>;
-using Colours = py::array_t<uint8_t, py::array::c_style>;
-
-std::optional<icnkit::Generation> GenerationOf(const std::optional<std::string>& text) {
-  if (!text) return std::nullopt;
-  return icnkit::ParseGeneration(*text);
-}
-
-std::string TextOf(icnkit::Generation generation) {
-  return icnkit::GenerationName(generation);
-}
-
-icnkit::ConstRasterView ViewOf(const Pixels& pixels) {
-  if (pixels.ndim() != 2) throw py::type_error("pixels: a 2-D array is needed");
-  const auto height = static_cast<int32_t>(pixels.shape(0));
-  const auto width = static_cast<int32_t>(pixels.shape(1));
-  if (pixels.shape(0) != height || pixels.shape(1) != width) {
-    throw icnkit::Error(icnkit::ErrorKind::InvalidInput,
-                        "Bitmap too large: " + std::to_string(pixels.shape(1)) + " x " +
-                            std::to_string(pixels.shape(0)));
-  }
-  return {pixels.data(), width, height, width};
-}
-
-py::array_t<uint8_t> ColoursOf(const icnkit::Palette& palette) {
-  py::array_t<uint8_t> colours({py::ssize_t(palette.size()), py::ssize_t(3)});
-  auto out = colours.mutable_unchecked<2>();
-  for (size_t i = 0; i < palette.size(); ++i) {
-    out(i, 0) = palette[i].red;
-    out(i, 1) = palette[i].green;
-    out(i, 2) = palette[i].blue;
-  }
-  return colours;
-}
-
-icnkit::Palette PaletteOf(const Colours& colours) {
-  if (colours.ndim() != 2 || colours.shape(1) != 3) {
-    throw py::type_error("colours: an array of shape (n, 3) is needed");
-  }
-  const auto in = colours.unchecked<2>();
-  icnkit::Palette palette(size_t(colours.shape(0)));
-  for (size_t i = 0; i < palette.size(); ++i) palette[i] = {in(i, 0), in(i, 1), in(i, 2)};
-  return palette;
-}
+using Palette = std::optional<Colours>;
 
 // Calls that read, decode, encode or write run without the GIL, so that a
 // script's threads work on archives at once (the library is thread-safe).
 using Free = py::call_guard<py::gil_scoped_release>;
 
-icnkit::UnpackOptions UnpackOptionsOf(const std::string& format) {
-  icnkit::UnpackOptions options;
-  options.format = format;
-  return options;
-}
-
-// The archive of an icnkit.Archive opened from a file or bytes.
-struct OpenArchive {
-  icnkit::Archive archive;
-
-  py::tuple Record(size_t index) const {
-    const icnkit::FrameRecord frame = archive.Frame(index);
-    return py::make_tuple(frame.left, frame.top, frame.width, frame.height, frame.bits,
-                          frame.fill_only);
-  }
-  // Frame index's pixels as an array over the raster the library decoded
-  // them into, which the array's base (a capsule) owns.
-  py::array Decode(size_t index) const {
-    auto decoded = std::make_unique<icnkit::Raster>();
-    {
-      const py::gil_scoped_release free;
-      *decoded = archive.Decode(index);
-    }
-    const py::capsule owner(decoded.get(), [](void* p) { delete static_cast<icnkit::Raster*>(p); });
-    const icnkit::Raster* raster = decoded.release();  // the capsule's now
-    return py::array_t<uint8_t>({py::ssize_t(raster->height), py::ssize_t(raster->width)},
-                                raster->pixels.data(), owner);
-  }
-  py::bytes Bytes() const {
-    const std::span<const uint8_t> bytes = archive.Bytes();
-    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+// Warnings of a call (PNG colour tables), for warnings.warn after it.
+struct Warnings {
+  std::vector<std::string> lines;
+  icnkit::WarningHandler Handler() {
+    return [this](const std::string& line) { lines.push_back(line); };
   }
 };
 
-OpenArchive OpenBytes(const py::buffer& data, const std::optional<std::string>& generation,
-                      const std::string& name) {
+icnkit::UnpackOptions UnpackOptionsOf(const std::optional<std::string>& generation,
+                                      const std::string& format, bool transparent,
+                                      const Palette& palette) {
+  icnkit::UnpackOptions options;
+  options.generation = GenerationOf(generation);
+  options.format = format;
+  options.transparent = transparent;
+  options.palette = PaletteOf(palette);
+  return options;
+}
+
+// An archive opened from a file or bytes, and its decoded frames.
+struct Source {
+  std::shared_ptr<FrameStore> store;
+  const icnkit::Archive& archive() const { return store->Archive(); }
+
+  py::tuple Record(size_t index) const {
+    const icnkit::FrameRecord frame = archive().Frame(index);
+    return py::make_tuple(frame.left, frame.top, frame.width, frame.height, frame.bits,
+                          frame.fill_only);
+  }
+  // The archive with frames' edits: per frame None (as opened, unless its
+  // pixels were edited in place) or (pixels or None, left, top, bits).
+  // None when nothing changed. Unchanged frames keep their stored bytes.
+  py::object Build(const std::vector<std::optional<py::tuple>>& frames) const {
+    const size_t count = archive().FrameCount();
+    if (frames.size() != count) throw py::value_error("build: one entry a frame is needed");
+    std::vector<Pixels> keep;  // every array read stays alive until the end
+    keep.reserve(count);
+    std::vector<icnkit::NewFrame> built(count);
+    bool changed = false;
+    for (size_t i = 0; i < count; ++i) {
+      icnkit::NewFrame& frame = built[i];
+      const std::optional<py::tuple>& edit = frames[i];
+      if (edit) {
+        frame.left = (*edit)[1].cast<int32_t>();
+        frame.top = (*edit)[2].cast<int32_t>();
+        frame.bits = (*edit)[3].cast<int32_t>();
+        changed = true;
+      } else {
+        const icnkit::FrameRecord record = archive().Frame(i);
+        frame.left = record.left;
+        frame.top = record.top;
+        frame.bits = record.bits;
+      }
+      if (edit && !(*edit)[0].is_none()) {
+        keep.push_back((*edit)[0].cast<Pixels>());
+      } else if (store->Edited(i)) {
+        keep.push_back(store->Pixels(i, std::nullopt));
+        changed = true;
+      } else {
+        frame.source = &archive();
+        frame.source_index = i;
+        continue;
+      }
+      frame.pixels = icnkit::python::ViewOf(keep.back());
+    }
+    if (!changed) return py::none();
+    std::vector<uint8_t> bytes;
+    {
+      const py::gil_scoped_release free;  // the arrays stay alive in keep
+      bytes = icnkit::BuildArchive(archive().Generation(), built);
+    }
+    return BytesObject(bytes);
+  }
+};
+
+Source OpenBytes(const py::buffer& data, const std::optional<std::string>& generation,
+                 const std::string& name) {
   const py::buffer_info info = data.request();
   if (!PyBuffer_IsContiguous(info.view(), 'C')) {
     throw py::type_error("the archive's bytes: a contiguous buffer is needed");
   }
   const auto* start = static_cast<const uint8_t*>(info.ptr);
   std::vector<uint8_t> bytes(start, start + info.size * info.itemsize);
-  return {icnkit::Archive::Open(std::move(bytes), GenerationOf(generation), name)};
+  return {std::make_shared<FrameStore>(
+      icnkit::Archive::Open(std::move(bytes), GenerationOf(generation), name))};
 }
 
 // (pixels, left, top, bits) tuples, pixels C-contiguous 2-D uint8.
@@ -126,49 +134,96 @@ py::bytes Build(const std::string& generation, const std::vector<py::tuple>& fra
   built.reserve(frames.size());
   for (const py::tuple& frame : frames) {
     keep.push_back(frame[0].cast<Pixels>());
-    built.push_back({ViewOf(keep.back()), frame[1].cast<int32_t>(), frame[2].cast<int32_t>(),
-                     frame[3].cast<int32_t>()});
+    built.push_back({icnkit::python::ViewOf(keep.back()), frame[1].cast<int32_t>(),
+                     frame[2].cast<int32_t>(), frame[3].cast<int32_t>()});
   }
   std::vector<uint8_t> bytes;
   {
     const py::gil_scoped_release free;  // the arrays stay alive in keep
     bytes = icnkit::BuildArchive(icnkit::ParseGeneration(generation), built);
   }
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+  return BytesObject(bytes);
 }
 
-// Text of the library (paths as the system gives them) as a str; bytes
-// that are no UTF-8 kept as os.fsdecode keeps them.
-py::object TextObject(const std::string& text) {
-  py::object object = py::reinterpret_steal<py::object>(
-      PyUnicode_DecodeUTF8(text.data(), py::ssize_t(text.size()), "surrogateescape"));
-  if (!object) throw py::error_already_set();
-  return object;
+std::optional<std::string> Detect(const py::buffer& data) {
+  const py::buffer_info info = data.request();
+  const auto* start = static_cast<const uint8_t*>(info.ptr);
+  const std::optional<icnkit::Generation> generation = icnkit::DetectGeneration(
+      std::span<const uint8_t>(start, size_t(info.size * info.itemsize)));
+  if (!generation) return std::nullopt;
+  return icnkit::GenerationName(*generation);
 }
 
-void Translate(const icnkit::Error& error, const py::object& icnkit_error) {
-  // The tools name the file a message does not name before it.
-  std::string text = error.what();
-  if (!error.File().empty() && text.find(error.File()) == std::string::npos) {
-    text = error.File() + ": " + text;
-  }
-  const py::object message = TextObject(text);
-  switch (error.Kind()) {
-    case icnkit::ErrorKind::NotFound:
-      PyErr_SetObject(PyExc_FileNotFoundError, message.ptr());
-      return;
-    case icnkit::ErrorKind::Io:
-      PyErr_SetObject(PyExc_OSError, message.ptr());
-      return;
-    case icnkit::ErrorKind::OutOfMemory:
-      PyErr_SetObject(PyExc_MemoryError, message.ptr());
-      return;
-    case icnkit::ErrorKind::InvalidInput:
-      break;
-  }
-  py::object exception = icnkit_error(message);
-  exception.attr("file") = TextObject(error.File());
-  PyErr_SetObject(icnkit_error.ptr(), exception.ptr());
+void BindSource(py::module_& m) {
+  py::class_<Source>(m, "Source")
+      .def_property_readonly("generation",
+                             [](const Source& s) {
+                               return icnkit::GenerationName(s.archive().Generation());
+                             })
+      .def_property_readonly("name", [](const Source& s) { return TextObject(s.archive().Name()); })
+      .def_property_readonly("frame_count", [](const Source& s) { return s.archive().FrameCount(); })
+      .def_property_readonly("held", [](const Source& s) { return s.store->Held(); })
+      .def("record", &Source::Record)
+      .def("pixels",
+           [](const Source& s, size_t index, std::optional<uint64_t> bound) {
+             return s.store->Pixels(index, bound);
+           })
+      .def("discard", [](const Source& s, size_t index) { s.store->Discard(index); })
+      .def("build", &Source::Build)
+      .def("union",
+           [](const Source& s) {
+             const icnkit::Rect rect = s.archive().Union();
+             return py::make_tuple(rect.left, rect.top, rect.width, rect.height);
+           })
+      .def("stream",
+           [](const Source& s, size_t index) {
+             return py::make_tuple(s.archive().Frame(index).stream_offset,
+                                   s.archive().StreamLength(index));
+           })
+      .def_property_readonly("size", [](const Source& s) { return s.archive().Bytes().size(); })
+      .def("to_bytes", [](const Source& s) { return BytesObject(s.archive().Bytes()); })
+      .def(
+          "unpack",
+          [](const Source& s, const std::string& folder, const std::string& format,
+             bool transparent, const Palette& palette) {
+            const icnkit::UnpackOptions options =
+                UnpackOptionsOf(std::nullopt, format, transparent, palette);
+            const py::gil_scoped_release free;
+            icnkit::UnpackArchive(s.archive(), folder, options);
+          })
+      .def("sheet",
+           [](const Source& s, int32_t columns, bool packed, int32_t padding, bool untrimmed,
+              int32_t delay, const std::string& image_name, const Palette& palette) {
+             icnkit::SheetOptions options;
+             options.columns = columns;
+             options.packed = packed;
+             options.padding = padding;
+             options.untrimmed = untrimmed;
+             options.duration_ms = delay;
+             options.image_name = image_name;
+             options.palette = PaletteOf(palette);
+             icnkit::Sheet sheet;
+             {
+               const py::gil_scoped_release free;
+               sheet = icnkit::MakeSheet(s.archive(), options);
+             }
+             return py::make_tuple(BytesObject(sheet.png), py::bytes(sheet.json));
+           })
+      .def("gif", [](const Source& s, int32_t delay, int32_t scale, size_t first, size_t last,
+                     const Palette& palette) {
+        icnkit::GifOptions options;
+        options.delay_ms = delay;
+        options.scale = scale;
+        options.first = first;
+        options.last = last;
+        options.palette = PaletteOf(palette);
+        std::vector<uint8_t> gif;
+        {
+          const py::gil_scoped_release free;
+          gif = icnkit::MakeGif(s.archive(), options);
+        }
+        return BytesObject(gif);
+      });
 }
 
 }  // namespace
@@ -184,68 +239,87 @@ PYBIND11_MODULE(_icnkit, m) {
     try {
       if (failure) std::rethrow_exception(failure);
     } catch (const icnkit::Error& e) {
-      Translate(e, *icnkitError);
+      icnkit::python::Translate(e, *icnkitError);
     }
   });
   m.attr("version") = icnkit::Version();
-
-  py::class_<OpenArchive>(m, "OpenArchive")
-      .def_property_readonly("generation",
-                             [](const OpenArchive& a) { return TextOf(a.archive.Generation()); })
-      .def_property_readonly("name",
-                             [](const OpenArchive& a) { return TextObject(a.archive.Name()); })
-      .def_property_readonly("frame_count",
-                             [](const OpenArchive& a) { return a.archive.FrameCount(); })
-      .def("record", &OpenArchive::Record)
-      .def("decode", &OpenArchive::Decode)
-      .def("to_bytes", &OpenArchive::Bytes)
-      .def(
-          "save", [](const OpenArchive& a, const std::string& path) { a.archive.Save(path); },
-          Free())
-      .def(
-          "unpack",
-          [](const OpenArchive& a, const std::string& folder, const std::string& format) {
-            icnkit::UnpackArchive(a.archive, folder, UnpackOptionsOf(format));
-          },
-          Free());
+  BindSource(m);
 
   m.def("open_bytes", &OpenBytes);
-  m.def(
-      "open_file",
-      [](const std::string& path, const std::optional<std::string>& generation) {
-        return OpenArchive{icnkit::Archive::OpenFile(path, GenerationOf(generation))};
-      },
-      Free());
+  m.def("open_file", [](const std::string& path, const std::optional<std::string>& generation) {
+    std::optional<icnkit::Archive> archive;
+    {
+      const py::gil_scoped_release free;
+      archive = icnkit::Archive::OpenFile(path, GenerationOf(generation));
+    }
+    return Source{std::make_shared<FrameStore>(std::move(*archive))};
+  });
   m.def("build", &Build);
+  m.def("detect", &Detect);
   m.def("save_file", [](const std::string& path, const py::bytes& bytes) {
     const std::string_view view = bytes;
     const py::gil_scoped_release free;  // bytes stays alive: the caller holds it
     icnkit::SaveFile(path, {reinterpret_cast<const uint8_t*>(view.data()), view.size()});
   });
-  m.def("generation_name",
-        [](const std::string& generation) { return TextOf(icnkit::ParseGeneration(generation)); });
-  m.def("generation_palette", [](const std::string& generation) {
-    return ColoursOf(icnkit::GenerationPalette(icnkit::ParseGeneration(generation)));
+  m.def("generation_name", [](const std::string& generation) {
+    return icnkit::GenerationName(icnkit::ParseGeneration(generation));
   });
-  m.def("unpack_file",
-        [](const std::string& path, const std::string& folder, const std::string& format) {
-          std::string unpacked;
-          {
-            const py::gil_scoped_release free;
-            unpacked = icnkit::UnpackFile(path, folder, UnpackOptionsOf(format));
-          }
-          return TextObject(unpacked);
-        });
-  m.def("pack_folder", [](const std::string& folder, const std::string& archive) {
+  m.def("generation_palette", [](const std::string& generation) {
+    return icnkit::python::ColoursOf(icnkit::GenerationPalette(icnkit::ParseGeneration(generation)));
+  });
+  m.def("unpack_file", [](const std::string& path, const std::string& folder,
+                          const std::optional<std::string>& generation, const std::string& format,
+                          bool transparent, const Palette& palette) {
+    const icnkit::UnpackOptions options = UnpackOptionsOf(generation, format, transparent, palette);
+    std::string unpacked;
+    {
+      const py::gil_scoped_release free;
+      unpacked = icnkit::UnpackFile(path, folder, options);
+    }
+    return TextObject(unpacked);
+  });
+  m.def("pack_folder", [](const std::string& folder, const std::string& archive,
+                          const std::optional<std::string>& generation, bool remap,
+                          const Palette& palette) {
+    Warnings warnings;
+    icnkit::PackOptions options;
+    options.generation = GenerationOf(generation);
+    options.remap = remap;
+    options.palette = PaletteOf(palette);
+    options.warning = warnings.Handler();
     std::string packed;
     {
       const py::gil_scoped_release free;
-      packed = icnkit::PackFolder(folder, archive);
+      packed = icnkit::PackFolder(folder, archive, options);
     }
-    return TextObject(packed);
+    return py::make_tuple(TextObject(packed), warnings.lines);
   });
-  m.def("read_palette",
-        [](const std::string& path) { return ColoursOf(icnkit::ReadPaletteFile(path)); });
+  m.def("pack_sheet", [](const py::bytes& png, const py::bytes& json, const std::string& image_name,
+                         const std::string& json_name, bool remap, const Palette& palette) {
+    Warnings warnings;
+    icnkit::SheetPackOptions options;
+    options.palette = PaletteOf(palette);
+    options.remap = remap;
+    options.image_name = image_name;
+    options.json_name = json_name;
+    options.warning = warnings.Handler();
+    const std::string_view image = png;
+    const std::string_view text = json;
+    std::vector<uint8_t> archive;
+    {
+      const py::gil_scoped_release free;
+      archive = icnkit::ArchiveFromSheet(
+          {reinterpret_cast<const uint8_t*>(image.data()), image.size()}, text, options);
+    }
+    return py::make_tuple(BytesObject(archive), warnings.lines);
+  });
+  // depth: 0 detect, 6 or 8 bits.
+  m.def("read_palette", [](const std::string& path, int depth) {
+    return icnkit::python::ColoursOf(icnkit::ReadPaletteFile(
+        path, depth == 6   ? icnkit::PaletteDepth::SixBit
+              : depth == 8 ? icnkit::PaletteDepth::EightBit
+                           : icnkit::PaletteDepth::Detect));
+  });
   m.def("write_palette", [](const std::string& path, const Colours& colours) {
     icnkit::WritePaletteFile(path, PaletteOf(colours));
   });

@@ -66,7 +66,7 @@ class ICNKIT_API Archive {
                       std::string name = {});
   // The archive file at path, named by its file name. Throws Error
   // (NotFound or Io) "Cannot open file "<full path>". <reason>" when it
-  // cannot be read, and Open's errors.
+  // cannot be read, and Open's errors with File() path.
   static Archive OpenFile(const std::string& path,
                           std::optional<icnkit::Generation> generation = std::nullopt);
 
@@ -105,12 +105,24 @@ class ICNKIT_API Archive {
 };
 
 // A frame to build: its pixels, where their top-left pixel lies, and its
-// setup.ini value.
+// setup.ini value; or a frame of an open archive kept as it is stored.
 struct NewFrame {
   ConstRasterView pixels;  // may have no pixels at all
   int32_t left = 0;
   int32_t top = 0;
-  int32_t bits = 0;  // bit 5 (32): fill-only; H2 keeps the low byte in the record
+  // 0..255; bit 5 (32): fill-only. H1 stores 0 or 32, H2 the whole byte.
+  int32_t bits = 0;
+  // Set: the frame is frame source_index of source, which must outlive the
+  // call, and pixels is not read. Its stored bytes (from where its stream
+  // starts to where the next stream of source starts, or source's end) are
+  // copied unchanged with its width and height; its record gets this
+  // frame's left, top and bits, which place it untrimmed. Only a frame
+  // whose stream would read otherwise (another generation, or bits whose
+  // fill-only bit is not the source frame's) is decoded and encoded anew,
+  // trimmed as pixels are. So editing one record of an archive, of any
+  // encoder, changes that record's bytes alone.
+  const Archive* source = nullptr;
+  size_t source_index = 0;
 };
 
 // The archive of frames, as the packers make it from a frame folder whose
@@ -120,8 +132,10 @@ struct NewFrame {
 // (Decode(i) at Frame(i)'s left and top, with its bits) gives its bytes.
 // Throws Error (InvalidInput) "Too many frames: <count>" past 65,535, "frame
 // <i>: Frame out of range" for a trimmed frame a record cannot hold (left or
-// top outside -32768..32767, a side past 65535), "Archive too large" at
-// 4 GiB.
+// top outside -32768..32767, a side past 65535), "frame <i>: Bits out of
+// range: <bits> (0 to 255)" (H1: "(H1: 0 or 32)"), "frame <i>: Frame <n> out
+// of range: ..." for a source_index past source's frames, "Archive too
+// large" at 4 GiB.
 ICNKIT_API std::vector<uint8_t> BuildArchive(Generation generation,
                                              std::span<const NewFrame> frames);
 

@@ -26,6 +26,8 @@ enum class ErrorKind {
 class ICNKIT_API Error : public std::runtime_error {
  public:
   Error(ErrorKind kind, const std::string& message, std::string file = {});
+  // The same for a failure the system reported with code.
+  Error(ErrorKind kind, const std::string& message, std::string file, int code);
   ~Error() override;
   Error(const Error&) = default;
   Error& operator=(const Error&) = default;
@@ -35,10 +37,14 @@ class ICNKIT_API Error : public std::runtime_error {
   // frame file a pack was reading, the archive an unpack was writing out),
   // as the tools name it on the line after the message; else empty.
   const std::string& File() const noexcept { return file_; }
+  // For a failure the system reported (NotFound, Io): its error number
+  // (errno on POSIX, the system's error code on Windows); else 0.
+  int SystemCode() const noexcept { return code_; }
 
  private:
   ErrorKind kind_;
   std::string file_;
+  int code_ = 0;
 };
 
 }  // namespace icnkit

@@ -41,6 +41,10 @@ struct ConstRasterView {
       : data(view.data), width(view.width), height(view.height), stride(view.stride) {}
 };
 
+// The pixel bound of every image icnkit makes: 2^28 pixels, or the
+// environment's ICNKIT_MAX_PIXELS (read once).
+ICNKIT_API uint64_t MaxPixels();
+
 // A raster that owns its pixels: width x height indices, top row first,
 // each row width bytes long.
 struct Raster {

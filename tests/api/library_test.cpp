@@ -86,6 +86,50 @@ TEST(Library, RebuildingTheFramesOfAPackersArchiveGivesItsBytes) {
   }
 }
 
+// An archive of another encoder: streams of a code a pixel (a skip or a
+// literal of one), with a byte after their end, as the packers never
+// write them. Kept frames keep those bytes; values a record cannot
+// hold are refused.
+TEST(Library, KeptFramesKeepTheirStoredBytesAndChangeOnlyTheirRecord) {
+  const TBytes stream = {0x81, 0x01, 9, 0x00, 0x01, 7, 0x81, 0x00, 0x80, 0xEE};
+  TBytes bytes = {2, 0, 0, 0, 0, 0};  // DataSize is not read
+  const uint8_t records[] = {0xFE, 0xFF, 0xFD, 0xFF, 2, 0, 2, 0, 24, 0, 0, 0,
+                             3,    0,    4,    0,    2, 0, 2, 0, 34, 0, 0, 0};
+  bytes.insert(bytes.end(), std::begin(records), std::end(records));
+  for (int i = 0; i < 2; ++i) bytes.insert(bytes.end(), stream.begin(), stream.end());
+  const icnkit::Archive game = icnkit::Archive::Open(bytes, icnkit::Generation::H1);
+  std::vector<icnkit::NewFrame> frames(2);
+  for (size_t i = 0; i < 2; ++i) {
+    const icnkit::FrameRecord record = game.Frame(i);
+    frames[i] = {{}, record.left, record.top, record.bits, &game, i};
+  }
+  TBytes same = icnkit::BuildArchive(icnkit::Generation::H1, frames);
+  EXPECT_EQ(TBytes(same.begin() + 6, same.end()), TBytes(bytes.begin() + 6, bytes.end()));
+  frames[1].left = -100;  // that record's two bytes alone
+  TBytes moved = icnkit::BuildArchive(icnkit::Generation::H1, frames);
+  same[6 + 12] = 0x9C;
+  same[6 + 13] = 0xFF;
+  EXPECT_EQ(moved, same);
+  frames[0].bits = 32;  // fill-only: encoded anew from its pixels
+  EXPECT_TRUE(icnkit::Archive::Open(icnkit::BuildArchive(icnkit::Generation::H1, frames),
+                                    icnkit::Generation::H1)
+                  .Frame(0)
+                  .fill_only);
+  const std::vector<std::pair<icnkit::NewFrame, std::string>> refused = {
+      {{{}, 40000, 0, 0, &game, 0}, "frame 0: Frame out of range"},
+      {{{}, 0, 0, 300, &game, 0}, "frame 0: Bits out of range: 300 (0 to 255)"},
+      {{{}, 0, 0, 1, nullptr, 0}, "frame 0: Bits out of range: 1 (H1: 0 or 32)"},
+      {{{}, 0, 0, 0, &game, 7}, "frame 0: Frame 7 out of range: the archive has 2 frames"}};
+  for (const auto& [frame, message] : refused) {
+    try {
+      icnkit::BuildArchive(icnkit::Generation::H1, std::span(&frame, 1));
+      ADD_FAILURE() << message;
+    } catch (const icnkit::Error& error) {
+      EXPECT_EQ(error.what(), message);
+    }
+  }
+}
+
 TEST(Library, FramesWithoutPixelsAndFillOnlyFramesBuildAsThePackersPackThem) {
   // A frame folder of four bitmaps: a shape with a transparent margin, an
   // all-transparent one, a 0-byte file and a fill-only shadow.

@@ -6,7 +6,8 @@
 // they; an empty file is no archive.
 #include <gtest/gtest.h>
 
-#include "icnkit/icnkit.h"
+#include "icnkit/archive.h"
+#include "icnkit/error.h"
 #include "kit/Kit.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"

@@ -1,9 +1,13 @@
 """What a script may pass: refused with the tools' messages or Python's
 own exceptions, never a crash."""
 import array
+import errno
 import inspect
+import os
 import pathlib
 import struct
+import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -88,3 +92,44 @@ def test_every_public_name_is_documented():
         assert getattr(icnkit.Frame, member).__doc__, member
     for member in ('generation', 'palette', 'to_bytes', 'save'):
         assert getattr(icnkit.Archive, member).__doc__, member
+
+
+def test_errors_name_their_file_and_carry_errno(tmp_path):
+    cut = tmp_path / 'cut.icn'
+    cut.write_bytes(SAMPLE.read_bytes()[:300])
+    with pytest.raises(icnkit.Error, match='Invalid archive: frame') as caught:
+        icnkit.open(cut)
+    assert caught.value.file == str(cut) and str(caught.value).startswith(str(cut) + ': ')
+    (tmp_path / 'file').write_bytes(b'')
+    cases = [  # call, subclass, errno
+        (lambda: icnkit.open(tmp_path / 'missing.icn'), FileNotFoundError, errno.ENOENT),
+        (lambda: icnkit.Archive('H1', []).save(tmp_path), IsADirectoryError, errno.EISDIR),
+        (lambda: icnkit.read_palette(tmp_path), IsADirectoryError, errno.EISDIR),
+        (lambda: icnkit.open(tmp_path / 'file' / 'x.icn'), NotADirectoryError, errno.ENOTDIR),
+    ]
+    if os.geteuid() != 0:  # root writes anywhere
+        (tmp_path / 'locked').mkdir(mode=0o555)
+        cases.append((lambda: icnkit.Archive('H1', []).save(tmp_path / 'locked' / 'x.icn'),
+                      PermissionError, errno.EACCES))
+    for call, subclass, number in cases:
+        with pytest.raises(subclass) as caught:
+            call()
+        assert caught.value.errno == number, caught.value
+        assert os.strerror(number) in str(caught.value)
+
+
+def test_to_image_checks_its_palette_before_it_needs_pillow():
+    """Without Pillow: what needs no Pillow says so first."""
+    script = ('import sys; sys.modules["PIL"] = None\n'
+              'import numpy, icnkit\n'
+              'for call in (lambda: icnkit.Frame(numpy.ones((2, 2), numpy.uint8)).to_image(),\n'
+              f'             lambda: icnkit.open({str(SAMPLE)!r})[0].to_image()):\n'
+              '    try:\n'
+              '        call()\n'
+              '    except (ValueError, ImportError) as error:\n'
+              '        print(type(error).__name__, error)\n')
+    run = subprocess.run([sys.executable, '-c', script], capture_output=True, text=True,
+                         check=True)
+    assert run.stdout.splitlines() == [
+        'ValueError to_image: a frame made by Frame() needs a palette',
+        'ImportError Frame.to_image needs Pillow (Debian: python3-pil)']
