@@ -254,6 +254,17 @@ TEST(Library, PalettesAreCompiledInAndPaletteFilesRoundTrip) {
       EXPECT_EQ(icnkit::ReadPalette(file, name), palette) << name;
     }
   }
+  // A dark palette written raw: taken for 6-bit values unless read at 8.
+  const icnkit::Palette dark = {{0, 1, 2}, {63, 40, 7}};
+  icnkit::Palette padded = dark;
+  padded.resize(256);
+  const TBytes raw = icnkit::WritePalette(dark, icnkit::PaletteFormat::Raw);
+  EXPECT_TRUE(icnkit::RawPaletteReadsAsSixBit(dark));
+  EXPECT_FALSE(icnkit::RawPaletteReadsAsSixBit({{0, 64, 0}}));
+  EXPECT_EQ(icnkit::ReadPalette(raw, "d.raw", icnkit::PaletteDepth::EightBit), padded);
+  EXPECT_EQ(icnkit::ReadPalette(raw, "d.raw")[1], (icnkit::Colour{255, 162, 28}));
+  EXPECT_EQ(icnkit::ReadPalette(raw, "d.raw", icnkit::PaletteDepth::Detect),
+            icnkit::ReadPalette(raw, "d.raw", icnkit::PaletteDepth::SixBit));
 }
 
 TEST(Library, FramesAsBmpAndPngComeBackTheSame) {
