@@ -104,23 +104,26 @@ Archive Archive::Open(std::vector<uint8_t> bytes, std::optional<icnkit::Generati
 
 Archive Archive::Open(std::span<const uint8_t> bytes, std::shared_ptr<const void> owner,
                       std::optional<icnkit::Generation> generation, std::string name) {
-  return Guarded([&] {
+  try {
     auto impl = std::make_shared<Impl>();
-    if (!generation) {
-      generation = DetectGeneration(bytes);
-      if (!generation) {
-        throw TZtError("cannot tell whether " + (name.empty() ? "the archive" : name) +
-                       " is H1 or H2; give its generation");
-      }
-    }
-    impl->Format = &GenerationInfo(Internal(*generation));
+    // The faces' words for an archive whose generation its bytes do not
+    // tell (format/Detect.h); a damaged one's reason names it as File().
+    impl->Format =
+        &GenerationInfo(generation ? Internal(*generation)
+                                   : TellGeneration(bytes, name.empty() ? "the archive" : name,
+                                                    "give its generation"));
     ValidateArchive(bytes, impl->Format->Generation);
     impl->Owner = std::move(owner);
     impl->Bytes = bytes;
     impl->Name = std::move(name);
     impl->FillOnlyKnown = std::make_unique<std::atomic<uint8_t>[]>(::FrameCount(bytes));
     return Archive(std::move(impl));
-  });
+  } catch (const TZtError& error) {
+    const bool named = std::string(error.what()).find(name) != std::string::npos;
+    icnkit_api::ThrowAsError(named ? std::string() : name);
+  } catch (...) {
+    icnkit_api::ThrowAsError();
+  }
 }
 
 Archive Archive::OpenFile(const std::string& path, std::optional<icnkit::Generation> generation) {
