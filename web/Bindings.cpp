@@ -330,11 +330,20 @@ val GenerationPaletteRaw(const std::string& generation) {
 }
 
 // readPalette: the colours of a palette file's bytes; options.palette6bit
-// or palette8bit says how a raw palette's values are read.
+// or palette8bit says how a raw palette's values are read (not both, as
+// on the command line).
 val ReadPaletteRaw(const val& bytes, const std::string& name, const val& options) {
   return Guarded([&] {
     const bool sixBit = NumberOption<bool>(options, "palette6bit", false);
-    return PaletteBytes(icnkit::ReadPalette(BytesOf(bytes), name, sixBit));
+    const bool eightBit = NumberOption<bool>(options, "palette8bit", false);
+    if (sixBit && eightBit) {
+      throw icnkit::Error(icnkit::ErrorKind::InvalidInput,
+                          "palette6bit and palette8bit exclude each other");
+    }
+    const icnkit::PaletteDepth depth = sixBit     ? icnkit::PaletteDepth::SixBit
+                                       : eightBit ? icnkit::PaletteDepth::EightBit
+                                                  : icnkit::PaletteDepth::Detect;
+    return PaletteBytes(icnkit::ReadPalette(BytesOf(bytes), name, depth));
   });
 }
 

@@ -85,7 +85,7 @@ export interface OpenedArchive {
    * region's last row and no more memory is taken than the result and one
    * row, so a screen's worth of a 16000 x 16000 frame costs a screen's
    * worth. Throws the module's Error "Frame 7 out of range: ...", "Invalid
-   * region: ...", "Too many decoded pixels: ..." past kit.maxDecodedPixels.
+   * region: ...", "Bitmap too large: ..." past the bound of every image.
    */
   decode(index: number, region?: Region): Uint8Array;
   /**
@@ -190,9 +190,11 @@ export interface Icnkit {
   Error: new (message: string, kind?: string, file?: string) => IcnkitError;
   /**
    * The most pixels an open archive's frames may hold decoded (their
-   * pixels once read), and the largest decode: 2 ** 28 by default, as
-   * Python's; settable (Infinity: no bound). Past it the module's Error
-   * "Too many decoded pixels: <name> would hold <n>, the bound is <max>".
+   * pixels once read): 2 ** 30 by default, as Python's
+   * icnkit.MAX_DECODED_PIXELS; settable (Infinity: no bound). Past it a
+   * frame's pixels throw the module's Error "Too many decoded pixels: frame
+   * 3 (W x H) would make N held by the archive, past kit.maxDecodedPixels
+   * (B); let go of frames' pixels, or raise it". decode keeps nothing.
    */
   maxDecodedPixels: number;
   /**

@@ -72,9 +72,11 @@
     console.warn(`icnkit: ${old} is deprecated and goes in the next release; use ${now}`);
   }
 
-  // The bound on what an open archive holds decoded (frames[i].pixels once
-  // read): 2^28 pixels, as Python's icnkit; settable, Infinity for none.
-  let maxDecodedPixels = 2 ** 28;
+  // The bound on what an open archive holds decoded (its frames' pixels
+  // once read): 2^30 pixels, as Python's icnkit.MAX_DECODED_PIXELS;
+  // settable, Infinity for none. A single decode is bounded as every image
+  // the library makes ("Bitmap too large").
+  let maxDecodedPixels = 2 ** 30;
   Object.defineProperty(Module, 'maxDecodedPixels', {
     enumerable: true,
     get: () => maxDecodedPixels,
@@ -85,9 +87,6 @@
       maxDecodedPixels = value;
     },
   });
-  const tooMany = (name, pixels) => new IcnkitError(
-    `Too many decoded pixels: ${name} would hold ${pixels}, the bound is ${maxDecodedPixels}`,
-    'OutOfMemory');
 
   // An open archive's own state, out of sight of structured clones and
   // Object.values: its handle (Bindings.cpp's ArchiveHandle) and the pixels
@@ -130,7 +129,11 @@
     const archive = this[ARCHIVE];
     const state = stateOf(archive);
     const count = this.width * this.height;
-    if (state.held + count > maxDecodedPixels) throw tooMany(archive.name, state.held + count);
+    if (state.held + count > maxDecodedPixels) {
+      throw new IcnkitError(`Too many decoded pixels: frame ${this[INDEX]} (${this.width} x `
+        + `${this.height}) would make ${state.held + count} held by the archive, past `
+        + `kit.maxDecodedPixels (${maxDecodedPixels}); let go of frames' pixels, or raise it`);
+    }
     const decoded = state.handle.decode(this[INDEX]);
     state.held += count;
     return keep(this, 'pixels', decoded);
@@ -175,12 +178,7 @@
         throw new TypeError(`decode: a frame index expected, ${String(index)} given`);
       }
       const frame = index < this.frameCount ? this.frames[index] : { width: 0, height: 0 };
-      if (region === undefined || region === null) {
-        if (frame.width * frame.height > maxDecodedPixels) {
-          throw tooMany(this.name, frame.width * frame.height);
-        }
-        return state.handle.decode(index);
-      }
+      if (region === undefined || region === null) return state.handle.decode(index);
       const number = (key, fallback) => {
         const value = region[key] === undefined ? fallback : region[key];
         if (!Number.isInteger(value) || Math.abs(value) > 2 ** 31 - 1) {
@@ -193,9 +191,6 @@
       const step = number('step', 1);
       const width = number('width', Math.max(frame.width - x, 0));
       const height = number('height', Math.max(frame.height - y, 0));
-      if (step >= 1 && Math.ceil(width / step) * Math.ceil(height / step) > maxDecodedPixels) {
-        throw tooMany(this.name, Math.ceil(width / step) * Math.ceil(height / step));
-      }
       return state.handle.decodeRegion(index, x, y, width, height, step);
     }
 
