@@ -105,6 +105,7 @@ TEST(NotRegularFiles, AreNeverWrittenNorReplaced) {
         ASSERT_EQ(RunProgram("dravel", {"a.icn"}, temp.Path()).ExitCode, 0);
         WriteBytes(temp / "palette.bmp", ReadBytes(BinPath("H1Palette.bmp")));
         if (written == "t.icn") {
+          ASSERT_EQ(::mkdir((temp / "t.icn.cadres").c_str(), 0777), 0);
           WriteBytes(temp / "t.icn.cadres/setup.ini", ReadBytes(temp / "a.icn.cadres/setup.ini"));
           for (const char* frame : {"0000.bmp", "0001.bmp"}) {
             WriteBytes(temp / ("t.icn.cadres/" + std::string(frame)),

@@ -6,7 +6,7 @@
 // they; an empty file is no archive.
 #include <gtest/gtest.h>
 
-#include "icnkit/archive.h"
+#include "icnkit/icnkit.h"
 #include "kit/Kit.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
@@ -34,9 +34,9 @@ TEST(CutArchives, GiveTheUnpackersReasonInEveryFace) {
       TToolContext context{fs, unpackerReport};
       const int unpacked = RunUnpacker(context, sample.Unpacker, {"Dravel", "/w/x.icn"});
       ASSERT_EQ(unpackerReport.Messages.size(), 1u) << what;
-      // "Invalid archive: <reason>.\n<archive>" or "Operation succesful."
+      // "Invalid archive: <reason>.\r\n<archive>" or "Operation succesful."
       std::string reason = unpackerReport.Messages[0].Text;
-      reason = reason.substr(0, reason.find(".\n"));
+      reason = reason.substr(0, reason.find(".\r\n"));
 
       TCapturedReport err;
       TKitReport report(err.File, false);

@@ -164,7 +164,7 @@ TEST_F(KitMessages, RawPalettesHaveADepth) {
        "icnkit: --palette-6bit excludes --palette-8bit\n" + kTry},
       {{"unpack", "--palette", "dark.raw", "--palette-8bit", "--palette-6bit", "hero.icn"},
        2,
-       "icnkit: --palette-8bit excludes --palette-6bit\n"
+       "icnkit: --palette-6bit excludes --palette-8bit\n"
        "Try 'icnkit unpack --help' for more information.\n"},
       {{"-q", "unpack", "--format", "png", "--palette", "dark.raw", "--palette-8bit", "hero.icn"},
        0,

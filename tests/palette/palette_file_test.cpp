@@ -100,7 +100,9 @@ TEST(PaletteFile, SixBitRawValuesAreRecognisedOrForced) {
   EXPECT_EQ(ReadPaletteFile(raw, "game.PAL", false), kept);
   // Read at 8 bits, values 0..63 are kept as written.
   raw[767] = 63;
-  EXPECT_EQ(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::EightBit), kept);
+  std::vector<TRgbQuad> dark = kept;
+  dark[255].Blue = 63;
+  EXPECT_EQ(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::EightBit), dark);
   EXPECT_EQ(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::Detect), scaled);
   EXPECT_TRUE(icnkit::ReadsAsSixBit(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::EightBit)));
   EXPECT_FALSE(icnkit::ReadsAsSixBit(scaled));
