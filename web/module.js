@@ -110,10 +110,12 @@
     Object.defineProperty(frame, key, { value, writable: true, enumerable: true, configurable: true });
     return value;
   };
+  // Both flags from one call; a value the caller has set stays.
   function readFlags(frame) {
     const flags = stateOf(frame[ARCHIVE]).handle.flags(frame[INDEX]);
-    keep(frame, 'fillOnly', flags >= 256);
-    return keep(frame, 'bits', flags & 255);
+    const unread = (key) => Object.getOwnPropertyDescriptor(frame, key).get !== undefined;
+    if (unread('fillOnly')) keep(frame, 'fillOnly', flags >= 256);
+    if (unread('bits')) keep(frame, 'bits', flags & 255);
   }
   const lazy = (get) => ({
     get,
@@ -121,7 +123,7 @@
     enumerable: true,
     configurable: true,
   });
-  const bitsGet = function bits() { return readFlags(this); };
+  const bitsGet = function bits() { readFlags(this); return this.bits; };
   bitsGet.key = 'bits';
   const fillOnlyGet = function fillOnly() { readFlags(this); return this.fillOnly; };
   fillOnlyGet.key = 'fillOnly';

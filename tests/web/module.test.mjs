@@ -202,9 +202,11 @@ test('open decodes when asked: records at once, pixels by decode or a frame\'s p
       assert.deepEqual(archive.decode(i, { x, y, width: w, height: h, step }), new Uint8Array(want));
     }
   }
-  // Pixels edited in place stay edited and build so.
+  // Pixels edited in place stay edited; a value set before it is read stays.
   old.frames[0].pixels[0] = 7;
   assert.equal(old.frames[0].pixels[0], 7);
+  old.frames[1].bits = 3;
+  assert.deepEqual([old.frames[1].bits, old.frames[1].fillOnly], [3, false]);
   assert.throws(() => archive.decode(archive.frameCount),
     { message: `Frame ${archive.frameCount} out of range: the archive has ${archive.frameCount} frames` });
   assert.throws(() => archive.decode(0, { step: 0 }), kit.Error);
