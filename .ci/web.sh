@@ -41,6 +41,7 @@ node --test tests/web/module.test.mjs
 
 step "the module and the page in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-node --test tests/web/browser.test.mjs tests/web/page.test.mjs tests/web/phaser.test.mjs
+node --test tests/web/browser.test.mjs tests/web/page.test.mjs tests/web/page-load.test.mjs \
+  tests/web/phaser.test.mjs
 
 step "web part passed"

@@ -1,35 +1,102 @@
-// The page's Web Worker: the module's work off the page's thread, so a
-// 65,535-frame archive never freezes it. The worker is made from a Blob
-// holding createIcnkit's own source (icnkit.js) and icnkitWorkerMain:
-// a page opened from file:// may not load a worker script from a file.
+// The page's Web Workers, one an archive: the module's work off the page's
+// thread, and a Cancel that ends one archive's work (terminate) and nothing
+// else. A worker is made from a Blob holding createIcnkit's own source
+// (icnkit.js) and icnkitWorkerMain: a page opened from file:// may not load
+// a worker script from a file.
 // Requests are {id, op, args}; answers {id, progress: [done, total]} on the
 // way, then {id, result, warnings} or {id, error, warnings}.
+// The worker keeps its archive open (the bytes copied into the module once)
+// and decodes only what the page draws: a frame's region, every step-th
+// pixel, so a 16000 x 16000 frame costs a screen's worth of pixels.
 function icnkitWorkerMain() {
   const ready = createIcnkit();
-  const archiveOptions = (args) => ({ name: args.name, generation: args.generation });
+  let state = null;  // {archive, name, generation, palette (RGBA words)}
+
+  // Palette indices as RGBA bytes, index 0 transparent.
+  function rgbaOf(pixels, palette) {
+    const rgba = new Uint32Array(pixels.length);
+    for (let i = 0; i < pixels.length; ++i) rgba[i] = palette[pixels[i]];
+    return new Uint8ClampedArray(rgba.buffer);
+  }
+  function paletteWords(palette) {
+    const words = new Uint32Array(256);
+    const bytes = new Uint8Array(words.buffer);
+    for (let i = 1; i < 256; ++i) bytes.set([...palette.subarray(i * 3, i * 3 + 3), 255], i * 4);
+    return words;
+  }
+
+  // A module that decodes every frame at open: the region cut from them.
+  function sampled(frame, { x, y, width, height, step }) {
+    const columns = Math.ceil(width / step);
+    const rows = Math.ceil(height / step);
+    const pixels = new Uint8Array(columns * rows);
+    for (let v = 0; v < rows; ++v) {
+      for (let u = 0; u < columns; ++u) pixels[v * columns + u] = frame.pixels[(y + v * step) * frame.width + x + u * step];
+    }
+    return pixels;
+  }
+
+  // The archive of bytes, kept; its records as one Int32Array (left, top,
+  // width, height, bits, fillOnly a frame) and the rectangle of them all.
+  function open(kit, bytes, name, generation) {
+    const archive = kit.open(bytes, generation || null, { name });
+    archive.decode ??= (index, region) => sampled(archive.frames[index], region);
+    state?.archive.delete?.();
+    const palette = kit.palette(archive.generation);
+    state = { archive, name, generation: archive.generation, palette: paletteWords(palette) };
+    const frames = archive.frames;
+    const records = new Int32Array(frames.length * 6);
+    frames.forEach((frame, i) => records.set([frame.left, frame.top, frame.width, frame.height,
+      frame.bits, frame.fillOnly ? 1 : 0], i * 6));
+    return { generation: archive.generation, palette, records };
+  }
+
+  // Frame index's pixels in region {x, y, width, height, step} (frame
+  // coordinates): ceil(width / step) x ceil(height / step) indices.
+  function decode(index, region) {
+    const pixels = state.archive.decode(index, region);
+    const width = Math.ceil(region.width / region.step);
+    return { width, height: width ? pixels.length / width : 0, pixels };
+  }
+
+  // An edited archive replaces the open one; its bytes go to the page.
+  function reopened(kit, bytes) {
+    return { ...open(kit, bytes, state.name, state.generation), bytes };
+  }
+  // The archive's bytes, which the page sends for the work that needs them.
+  const named = (args) => ({ name: state.name, generation: state.generation, ...args });
+
   const ops = {
-    // The archive's frames (pixels included), and what icnkit info tells.
-    open(kit, args, progress) {
-      const archive = kit.open(args.bytes, null, { name: args.name, progress });
-      const options = { name: args.name, generation: archive.generation };
-      return {
-        archive,
-        info: kit.info(args.bytes, options),
-        details: JSON.parse(kit.info(args.bytes, { ...options, json: true }))[0],
-      };
+    open: (kit, args) => open(kit, args.bytes, args.name, args.generation),
+    // Frames' pixels as drawn: {index, region} each; RGBA and indices back.
+    draw(kit, args) {
+      return args.map(({ index, region }) => {
+        const image = decode(index, region);
+        return { index, region, ...image, rgba: rgbaOf(image.pixels, state.palette) };
+      });
     },
-    sheet: (kit, args) => kit.sheet(args.bytes, archiveOptions(args)),
-    gif: (kit, args) => kit.gif(args.bytes, { ...archiveOptions(args), delay: args.delay }),
-    frames: (kit, args) => kit.zip(kit.unpackPng(args.bytes, archiveOptions(args))),
+    info: (kit, { bytes, json }) => kit.info(bytes, named({ json })),
+    sheet: (kit, { bytes }) => kit.sheet(bytes, named()),
+    gif: (kit, { bytes, delay }) => kit.gif(bytes, named({ delay })),
+    frames: (kit, { bytes }) => kit.zip(kit.unpackPng(bytes, named())),
+    // Records changed ({index: {left, top, bits}}): every frame decoded and
+    // the archive built again, as the packers build it.
+    records(kit, args) {
+      const frames = state.archive.frames.map((frame, i) => ({
+        left: frame.left, top: frame.top, width: frame.width, height: frame.height, bits: frame.bits,
+        pixels: state.archive.decode(i, { x: 0, y: 0, width: frame.width, height: frame.height, step: 1 }),
+        ...args.changes[i],
+      }));
+      return reopened(kit, kit.pack(state.generation, frames));
+    },
     // An edited sheet: its PNG and JSON (named as dropped, for messages).
-    packSheet: (kit, args, progress, warning) => kit.packSheet(args.png, args.json,
-      { imageName: args.imageName, jsonName: args.jsonName, warning }),
+    packSheet: (kit, args, warning) => reopened(kit, kit.packSheet(args.png, args.json,
+      { imageName: args.imageName, jsonName: args.jsonName, warning })),
     // Edited frame files over the archive's own frame folder, packed.
-    packFrames(kit, args, progress, warning) {
-      const files = new Map(kit.unpackPng(args.bytes, archiveOptions(args))
-        .map((file) => [file.name, file]));
+    packFrames(kit, args, warning) {
+      const files = new Map(kit.unpackPng(args.bytes, named()).map((file) => [file.name, file]));
       for (const file of args.files) files.set(file.name, file);
-      return kit.packFiles([...files.values()], { warning });
+      return reopened(kit, kit.packFiles([...files.values()], { warning }));
     },
   };
   // Typed arrays in a result are moved to the page, not copied.
@@ -44,9 +111,8 @@ function icnkitWorkerMain() {
     const warnings = [];
     try {
       const kit = await ready;
-      const progress = (done, total) => self.postMessage({ id, progress: [done, total] });
-      const result = ops[op](kit, args, progress, (message) => warnings.push(message));
-      self.postMessage({ id, result, warnings }, transferables(result));
+      const result = ops[op](kit, args, (message) => warnings.push(message));
+      self.postMessage({ id, result, warnings }, [...new Set(transferables(result))]);
     } catch (error) {
       self.postMessage({ id, error: error instanceof Error ? error.message : String(error), warnings });
     }
