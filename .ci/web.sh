@@ -4,9 +4,10 @@
 # source packages), then runs its tests: the module under Node
 # (tests/web/module.test.mjs, Node's own test runner) and in headless
 # Chromium from file:// and from a server (tests/web/browser.test.mjs), the
-# page (tests/web/page.test.mjs) and the Phaser plugin in a Phaser 4 game
-# (tests/web/phaser.test.mjs), playwright-core and phaser from npm at the version of
-# tests/web/package-lock.json. The outputs are compared with the native
+# page (tests/web/page.test.mjs, with axe-core's checks; page-load.test.mjs,
+# hostile and big archives) and the Phaser plugin in a Phaser 4 game
+# (tests/web/phaser.test.mjs), playwright-core, axe-core and phaser from npm
+# at the version of tests/web/package-lock.json. The outputs are compared with the native
 # icnkit's (build/bin/icnkit).
 # What is missing is installed first; node must be on the machine (18 or
 # later).

@@ -82,18 +82,21 @@ function rebuilt(entry, opened, what) {
   entry.history.push(entry.blob);
   entry.blob = new Blob([opened.bytes]);
   adopt(entry, opened);
+  // Changes made while it was rebuilt stay shown (and are rebuilt next).
+  for (const [i, change] of Object.entries(entry.changes ?? {})) applyChange(entry, i, change);
   setStatus(`${entry.name} ${what}: ${entry.generation}, ${framesInWords(entry.count)}`);
 }
 
 // Records changed in place are shown at once and the archive rebuilt when
 // the changes pause (or before anything reads it).
-function setRecord(entry, i, change) {
-  const at = i * 6;
+function applyChange(entry, i, change) {
   const fields = { left: 0, top: 1, bits: 4 };
-  for (const [key, value] of Object.entries(change)) {
-    if (!Number.isInteger(value)) return setStatus(`${key} must be a whole number`);
-    entry.records[at + fields[key]] = value;
-  }
+  for (const [key, value] of Object.entries(change)) entry.records[i * 6 + fields[key]] = value;
+}
+function setRecord(entry, i, change) {
+  const wrong = Object.keys(change).find((key) => !Number.isInteger(change[key]));
+  if (wrong) return setStatus(`${wrong} must be a whole number`);
+  applyChange(entry, i, change);
   entry.changes ??= {};
   entry.changes[i] = { ...entry.changes[i], ...change };
   $('.modified', entry.section).hidden = false;
@@ -108,14 +111,18 @@ function moveFrame(entry, dx, dy) {
   setRecord(entry, entry.current, { left: frame.left + dx, top: frame.top + dy });
   showFrame(entry, entry.current);
 }
+// Waits for the rebuilds asked for; the changes since, rebuilt first.
 async function flushRecords(entry) {
   clearTimeout(entry.rebuildTimer);
   const changes = entry.changes;
-  if (!changes) return;
   entry.changes = null;
-  const rebuilding = entry.client.ask('records', { changes }, { label: `Rebuilding ${entry.name}` });
-  entry.flushing = rebuilding;
-  rebuilt(entry, await rebuilding, 'rebuilt');
+  if (changes) {
+    const flushing = entry.client.ask('records', { changes }, { label: `Rebuilding ${entry.name}` })
+      .then((opened) => rebuilt(entry, opened, 'rebuilt'))
+      .finally(() => entry.flushing === flushing && (entry.flushing = null));
+    entry.flushing = flushing;
+  }
+  await entry.flushing;
 }
 
 // Files that edit an archive: a sheet (one PNG and its JSON), or frame

@@ -122,6 +122,7 @@ function resetTable(entry) {
 function drawTable(entry) {
   const scroll = $('.table-scroll', entry.section);
   const body = $('.table tbody', entry.section);
+  scroll.style.height = `${Math.min(320, (entry.count + 1) * rowHeight + 6)}px`;
   const first = Math.max(0, Math.floor(scroll.scrollTop / rowHeight) - 2);
   const last = Math.min(entry.count, first + Math.ceil((scroll.clientHeight || 300) / rowHeight) + 4);
   const gap = (rows) => {

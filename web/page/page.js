@@ -118,14 +118,14 @@ function adopt(entry, opened) {
   entry.palette = opened.palette;
   entry.records = opened.records;
   entry.count = opened.records.length / 6;
+  const r = opened.records;
   let [x0, y0, x1, y1] = [0, 0, 1, 1];
-  for (let i = 0; i < opened.records.length; i += 6) {
-    const [left, top, width, height] = opened.records.subarray(i, i + 4);
-    if (width === 0 || height === 0) continue;
-    x0 = Math.min(x0, left);
-    y0 = Math.min(y0, top);
-    x1 = Math.max(x1, left + width);
-    y1 = Math.max(y1, top + height);
+  for (let i = 0; i < r.length; i += 6) {
+    if (r[i + 2] === 0 || r[i + 3] === 0) continue;
+    x0 = Math.min(x0, r[i]);
+    y0 = Math.min(y0, r[i + 1]);
+    x1 = Math.max(x1, r[i] + r[i + 2]);
+    y1 = Math.max(y1, r[i + 1] + r[i + 3]);
   }
   entry.rect = { x: x0, y: y0, width: x1 - x0, height: y1 - y0 };
   entry.current = Math.min(entry.current ?? 0, Math.max(entry.count - 1, 0));

@@ -8,12 +8,20 @@
 // placed here: dragged, or moved with Alt+arrows (edit.js rebuilds).
 'use strict';
 
+// The stage's width at most: the workbench's, less the aside's beside it
+// (below it on a narrow screen, page.css).
+function stageRoom(entry) {
+  const bench = $('.workbench', entry.section);
+  const beside = bench.clientWidth >= 600 ? $('aside', entry.section).offsetWidth + 16 : 0;
+  return Math.max(bench.clientWidth - beside - 2, 100);
+}
+
 // Sampled pixels a screen pixel (step) and screen pixels a sample (zoom).
 function stageScale(entry) {
   const stage = $('.stage', entry.section);
   const chosen = Number($('.zoom', entry.section).value);
   if (chosen) return { zoom: chosen, step: 1 };
-  const fit = Math.min((stage.clientWidth || 320) / entry.rect.width,
+  const fit = Math.min(stageRoom(entry) / entry.rect.width,
     Math.min(window.innerHeight * 0.6, 480) / entry.rect.height);
   if (fit >= 1) return { zoom: Math.min(16, Math.floor(fit)), step: 1 };
   return { zoom: 1, step: Math.ceil(1 / fit) };
@@ -50,6 +58,7 @@ function drawStage(entry) {
   spacer.style.width = `${columns * zoom}px`;
   spacer.style.height = `${rows * zoom}px`;
   stage.style.height = `${Math.min(rows * zoom, Math.max(window.innerHeight * 0.6, 200)) + 2}px`;
+  stage.style.width = `${Math.min(columns * zoom, stageRoom(entry)) + 2}px`;
   const k0 = [Math.floor(stage.scrollLeft / zoom), Math.floor(stage.scrollTop / zoom)];
   const k1 = [Math.min(columns, Math.ceil((stage.scrollLeft + stage.clientWidth) / zoom)),
     Math.min(rows, Math.ceil((stage.scrollTop + stage.clientHeight) / zoom))];

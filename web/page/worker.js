@@ -54,7 +54,8 @@ function icnkitWorkerMain() {
   // Frame index's pixels in region {x, y, width, height, step} (frame
   // coordinates): ceil(width / step) x ceil(height / step) indices.
   function decode(index, region) {
-    const pixels = state.archive.decode(index, region);
+    const decoded = state.archive.decode(index, region);
+    const pixels = decoded.pixels ?? decoded;
     const width = Math.ceil(region.width / region.step);
     return { width, height: width ? pixels.length / width : 0, pixels };
   }
@@ -84,7 +85,7 @@ function icnkitWorkerMain() {
     records(kit, args) {
       const frames = state.archive.frames.map((frame, i) => ({
         left: frame.left, top: frame.top, width: frame.width, height: frame.height, bits: frame.bits,
-        pixels: state.archive.decode(i, { x: 0, y: 0, width: frame.width, height: frame.height, step: 1 }),
+        pixels: decode(i, { x: 0, y: 0, width: frame.width, height: frame.height, step: 1 }).pixels,
         ...args.changes[i],
       }));
       return reopened(kit, kit.pack(state.generation, frames));
