@@ -95,7 +95,7 @@ async function guarded(work, what = '') {
   try {
     return await work();
   } catch (error) {
-    if (error instanceof Cancelled) return setStatus(`${what}: cancelled`);
+    if (error instanceof Cancelled) return undefined;  // cancel() said so
     showError(what ? `${what}: ${error.message}` : error.message);
     setStatus('');
   }
