@@ -57,7 +57,7 @@ function makeSection(entry) {
   on('.revert', async () => {
     await flushRecords(entry);
     entry.history = [];
-    await replace(entry, entry.file, 'Reverted');
+    await replace(entry, { blob: entry.file, generation: entry.fileGeneration }, 'Reverted');
   });
   on('.close', async () => closeArchive(entry));
   $('#archives').append(section);
@@ -66,10 +66,10 @@ function makeSection(entry) {
   setUpGrid(entry);
 }
 
-// The archive's bytes become blob (an earlier state): opened again.
-async function replace(entry, blob, what) {
+// The archive becomes an earlier state ({blob, generation}): opened again.
+async function replace(entry, { blob, generation }, what) {
   const bytes = await bytesOf(blob);
-  const opened = await entry.client.ask('open', { bytes, name: entry.name, generation: entry.generation },
+  const opened = await entry.client.ask('open', { bytes, name: entry.name, generation },
     { transfer: [bytes.buffer], label: `Opening ${entry.name}` });
   entry.blob = blob;
   adopt(entry, opened);
@@ -79,7 +79,7 @@ async function replace(entry, blob, what) {
 // A rebuilt archive (the worker's answer holding its bytes) replaces the
 // current one, which Undo brings back.
 function rebuilt(entry, opened, what) {
-  entry.history.push(entry.blob);
+  entry.history.push({ blob: entry.blob, generation: entry.generation });
   entry.blob = new Blob([opened.bytes]);
   adopt(entry, opened);
   // Changes made while it was rebuilt stay shown (and are rebuilt next).

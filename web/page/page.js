@@ -88,6 +88,7 @@ function clearError() {
   $('#error').hidden = true;
   $('#error').textContent = '';
   $('#ask-generation').hidden = true;
+  undecided.length = 0;
 }
 // Runs work; a failure is shown on the page (after what, when given),
 // never left uncaught.
@@ -182,6 +183,7 @@ async function openFile(file, generation) {
     }
   }, file.name);
   if (!opened) return;
+  entry.fileGeneration = opened.generation;
   adopt(entry, opened);
   setStatus(`${entry.name}: ${entry.generation}, ${framesInWords(entry.count)}`);
 }
@@ -198,9 +200,9 @@ function askGeneration(file) {
 }
 $('#ask-generation').onsubmit = (event) => {
   event.preventDefault();
-  const file = undecided.shift();
+  const [file, ...rest] = undecided;
   clearError();
-  if (undecided.length) askGeneration(undecided.shift());
+  rest.forEach(askGeneration);
   openFile(file, $('#ask-generation .generation').value);
 };
 

@@ -61,8 +61,8 @@ function icnkitWorkerMain() {
   }
 
   // An edited archive replaces the open one; its bytes go to the page.
-  function reopened(kit, bytes) {
-    return { ...open(kit, bytes, state.name, state.generation), bytes };
+  function reopened(kit, bytes, generation = state.generation) {
+    return { ...open(kit, bytes, state.name, generation), bytes };
   }
   // The archive's bytes, which the page sends for the work that needs them.
   const named = (args) => ({ name: state.name, generation: state.generation, ...args });
@@ -92,7 +92,7 @@ function icnkitWorkerMain() {
     },
     // An edited sheet: its PNG and JSON (named as dropped, for messages).
     packSheet: (kit, args, warning) => reopened(kit, kit.packSheet(args.png, args.json,
-      { imageName: args.imageName, jsonName: args.jsonName, warning })),
+      { imageName: args.imageName, jsonName: args.jsonName, warning }), JSON.parse(args.json).meta?.Generation),
     // Edited frame files over the archive's own frame folder, packed.
     packFrames(kit, args, warning) {
       const files = new Map(kit.unpackPng(args.bytes, named()).map((file) => [file.name, file]));
