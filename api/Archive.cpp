@@ -2,6 +2,7 @@
 // the small names of the API (Error, Version, generations, Raster).
 #include "icnkit/archive.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "api/Convert.h"
 #include "format/Detect.h"
+#include "format/FrameRows.h"
 #include "format/Generation.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
@@ -102,23 +104,26 @@ Archive Archive::Open(std::vector<uint8_t> bytes, std::optional<icnkit::Generati
 
 Archive Archive::Open(std::span<const uint8_t> bytes, std::shared_ptr<const void> owner,
                       std::optional<icnkit::Generation> generation, std::string name) {
-  return Guarded([&] {
+  try {
     auto impl = std::make_shared<Impl>();
-    if (!generation) {
-      generation = DetectGeneration(bytes);
-      if (!generation) {
-        throw TZtError("cannot tell whether " + (name.empty() ? "the archive" : name) +
-                       " is H1 or H2; give its generation");
-      }
-    }
-    impl->Format = &GenerationInfo(Internal(*generation));
+    // The faces' words for an archive whose generation its bytes do not
+    // tell (format/Detect.h); a damaged one's reason names it as File().
+    impl->Format =
+        &GenerationInfo(generation ? Internal(*generation)
+                                   : TellGeneration(bytes, name.empty() ? "the archive" : name,
+                                                    "give its generation"));
     ValidateArchive(bytes, impl->Format->Generation);
     impl->Owner = std::move(owner);
     impl->Bytes = bytes;
     impl->Name = std::move(name);
     impl->FillOnlyKnown = std::make_unique<std::atomic<uint8_t>[]>(::FrameCount(bytes));
     return Archive(std::move(impl));
-  });
+  } catch (const TZtError& error) {
+    const bool named = std::string(error.what()).find(name) != std::string::npos;
+    icnkit_api::ThrowAsError(named ? std::string() : name);
+  } catch (...) {
+    icnkit_api::ThrowAsError();
+  }
 }
 
 Archive Archive::OpenFile(const std::string& path, std::optional<icnkit::Generation> generation) {
@@ -155,6 +160,13 @@ FrameRecord Archive::Frame(size_t index) const {
     frame.fill_only = fillOnly;
     frame.stream_offset = FrameDataAt(impl_->Bytes, record);
     return frame;
+  });
+}
+
+Rect Archive::FrameRect(size_t index) const {
+  return Guarded([&]() -> Rect {
+    const TIcnFrame record = impl_->Record(index);
+    return {record.Left, record.Top, record.Width, record.Height};
   });
 }
 
@@ -195,6 +207,78 @@ void Archive::DecodeInto(size_t index, RasterView target) const {
     }
     DecodeFrame(*impl_->Format, impl_->Bytes, record, impl_->FillOnly(index, record),
                 TFrameRaster{target.data, target.stride, record.Width, record.Height});
+  });
+}
+
+namespace {
+
+// DecodeRegion's rows: each wanted row of the frame's, every step-th pixel
+// of it, into the result.
+class RegionRows final : public TFrameRowSink {
+ public:
+  RegionRows(uint8_t* row, int32_t rowWidth, Rect region, int32_t step, Raster& out)
+      : Row_(row), RowWidth_(rowWidth), Region_(region), Step_(step), Out_(out) {
+    // Columns i of the result whose pixel lies in the row: [First_, End_).
+    const auto columnsBefore = [&](int64_t x) {  // i with left + i * step < x
+      return std::clamp<int64_t>((x - region.left + step - 1) / step, 0, out.width);
+    };
+    First_ = region.left >= 0 ? 0 : columnsBefore(0);
+    End_ = std::max(First_, columnsBefore(rowWidth));
+  }
+
+  int64_t LastRow() const { return Region_.top + int64_t(Out_.height - 1) * Step_; }
+
+  bool Row(int32_t y) override {
+    if (Wanted(y) && End_ > First_) {
+      uint8_t* to = Out_.pixels.data() + size_t((y - Region_.top) / Step_) * size_t(Out_.width);
+      const uint8_t* from = Row_ + Region_.left + First_ * Step_;
+      if (Step_ == 1) {
+        std::memcpy(to + First_, from, size_t(End_ - First_));
+      } else {
+        for (int64_t i = First_; i < End_; ++i, from += Step_) to[i] = *from;
+      }
+    }
+    if (y >= LastRow()) return false;
+    if (Wanted(int64_t{y} + 1)) std::memset(Row_, 0, size_t(RowWidth_));
+    return true;
+  }
+
+ private:
+  bool Wanted(int64_t y) const {
+    return y >= Region_.top && (y - Region_.top) % Step_ == 0 && y <= LastRow();
+  }
+
+  uint8_t* Row_;
+  int32_t RowWidth_;
+  Rect Region_;
+  int64_t Step_;
+  Raster& Out_;
+  int64_t First_ = 0;
+  int64_t End_ = 0;
+};
+
+}  // namespace
+
+Raster Archive::DecodeRegion(size_t index, Rect region, int32_t step) const {
+  return Guarded([&] {
+    if (region.width < 0 || region.height < 0 || step < 1) {
+      throw TZtError(ZtFormat("Invalid region: %d x %d pixels at (%d, %d), every %d", region.width,
+                              region.height, region.left, region.top, step));
+    }
+    const TIcnFrame record = impl_->Record(index);
+    Raster out(int32_t((int64_t{region.width} + step - 1) / step),
+               int32_t((int64_t{region.height} + step - 1) / step));
+    if (out.width == 0 || out.height == 0) return out;
+    // The row's columns up to the region's last one, within the frame.
+    const int64_t lastColumn = region.left + int64_t(out.width - 1) * step;
+    const int32_t rowWidth = int32_t(std::min<int64_t>(record.Width, lastColumn + 1));
+    const int64_t lastRow = region.top + int64_t(out.height - 1) * step;
+    if (rowWidth <= 0 || lastRow < 0 || region.top >= record.Height) return out;
+    std::vector<uint8_t> row(size_t(rowWidth), 0);
+    RegionRows rows(row.data(), rowWidth, region, step, out);
+    DecodeFrameRows(*impl_->Format, impl_->Bytes, record, impl_->FillOnly(index, record),
+                    row.data(), rowWidth, rows);
+    return out;
   });
 }
 

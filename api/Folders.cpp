@@ -54,12 +54,16 @@ TFrameOutput OutputOf(const UnpackOptions& options) {
   return MakeFrameOutput(options.format, options.transparent, Internal(options.palette));
 }
 
-// Runs work(file); what it raises leaves as an Error naming file.
+// Runs work(file); what it raises leaves as an Error naming file, unless
+// its message names it already.
 template <class TWork>
 auto NamingFile(TWork&& work) {
   std::string file;
   try {
     return work(file);
+  } catch (const TZtError& error) {
+    if (std::string(error.what()).find(file) != std::string::npos) file.clear();
+    icnkit_api::ThrowAsError(file);
   } catch (...) {
     icnkit_api::ThrowAsError(file);
   }
@@ -91,16 +95,16 @@ std::string UnpackFile(const std::string& path, const std::string& folder,
   std::vector<uint8_t> bytes = ReadFile(path);
   return NamingFile([&](std::string& file) {
     const TFrameOutput output = OutputOf(options);
-    std::optional<TIcnGeneration> generation;
-    if (options.generation) generation = Internal(*options.generation);
-    if (!generation) generation = ::DetectGeneration(bytes);
-    if (!generation) {
-      throw TZtError("cannot tell whether " + path + " is H1 or H2; " + kGenerationAdvice);
-    }
+    // A damaged archive's reason names the archive as the file.
+    file = path;
+    const TIcnGeneration generation = options.generation
+                                          ? Internal(*options.generation)
+                                          : TellGeneration(bytes, path, kGenerationAdvice);
+    file.clear();
     std::string target = folder.empty() ? FrameFolderOf(path) : WithTrailingSlash(folder);
     file = path;
     const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
-    UnpackArchiveFolder(*fs, bytes, *generation, path, target, output);
+    UnpackArchiveFolder(*fs, bytes, generation, path, target, output);
     return target;
   });
 }

@@ -10,6 +10,10 @@
 
 namespace icnkit {
 
+static_assert(static_cast<int>(PaletteDepth::Detect) == static_cast<int>(TPaletteDepth::Detect) &&
+              static_cast<int>(PaletteDepth::SixBit) == static_cast<int>(TPaletteDepth::SixBit) &&
+              static_cast<int>(PaletteDepth::EightBit) == static_cast<int>(TPaletteDepth::EightBit));
+
 using icnkit_api::Guarded;
 using icnkit_api::Internal;
 using icnkit_api::Public;
@@ -38,9 +42,17 @@ PaletteFormat PaletteFormatOfName(const std::string& name) {
   });
 }
 
-Palette ReadPalette(std::span<const uint8_t> bytes, const std::string& name, bool six_bit) {
-  return Guarded([&] { return Public(::ReadPaletteFile(bytes, name, six_bit)); });
+Palette ReadPalette(std::span<const uint8_t> bytes, const std::string& name, PaletteDepth depth) {
+  return Guarded([&] {
+    return Public(::ReadPaletteFile(bytes, name, static_cast<TPaletteDepth>(depth)));
+  });
 }
+
+Palette ReadPalette(std::span<const uint8_t> bytes, const std::string& name, bool six_bit) {
+  return ReadPalette(bytes, name, six_bit ? PaletteDepth::SixBit : PaletteDepth::Detect);
+}
+
+bool RawPaletteReadsAsSixBit(const Palette& colours) { return ReadsAsSixBit(Internal(colours)); }
 
 std::vector<uint8_t> WritePalette(const Palette& colours, PaletteFormat format) {
   static constexpr TPaletteFormat kFormats[] = {TPaletteFormat::Bmp,     TPaletteFormat::Png,
@@ -50,9 +62,13 @@ std::vector<uint8_t> WritePalette(const Palette& colours, PaletteFormat format) 
       [&] { return ::WritePaletteFile(Internal(colours), kFormats[static_cast<int>(format)]); });
 }
 
-Palette ReadPaletteFile(const std::string& path, bool six_bit) {
+Palette ReadPaletteFile(const std::string& path, PaletteDepth depth) {
   const std::vector<uint8_t> bytes = ReadFile(path);
-  return ReadPalette(bytes, path, six_bit);
+  return ReadPalette(bytes, path, depth);
+}
+
+Palette ReadPaletteFile(const std::string& path, bool six_bit) {
+  return ReadPaletteFile(path, six_bit ? PaletteDepth::SixBit : PaletteDepth::Detect);
 }
 
 void WritePaletteFile(const std::string& path, const Palette& colours) {

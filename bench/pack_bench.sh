@@ -15,14 +15,26 @@
 #                                         text subtracted; then, without a
 #                                         goal, the same with a one-frame
 #                                         pack subtracted (one_frame_rss)
+#   peak memory over 16 MiB                goal <= 1 (each pack replaces the
+#                                         archive it unpacked from: the
+#                                         guard against the other generation
+#                                         reads its header and table only)
+# With ICNKIT_BENCH_PREVIOUS=DIR (the tools of an earlier build, such as
+# the release before that guard: bench/build_previous.sh), each run also
+# packs with DIR's packer right after, and
+#   pack / previous release's pack        goal <= 1.05
+#   peak memory / previous release's      (no goal)
+# are printed beside them.
 # Files go to $ICNKIT_BENCH_DIR, default a fresh folder under /tmp (a disk);
 # see bench_common.sh.
 #
 # Usage: bench/pack_bench.sh [build/bin] [runs, default 3]
-#   (environment: ICNKIT_BENCH_SETS, ICNKIT_BENCH_DIR, ICNKIT_BENCH_KEEP)
+#   (environment: ICNKIT_BENCH_SETS, ICNKIT_BENCH_DIR, ICNKIT_BENCH_KEEP,
+#   ICNKIT_BENCH_PREVIOUS)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/bench_common.sh"
+previous_bin=${ICNKIT_BENCH_PREVIOUS:+$(cd "$ICNKIT_BENCH_PREVIOUS" && pwd)}
 bench_init pack-bench 3 /tmp "${1:-}" "${2:-}" dravel dravix morlet morvix
 python3 "$here/bench_archives.py" .
 for gen in h1 h2; do
@@ -46,9 +58,14 @@ for gen in h1 h2; do
   for name in $sets; do
     archive=${gen}_$name.icn folder=${gen}_$name.icn.cadres
     read_all "$folder"
-    packs=() reads=() writes=() ratios=() peak=0
+    packs=() reads=() writes=() ratios=() peak=0 previous=() prev_peak=0
     for _ in $(seq "$runs"); do
       read -r p rss _ <<<"$(wall_time_rss "$bin/$packer" "$folder")"
+      if [ -n "$previous_bin" ]; then
+        read -r q qrss _ <<<"$(wall_time_rss "$previous_bin/$packer" "$folder")"
+        previous+=("$(awk -v p="$p" -v q="$q" 'BEGIN { print p / q }')")
+        [ "$qrss" -gt "$prev_peak" ] && prev_peak=$qrss
+      fi
       r=$(wall_time read_all "$folder")
       w=$(wall_time write_archive "$archive")
       packs+=("$p") reads+=("$r") writes+=("$w")
@@ -65,6 +82,14 @@ for gen in h1 h2; do
       "$(memory_ratio "$peak" "$baseline" "$archive_bytes" "$frame_bytes")")")
     results+=("$(ratio_line "memory over 1-frame $packer $name" - \
       "$(memory_ratio "$peak" "$floor" "$archive_bytes" "$frame_bytes")")")
+    results+=("$(ratio_line "peak/16MiB $packer $name" 1 \
+      "$(awk -v p="$peak" 'BEGIN { print p / 16384 }')")")
+    if [ -n "$previous_bin" ]; then
+      results+=("$(ratio_line "pack/previous $packer $name" 1.05 "${previous[@]}")")
+      results+=("$(ratio_line "peak/previous $packer $name" - \
+        "$(awk -v p="$peak" -v q="$prev_peak" 'BEGIN { print p / q }')")")
+      results+=("PEAK $packer $name: $peak KiB, previous release $prev_peak KiB")
+    fi
   done
 done
 printf '%s\n' "${results[@]}"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Decoding every frame of a 2,000-frame 256 x 256 archive: the WebAssembly
-# module under Node (kit.open, bench/web_decode_bench.mjs) against the
+# module under Node (kit.open and archive.decode of each frame,
+# bench/web_decode_bench.mjs; ICNKIT_WEB_DIR another build of it) against the
 # native library on the same machine in the same run, both starting from
 # the archive's bytes in memory and ending with every frame's record and
 # pixels in memory the caller keeps (bench/api_decode_bench.cpp: Frame and

@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
 
 #include "format/Generation.h"
 #include "format/IcnArchive.h"
@@ -32,6 +34,39 @@ std::optional<TIcnGeneration> DetectGeneration(TArchiveImage image);
 
 // Whether the archive fits the generation (the rules above).
 bool FitsGeneration(TArchiveImage image, const TIcnGenerationInfo& generation);
+
+namespace icnkit {
+
+// The longest start of a file that holds an archive's header and frame
+// table, whatever its frame count: 6 + 65535 x 13 bytes.
+inline constexpr size_t kMaxHeadAndTable = kIcnHeaderSize + kIcnMaxFrames * 13;
+
+// Whether an archive file of fileSize bytes fits the generation by its
+// header and frame table alone, head being the file's first bytes (at
+// least its header and table, or the whole file): the first two rules
+// above, no stream read. A table read as the other generation's rarely
+// passes the second; it is what the packers' guard tells generations by
+// (pack/ReplacedArchive.h), reading no more than kMaxHeadAndTable bytes.
+bool TableFitsGeneration(std::span<const uint8_t> head, uint64_t fileSize,
+                         TIcnGeneration generation);
+
+// The generation of the archive image by its bytes (the rules above), or,
+// when none is told, why, in the words every face gives (name: the
+// archive's name; advice: how a caller gives the generation instead, "use
+// -g" or "give its generation"). Raises TZtError:
+// - both fit (an archive without frames, bytes made to read both ways):
+//   "cannot tell whether <name> is H1 or H2; <advice>";
+// - neither fits, but the file is an archive of one generation cut short
+//   or damaged (its header's frame count and size, and the records there
+//   are, fit that generation): what that generation's unpacker says of it,
+//   "Invalid archive: frame 2 starts outside the file" (the caller names
+//   the file beside it). An archive whose table is whole and whose streams
+//   are cut is that generation's, read as its unpacker reads it;
+// - otherwise (text, an image, an empty file): "Not an archive: <name>".
+TIcnGeneration TellGeneration(TArchiveImage image, const std::string& name,
+                              const std::string& advice);
+
+}  // namespace icnkit
 
 // The length of the stream starting at offset start of image, end-of-frame
 // code included, read with the generation's codes (fill-only: literal runs

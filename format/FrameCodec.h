@@ -43,10 +43,10 @@ constexpr bool KindsFollowCodeBytes(const TIcnCodeTable& table) {
 // kLongestPayload bytes follow the code byte. False ends the frame.
 constexpr size_t kLongestPayload = 127;
 
-template <const TIcnCodeTable& Table, bool FillOnly, bool Checked, bool Masked>
-ICN_ALWAYS_INLINE bool DecodeCode(TBasicFrameCursor<Masked>& cursor, const uint8_t*& p,
-                                  const uint8_t* const end) {
+template <const TIcnCodeTable& Table, bool FillOnly, bool Checked, class TCursor>
+ICN_ALWAYS_INLINE bool DecodeCode(TCursor& cursor, const uint8_t*& p, const uint8_t* const end) {
   static_assert(KindsFollowCodeBytes(Table));
+  constexpr bool Masked = TCursor::kMasked;
   constexpr uint8_t kSkipCodes = uint8_t(LastSkipCode(Table) - 0x80);
   const uint8_t byte = *p++;
   const TCode code = Masked ? TCode{} : Table.Codes[byte];
@@ -108,28 +108,35 @@ ICN_ALWAYS_INLINE bool DecodeCode(TBasicFrameCursor<Masked>& cursor, const uint8
   }
 }
 
-// Decodes the stream into target. Stops at the end-of-frame code, at the
-// end of the data, or at more end-of-row codes than target.Height; runs are
-// clipped to the frame, and a run cut short by the end of the data is
-// written as far as it goes (literal) or not at all (fill runs). Codes far
-// from the end of the data need no bounds checks. Masked: runs are written
-// with masked moves (format/MaskedRuns.h), which only some processors have;
-// the result is the same.
-template <const TIcnCodeTable& Table, bool FillOnly, bool Masked>
-void DecodeFrameWith(std::span<const uint8_t> stream, const TFrameRaster& target) {
-  TBasicFrameCursor<Masked> cursor(target);
+// Decodes the stream with cursor, which writes the pixels. Stops at the
+// end-of-frame code, at the end of the data, or where the cursor's NextRow
+// says no more rows; a run cut short by the end of the data is written as
+// far as it goes (literal) or not at all (fill runs). Codes far from the
+// end of the data need no bounds checks.
+template <const TIcnCodeTable& Table, bool FillOnly, class TCursor>
+void DecodeStream(std::span<const uint8_t> stream, TCursor& cursor) {
   if (cursor.Empty()) return;
   const uint8_t* p = stream.data();
   const uint8_t* const end = p + stream.size();
   if (stream.size() > kLongestPayload) {
     const uint8_t* const safeEnd = end - kLongestPayload;
     while (p < safeEnd) {
-      if (!DecodeCode<Table, FillOnly, false, Masked>(cursor, p, end)) return;
+      if (!DecodeCode<Table, FillOnly, false>(cursor, p, end)) return;
     }
   }
   while (p < end) {
-    if (!DecodeCode<Table, FillOnly, true, Masked>(cursor, p, end)) return;
+    if (!DecodeCode<Table, FillOnly, true>(cursor, p, end)) return;
   }
+}
+
+// Decodes the stream into target: runs are clipped to the frame, and more
+// end-of-row codes than target.Height end it. Masked: runs are written
+// with masked moves (format/MaskedRuns.h), which only some processors have;
+// the result is the same.
+template <const TIcnCodeTable& Table, bool FillOnly, bool Masked>
+void DecodeFrameWith(std::span<const uint8_t> stream, const TFrameRaster& target) {
+  TBasicFrameCursor<Masked> cursor(target);
+  DecodeStream<Table, FillOnly>(stream, cursor);
 }
 
 template <const TIcnCodeTable& Table, bool Masked>

@@ -110,6 +110,8 @@ ICN_ALWAYS_INLINE void BlendShortRun(uint8_t* to, TBytes16 run, size_t n) {
 template <bool Masked>
 class TBasicFrameCursor {
  public:
+  static constexpr bool kMasked = Masked;
+
   explicit TBasicFrameCursor(const TFrameRaster& raster)
       : Row_(raster.TopLeft),
         RowStep_(raster.RowStep),

@@ -14,6 +14,28 @@ std::string MessageOf(uint32_t code, const std::string& text) {
 
 }  // namespace
 
+void TFileSystem::RefuseIrregular(const std::string& path) {
+  if (Stat(path).Kind == TPathKind::Other) throw icnkit::TNotRegularFile(path);
+}
+
+std::unique_ptr<TFileReplacement> TFileSystem::BeginReplace(const std::string& path, bool durable) {
+  RefuseIrregular(path);
+  return StartReplace(path, durable);
+}
+
+void TFileSystem::CopyFile(const std::string& from, const std::string& to) {
+  RefuseIrregular(to);
+  CopyInto(from, to);
+}
+
+std::vector<uint8_t> TFileSystem::ReadFileHead(const std::string& path, size_t limit,
+                                               uint64_t& size) {
+  std::vector<uint8_t> bytes = ReadFile(path);
+  size = bytes.size();
+  if (bytes.size() > limit) bytes.resize(limit);
+  return bytes;
+}
+
 void TFileSystem::WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes,
                                   bool durable) {
   const std::unique_ptr<TFileReplacement> file = BeginReplace(path, durable);

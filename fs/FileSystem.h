@@ -17,6 +17,13 @@
 //   reading, decides it before it could block: a device, pipe or socket is
 //   "Not a regular file: <path>". Listings (fs/FindFile.h) skip such
 //   entries.
+// - "Only regular files are written": BeginReplace (and so WriteFileAtomic
+//   and every whole-file and streaming writer of fs/Files.h) and CopyFile,
+//   the only ways to put a file where one may exist, refuse a path at which
+//   a device, pipe or socket stands, links followed: "Not a regular file:
+//   <path>" (TNotRegularFile), before any temporary file is made, so the
+//   rename never replaces a device node or a FIFO, nor writes into one.
+//   WriteNewFile makes only files that do not exist.
 // - "A replaced file keeps its mode": BeginReplace (and so WriteFileAtomic)
 //   and CopyFile give the temporary file the permission bits of the file it
 //   replaces before anything is written into it; a new file gets
@@ -70,6 +77,16 @@ class TSystemError : public TZtError {
   std::string Text;
   bool Opening;
 };
+
+// "Not a regular file: <path>": a device, pipe or socket (links followed)
+// where the tools read or write a file. Of kind Invalid: the file is not
+// what the call takes, the system did not fail.
+namespace icnkit {
+class TNotRegularFile : public TZtError {
+ public:
+  explicit TNotRegularFile(const std::string& path) : TZtError("Not a regular file: " + path) {}
+};
+}  // namespace icnkit
 
 // Whether a system error code says that a file, or a folder on its path, is
 // not there (POSIX reports both as ENOENT, 2; Windows tells the two apart,
@@ -207,6 +224,13 @@ class TFileSystem {
   // and TZtError "File too large: <path>" for 4 GiB or more.
   virtual std::vector<uint8_t> ReadFile(const std::string& path) = 0;
 
+  // The first limit bytes of the file at path (all of a shorter one), and
+  // size, the whole file's size, with ReadFile's rules and errors (no
+  // "File too large"): what is told from a file's start, without the
+  // memory of the whole. The default reads the whole file (the in-memory
+  // file systems, Windows).
+  virtual std::vector<uint8_t> ReadFileHead(const std::string& path, size_t limit, uint64_t& size);
+
   // Replaces path by bytes, whole or not at all: they go to a temporary file
   // "<path>.<pid>-<n>.tmp" beside it, flushed to the disk when durable, which
   // is renamed over it: a link at path is replaced, not written through. The
@@ -222,8 +246,9 @@ class TFileSystem {
   // WriteFileAtomic in pieces, with all its promises: the temporary file
   // made here, with the mode it keeps, the bytes written as they come. A
   // failure to make the file (TSystemError, Opening set) is thrown here or
-  // at the latest by Commit.
-  virtual std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) = 0;
+  // at the latest by Commit. Throws TNotRegularFile, having made nothing,
+  // when a device, pipe or socket stands at path (links followed).
+  std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable);
 
   // Creates path, which must not exist yet, and writes bytes into it. On a
   // failure after creation the file is removed again. Returns false, having
@@ -253,8 +278,9 @@ class TFileSystem {
   // Copies the file from to to, keeping its permission bits and replacing
   // to as a name, through a temporary file as WriteFileAtomic does (a link
   // at to is replaced, not written through). Nothing is written when to is
-  // the file from names. Throws TSystemError.
-  virtual void CopyFile(const std::string& from, const std::string& to) = 0;
+  // the file from names. Throws TSystemError, and TNotRegularFile as
+  // BeginReplace for to.
+  void CopyFile(const std::string& from, const std::string& to);
 
   // The path made absolute against the current folder and normalised
   // lexically ("a/./b/../c" -> "<cwd>/a/c"). No file is looked at. Empty
@@ -266,8 +292,9 @@ class TFileSystem {
 
   // The file a link at path leads to, links after links, so that a file the
   // user named can be replaced beside its target and the link stays; path
-  // itself when it is no link. A dangling link gives the missing target.
-  // Never throws. File systems without links (the test fakes) keep this.
+  // itself when it is no link. A dangling link gives the missing target; a
+  // link of another user (IsLinkOfAnotherUser) is not followed but given,
+  // for the caller to refuse. Never throws. File systems without links (the test fakes) keep this.
   virtual std::string ResolveLinks(const std::string& path) { return path; }
 
   // Whether a link stands at path (its last part; a trailing delimiter
@@ -281,6 +308,17 @@ class TFileSystem {
   // (from an elevated prompt), so the rule would refuse the user's own
   // junctions and links. Never throws.
   virtual bool IsLinkOfAnotherUser(const std::string& /*path*/) { return false; }
+
+ protected:
+  // BeginReplace and CopyFile of each file system, called once path (to)
+  // is known to be no device, pipe or socket.
+  virtual std::unique_ptr<TFileReplacement> StartReplace(const std::string& path, bool durable) = 0;
+  virtual void CopyInto(const std::string& from, const std::string& to) = 0;
+
+ private:
+  // Throws TNotRegularFile when Stat(path) is Other: the one check every
+  // write of a file that may exist goes through.
+  void RefuseIrregular(const std::string& path);
 };
 
 // The file system of this build's platform.

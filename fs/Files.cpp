@@ -145,6 +145,8 @@ TStreamedFile::TStreamedFile(TFileSystem& fs, const std::string& path, bool dura
     File_ = fs.BeginReplace(path, durable);
   } catch (const TSystemError& e) {
     Fail(e);
+  } catch (const icnkit::TNotRegularFile&) {
+    throw icnkit::TNotRegularFile(Named_);
   }
 }
 
@@ -176,8 +178,18 @@ void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uin
   file.Save();
 }
 
+namespace icnkit {
+
+std::string FollowedArchiveLinks(TFileSystem& fs, const std::string& path) {
+  const std::string target = fs.ResolveLinks(path);
+  CheckWrittenFolder(fs, target);
+  return target;
+}
+
+}  // namespace icnkit
+
 void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes) {
-  TStreamedFile file(fs, fs.ResolveLinks(path), /*durable=*/true, path);
+  TStreamedFile file(fs, icnkit::FollowedArchiveLinks(fs, path), /*durable=*/true, path);
   file.Append(bytes);
   file.Save();
 }
@@ -185,13 +197,16 @@ void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const u
 TArchiveFileOutput::TArchiveFileOutput(TFileSystem& fs, std::string path)
     : Fs_(fs), Path_(std::move(path)) {
   // The folder is not made here: a pack that fails leaves none behind.
-  const std::string target = fs.ResolveLinks(Path_);
-  const std::string folder = DirectoryOfPath(target);
-  if ((!folder.empty() && !IsDirectory(fs, folder)) || IsDirectory(fs, target)) return;
+  // Whatever stops the file from being begun (a link of another user, no
+  // regular file there, a failure of the system), Save tries again, and
+  // names it then.
   try {
+    const std::string target = icnkit::FollowedArchiveLinks(fs, Path_);
+    const std::string folder = DirectoryOfPath(target);
+    if ((!folder.empty() && !IsDirectory(fs, folder)) || IsDirectory(fs, target)) return;
     File_ = fs.BeginReplace(target, /*durable=*/true);
-  } catch (const TSystemError&) {
-    // Save tries again, and names the failure then.
+  } catch (const TZtError&) {
+    File_.reset();
   }
 }
 

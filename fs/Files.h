@@ -67,7 +67,9 @@ std::vector<uint8_t> LoadNamedFile(TFileSystem& fs, const std::string& path);
 // bitmaps of an unpack). Raises "Cannot create file "<full path>". <text>"
 // when the file cannot be created or written (also when the target is a
 // folder, and for a full disk), "Not a folder: <full path>" when a part of
-// its folder is a file.
+// its folder is a file, "Not a regular file: <path>" (TNotRegularFile) when
+// a device, pipe or socket stands at path, links followed: nothing is
+// written then.
 void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes,
                    bool durable = false);
 
@@ -94,11 +96,20 @@ class TStreamedFile {
   uint64_t Size_ = 0;
 };
 
-// SaveWholeFile (durable) for an archive the user named: a link there is
-// followed, so the archive is replaced beside its target and the link stays
-// (TFileSystem::ResolveLinks). Every failure names the archive as the user
-// named it: "Cannot create file "<full path>". <text>", a full disk
-// included.
+// The file an archive the user named is written as: path, or where the
+// links at path lead (TFileSystem::ResolveLinks), so that the archive is
+// replaced beside its target and the link stays. Links are followed under
+// the rule of the folders written (CheckWrittenFolder): a link of another
+// user on the way is "Not following a link owned by another user: <link>".
+namespace icnkit {
+std::string FollowedArchiveLinks(TFileSystem& fs, const std::string& path);
+}  // namespace icnkit
+
+// SaveWholeFile (durable) for an archive the user named, written through
+// its links (FollowedArchiveLinks). Every failure names the archive as the
+// user named it: "Cannot create file "<full path>". <text>", a full disk
+// included, "Not a regular file: <path>" for a device, pipe or socket
+// there or at the end of its links.
 void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes);
 
 // SaveArchiveFile for an archive written as it is built, so that it is not

@@ -91,7 +91,7 @@ std::vector<uint8_t> TInMemoryFileSystem::ReadFile(const std::string& path) {
   const std::string key = Key(path);
   Enter("ReadFile", key);
   if (Folders.count(key) != 0) Throw(EISDIR, true);
-  if (Others.count(key) != 0) throw TZtError("Not a regular file: " + path);
+  if (Others.count(key) != 0) throw icnkit::TNotRegularFile(path);
   const auto file = Files.find(key);
   if (file == Files.end()) Throw(ENOENT, true);
   return file->second;
@@ -127,7 +127,7 @@ class TInMemoryFileSystem::TReplacement : public TFileReplacement {
   std::vector<uint8_t> Bytes_;
 };
 
-std::unique_ptr<TFileReplacement> TInMemoryFileSystem::BeginReplace(const std::string& path,
+std::unique_ptr<TFileReplacement> TInMemoryFileSystem::StartReplace(const std::string& path,
                                                                     bool /*durable*/) {
   const std::string key = Key(path);
   Enter("BeginReplace", key);
@@ -138,7 +138,7 @@ std::unique_ptr<TFileReplacement> TInMemoryFileSystem::BeginReplace(const std::s
 bool TInMemoryFileSystem::WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
   const std::string key = Key(path);
   Enter("WriteNewFile", key);
-  if (Folders.count(key) != 0 || Files.count(key) != 0) return false;
+  if (Folders.count(key) != 0 || Files.count(key) != 0 || Others.count(key) != 0) return false;
   NeedParent(key, true);
   Files[key].assign(bytes.begin(), bytes.end());
   Changed("create " + key);
@@ -202,7 +202,7 @@ bool TInMemoryFileSystem::RemoveFolder(const std::string& path) {
   return true;
 }
 
-void TInMemoryFileSystem::CopyFile(const std::string& from, const std::string& to) {
+void TInMemoryFileSystem::CopyInto(const std::string& from, const std::string& to) {
   const std::string source = Key(from), target = Key(to);
   Enter("CopyFile", target);
   const auto file = Files.find(source);

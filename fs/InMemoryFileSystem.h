@@ -43,13 +43,11 @@ class TInMemoryFileSystem : public TFileSystem {
 
   TPathInfo Stat(const std::string& path) override;
   std::vector<uint8_t> ReadFile(const std::string& path) override;
-  std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) override;
   bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) override;
   TFolderListing ListFolder(const std::string& folder) override;
   bool MakeFolder(const std::string& path) override;
   bool Remove(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
-  void CopyFile(const std::string& from, const std::string& to) override;
   std::string FullPath(const std::string& path) override;
   std::string ExecutablePath() override;
   bool IsLinkOfAnotherUser(const std::string& path) override;
@@ -58,6 +56,9 @@ class TInMemoryFileSystem : public TFileSystem {
   std::string Key(const std::string& path);
 
  protected:
+  std::unique_ptr<TFileReplacement> StartReplace(const std::string& path, bool durable) override;
+  void CopyInto(const std::string& from, const std::string& to) override;
+
   // Called as every method starts (its name, the key of the path it works
   // on; "Stat" too, and "WriteAt" and "Commit" of a replacement), before it
   // looks at anything: a subclass counts calls or throws a failure here.

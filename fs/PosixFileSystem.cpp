@@ -39,6 +39,7 @@ class TFile {
     if (Fd >= 0) ::close(Fd);
   }
   TFile(const TFile&) = delete;
+  TFile(TFile&& other) noexcept : Fd(other.Fd) { other.Fd = -1; }
   TFile& operator=(const TFile&) = delete;
   // Closes now, reporting the error of close() (a late write-back failure).
   void Close() {
@@ -88,10 +89,6 @@ void WriteAll(int fd, std::span<const uint8_t> bytes) {
   }
 }
 
-[[noreturn]] void ThrowNotRegular(const std::string& path) {
-  throw TZtError("Not a regular file: " + path);
-}
-
 class TPosixFileSystem : public TFileSystem {
  public:
   TPathInfo Stat(const std::string& path) override {
@@ -101,43 +98,25 @@ class TPosixFileSystem : public TFileSystem {
   }
 
   std::vector<uint8_t> ReadFile(const std::string& path) override {
-    // Only regular files are read. A FIFO would block open() until a writer
-    // comes, a device may act on being opened: both are refused before
-    // opening, and again on what was opened (without blocking), in case the
-    // name changed meanwhile.
-    struct stat info;
-    if (::stat(path.c_str(), &info) == 0 && KindOf(info) == TPathKind::Other) {
-      ThrowNotRegular(path);
-    }
-    TFile file(Open(path, O_RDONLY | O_NONBLOCK));
-    if (file.Fd < 0) ThrowErrno(true);
-    if (::fstat(file.Fd, &info) != 0) ThrowErrno();
-    // open() lets a folder be read as a file; the tools never do.
-    if (S_ISDIR(info.st_mode)) Throw(EISDIR, true);
-    if (!S_ISREG(info.st_mode)) ThrowNotRegular(path);
-    const int flags = ::fcntl(file.Fd, F_GETFL);
-    if (flags < 0 || ::fcntl(file.Fd, F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowErrno();
-    const uint64_t size = static_cast<uint64_t>(info.st_size);
+    uint64_t size = 0;
+    const TFile file = OpenRegular(path, size);
     // An archive is addressed with 32-bit offsets; anything larger is not one
     // and would not fit a single read.
     if (size > 0xFFFFFFFEu) throw TZtError(ZtFormat("File too large: %s", path.c_str()));
     std::vector<uint8_t> bytes = FileBuffer(static_cast<size_t>(size));
-    // Read in a loop: read() may return fewer bytes than asked for even for
-    // a regular file. A file that ends early (it shrank meanwhile) is a
-    // failure without a code.
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const size_t chunk = std::min<size_t>(bytes.size() - done, 1u << 30);
-      const ssize_t n = ::read(file.Fd, bytes.data() + done, chunk);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ThrowErrno();
-      if (n == 0) throw TSystemError(0, kFileEndedEarly);
-      done += static_cast<size_t>(n);
-    }
+    ReadAll(file.Fd, bytes);
     return bytes;
   }
 
-  std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) override {
+  std::vector<uint8_t> ReadFileHead(const std::string& path, size_t limit,
+                                    uint64_t& size) override {
+    const TFile file = OpenRegular(path, size);
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(size, limit)));
+    ReadAll(file.Fd, bytes);
+    return bytes;
+  }
+
+  std::unique_ptr<TFileReplacement> StartReplace(const std::string& path, bool durable) override {
     // A folder of that name can never be replaced by a file; opening it for
     // writing gives the system's own error code.
     if (Stat(path).Kind == TPathKind::Folder) {
@@ -222,7 +201,7 @@ class TPosixFileSystem : public TFileSystem {
     ThrowErrno();
   }
 
-  void CopyFile(const std::string& from, const std::string& to) override {
+  void CopyInto(const std::string& from, const std::string& to) override {
     struct stat source;
     if (::stat(from.c_str(), &source) != 0) ThrowErrno();
     // Copying a file onto itself would truncate it first: the running
@@ -290,6 +269,8 @@ class TPosixFileSystem : public TFileSystem {
     for (int hop = 0; hop < 40; ++hop) {
       struct stat info;
       if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+      // Another user's link is where the caller's rule stops.
+      if (info.st_uid != ::geteuid() && info.st_uid != 0) return current;
       std::string target;
       try {
         target = ReadLink(current);
@@ -307,6 +288,43 @@ class TPosixFileSystem : public TFileSystem {
   }
 
  private:
+  // The regular file at path, opened for reading, and its size. Only
+  // regular files are read. A FIFO would block open() until a writer comes,
+  // a device may act on being opened: both are refused before opening, and
+  // again on what was opened (without blocking), in case the name changed
+  // meanwhile.
+  static TFile OpenRegular(const std::string& path, uint64_t& size) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && KindOf(info) == TPathKind::Other) {
+      throw icnkit::TNotRegularFile(path);
+    }
+    TFile file(Open(path, O_RDONLY | O_NONBLOCK));
+    if (file.Fd < 0) ThrowErrno(true);
+    if (::fstat(file.Fd, &info) != 0) ThrowErrno();
+    // open() lets a folder be read as a file; the tools never do.
+    if (S_ISDIR(info.st_mode)) Throw(EISDIR, true);
+    if (!S_ISREG(info.st_mode)) throw icnkit::TNotRegularFile(path);
+    const int flags = ::fcntl(file.Fd, F_GETFL);
+    if (flags < 0 || ::fcntl(file.Fd, F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowErrno();
+    size = static_cast<uint64_t>(info.st_size);
+    return file;
+  }
+
+  // Fills bytes from fd. Read in a loop: read() may return fewer bytes than
+  // asked for even for a regular file. A file that ends early (it shrank
+  // meanwhile) is a failure without a code.
+  static void ReadAll(int fd, std::span<uint8_t> bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const size_t chunk = std::min<size_t>(bytes.size() - done, 1u << 30);
+      const ssize_t n = ::read(fd, bytes.data() + done, chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ThrowErrno();
+      if (n == 0) throw TSystemError(0, kFileEndedEarly);
+      done += static_cast<size_t>(n);
+    }
+  }
+
   // The target of the link at path, however long. Throws TSystemError.
   static std::string ReadLink(const std::string& path) {
     std::vector<char> buffer(4096);

@@ -44,34 +44,16 @@ class TWindowsFileSystem : public TFileSystem {
   }
 
   std::vector<uint8_t> ReadFile(const std::string& path) override {
-    THandle file(Create(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                        FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL));
-    if (!file.Valid()) ThrowLast(true);
-    // Only regular files are read: a device ("CON", "NUL", "COM1") or a
-    // pipe is refused before any read could wait on it.
-    if (::GetFileType(file.Handle) != FILE_TYPE_DISK) {
-      throw TZtError("Not a regular file: " + path);
-    }
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file.Handle, &size)) ThrowLast();
-    // An archive is addressed with 32-bit offsets; anything larger is not one
-    // and would not fit a single read.
-    if (static_cast<uint64_t>(size.QuadPart) > 0xFFFFFFFEu) {
-      throw TZtError(ZtFormat("File too large: %s", path.c_str()));
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-      DWORD read = 0;
-      if (!::ReadFile(file.Handle, bytes.data() + done, chunk, &read, nullptr)) ThrowLast();
-      if (read == 0) throw TSystemError(0, kFileEndedEarly);
-      done += read;
-    }
-    return bytes;
+    uint64_t size = 0;
+    return ReadStart(path, SIZE_MAX, size);
   }
 
-  std::unique_ptr<TFileReplacement> BeginReplace(const std::string& path, bool durable) override {
+  std::vector<uint8_t> ReadFileHead(const std::string& path, size_t limit,
+                                    uint64_t& size) override {
+    return ReadStart(path, limit, size);
+  }
+
+  std::unique_ptr<TFileReplacement> StartReplace(const std::string& path, bool durable) override {
     // A folder of that name can never be replaced by a file; opening it as
     // one gives the system's own error code.
     if (IsFolder(Attributes(path))) {
@@ -165,7 +147,7 @@ class TWindowsFileSystem : public TFileSystem {
     Throw(code);
   }
 
-  void CopyFile(const std::string& from, const std::string& to) override {
+  void CopyInto(const std::string& from, const std::string& to) override {
     // ":copyexe" in the program's own folder names the running program as
     // both source and target; there is nothing to copy.
     if (SameFile(from, to)) return;
@@ -249,6 +231,36 @@ class TWindowsFileSystem : public TFileSystem {
   }
 
  private:
+  // The first limit bytes of the file at path (SIZE_MAX: all of it, "File
+  // too large" from 4 GiB on) and its size in size.
+  static std::vector<uint8_t> ReadStart(const std::string& path, size_t limit, uint64_t& size) {
+    THandle file(Create(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                        FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL));
+    if (!file.Valid()) ThrowLast(true);
+    // Only regular files are read: a device ("CON", "NUL", "COM1") or a
+    // pipe is refused before any read could wait on it.
+    if (::GetFileType(file.Handle) != FILE_TYPE_DISK) {
+      throw icnkit::TNotRegularFile(path);
+    }
+    LARGE_INTEGER length;
+    if (!::GetFileSizeEx(file.Handle, &length)) ThrowLast();
+    size = static_cast<uint64_t>(length.QuadPart);
+    // An archive is addressed with 32-bit offsets; anything larger is not one
+    // and would not fit a single read.
+    if (limit == SIZE_MAX && size > 0xFFFFFFFEu) {
+      throw TZtError(ZtFormat("File too large: %s", path.c_str()));
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(size, limit)));
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+      DWORD read = 0;
+      if (!::ReadFile(file.Handle, bytes.data() + done, chunk, &read, nullptr)) ThrowLast();
+      if (read == 0) throw TSystemError(0, kFileEndedEarly);
+      done += read;
+    }
+    return bytes;
+  }
   // Whether a part of path is longer than the 255 UTF-16 units a name may
   // have on NTFS, FAT and ReFS alike.
   static bool HasOverlongPart(const std::string& path) {

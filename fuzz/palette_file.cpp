@@ -1,8 +1,8 @@
 // Fuzz target: a palette file as `icnkit --palette` reads it. The first
-// byte chooses the file's name (its extension, bits 0-2) and whether 6-bit
-// values are forced (bit 3); the rest is the file. What is read is 1 to
-// 256 colours that every format writes and reads back the same; what is
-// not ends in TZtError.
+// byte chooses the file's name (its extension, bits 0-2) and the depth of
+// raw values (bit 3: 6-bit, else bit 4: 8-bit, else detected); the rest is
+// the file. What is read is 1 to 256 colours that every format writes and
+// reads back the same (raw at 8 bits exactly); what is not ends in TZtError.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -48,11 +48,14 @@ std::vector<TRgbQuad> RawReadBack(std::vector<TRgbQuad> colours) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string name = kNames[data[0] & 7];
-  const bool force6bit = (data[0] & 8) != 0;
+  using icnkit::TPaletteDepth;
+  const TPaletteDepth depth = (data[0] & 8)    ? TPaletteDepth::SixBit
+                              : (data[0] & 16) ? TPaletteDepth::EightBit
+                                               : TPaletteDepth::Detect;
   const std::span<const uint8_t> bytes(data + 1, size - 1);
   std::vector<TRgbQuad> colours;
   try {
-    colours = ReadPaletteFile(bytes, name, force6bit);
+    colours = ReadPaletteFile(bytes, name, depth);
   } catch (const TZtError& error) {
     const std::string message = error.what();
     FUZZ_CHECK(message.find(name) != std::string::npos);
@@ -75,5 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         written.Format == TPaletteFormat::Raw ? RawReadBack(colours) : colours;
     FUZZ_CHECK(again == expected);
   }
+  std::vector<TRgbQuad> padded = colours;
+  padded.resize(256, TRgbQuad{0, 0, 0, 0});
+  const std::vector<uint8_t> raw = WritePaletteFile(colours, TPaletteFormat::Raw);
+  FUZZ_CHECK(ReadPaletteFile(raw, "w.raw", TPaletteDepth::EightBit) == padded);
+  FUZZ_CHECK(icnkit::ReadsAsSixBit(colours) == (RawReadBack(colours) != padded ||
+                                                std::all_of(padded.begin(), padded.end(),
+                                                            [](const TRgbQuad& c) {
+                                                              return c == TRgbQuad{0, 0, 0, 0};
+                                                            })));
   return 0;
 }

@@ -34,10 +34,7 @@ void AddJobsOption(CLI::App& command, unsigned& jobs) {
 TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
                                  const std::string& path) {
   if (choice) return *choice;
-  const TGenerationFit fit = FitGenerations(image);
-  if (fit.H1 != fit.H2) return fit.H1 ? TIcnGeneration::H1 : TIcnGeneration::H2;
-  if (!fit.H1) throw TZtError("Not an archive: " + path);
-  throw TZtError("cannot tell whether " + path + " is H1 or H2; use -g");
+  return icnkit::TellGeneration(image, path, "use -g");
 }
 
 bool IsKitArchiveName(TGenerationChoice choice, const std::string& name) {

@@ -24,11 +24,12 @@ void AddGenerationOption(CLI::App& command, TGenerationChoice& choice, const std
 void AddJobsOption(CLI::App& command, unsigned& jobs);
 
 // The generation of the archive image at path: the choice, or when it is
-// auto the one that fits (format/Detect.h). Raises "Not an archive: <path>"
-// when neither generation fits (another kind of file, or a damaged
-// archive, which -g reads as its generation to say what is wrong), and
-// "cannot tell whether <path> is H1 or H2; use -g" when both do (an archive
-// without frames).
+// auto the one its bytes tell, with the messages of every face
+// (format/Detect.h TellGeneration): "Not an archive: <path>" for another
+// kind of file, the unpackers' reason for a cut or damaged archive
+// ("Invalid archive: frame 2 starts outside the file"), "cannot tell
+// whether <path> is H1 or H2; use -g" when both generations fit (an
+// archive without frames).
 TIcnGeneration ArchiveGeneration(TGenerationChoice choice, TArchiveImage image,
                                  const std::string& path);
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "fs/StreamOutput.h"
 #include "kit/Jobs.h"
 
 int RunBatch(TKit& kit, size_t count, unsigned jobs,
@@ -23,3 +24,15 @@ int RunBatch(TKit& kit, size_t count, unsigned jobs,
   }
   return failures.empty() ? 0 : 1;
 }
+
+namespace icnkit {
+
+void WithStandardOutput(TKit& kit, const std::function<void(TKit&)>& work) {
+  TStreamOutputFileSystem fs(kit.Fs, kStandardOutputName, kit.Out);
+  TKit piped{fs, kit.Report, kit.Out};
+  work(piped);
+  kit.Status = piped.Status;
+  kit.Summary = piped.Summary;
+}
+
+}  // namespace icnkit

@@ -15,3 +15,16 @@
 // failure.
 int RunBatch(TKit& kit, size_t count, unsigned jobs,
              const std::function<size_t(size_t index, std::string& file)>& work);
+
+namespace icnkit {
+
+// The output name that means standard output where a subcommand writes one
+// file (pack, gif): "-o -".
+inline constexpr const char* kStandardOutputName = "-";
+
+// Runs work with a kit whose file system sends the file named "-" to
+// kit.Out instead (fs/StreamOutput.h), nothing else going there; the
+// status and summary work leaves come back to kit.
+void WithStandardOutput(TKit& kit, const std::function<void(TKit&)>& work);
+
+}  // namespace icnkit

@@ -1,5 +1,5 @@
 // The options of icnkit that choose the colours frames are written and read
-// with (--palette, --palette-6bit); what they are turned into, the hooks of
+// with (--palette, --palette-6bit, --palette-8bit); what they are turned into, the hooks of
 // the engines, is api/FrameFiles.h.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fs/FileSystem.h"
+#include "icnkit/palette.h"
 #include "image/BmpHeader.h"
 
 namespace CLI {
@@ -16,10 +17,18 @@ class App;
 struct TPaletteOptions {
   std::string File;  // empty: the generation's palette
   bool SixBit = false;
+  bool EightBit = false;
 };
 
-// Adds --palette FILE and --palette-6bit.
+// Adds --palette FILE, --palette-6bit and --palette-8bit (AddPaletteDepthOptions).
 void AddPaletteOptions(CLI::App& command, TPaletteOptions& options);
+
+// Adds --palette-6bit and --palette-8bit, which exclude each other (a usage
+// error together), to command.
+void AddPaletteDepthOptions(CLI::App& command, TPaletteOptions& options);
+
+// The depth a raw palette is read at, as the options say.
+icnkit::PaletteDepth PaletteDepthOf(const TPaletteOptions& options);
 
 // The colours of --palette FILE (palette/PaletteFile.h); empty without it.
 std::vector<TRgbQuad> LoadPaletteOption(TFileSystem& fs, const TPaletteOptions& options);

@@ -64,9 +64,7 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     file = archives[i];
     std::vector<uint8_t> bytes;
     LoadWholeFile(kit.Fs, archives[i], bytes);
-    file.clear();
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archives[i]);
-    file = archives[i];
     const TArchiveFrames frames = ReadArchiveFrames(bytes, generation, entries[i].Name);
     const std::vector<TRgbQuad> palette = forced.empty() ? PaletteColours(generation) : forced;
     TSheetOptions sheetOptions;

@@ -29,9 +29,7 @@ void RunInfo(TKit& kit, const TInfoOptions& options) {
     file = archives[i];
     std::vector<uint8_t> bytes;
     LoadWholeFile(kit.Fs, archives[i], bytes);
-    file.clear();  // the detection's message names the archive itself
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archives[i]);
-    file = archives[i];
     const icnkit::Archive archive = icnkit::Archive::Open(
         std::move(bytes), icnkit_api::Public(generation), NameOfPath(archives[i]));
     results[i] = ArchiveInfoJson(archive, archives[i]);

@@ -30,7 +30,22 @@ std::string GenerationAdvice(TIcnGeneration generation) {
   return generation == TIcnGeneration::H1 ? "pack it with -g h1" : "pack it with -g h2";
 }
 
+void RunPackTo(TKit& kit, const TPackOptions& options);
+
+// -o - sends the archive to standard output (kit/Batch.h).
 void RunPack(TKit& kit, const TPackOptions& options) {
+  if (options.Output != icnkit::kStandardOutputName) {
+    RunPackTo(kit, options);
+    return;
+  }
+  icnkit::WithStandardOutput(kit, [&options](TKit& piped) { RunPackTo(piped, options); });
+  const std::string into = std::string(" into ") + icnkit::kStandardOutputName;
+  if (kit.Summary.ends_with(into)) {
+    kit.Summary.replace(kit.Summary.size() - into.size(), into.size(), " to standard output");
+  }
+}
+
+void RunPackTo(TKit& kit, const TPackOptions& options) {
   TPackPalettes palettes([&kit, &options] { return LoadPaletteOption(kit.Fs, options.Palette); });
   if (!options.Sheet.empty()) {
     if (!options.Inputs.empty()) {
@@ -71,7 +86,9 @@ void RegisterPackCommand(CLI::App& app, TKit& kit) {
                       "ARCHIVE.cadres)");
   command->add_option("--sheet", options->Sheet, "Pack the sheet SHEET.json and its image instead")
       ->type_name("SHEET.json");
-  command->add_option("-o,--output", options->Output, "Write the archive to ARCHIVE (one folder)")
+  command
+      ->add_option("-o,--output", options->Output,
+                   "Write the archive to ARCHIVE (one folder; -: to standard output)")
       ->type_name("ARCHIVE");
   AddGenerationOption(*command, options->Generation,
                       "the default: the Generation key of the folder's setup.ini");

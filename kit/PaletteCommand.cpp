@@ -6,6 +6,7 @@
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "icnkit/palette.h"
+#include "kit/FrameFormats.h"
 #include "kit/Kit.h"
 
 namespace {
@@ -13,16 +14,23 @@ namespace {
 struct TPaletteCommandOptions {
   std::string Input;
   std::string Output;
-  bool SixBit = false;
+  TPaletteOptions Depth;  // its --palette-6bit and --palette-8bit
 };
 
 // OUT's format comes from its name, checked before IN is read; OUT is
-// written whole or not at all.
+// written whole or not at all. A raw OUT that reading would take for 6-bit
+// values is written as asked, with a warning.
 void RunPaletteCommand(TKit& kit, const TPaletteCommandOptions& options) {
   const icnkit::PaletteFormat format = icnkit::PaletteFormatOfName(options.Output);
   const std::vector<uint8_t> input = LoadNamedFile(kit.Fs, options.Input);
-  const icnkit::Palette colours = icnkit::ReadPalette(input, options.Input, options.SixBit);
+  const icnkit::Palette colours =
+      icnkit::ReadPalette(input, options.Input, PaletteDepthOf(options.Depth));
   SaveWholeFile(kit.Fs, options.Output, icnkit::WritePalette(colours, format), true);
+  if (format == icnkit::PaletteFormat::Raw && icnkit::RawPaletteReadsAsSixBit(colours)) {
+    kit.Report.Warning(options.Output +
+                       ": every value is within 0..63, so it reads back as a 6-bit palette "
+                       "(brighter) unless read with --palette-8bit");
+  }
   kit.Summary = "wrote palette " + options.Output + " (" + CountOf(colours.size(), "colour") + ")";
 }
 
@@ -34,7 +42,6 @@ void RegisterPaletteCommand(CLI::App& app, TKit& kit) {
       app.add_subcommand("palette", "Convert a palette file into another format (by OUT's name)");
   command->add_option("IN", options->Input, "The palette file read")->required();
   command->add_option("OUT", options->Output, "The palette file written")->required();
-  command->add_flag("--palette-6bit", options->SixBit,
-                    "Read a raw palette file's values as 6-bit (0..63)");
+  AddPaletteDepthOptions(*command, options->Depth);
   command->callback([&kit, options] { RunPaletteCommand(kit, *options); });
 }

@@ -45,6 +45,7 @@ struct TViewTarget {
   std::string Named;
 
   std::string File(const std::string& extension) const {
+    if (Named == icnkit::kStandardOutputName) return Named;
     return AsciiLower(ExtensionOfPath(Named)) == extension ? Named : Base + extension;
   }
 };
@@ -63,6 +64,23 @@ bool OutputNamesFile(TKit& kit, const TViewOptions& options) {
 std::vector<TViewTarget> Targets(TKit& kit, const TViewOptions& options) {
   const std::vector<std::string> archives =
       ExpandArchiveArguments(kit.Fs, options.Generation, options.Inputs);
+  if (options.Output == icnkit::kStandardOutputName) {
+    // One file of one archive can go to standard output: a GIF, not a
+    // sheet's pair of files.
+    if (options.Extensions.size() > 1) {
+      throw CLI::ValidationError("--output",
+                                 "-o - writes one file to standard output, but a sheet is two "
+                                 "(a PNG and its JSON); name a folder or FILE.png");
+    }
+    if (archives.size() > 1) {
+      throw CLI::ValidationError("--output",
+                                 "-o - writes one file to standard output; name a "
+                                 "folder for " +
+                                     std::to_string(archives.size()) + " archives");
+    }
+    if (archives.empty()) return {};
+    return {{archives[0], {}, options.Output}};
+  }
   if (OutputNamesFile(kit, options)) {
     if (archives.size() > 1) {
       throw CLI::ValidationError("--output", "-o " + options.Output +
@@ -96,6 +114,9 @@ std::string ViewSummary(const TViewOptions& options, const std::string& noun,
                         const std::vector<TViewTarget>& targets, size_t frames) {
   if (targets.empty()) return "found no archive";
   const std::string count = " (" + CountOf(frames, "frame") + ")";
+  if (targets[0].Named == icnkit::kStandardOutputName) {
+    return "wrote " + noun + " to standard output" + count;
+  }
   if (targets.size() == 1) {
     std::string files;
     for (const std::string& extension : options.Extensions) {
@@ -108,11 +129,11 @@ std::string ViewSummary(const TViewOptions& options, const std::string& noun,
                                  : "into " + WithTrailingSlash(options.Output));
 }
 
-// Runs work(archive, palette, target) for each archive, palette the colours
-// of --palette (empty: the generation's); work writes the archive's files
-// and returns the frames they show.
+// Runs work(fs, archive, palette, target) for each archive, palette the
+// colours of --palette (empty: the generation's); work writes the archive's
+// files into fs (kit's, or the one of -o -) and returns the frames they show.
 template <typename TWork>
-void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, TWork work) {
+void RunViewsOn(TKit& kit, const TViewOptions& options, const std::string& noun, TWork work) {
   const auto targets = Targets(kit, options);
   const icnkit::Palette forced = icnkit_api::Public(LoadPaletteOption(kit.Fs, options.Palette));
   kit.Status = RunBatch(kit, targets.size(), options.Jobs, [&](size_t i, std::string& file) {
@@ -121,14 +142,22 @@ void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, T
     file = archive;
     std::vector<uint8_t> bytes;
     LoadWholeFile(kit.Fs, archive, bytes);
-    file.clear();  // the detection's message names the archive itself
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archive);
-    file = archive;
     const icnkit::Archive opened = icnkit::Archive::Open(
         std::move(bytes), icnkit_api::Public(generation), NameOfPath(archive));
-    return work(opened, forced, target);
+    return work(kit.Fs, opened, forced, target);
   });
   kit.Summary = ViewSummary(options, noun, targets, kit.Report.FramesDone());
+}
+
+// RunViewsOn; -o - sends the one file to kit.Out (kit/Batch.h).
+template <typename TWork>
+void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, TWork work) {
+  if (options.Output != icnkit::kStandardOutputName) {
+    RunViewsOn(kit, options, noun, work);
+    return;
+  }
+  icnkit::WithStandardOutput(kit, [&](TKit& piped) { RunViewsOn(piped, options, noun, work); });
 }
 
 void AddCommonOptions(CLI::App& command, TViewOptions& options, const char* what) {
@@ -169,15 +198,15 @@ void RegisterSheetCommand(CLI::App& app, TKit& kit) {
       ->check(CLI::Range(0, 655350));
   command->callback([&kit, options] {
     RunViews(kit, *options, "sheet",
-             [&](const icnkit::Archive& archive, const icnkit::Palette& palette,
+             [&](TFileSystem& fs, const icnkit::Archive& archive, const icnkit::Palette& palette,
                  const TViewTarget& target) {
                icnkit::SheetOptions sheetOptions = options->Sheet;
                const std::string pngPath = target.File(".png");
                sheetOptions.image_name = NameOfPath(pngPath);
                sheetOptions.palette = palette;
                const icnkit::Sheet sheet = icnkit::MakeSheet(archive, sheetOptions);
-               SaveWholeFile(kit.Fs, pngPath, sheet.png);
-               SaveWholeFile(kit.Fs, target.File(".json"),
+               SaveWholeFile(fs, pngPath, sheet.png);
+               SaveWholeFile(fs, target.File(".json"),
                              std::span(reinterpret_cast<const uint8_t*>(sheet.json.data()),
                                        sheet.json.size()));
                return archive.FrameCount();
@@ -192,7 +221,7 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
   options->Extensions = {".gif"};
   AddCommonOptions(*command, *options,
                    "Put the GIFs in DIR (default: beside each archive); for one archive, "
-                   "FILE.gif names the GIF");
+                   "FILE.gif names the GIF, - sends it to standard output");
   command->add_option("--delay", options->Gif.delay_ms, "Milliseconds per frame (default 100)")
       ->check(CLI::Range(0, 655350));
   command
@@ -212,7 +241,7 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
       }
     }
     RunViews(kit, *options, "GIF",
-             [&](const icnkit::Archive& archive, const icnkit::Palette& palette,
+             [&](TFileSystem& fs, const icnkit::Archive& archive, const icnkit::Palette& palette,
                  const TViewTarget& target) {
                icnkit::GifOptions gif = options->Gif;
                gif.palette = palette;
@@ -232,7 +261,7 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
                // one archive.
                std::optional<TStreamedFile> file;
                const auto opened = [&]() -> TStreamedFile& {
-                 if (!file) file.emplace(kit.Fs, target.File(".gif"));
+                 if (!file) file.emplace(fs, target.File(".gif"));
                  return *file;
                };
                icnkit::WriteGif(

@@ -121,9 +121,7 @@ void RunUnpack(TKit& kit, const TUnpackOptions& options) {
     file = item.Archive;
     std::vector<uint8_t> bytes;
     LoadWholeFile(kit.Fs, item.Archive, bytes);
-    file.clear();  // the detection's message names the archive itself
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, item.Archive);
-    file = item.Archive;
     if (options.Preview) {
       ExportPreview(kit.Fs, UnpackerGeneration(generation), item.Archive, bytes, item.Target,
                     output);

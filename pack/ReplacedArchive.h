@@ -10,13 +10,15 @@
 #include "fs/FileSystem.h"
 
 // Refuses to replace the archive at archivePath with one of generation when
-// the archive is told with certainty to be of the other generation
-// (format/Detect.h: exactly that one fits). Raises "Not an H2 archive:
+// the archive is told with certainty to be of the other generation by its
+// header and frame table (format/Detect.h TableFitsGeneration: exactly that
+// one fits). Raises "Not an H2 archive:
 // <archivePath> (it is H1; <advice(H1)>)", or the mirror, where advice names
 // what packs that generation ("pack it with morlet"). An archive that is
 // missing, is no regular file, cannot be read or whose generation is unsure
-// passes: the pack goes on as before. The archive is read whole, once,
-// before any frame, and let go again.
+// passes: the pack goes on as before. Only the archive's header and table
+// are read (at most 852 KB, TFileSystem::ReadFileHead), once, before any
+// frame, and let go again.
 void CheckReplacedGeneration(TFileSystem& fs, const std::string& archivePath,
                              TIcnGeneration generation,
                              const std::function<std::string(TIcnGeneration)>& advice);

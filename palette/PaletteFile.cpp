@@ -133,18 +133,25 @@ std::vector<TRgbQuad> ReadAct(std::span<const uint8_t> bytes, const std::string&
   return Triplets(bytes, count);
 }
 
+constexpr uint8_t kSixBitHighest = 63;
+
 // 768 bytes of red, green, blue. Values of 6 bits (a VGA DAC palette) are
-// recognised when none passes 63, or forced; they are scaled to 8 bits.
+// recognised when none passes 63, or said by depth; they are scaled to 8
+// bits.
 std::vector<TRgbQuad> ReadRaw(std::span<const uint8_t> bytes, const std::string& name,
-                              bool force6bit) {
+                              icnkit::TPaletteDepth depth) {
+  using icnkit::TPaletteDepth;
   if (bytes.size() != kRawSize) {
     ThrowDamaged(name, ZtFormat("%zu bytes; a raw palette has 768", bytes.size()));
   }
   const uint8_t highest = *std::max_element(bytes.begin(), bytes.end());
-  if (force6bit && highest > 63) {
+  if (depth == TPaletteDepth::SixBit && highest > kSixBitHighest) {
     ThrowDamaged(name, ZtFormat("a value of %u is beyond the 6 bits of a VGA palette", highest));
   }
-  if (!force6bit && highest > 63) return Triplets(bytes, kMaxColours);
+  if (depth == TPaletteDepth::EightBit ||
+      (depth == TPaletteDepth::Detect && highest > kSixBitHighest)) {
+    return Triplets(bytes, kMaxColours);
+  }
   std::vector<uint8_t> scaled(bytes.begin(), bytes.end());
   for (uint8_t& v : scaled) v = static_cast<uint8_t>((v * 255 + 31) / 63);
   return Triplets(scaled, kMaxColours);
@@ -175,6 +182,16 @@ std::string Extension(const std::string& name) {
 
 }  // namespace
 
+namespace icnkit {
+
+bool ReadsAsSixBit(const std::vector<TRgbQuad>& colours) {
+  return std::all_of(colours.begin(), colours.end(), [](const TRgbQuad& c) {
+    return std::max({c.Red, c.Green, c.Blue}) <= kSixBitHighest;
+  });
+}
+
+}  // namespace icnkit
+
 TPaletteFormat PaletteFormatOfName(const std::string& name) {
   const std::string ext = Extension(name);
   if (ext == ".bmp") return TPaletteFormat::Bmp;
@@ -190,7 +207,7 @@ TPaletteFormat PaletteFormatOfName(const std::string& name) {
 }
 
 std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes, const std::string& name,
-                                      bool force6bit) {
+                                      icnkit::TPaletteDepth depth) {
   // Adobe and raw tables have no signature: their first colours may spell
   // another format's (red 66, green 77 is "BM"). Of their size and under
   // their name, they are what the name says.
@@ -199,7 +216,7 @@ std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes, const std:
     return ReadAct(bytes, name);
   }
   if ((ext == ".raw" || ext == ".vga") && bytes.size() == kRawSize) {
-    return ReadRaw(bytes, name, force6bit);
+    return ReadRaw(bytes, name, depth);
   }
   if (StartsWith(bytes, "BM")) {
     TBmpHeader header;
@@ -221,7 +238,7 @@ std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes, const std:
   // A .pal that is not JASC text is taken as raw bytes, as many are.
   if (format == TPaletteFormat::Raw ||
       (format == TPaletteFormat::JascPal && bytes.size() == kRawSize)) {
-    return ReadRaw(bytes, name, force6bit);
+    return ReadRaw(bytes, name, depth);
   }
   const char* what[] = {"a BMP file", "a PNG file", "JASC-PAL text", "a GIMP palette"};
   ThrowDamaged(name, ZtFormat("not %s", what[static_cast<int>(format)]));

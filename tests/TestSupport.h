@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <functional>
 #include <map>
@@ -88,6 +89,23 @@ std::string MessageOf(TAction&& action) {
   }
   return "(no exception)";
 }
+
+// What is written to File (a report's stream, a tool's standard output),
+// kept in a temporary file.
+struct TCapturedReport {
+  FILE* File = std::tmpfile();
+  ~TCapturedReport() { std::fclose(File); }
+  TCapturedReport() = default;
+  TCapturedReport(const TCapturedReport&) = delete;
+  TCapturedReport& operator=(const TCapturedReport&) = delete;
+  std::string Text() {
+    std::fflush(File);
+    std::rewind(File);
+    std::string text;
+    for (int c; (c = std::fgetc(File)) != EOF;) text += char(c);
+    return text;
+  }
+};
 
 // The native file system, one for the whole test program.
 TFileSystem& NativeFs();

@@ -6,6 +6,7 @@ set(ICN_POSIX_ONLY_TESTS
   fs/posix_file_system_test.cpp
   # FIFOs, links, modes, signals and folders deeper than PATH_MAX.
   fs/hostile_files_test.cpp
+  fs/not_regular_files_test.cpp
   fs/failure_reasons_test.cpp
   fs/signals_test.cpp
   # setup.ini memory under an address-space limit (RLIMIT_AS).

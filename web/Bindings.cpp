@@ -1,8 +1,11 @@
 // The module's functions (embind), each a thin call of the public API
 // (include/icnkit/). They take their options as one object and are named
 // "...Raw": web/module.js gives them the module's JavaScript shape
-// (optional arguments, defaults). A failure reaches JavaScript as an Error
-// carrying the tools' message ("Invalid archive: ...").
+// (argument checks, optional arguments, defaults, deprecated names). An
+// open archive is an ArchiveHandle, which holds the archive's one copy of
+// its bytes in the module's memory. A failure reaches JavaScript as the
+// module's Error (module.js) carrying the tools' message ("Invalid
+// archive: ...") and the failure's kind.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -29,15 +32,21 @@ using emscripten::val;
 // C++ exception is done with.
 template <class TWork>
 auto Guarded(TWork work) -> decltype(work()) {
-  std::string message;
+  std::string message, kind = "InvalidInput", file;
   try {
     return work();
+  } catch (const icnkit::Error& error) {
+    message = error.what();
+    file = error.File();
+    constexpr const char* kKinds[] = {"InvalidInput", "NotFound", "Io", "OutOfMemory"};
+    kind = kKinds[static_cast<int>(error.Kind())];
   } catch (const std::bad_alloc&) {
     message = "Out of memory";
+    kind = "OutOfMemory";
   } catch (const std::exception& error) {
     message = error.what();
   }
-  val::global("Error").new_(message).throw_();
+  val::module_property("Error").new_(message, kind, file).throw_();
 }
 
 // The bytes of a Uint8Array (or any array of bytes), copied in one call.
@@ -69,8 +78,8 @@ std::optional<icnkit::Generation> GenerationOption(const val& options) {
   return icnkit::ParseGeneration(name);
 }
 
-// The archive of options.bytes, of options.generation (told from the bytes
-// when not given), called options.name. The bytes are copied in once, into
+// The archive of bytes, of options.generation (told from the bytes when
+// not given), called options.name. The bytes are copied in once, into
 // memory the archive keeps and nothing clears first (a vector's would be
 // cleared: one more pass over the archive).
 icnkit::Archive ArchiveOf(const val& bytes, const val& options) {
@@ -82,12 +91,109 @@ icnkit::Archive ArchiveOf(const val& bytes, const val& options) {
                                TextOption(options, "name", "archive.icn"));
 }
 
+// An open archive as JavaScript holds it (module.js's Archive): records
+// when asked, pixels decoded when asked. Frames are decoded into one
+// raster, kept for the next frame of the same size, then copied out.
+class ArchiveHandle {
+ public:
+  explicit ArchiveHandle(icnkit::Archive archive) : archive_(std::move(archive)) {}
+
+  const icnkit::Archive& Get() const { return archive_; }
+
+  std::string Generation() const { return icnkit::GenerationName(archive_.Generation()); }
+  std::string Name() const { return archive_.Name(); }
+  size_t FrameCount() const { return archive_.FrameCount(); }
+
+  // left, top, width, height of every frame, 4 numbers a frame; the rest
+  // of a record (Flags) is read when asked, H1's fill-only flag costing a
+  // scan of the frame's stream.
+  val Places() const {
+    return Guarded([&] {
+      std::vector<int32_t> places(archive_.FrameCount() * 4);
+      for (size_t i = 0; i < archive_.FrameCount(); ++i) {
+        const icnkit::Rect place = archive_.FrameRect(i);
+        places[i * 4] = place.left;
+        places[i * 4 + 1] = place.top;
+        places[i * 4 + 2] = place.width;
+        places[i * 4 + 3] = place.height;
+      }
+      return val(emscripten::typed_memory_view(places.size(), places.data())).call<val>("slice");
+    });
+  }
+
+  // Frame index's bits, plus 256 when it is fill-only.
+  int32_t Flags(size_t index) const {
+    return Guarded([&] {
+      const icnkit::FrameRecord record = archive_.Frame(index);
+      return record.bits + (record.fill_only ? 256 : 0);
+    });
+  }
+
+  val Union() const {
+    const icnkit::Rect rect = archive_.Union();
+    val result = val::object();
+    result.set("left", rect.left);
+    result.set("top", rect.top);
+    result.set("width", rect.width);
+    result.set("height", rect.height);
+    return result;
+  }
+
+  val Decode(size_t index) {
+    return Guarded([&] {
+      const icnkit::Rect record = archive_.FrameRect(index);
+      if (scratch_.width != record.width || scratch_.height != record.height) {
+        scratch_ = icnkit::Raster();
+        scratch_ = icnkit::Raster(record.width, record.height);
+      }
+      archive_.DecodeInto(index, scratch_.View());
+      val pixels = ArrayOf(scratch_.pixels);
+      if (scratch_.pixels.size() > kScratchKept) scratch_ = icnkit::Raster();
+      return pixels;
+    });
+  }
+
+  val DecodeRegion(size_t index, int32_t x, int32_t y, int32_t width, int32_t height,
+                   int32_t step) const {
+    return Guarded(
+        [&] { return ArrayOf(archive_.DecodeRegion(index, {x, y, width, height}, step).pixels); });
+  }
+
+ private:
+  // The raster kept between decodes, up to 16 million pixels.
+  static constexpr size_t kScratchKept = size_t{1} << 24;
+  icnkit::Archive archive_;
+  icnkit::Raster scratch_;
+};
+
+std::unique_ptr<ArchiveHandle> OpenRaw(const val& bytes, const val& options) {
+  return Guarded([&] { return std::make_unique<ArchiveHandle>(ArchiveOf(bytes, options)); });
+}
+
 val PaletteBytes(const icnkit::Palette& palette) {
   std::vector<uint8_t> bytes;
   for (const icnkit::Colour& colour : palette) {
     bytes.insert(bytes.end(), {colour.red, colour.green, colour.blue});
   }
   return ArrayOf(bytes);
+}
+
+// options.palette: colours, 3 bytes each (what readPalette gives); none:
+// the generation's.
+icnkit::Palette PaletteOption(const val& options) {
+  const val value = options["palette"];
+  if (value.isUndefined() || value.isNull()) return {};
+  const std::vector<uint8_t> bytes = BytesOf(value);
+  if (bytes.size() % 3 != 0 || bytes.size() > 768) {
+    throw icnkit::Error(icnkit::ErrorKind::InvalidInput,
+                        "palette: up to 256 colours of 3 bytes expected, " +
+                            std::to_string(bytes.size()) + " bytes given");
+  }
+  icnkit::Palette palette(bytes.size() / 3);
+  for (size_t i = 0; i < palette.size(); ++i) {
+    palette[i] = {bytes[i * 3], bytes[i * 3 + 1], bytes[i * 3 + 2]};
+  }
+  return palette;
 }
 
 val FilesOf(const std::vector<icnkit::NamedFile>& files) {
@@ -117,49 +223,8 @@ icnkit::WarningHandler WarningOption(const val& options) {
   return [warning](const std::string& message) { warning(message); };
 }
 
-// open: {generation, name, palette, frames: [{left, top, width, height,
-// bits, fillOnly, pixels}]}, each frame decoded; options.progress(done,
-// total) is called about a hundred times on the way.
-val OpenRaw(const val& bytes, const val& options) {
-  return Guarded([&] {
-    const icnkit::Archive archive = ArchiveOf(bytes, options);
-    const val progress = options["progress"];
-    const bool tells = !progress.isUndefined() && !progress.isNull();
-    const size_t count = archive.FrameCount();
-    const size_t step = count / 100 + 1;
-    val frames = val::array();
-    // One frame's pixels, decoded whole (DecodeInto) and copied out; made
-    // anew (with Raster's size check) only when the size changes.
-    icnkit::Raster pixels;
-    for (size_t i = 0; i < count; ++i) {
-      if (tells && i % step == 0) progress(i, count);
-      const icnkit::FrameRecord record = archive.Frame(i);
-      if (pixels.width != record.width || pixels.height != record.height) {
-        pixels = icnkit::Raster(record.width, record.height);
-      }
-      archive.DecodeInto(i, pixels.View());
-      val frame = val::object();
-      frame.set("left", record.left);
-      frame.set("top", record.top);
-      frame.set("width", record.width);
-      frame.set("height", record.height);
-      frame.set("bits", record.bits);
-      frame.set("fillOnly", record.fill_only);
-      frame.set("pixels", ArrayOf(pixels.pixels));
-      frames.call<void>("push", frame);
-    }
-    if (tells) progress(count, count);
-    val result = val::object();
-    result.set("generation", std::string(icnkit::GenerationName(archive.Generation())));
-    result.set("name", archive.Name());
-    result.set("palette", PaletteBytes(icnkit::GenerationPalette(archive.Generation())));
-    result.set("frames", frames);
-    return result;
-  });
-}
-
-// pack: the archive of frames as the packers build it (BuildArchive).
-val PackRaw(const std::string& generation, const val& list) {
+// build: the archive of frames as the packers build it (BuildArchive).
+val BuildRaw(const std::string& generation, const val& list) {
   return Guarded([&] {
     const size_t count = list["length"].as<size_t>();
     std::vector<std::vector<uint8_t>> pixels(count);
@@ -184,7 +249,7 @@ val PackRaw(const std::string& generation, const val& list) {
   });
 }
 
-val SheetRaw(const val& bytes, const val& options) {
+val SheetRaw(const ArchiveHandle& archive, const val& options) {
   return Guarded([&] {
     icnkit::SheetOptions sheetOptions;
     sheetOptions.columns = NumberOption<int32_t>(options, "columns", 0);
@@ -192,7 +257,8 @@ val SheetRaw(const val& bytes, const val& options) {
     sheetOptions.padding = NumberOption<int32_t>(options, "padding", 0);
     sheetOptions.untrimmed = NumberOption<bool>(options, "untrimmed", false);
     sheetOptions.duration_ms = NumberOption<int32_t>(options, "delay", 100);
-    const icnkit::Sheet sheet = icnkit::MakeSheet(ArchiveOf(bytes, options), sheetOptions);
+    sheetOptions.palette = PaletteOption(options);
+    const icnkit::Sheet sheet = icnkit::MakeSheet(archive.Get(), sheetOptions);
     val result = val::object();
     result.set("png", ArrayOf(sheet.png));
     result.set("json", sheet.json);
@@ -200,28 +266,30 @@ val SheetRaw(const val& bytes, const val& options) {
   });
 }
 
-val GifRaw(const val& bytes, const val& options) {
+val GifRaw(const ArchiveHandle& archive, const val& options) {
   return Guarded([&] {
     icnkit::GifOptions gif;
     gif.delay_ms = NumberOption<int32_t>(options, "delay", 100);
     gif.scale = NumberOption<int32_t>(options, "scale", 1);
-    return ArrayOf(icnkit::MakeGif(ArchiveOf(bytes, options), gif));
+    gif.palette = PaletteOption(options);
+    return ArrayOf(icnkit::MakeGif(archive.Get(), gif));
   });
 }
 
-val UnpackPngRaw(const val& bytes, const val& options) {
+val UnpackRaw(const ArchiveHandle& archive, const val& options) {
   return Guarded([&] {
     icnkit::UnpackOptions unpack;
-    unpack.format = "png";
+    unpack.format = TextOption(options, "format", "bmp");
     unpack.transparent = NumberOption<bool>(options, "transparent", false);
-    return FilesOf(icnkit::UnpackToFiles(ArchiveOf(bytes, options), unpack));
+    unpack.palette = PaletteOption(options);
+    return FilesOf(icnkit::UnpackToFiles(archive.Get(), unpack));
   });
 }
 
 // info: "icnkit info"'s table, or with options.json its JSON document.
-std::string InfoRaw(const val& bytes, const val& options) {
+std::string InfoRaw(const ArchiveHandle& handle, const val& options) {
   return Guarded([&] {
-    const icnkit::Archive archive = ArchiveOf(bytes, options);
+    const icnkit::Archive& archive = handle.Get();
     const nlohmann::ordered_json info = ArchiveInfoJson(archive, archive.Name());
     if (NumberOption<bool>(options, "json", false)) {
       return nlohmann::ordered_json::array({info}).dump(2) + "\n";
@@ -241,11 +309,12 @@ val PackSheetRaw(const val& png, const std::string& json, const val& options) {
   });
 }
 
-val PackFilesRaw(const val& files, const val& options) {
+val PackRaw(const val& files, const val& options) {
   return Guarded([&] {
     icnkit::PackOptions pack;
     pack.generation = GenerationOption(options);
     pack.remap = NumberOption<bool>(options, "remap", false);
+    pack.palette = PaletteOption(options);
     pack.warning = WarningOption(options);
     return ArrayOf(icnkit::PackFiles(NamedFilesOf(files), pack));
   });
@@ -255,9 +324,44 @@ val ZipRaw(const val& files) {
   return Guarded([&] { return ArrayOf(StoredZip(NamedFilesOf(files))); });
 }
 
-val PaletteRaw(const std::string& generation) {
+val GenerationPaletteRaw(const std::string& generation) {
   return Guarded(
       [&] { return PaletteBytes(icnkit::GenerationPalette(icnkit::ParseGeneration(generation))); });
+}
+
+// readPalette: the colours of a palette file's bytes; options.palette6bit
+// or palette8bit says how a raw palette's values are read (not both, as
+// on the command line).
+val ReadPaletteRaw(const val& bytes, const std::string& name, const val& options) {
+  return Guarded([&] {
+    const bool sixBit = NumberOption<bool>(options, "palette6bit", false);
+    const bool eightBit = NumberOption<bool>(options, "palette8bit", false);
+    if (sixBit && eightBit) {
+      throw icnkit::Error(icnkit::ErrorKind::InvalidInput,
+                          "palette6bit and palette8bit exclude each other");
+    }
+    const icnkit::PaletteDepth depth = sixBit     ? icnkit::PaletteDepth::SixBit
+                                       : eightBit ? icnkit::PaletteDepth::EightBit
+                                                  : icnkit::PaletteDepth::Detect;
+    return PaletteBytes(icnkit::ReadPalette(BytesOf(bytes), name, depth));
+  });
+}
+
+// writePalette: colours (3 bytes each) as a file of the format name says.
+val WritePaletteRaw(const val& colours, const std::string& name) {
+  return Guarded([&] {
+    val options = val::object();
+    options.set("palette", colours);
+    return ArrayOf(icnkit::WritePalette(PaletteOption(options), icnkit::PaletteFormatOfName(name)));
+  });
+}
+
+// detect: "H1", "H2", or "" when the bytes fit neither.
+std::string DetectRaw(const val& bytes) {
+  return Guarded([&]() -> std::string {
+    const std::optional<icnkit::Generation> generation = icnkit::DetectGeneration(BytesOf(bytes));
+    return generation ? icnkit::GenerationName(*generation) : "";
+  });
 }
 
 std::string Version() {
@@ -267,15 +371,27 @@ std::string Version() {
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(icnkit) {
+  emscripten::class_<ArchiveHandle>("ArchiveHandle")
+      .function("generation", &ArchiveHandle::Generation)
+      .function("name", &ArchiveHandle::Name)
+      .function("frameCount", &ArchiveHandle::FrameCount)
+      .function("places", &ArchiveHandle::Places)
+      .function("flags", &ArchiveHandle::Flags)
+      .function("union", &ArchiveHandle::Union)
+      .function("decode", &ArchiveHandle::Decode)
+      .function("decodeRegion", &ArchiveHandle::DecodeRegion);
   emscripten::function("version", &Version);
   emscripten::function("openRaw", &OpenRaw);
-  emscripten::function("packRaw", &PackRaw);
+  emscripten::function("buildRaw", &BuildRaw);
   emscripten::function("sheetRaw", &SheetRaw);
   emscripten::function("gifRaw", &GifRaw);
-  emscripten::function("unpackPngRaw", &UnpackPngRaw);
+  emscripten::function("unpackRaw", &UnpackRaw);
   emscripten::function("infoRaw", &InfoRaw);
   emscripten::function("packSheetRaw", &PackSheetRaw);
-  emscripten::function("packFilesRaw", &PackFilesRaw);
+  emscripten::function("packRaw", &PackRaw);
   emscripten::function("zipRaw", &ZipRaw);
-  emscripten::function("paletteRaw", &PaletteRaw);
+  emscripten::function("generationPaletteRaw", &GenerationPaletteRaw);
+  emscripten::function("readPaletteRaw", &ReadPaletteRaw);
+  emscripten::function("writePaletteRaw", &WritePaletteRaw);
+  emscripten::function("detectRaw", &DetectRaw);
 }

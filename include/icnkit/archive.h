@@ -78,6 +78,10 @@ class ICNKIT_API Archive {
   // Frame index's record. Throws Error (InvalidInput) "Frame <index> out of
   // range: the archive has <count> frames".
   FrameRecord Frame(size_t index) const;
+  // Frame index's left, top, width and height, as Frame gives them, read
+  // from its record alone (Frame scans an H1 frame's stream for its
+  // fill-only flag). Throws as Frame does.
+  Rect FrameRect(size_t index) const;
   // The smallest rectangle holding every frame's rectangle (frames without
   // pixels included, as the unpackers draw them); all 0 without frames.
   Rect Union() const;
@@ -93,6 +97,17 @@ class ICNKIT_API Archive {
   // rectangle at target's pixel (0, 0) is written whole, nothing else.
   // Throws Error (InvalidInput) when target is smaller than the frame.
   void DecodeInto(size_t index, RasterView target) const;
+
+  // Every step-th pixel of region, a rectangle in frame index's pixels
+  // ((0, 0) its top-left pixel), for drawing part of a frame, or all of it
+  // shrunk, without its whole pixels: pixel (i, j) of the result is the
+  // frame's pixel (region.left + i * step, region.top + j * step), 0 where
+  // that lies outside the frame; the result is ceil(region.width / step) x
+  // ceil(region.height / step). The stream is read up to the region's last
+  // row only, and memory beyond the result is one row of the frame. Throws
+  // Error (InvalidInput) "Invalid region: ..." for a negative size or a
+  // step below 1, and Raster's "Bitmap too large" for the result.
+  Raster DecodeRegion(size_t index, Rect region, int32_t step = 1) const;
 
   // Writes the archive's bytes as the file at path, as the packers write an
   // archive (SaveFile).

@@ -177,6 +177,73 @@ TEST(Library, DecodingIntoCallerMemoryWritesTheFramesRectangleAlone) {
   }
 }
 
+// DecodeRegion against Decode: pixel (i, j) is the frame's (left + i * step,
+// top + j * step), 0 outside it.
+icnkit::Raster RegionOfDecoded(const icnkit::Raster& frame, icnkit::Rect region, int32_t step) {
+  icnkit::Raster out((region.width + step - 1) / step, (region.height + step - 1) / step);
+  for (int32_t j = 0; j < out.height; ++j) {
+    for (int32_t i = 0; i < out.width; ++i) {
+      const int32_t x = region.left + i * step, y = region.top + j * step;
+      if (x >= 0 && y >= 0 && x < frame.width && y < frame.height) out.At(i, j) = frame.At(x, y);
+    }
+  }
+  return out;
+}
+
+TEST(Library, RegionsOfAFrameAreItsPixelsThereEveryStepthOne) {
+  // A 300 x 200 frame of runs, holes and literals beside the samples; an
+  // H2 copy of it fill-only.
+  icnkit::Raster big(300, 200);
+  for (int32_t y = 0; y < big.height; ++y) {
+    for (int32_t x = 0; x < big.width; ++x) {
+      big.At(x, y) = (x + 2 * y) % 23 < 4 ? 0 : uint8_t((x / 7 + y / 3) % 9 == 0 ? 40 : x * y % 251);
+    }
+  }
+  std::vector<icnkit::Archive> archives;
+  for (const TSample& sample : kSamples) {
+    archives.push_back(icnkit::Archive::Open(SampleBytes(sample), std::nullopt, sample.Name));
+  }
+  for (const int32_t bits : {0, 32}) {
+    const icnkit::NewFrame frame{big.View(), -150, -200, bits};
+    archives.push_back(icnkit::Archive::Open(
+        icnkit::BuildArchive(icnkit::Generation::H2, std::span(&frame, 1)), icnkit::Generation::H2));
+  }
+  const icnkit::Rect regions[] = {{0, 0, 300, 200},  {5, 7, 40, 30},    {-10, -20, 50, 60},
+                                  {250, 150, 90, 90}, {0, 0, 1, 1},       {310, 0, 5, 5},
+                                  {0, 210, 5, 5},     {-50, -50, 20, 20}, {3, 3, 0, 9}};
+  for (const icnkit::Archive& archive : archives) {
+    for (size_t i = 0; i < archive.FrameCount(); ++i) {
+      const icnkit::Raster whole = archive.Decode(i);
+      for (const icnkit::Rect& region : regions) {
+        for (const int32_t step : {1, 2, 3, 16}) {
+          const icnkit::Raster got = archive.DecodeRegion(i, region, step);
+          const icnkit::Raster want = RegionOfDecoded(whole, region, step);
+          EXPECT_EQ(std::tie(got.width, got.height, got.pixels),
+                    std::tie(want.width, want.height, want.pixels))
+              << archive.Name() << " frame " << i << " at " << region.left << "," << region.top
+              << " " << region.width << "x" << region.height << " step " << step;
+        }
+      }
+    }
+  }
+  // A stream cut short: the rows it reaches, nothing after.
+  const icnkit::NewFrame frame{big.View(), 0, 0, 0};
+  TBytes cut = icnkit::BuildArchive(icnkit::Generation::H1, std::span(&frame, 1));
+  cut.resize(cut.size() * 2 / 3);
+  const icnkit::Archive damaged = icnkit::Archive::Open(cut, icnkit::Generation::H1);
+  EXPECT_EQ(damaged.DecodeRegion(0, {10, 20, 200, 180}, 2).pixels,
+            RegionOfDecoded(damaged.Decode(0), {10, 20, 200, 180}, 2).pixels);
+  for (const auto& [region, step] : {std::pair<icnkit::Rect, int32_t>{{0, 0, -1, 5}, 1},
+                                     {{0, 0, 5, -1}, 1}, {{0, 0, 5, 5}, 0}}) {
+    EXPECT_THROW(damaged.DecodeRegion(0, region, step), icnkit::Error);
+  }
+  try {
+    (void)damaged.DecodeRegion(0, {1, 2, 3, 4}, 0);
+  } catch (const icnkit::Error& error) {
+    EXPECT_STREQ(error.what(), "Invalid region: 3 x 4 pixels at (1, 2), every 0");
+  }
+}
+
 TEST(Library, PalettesAreCompiledInAndPaletteFilesRoundTrip) {
   for (const TSample& sample : kSamples) {
     const std::string bitmap = sample.Generation == icnkit::Generation::H1 ? "H1" : "H2";
@@ -187,6 +254,17 @@ TEST(Library, PalettesAreCompiledInAndPaletteFilesRoundTrip) {
       EXPECT_EQ(icnkit::ReadPalette(file, name), palette) << name;
     }
   }
+  // A dark palette written raw: taken for 6-bit values unless read at 8.
+  const icnkit::Palette dark = {{0, 1, 2}, {63, 40, 7}};
+  icnkit::Palette padded = dark;
+  padded.resize(256);
+  const TBytes raw = icnkit::WritePalette(dark, icnkit::PaletteFormat::Raw);
+  EXPECT_TRUE(icnkit::RawPaletteReadsAsSixBit(dark));
+  EXPECT_FALSE(icnkit::RawPaletteReadsAsSixBit({{0, 64, 0}}));
+  EXPECT_EQ(icnkit::ReadPalette(raw, "d.raw", icnkit::PaletteDepth::EightBit), padded);
+  EXPECT_EQ(icnkit::ReadPalette(raw, "d.raw")[1], (icnkit::Colour{255, 162, 28}));
+  EXPECT_EQ(icnkit::ReadPalette(raw, "d.raw", icnkit::PaletteDepth::Detect),
+            icnkit::ReadPalette(raw, "d.raw", icnkit::PaletteDepth::SixBit));
 }
 
 TEST(Library, FramesAsBmpAndPngComeBackTheSame) {

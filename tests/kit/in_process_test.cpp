@@ -210,19 +210,6 @@ TEST(KitJobRunner, ItemsInFlightFinishAndEveryFailureIsKept) {
   EXPECT_EQ(started.load(), 2);
 }
 
-// The report's text, written to a temporary file.
-struct TCapturedReport {
-  FILE* File = std::tmpfile();
-  ~TCapturedReport() { std::fclose(File); }
-  std::string Text() {
-    std::fflush(File);
-    std::rewind(File);
-    std::string text;
-    for (int c; (c = std::fgetc(File)) != EOF;) text += char(c);
-    return text;
-  }
-};
-
 TEST(KitReportLines, ErrorsAlwaysWarningsUnlessQuietBarOnlyOnATerminal) {
   TCapturedReport piped;
   TKitReport report(piped.File, false);

@@ -142,4 +142,38 @@ TEST_F(KitMessages, ARunEndsWithWhatItDid) {
   });
 }
 
+// A raw palette is read as detected, or as --palette-6bit or --palette-8bit
+// say (not both); writing a dark one warns that it reads back brighter.
+TEST_F(KitMessages, RawPalettesHaveADepth) {
+  std::string dark = "GIMP Palette\n";
+  for (int i = 0; i < 256; ++i) dark += std::to_string(i % 64) + " 0 " + std::to_string(i / 8) + "\n";
+  WriteText(Folder / "dark.gpl", dark);
+  const std::string kTry = "Try 'icnkit palette --help' for more information.\n";
+  Expect({
+      {{"palette", "dark.gpl", "dark.raw"},
+       0,
+       "icnkit: warning: dark.raw: every value is within 0..63, so it reads back as a 6-bit "
+       "palette (brighter) unless read with --palette-8bit\n"
+       "icnkit: wrote palette dark.raw (256 colours)\n"},
+      {{"-q", "palette", "--palette-8bit", "dark.raw", "eight.gpl"}, 0, ""},
+      {{"-q", "palette", "dark.gpl", "same.gpl"}, 0, ""},
+      {{"-q", "palette", "dark.raw", "six.gpl"}, 0, ""},
+      {{"-q", "palette", "--palette-6bit", "dark.raw", "forced.gpl"}, 0, ""},
+      {{"palette", "--palette-6bit", "--palette-8bit", "dark.raw", "x.gpl"},
+       2,
+       "icnkit: --palette-6bit excludes --palette-8bit\n" + kTry},
+      {{"unpack", "--palette", "dark.raw", "--palette-8bit", "--palette-6bit", "hero.icn"},
+       2,
+       "icnkit: --palette-8bit excludes --palette-6bit\n"
+       "Try 'icnkit unpack --help' for more information.\n"},
+      {{"-q", "unpack", "--format", "png", "--palette", "dark.raw", "--palette-8bit", "hero.icn"},
+       0,
+       ""},
+  });
+  EXPECT_EQ(ReadText(Folder / "eight.gpl"), ReadText(Folder / "same.gpl"));
+  EXPECT_EQ(ReadText(Folder / "six.gpl"), ReadText(Folder / "forced.gpl"));
+  EXPECT_NE(ReadText(Folder / "six.gpl"), ReadText(Folder / "same.gpl"));
+  EXPECT_FALSE(FileExists(Folder / "x.gpl"));
+}
+
 }  // namespace

@@ -98,6 +98,12 @@ TEST(PaletteFile, SixBitRawValuesAreRecognisedOrForced) {
             "Palette \"x.vga\" is damaged: a value of 64 is beyond the 6 bits of a VGA palette");
   // A .pal that is not JASC text but 768 bytes is raw.
   EXPECT_EQ(ReadPaletteFile(raw, "game.PAL", false), kept);
+  // Read at 8 bits, values 0..63 are kept as written.
+  raw[767] = 63;
+  EXPECT_EQ(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::EightBit), kept);
+  EXPECT_EQ(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::Detect), scaled);
+  EXPECT_TRUE(icnkit::ReadsAsSixBit(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::EightBit)));
+  EXPECT_FALSE(icnkit::ReadsAsSixBit(scaled));
 }
 
 TEST(PaletteFile, UnknownAndDamagedFilesAreNamed) {

@@ -134,6 +134,147 @@ test('bad input is an Error with the tools\' message, and the module goes on', (
   assert.equal(kit.open(new Uint8Array(6), 'H2').frames.length, 0);
 });
 
+// The archive at path, cut to its first n bytes.
+const truncated = (sample, n) => bytesOf(sample).slice(0, n);
+
+test('each operation of docs/api.md under its name, outputs the tool\'s byte for byte', () => {
+  for (const sample of samples) {
+    const bytes = bytesOf(sample);
+    const name = sample;
+    const archive = kit.open(bytes, null, { name });
+    // One archive opened once serves info, sheet, gif and unpack.
+    assert.equal(kit.info(archive), runNative(sample, 'info', sample).stdout);
+    const info = JSON.parse(kit.info(archive, { json: true }))[0];
+    assert.equal(archive.frameCount, info.frames.length);
+    const { x, y, width, height } = info.rectangle;
+    assert.deepEqual(archive.rect, { left: x, top: y, width, height });
+    const sheet = runNative(sample, 'sheet', '--padding', '1', sample);
+    assert.deepEqual(kit.sheet(archive, { padding: 1 }).png,
+      new Uint8Array(sheet.read(sample.replace('.icn', '.png'))));
+    const gif = runNative(sample, 'gif', '--scale', '3', sample);
+    assert.deepEqual(kit.gif(archive, { scale: 3 }), new Uint8Array(gif.read(sample.replace('.icn', '.gif'))));
+    const unpack = runNative(sample, 'unpack', sample);
+    const files = kit.unpack(archive);
+    for (const file of files) {
+      assert.deepEqual(file.bytes, new Uint8Array(unpack.read(`${sample}.cadres/${file.name}`)), file.name);
+    }
+    assert.deepEqual(kit.pack(files), bytes);
+    const decoded = archive.frames.map((frame, i) => Object.assign({}, frame, { pixels: archive.decode(i) }));
+    assert.deepEqual(kit.build(archive.generation, decoded), bytes);
+    const made = kit.sheet(archive);
+    assert.deepEqual(kit.packSheet(made.png, made.json), bytes);
+    assert.equal(kit.detect(bytes), archive.generation);
+    assert.deepEqual(kit.readPalette(archive.generation), archive.palette);
+    archive.close();
+    assert.throws(() => archive.decode(0), kit.Error);
+  }
+  assert.equal(kit.detect(new TextEncoder().encode('not an archive at all')), null);
+  // Palettes: what writePalette writes, the tool writes; a dark raw palette
+  // reads back as written at 8 bits, brighter by default.
+  const dark = new Uint8Array(768).map((_, i) => i % 64);
+  for (const name of ['p.pal', 'p.gpl', 'p.act', 'p.raw']) {
+    const written = kit.writePalette(dark, name);
+    assert.deepEqual(kit.readPalette(written, name, { palette8bit: true }), dark, name);
+  }
+  const raw = kit.writePalette(dark, 'p.raw');
+  assert.equal(kit.readPalette(raw, 'p.raw')[1], Math.round(255 / 63));
+  assert.equal(kit.readPalette(raw, 'p.raw', { palette6bit: true })[1], Math.round(255 / 63));
+});
+
+test('open decodes when asked: records at once, pixels by decode or a frame\'s pixels, regions', () => {
+  const bytes = bytesOf('sample_h2.icn');
+  const archive = kit.open(bytes);
+  const old = kit.open(bytes);
+  for (let i = 0; i < archive.frameCount; ++i) {
+    const whole = archive.decode(i);
+    const { width, height } = archive.frames[i];
+    assert.deepEqual(old.frames[i].pixels, whole);
+    // Every step-th pixel of a region, 0 outside the frame.
+    for (const [x, y, w, h, step] of [[0, 0, width, height, 1], [1, 2, 7, 5, 2], [-3, -1, 9, 40, 3]]) {
+      const want = [];
+      for (let row = 0; row < Math.ceil(h / step); ++row) {
+        for (let column = 0; column < Math.ceil(w / step); ++column) {
+          const fx = x + column * step;
+          const fy = y + row * step;
+          want.push(fx >= 0 && fy >= 0 && fx < width && fy < height ? whole[fy * width + fx] : 0);
+        }
+      }
+      assert.deepEqual(archive.decode(i, { x, y, width: w, height: h, step }), new Uint8Array(want));
+    }
+  }
+  // Pixels edited in place stay edited and build so.
+  old.frames[0].pixels[0] = 7;
+  assert.equal(old.frames[0].pixels[0], 7);
+  assert.throws(() => archive.decode(archive.frameCount),
+    { message: `Frame ${archive.frameCount} out of range: the archive has ${archive.frameCount} frames` });
+  assert.throws(() => archive.decode(0, { step: 0 }), kit.Error);
+  assert.throws(() => archive.decode(-1), TypeError);
+});
+
+test('a frame of 16000 x 16000 pixels is drawn a screen at a time, and the decoded pixels are bounded', () => {
+  // One frame declared 16000 x 16000 whose stream ends at once.
+  const huge = kit.build('H2', [{ width: 1, height: 1, pixels: new Uint8Array([9]) }]);
+  const view = new DataView(huge.buffer);
+  view.setUint16(6 + 4, 16000, true);
+  view.setUint16(6 + 6, 16000, true);
+  const archive = kit.open(huge, 'H2');
+  assert.equal(archive.frames[0].width, 16000);
+  const screen = archive.decode(0, { width: 16000, height: 16000, step: 16 });
+  assert.equal(screen.length, 1000 * 1000);
+  assert.equal(screen[0], 9);
+  assert.equal(kit.maxDecodedPixels, 2 ** 30);
+  const saved = kit.maxDecodedPixels;
+  try {
+    kit.maxDecodedPixels = 1000;
+    assert.throws(() => archive.frames[0].pixels, { name: 'IcnkitError', message:
+      'Too many decoded pixels: frame 0 (16000 x 16000) would make 256000000 held by the archive, '
+      + "past kit.maxDecodedPixels (1000); let go of frames' pixels, or raise it" });
+    assert.throws(() => { kit.maxDecodedPixels = 'many'; }, TypeError);
+  } finally {
+    kit.maxDecodedPixels = saved;
+  }
+});
+
+test('bytes of every kind are read, anything else is a TypeError; errors are the tools\'', () => {
+  const bytes = bytesOf('sample_h1.icn');
+  const padded = new Uint8Array(bytes.length + 8);
+  padded.set(bytes, 3);
+  const views = [bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length),
+    new DataView(padded.buffer, 3, bytes.length), new Uint8ClampedArray(padded.buffer, 3, bytes.length),
+    new Int8Array(padded.buffer, 3, bytes.length), Buffer.from(bytes)];
+  for (const view of views) {
+    assert.equal(kit.open(view, 'H1').frameCount, 5, view.constructor.name);
+    assert.equal(kit.detect(view), 'H1', view.constructor.name);
+  }
+  for (const wrong of [[1, 2, 3], 'archive.icn', 42, null, undefined, {}]) {
+    assert.throws(() => kit.open(wrong), TypeError);
+    assert.throws(() => kit.info(wrong), TypeError);
+  }
+  // A damaged archive: its header fits, its table or streams are cut.
+  assert.throws(() => kit.open(truncated('sample_h1.icn', 30), 'H1'),
+    (error) => error instanceof kit.Error && error.kind === 'InvalidInput'
+      && error.message.startsWith('Invalid archive: '));
+});
+
+test('the old names work one release, with a warning each once', async () => {
+  const bytes = bytesOf('sample_h2.icn');
+  const kit = await createIcnkit();
+  const warnings = [];
+  const warn = console.warn;
+  console.warn = (message) => warnings.push(message);
+  try {
+    const archive = kit.open(bytes);
+    assert.deepEqual(kit.pack(archive.generation, archive.frames), bytes);
+    assert.deepEqual(kit.pack(archive.generation, archive.frames), bytes);
+    assert.deepEqual(kit.packFiles(kit.unpackPng(bytes)), bytes);
+    assert.deepEqual(kit.palette('H2'), archive.palette);
+  } finally {
+    console.warn = warn;
+  }
+  assert.equal(warnings.length, 4);
+  assert.ok(warnings.every((message) => /deprecated/.test(message)));
+});
+
 test('the .wasm may be given as bytes', async () => {
   const own = await createIcnkit({ wasmBinary: readFileSync(`${webDir}/icnkit.wasm`) });
   assert.equal(own.version(), kit.version());
