@@ -46,7 +46,7 @@ test('archives open, drawn and told as icnkit tells them; bad input is shown', a
   await page.waitForSelector('#error:not([hidden])');
   const h1 = section(page, 'sample_h1.icn');
   assert.equal(await page.textContent('#error'),
-    'bad.icn: cannot tell whether bad.icn is H1 or H2; give its generation');
+    'bad.icn: Invalid archive: file shorter than its header');
   assert.equal(await h1.locator('.summary').textContent(), 'H1, 5 frames');
   await h1.locator('.info-box summary').click();
   await page.waitForFunction(() => document.querySelector('.archive .info').textContent !== '');

@@ -12,7 +12,7 @@ import { chromium } from 'playwright-core';
 const root = fileURLToPath(new URL('../../', import.meta.url));
 const browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
   args: ['--no-sandbox', '--disable-gpu'] });
-for (const [name, width, height, colorScheme] of [['web', 1280, 760, 'light'], ['web-phone', 360, 900, 'dark']]) {
+for (const [name, width, height, colorScheme] of [['web', 1280, 800, 'light'], ['web-phone', 360, 900, 'dark']]) {
   const page = await browser.newPage({ viewport: { width, height }, colorScheme });
   await page.goto(pathToFileURL(`${root}build-web/web/index.html`).href);
   await page.setInputFiles('#open', `${root}examples/sample_h1.icn`);
@@ -22,9 +22,10 @@ for (const [name, width, height, colorScheme] of [['web', 1280, 760, 'light'], [
   await page.waitForFunction(() => document.querySelector('.archive .view').dataset.frame === '2');
   const view = await page.locator('.archive .view').boundingBox();
   await page.mouse.move(view.x + view.width / 2, view.y + view.height * 0.75);
+  await page.evaluate(() => window.scrollTo(0, 0));
   await page.waitForTimeout(300);
   const file = `${root}docs/${name}.png`;
-  await page.screenshot({ path: file });
+  await page.screenshot({ path: file, fullPage: width < 400 });
   execFileSync('convert', [file, '+dither', '-colors', '64', `png8:${file}`]);
   await page.close();
 }

@@ -19,28 +19,27 @@ function makeSection(entry) {
       guarded(work, entry.name);
     };
   };
-  const withBytes = async (op, args = {}) => {
+  const saving = async (op, args = {}) => {
     await flushRecords(entry);
-    const bytes = await bytesOf(entry.blob);
-    return entry.client.ask(op, { ...args, bytes }, { transfer: [bytes.buffer], label: `Saving ${entry.name}` });
+    return entry.client.ask(op, args, { label: `Saving ${entry.name}` });
   };
   on('.download-archive', async () => {
     await flushRecords(entry);
     save(entry.name, entry.blob);
   });
   on('.download-sheet', async () => {
-    const sheet = await withBytes('sheet');
+    const sheet = await saving('sheet');
     save(`${stem(entry.name)}.png`, sheet.png, 'image/png');
     save(`${stem(entry.name)}.json`, sheet.json, 'application/json');
     setStatus('');
   });
   on('.download-gif', async () => {
-    save(`${stem(entry.name)}.gif`, await withBytes('gif', { delay: Number($('.speed', section).value) }),
+    save(`${stem(entry.name)}.gif`, await saving('gif', { delay: Number($('.speed', section).value) }),
       'image/gif');
     setStatus('');
   });
   on('.download-frames', async () => {
-    save(`${entry.name}.cadres.zip`, await withBytes('frames'), 'application/zip');
+    save(`${entry.name}.cadres.zip`, await saving('frames'), 'application/zip');
     setStatus('');
   });
   on('.edit-button', async () => $('.edit', section).click());
@@ -61,7 +60,6 @@ function makeSection(entry) {
   });
   on('.close', async () => closeArchive(entry));
   $('#archives').append(section);
-  drawPalette(entry);
   setUpStage(entry);
   setUpGrid(entry);
 }
@@ -82,8 +80,6 @@ function rebuilt(entry, opened, what) {
   entry.history.push({ blob: entry.blob, generation: entry.generation });
   entry.blob = new Blob([opened.bytes]);
   adopt(entry, opened);
-  // Changes made while it was rebuilt stay shown (and are rebuilt next).
-  for (const [i, change] of Object.entries(entry.changes ?? {})) applyChange(entry, i, change);
   setStatus(`${entry.name} ${what}: ${entry.generation}, ${framesInWords(entry.count)}`);
 }
 
@@ -152,9 +148,7 @@ async function editWithFiles(entry, files) {
       opened = await entry.client.ask('packSheet', { png: await bytesOf(png), json: await json.text(),
         imageName: png.name, jsonName: json.name }, { label });
     } else {
-      const bytes = await bytesOf(entry.blob);
-      opened = await entry.client.ask('packFrames', { bytes, files: await Promise.all(files.map(read)) },
-        { transfer: [bytes.buffer], label });
+      opened = await entry.client.ask('packFrames', { files: await Promise.all(files.map(read)) }, { label });
     }
     rebuilt(entry, opened, 'rebuilt');
   }, entry.name);

@@ -22,13 +22,13 @@ function gridColumns(entry) {
   return Math.max(1, Math.floor(($('.frames', entry.section).clientWidth || 320) / cellSize.width));
 }
 
-// The grid anew (after an open or an edit): no thumbnail kept.
+// The grid anew (after an open or an edit): no thumbnail kept; drawn when
+// the current frame is shown (after the stage, which the worker draws first).
 function resetGrid(entry) {
   const grid = $('.frames', entry.section);
   entry.thumbs = new Map();
   entry.cells = new Map();
   $('.spacer', grid).replaceChildren();
-  drawGrid(entry);
 }
 
 function paintThumb(entry, cell, i) {

@@ -36,6 +36,13 @@ class Client {
       if ('error' in data) request.reject(new Error(data.error));
       else request.resolve(data.result);
     };
+    // A worker that stops (its module failed to start, say) fails its work.
+    this.worker.onerror = (event) => {
+      event.preventDefault();
+      for (const request of this.pending.values()) request.reject(new Error(event.message || 'The worker stopped'));
+      this.pending.clear();
+      this.settled();
+    };
   }
   // Runs op in the worker; with label, the work is shown and Cancel ends it.
   ask(op, args, { transfer = [], label } = {}) {
@@ -112,27 +119,38 @@ function save(name, data, type = 'application/octet-stream') {
 const bytesOf = async (blob) => new Uint8Array(await blob.arrayBuffer());
 
 // An opened (or rebuilt) archive's records, palette and rectangle taken in:
-// records hold left, top, width, height, bits, fillOnly a frame. The
-// rectangle holds every frame and the reference point.
+// records hold left, top, width, height, bits, fillOnly a frame, the last
+// two once the worker has read them (flags). The rectangle holds every
+// frame and the reference point.
 function adopt(entry, opened) {
   entry.generation = opened.generation;
   entry.palette = opened.palette;
-  entry.records = opened.records;
-  entry.count = opened.records.length / 6;
-  const r = opened.records;
-  let [x0, y0, x1, y1] = [0, 0, 1, 1];
-  for (let i = 0; i < r.length; i += 6) {
-    if (r[i + 2] === 0 || r[i + 3] === 0) continue;
-    x0 = Math.min(x0, r[i]);
-    y0 = Math.min(y0, r[i + 1]);
-    x1 = Math.max(x1, r[i] + r[i + 2]);
-    y1 = Math.max(y1, r[i + 1] + r[i + 3]);
-  }
+  entry.count = opened.places.length / 4;
+  entry.records = new Int32Array(entry.count * 6);
+  for (let i = 0; i < entry.count * 4; ++i) entry.records[(i >> 2) * 6 + (i & 3)] = opened.places[i];
+  const union = opened.union;
+  const [x0, y0] = [Math.min(union.left, 0), Math.min(union.top, 0)];
+  const [x1, y1] = union.width && union.height
+    ? [Math.max(union.left + union.width, 1), Math.max(union.top + union.height, 1)] : [1, 1];
   entry.rect = { x: x0, y: y0, width: x1 - x0, height: y1 - y0 };
+  // Changes made while it was rebuilt stay shown (and are rebuilt next).
+  const pending = () => Object.entries(entry.changes ?? {}).forEach(([i, change]) => applyChange(entry, i, change));
+  pending();
   entry.current = Math.min(entry.current ?? 0, Math.max(entry.count - 1, 0));
   entry.shownErrors = new Set();
   if (!entry.section) makeSection(entry);
   render(entry);
+  const records = entry.records;
+  entry.client.ask('flags').then((flags) => {
+    if (entry.records !== records) return;
+    for (let i = 0; i < entry.count; ++i) {
+      records[i * 6 + 4] = flags[i] & 255;
+      records[i * 6 + 5] = flags[i] >> 8;
+    }
+    pending();
+    showFrame(entry, entry.current);
+    if (entry.tableShown) drawTable(entry);
+  }, (error) => error instanceof Cancelled || drawError(entry, error.message));
 }
 const record = (entry, i) => {
   const [left, top, width, height, bits, fillOnly] = entry.records.subarray(i * 6, i * 6 + 6);
@@ -154,6 +172,7 @@ function render(entry) {
   $('.revert', section).disabled = !modified;
   $('.info', section).textContent = '';
   if ($('.info-box', section).open) showInfo(entry);
+  drawPalette(entry);
   resetGrid(entry);
   resetTable(entry);
   showFrame(entry, entry.current);
@@ -162,8 +181,7 @@ async function showInfo(entry) {
   const pre = $('.info', entry.section);
   if (pre.textContent) return;
   await guarded(async () => {
-    const bytes = await bytesOf(entry.blob);
-    pre.textContent = await entry.client.ask('info', { bytes }, { transfer: [bytes.buffer] });
+    pre.textContent = await entry.client.ask('info', {});
   }, entry.name);
 }
 

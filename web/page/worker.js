@@ -10,7 +10,7 @@
 // pixel, so a 16000 x 16000 frame costs a screen's worth of pixels.
 function icnkitWorkerMain() {
   const ready = createIcnkit();
-  let state = null;  // {archive, name, generation, palette (RGBA words)}
+  let state = null;  // {archive, palette (RGBA words)}
 
   // Palette indices as RGBA bytes, index 0 transparent.
   function rgbaOf(pixels, palette) {
@@ -25,50 +25,36 @@ function icnkitWorkerMain() {
     return words;
   }
 
-  // A module that decodes every frame at open: the region cut from them.
-  function sampled(frame, { x, y, width, height, step }) {
-    const columns = Math.ceil(width / step);
-    const rows = Math.ceil(height / step);
-    const pixels = new Uint8Array(columns * rows);
-    for (let v = 0; v < rows; ++v) {
-      for (let u = 0; u < columns; ++u) pixels[v * columns + u] = frame.pixels[(y + v * step) * frame.width + x + u * step];
-    }
-    return pixels;
-  }
-
-  // The archive of bytes, kept; its records as one Int32Array (left, top,
-  // width, height, bits, fillOnly a frame) and the rectangle of them all.
+  // The archive of bytes, kept open (the previous one closed): its frames'
+  // places (left, top, width, height a frame) and union at once; their
+  // bits and fill-only flags (a scan of each H1 stream) asked for after.
   function open(kit, bytes, name, generation) {
     const archive = kit.open(bytes, generation || null, { name });
-    archive.decode ??= (index, region) => sampled(archive.frames[index], region);
-    state?.archive.delete?.();
-    const palette = kit.palette(archive.generation);
-    state = { archive, name, generation: archive.generation, palette: paletteWords(palette) };
-    const frames = archive.frames;
-    const records = new Int32Array(frames.length * 6);
-    frames.forEach((frame, i) => records.set([frame.left, frame.top, frame.width, frame.height,
-      frame.bits, frame.fillOnly ? 1 : 0], i * 6));
-    return { generation: archive.generation, palette, records };
+    state?.archive.close();
+    state = { archive, palette: paletteWords(archive.palette) };
+    const places = new Int32Array(archive.frameCount * 4);
+    archive.frames.forEach((frame, i) => places.set([frame.left, frame.top, frame.width, frame.height], i * 4));
+    return { generation: archive.generation, palette: archive.palette.slice(), places, union: archive.rect };
   }
 
   // Frame index's pixels in region {x, y, width, height, step} (frame
   // coordinates): ceil(width / step) x ceil(height / step) indices.
   function decode(index, region) {
-    const decoded = state.archive.decode(index, region);
-    const pixels = decoded.pixels ?? decoded;
+    const pixels = state.archive.decode(index, region);
     const width = Math.ceil(region.width / region.step);
     return { width, height: width ? pixels.length / width : 0, pixels };
   }
 
   // An edited archive replaces the open one; its bytes go to the page.
-  function reopened(kit, bytes, generation = state.generation) {
-    return { ...open(kit, bytes, state.name, generation), bytes };
+  function reopened(kit, bytes, generation = state.archive.generation) {
+    return { ...open(kit, bytes, state.archive.name, generation), bytes };
   }
-  // The archive's bytes, which the page sends for the work that needs them.
-  const named = (args) => ({ name: state.name, generation: state.generation, ...args });
+  const frameFiles = (kit) => kit.unpack(state.archive, { format: 'png' });
 
   const ops = {
     open: (kit, args) => open(kit, args.bytes, args.name, args.generation),
+    // Each frame's bits, plus 256 when it is fill-only.
+    flags: () => Int32Array.from(state.archive.frames, (frame) => frame.bits + (frame.fillOnly ? 256 : 0)),
     // Frames' pixels as drawn: {index, region} each; RGBA and indices back.
     draw(kit, args) {
       return args.map(({ index, region }) => {
@@ -76,28 +62,27 @@ function icnkitWorkerMain() {
         return { index, region, ...image, rgba: rgbaOf(image.pixels, state.palette) };
       });
     },
-    info: (kit, { bytes, json }) => kit.info(bytes, named({ json })),
-    sheet: (kit, { bytes }) => kit.sheet(bytes, named()),
-    gif: (kit, { bytes, delay }) => kit.gif(bytes, named({ delay })),
-    frames: (kit, { bytes }) => kit.zip(kit.unpackPng(bytes, named())),
+    info: (kit, args) => kit.info(state.archive, args),
+    sheet: (kit) => kit.sheet(state.archive),
+    gif: (kit, args) => kit.gif(state.archive, args),
+    frames: (kit) => kit.zip(frameFiles(kit)),
     // Records changed ({index: {left, top, bits}}): every frame decoded and
     // the archive built again, as the packers build it.
     records(kit, args) {
       const frames = state.archive.frames.map((frame, i) => ({
         left: frame.left, top: frame.top, width: frame.width, height: frame.height, bits: frame.bits,
-        pixels: decode(i, { x: 0, y: 0, width: frame.width, height: frame.height, step: 1 }).pixels,
-        ...args.changes[i],
+        pixels: state.archive.decode(i), ...args.changes[i],
       }));
-      return reopened(kit, kit.pack(state.generation, frames));
+      return reopened(kit, kit.build(state.archive.generation, frames));
     },
     // An edited sheet: its PNG and JSON (named as dropped, for messages).
     packSheet: (kit, args, warning) => reopened(kit, kit.packSheet(args.png, args.json,
       { imageName: args.imageName, jsonName: args.jsonName, warning }), JSON.parse(args.json).meta?.Generation),
     // Edited frame files over the archive's own frame folder, packed.
     packFrames(kit, args, warning) {
-      const files = new Map(kit.unpackPng(args.bytes, named()).map((file) => [file.name, file]));
+      const files = new Map(frameFiles(kit).map((file) => [file.name, file]));
       for (const file of args.files) files.set(file.name, file);
-      return reopened(kit, kit.packFiles([...files.values()], { warning }));
+      return reopened(kit, kit.pack([...files.values()], { warning }));
     },
   };
   // Typed arrays in a result are moved to the page, not copied.
