@@ -3,7 +3,7 @@
 // examples/sample_h1.icn open and its frame 2 under the pointer:
 //   docs/web.png        1280 pixels wide, light
 //   docs/web-phone.png  360 pixels wide, dark
-// each reduced to 64 colours with ImageMagick to stay small.
+// each reduced to 128 colours with ImageMagick to stay small.
 //   node tests/web/screenshot.mjs
 import { execFileSync } from 'node:child_process';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -26,7 +26,7 @@ for (const [name, width, height, colorScheme] of [['web', 1280, 800, 'light'], [
   await page.waitForTimeout(300);
   const file = `${root}docs/${name}.png`;
   await page.screenshot({ path: file, fullPage: width < 400 });
-  execFileSync('convert', [file, '+dither', '-colors', '64', `png8:${file}`]);
+  execFileSync('convert', [file, '+dither', '-colors', '128', `png8:${file}`]);
   await page.close();
 }
 await browser.close();
