@@ -150,15 +150,14 @@ test('an 88 MB archive of 2,000 frames: the first frame within a second, memory 
   assert.ok(size > 80e6, `${mb(size)} MB`);
   const before_ = browserMemory();
   const took = await choose(file);
-  assert.ok(took < 1000, `first frame after ${took} ms`);
   assert.equal(await page.textContent('.archive .summary'), 'H1, 2000 frames');
   await page.waitForTimeout(1500);
   const grown = browserMemory() - before_;
-  assert.ok(grown < size + 64 * 2 ** 20, `grown ${mb(grown)} MB for an archive of ${mb(size)} MB`);
   const longest = await longestTask(page);
-  assert.ok(longest < 100, `a task of ${longest} ms`);
-  console.log(`# ${mb(size)} MB, 2,000 frames: first frame ${Math.round(took)} ms, grown ${mb(grown)} MB, ` +
-    `longest task ${longest} ms`);
+  const measured = `${mb(size)} MB, 2,000 frames: first frame ${Math.round(took)} ms, grown ${mb(grown)} MB, ` +
+    `longest task ${longest} ms`;
+  console.log(`# ${measured}`);
+  assert.ok(took < 1000 && grown < size + 64 * 2 ** 20 && longest < 100, measured);
   await closeAll();
 });
 

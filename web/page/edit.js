@@ -66,18 +66,19 @@ function makeSection(entry) {
 
 // The archive becomes an earlier state ({blob, generation}): opened again.
 async function replace(entry, { blob, generation }, what) {
-  const bytes = await bytesOf(blob);
-  const opened = await entry.client.ask('open', { bytes, name: entry.name, generation },
-    { transfer: [bytes.buffer], label: `Opening ${entry.name}` });
+  const opened = await entry.client.ask('open', { file: blob, name: entry.name, generation },
+    { label: `Opening ${entry.name}` });
   entry.blob = blob;
   adopt(entry, opened);
   setStatus(`${what}: ${entry.name}, ${entry.generation}, ${framesInWords(entry.count)}`);
 }
 
 // A rebuilt archive (the worker's answer holding its bytes) replaces the
-// current one, which Undo brings back.
+// current one, which Undo brings back (the last 20 states; Revert any).
+const statesKept = 20;
 function rebuilt(entry, opened, what) {
   entry.history.push({ blob: entry.blob, generation: entry.generation });
+  if (entry.history.length > statesKept) entry.history.shift();
   entry.blob = new Blob([opened.bytes]);
   adopt(entry, opened);
   setStatus(`${entry.name} ${what}: ${entry.generation}, ${framesInWords(entry.count)}`);

@@ -191,9 +191,8 @@ async function openFile(file, generation) {
   const entry = { name: file.name, file, blob: file, history: [], client: newClient() };
   const opened = await guarded(async () => {
     try {
-      const bytes = await bytesOf(file);
-      return await entry.client.ask('open', { bytes, name: file.name, generation },
-        { transfer: [bytes.buffer], label: `Opening ${file.name}` });
+      return await entry.client.ask('open', { file, name: file.name, generation },
+        { label: `Opening ${file.name}` });
     } catch (error) {
       entry.client.end();
       if (/cannot tell whether .* is H1 or H2/.test(error.message)) askGeneration(file);
@@ -247,9 +246,7 @@ function cancel() {
 async function restart(entry) {
   entry.client = newClient();
   await guarded(async () => {
-    const bytes = await bytesOf(entry.blob);
-    adopt(entry, await entry.client.ask('open', { bytes, name: entry.name, generation: entry.generation },
-      { transfer: [bytes.buffer] }));
+    adopt(entry, await entry.client.ask('open', { file: entry.blob, name: entry.name, generation: entry.generation }));
   }, entry.name);
 }
 $('#cancel').onclick = cancel;

@@ -52,7 +52,9 @@ function icnkitWorkerMain() {
   const frameFiles = (kit) => kit.unpack(state.archive, { format: 'png' });
 
   const ops = {
-    open: (kit, args) => open(kit, args.bytes, args.name, args.generation),
+    // A file (or Blob), read here: the page's thread never holds its bytes.
+    open: async (kit, args) => open(kit, new Uint8Array(await args.file.arrayBuffer()), args.name,
+      args.generation),
     // Each frame's bits, plus 256 when it is fill-only.
     flags: () => Int32Array.from(state.archive.frames, (frame) => frame.bits + (frame.fillOnly ? 256 : 0)),
     // Frames' pixels as drawn: {index, region} each; RGBA and indices back.
@@ -97,7 +99,7 @@ function icnkitWorkerMain() {
     const warnings = [];
     try {
       const kit = await ready;
-      const result = ops[op](kit, args, (message) => warnings.push(message));
+      const result = await ops[op](kit, args, (message) => warnings.push(message));
       self.postMessage({ id, result, warnings }, [...new Set(transferables(result))]);
     } catch (error) {
       self.postMessage({ id, error: error instanceof Error ? error.message : String(error), warnings });
