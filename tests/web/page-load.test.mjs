@@ -3,14 +3,17 @@
 // frames, 65,535 frames, an 88 MB archive of 2,000 frames of 256 x 256.
 // Each ends in an error or a drawing within a second, with no main-thread
 // task over 100 ms and the browser's memory bounded by what is on screen
-// (and the archive's own size). The limits are the page's promises, not
-// measures of this machine: they hold with room to spare on a loaded one.
+// (and the archive's own size). The limits are the page's promises; on a
+// machine shared with other work, ICNKIT_PAGE_SLACK (default 1) multiplies
+// the time limits (1 s, 100 ms), never the memory ones.
 import assert from 'node:assert/strict';
 import { statSync, writeFileSync } from 'node:fs';
 import { after, before, test } from 'node:test';
 import { browserMemory, kit, launch, longestTask, openPage, work } from './page-harness.mjs';
 
 const mb = (bytes) => Math.round(bytes / 2 ** 20);
+const slack = Number(process.env.ICNKIT_PAGE_SLACK ?? 1);
+const [second, task] = [1000 * slack, 100 * slack];
 let browser;
 let page;
 let idle;
@@ -69,17 +72,16 @@ test('tiny files declaring 16000 x 16000 frames: an error or a drawing, quickly,
     writeFileSync(file, hostile(count));
     assert.equal(statSync(file).size, count === 1 ? 19 : 55);
     const took = await choose(file);
-    assert.ok(took < 1000, `${count} frame(s): ${took} ms`);
     await page.waitForTimeout(1500);  // what else it draws, drawn
     const memory = browserMemory();
-    assert.ok(memory < 2 * idle, `${count} frame(s): ${mb(memory)} MB, idle ${mb(idle)} MB`);
     const longest = await longestTask(page);
-    assert.ok(longest < 100, `${count} frame(s): a task of ${longest} ms`);
     // Errors, if any, told once an archive.
     const lines = (await page.textContent('#error')).split('\n').filter(Boolean);
+    const measured = `${count} x 16000 x 16000: ${Math.round(took)} ms, ${mb(memory)} MB (idle ${mb(idle)})` +
+      `, longest task ${longest} ms, ${lines[0] ?? 'drawn'}`;
+    console.log(`# ${measured}`);
+    assert.ok(took < second && memory < 2 * idle && longest < task, measured);
     assert.equal(new Set(lines).size, lines.length, lines.join('\n'));
-    console.log(`# ${count} x 16000 x 16000: ${Math.round(took)} ms, ${mb(memory)} MB (idle ${mb(idle)})` +
-      `, longest task ${longest} ms, ${lines[0] ?? 'drawn'}`);
     await closeAll();
   }
 });
@@ -108,8 +110,8 @@ test('65,535 frames open and scroll, grid and table, with no task over 100 ms', 
   await page.locator('.archive .frames').press('End');
   assert.match(await page.textContent('.archive .frame-text'), /^frame 65534 of 65535/);
   const longest = await longestTask(page);
-  assert.ok(longest < 100, `a task of ${longest} ms`);
   console.log(`# 65,535 frames: longest task ${longest} ms`);
+  assert.ok(longest < task, `a task of ${longest} ms`);
   // Cancel ends long work (65,535 PNG frames zipped): nothing saved, the
   // archive still open and drawn.
   let saved = false;
@@ -157,7 +159,7 @@ test('an 88 MB archive of 2,000 frames: the first frame within a second, memory 
   const measured = `${mb(size)} MB, 2,000 frames: first frame ${Math.round(took)} ms, grown ${mb(grown)} MB, ` +
     `longest task ${longest} ms`;
   console.log(`# ${measured}`);
-  assert.ok(took < 1000 && grown < size + 64 * 2 ** 20 && longest < 100, measured);
+  assert.ok(took < second && grown < size + 64 * 2 ** 20 && longest < task, measured);
   await closeAll();
 });
 
