@@ -155,8 +155,9 @@ class ArchiveHandle {
 
   val DecodeRegion(size_t index, int32_t x, int32_t y, int32_t width, int32_t height,
                    int32_t step) const {
-    return Guarded(
-        [&] { return ArrayOf(archive_.DecodeRegion(index, {x, y, width, height}, step).pixels); });
+    return Guarded([&] {
+      return ArrayOf(archive_.DecodeRegion(index, {x, y, width, height}, step).pixels);
+    });
   }
 
  private:

@@ -103,8 +103,9 @@ class ICNKIT_API Archive {
   // shrunk, without its whole pixels: pixel (i, j) of the result is the
   // frame's pixel (region.left + i * step, region.top + j * step), 0 where
   // that lies outside the frame; the result is ceil(region.width / step) x
-  // ceil(region.height / step). The stream is read up to the region's last
-  // row only, and memory beyond the result is one row of the frame. Throws
+  // ceil(region.height / step). The stream is decoded down to the region's
+  // last row only (an H1 frame's is scanned once for its fill-only flag, as
+  // Frame does), and memory beyond the result is one row of the frame. Throws
   // Error (InvalidInput) "Invalid region: ..." for a negative size or a
   // step below 1, and Raster's "Bitmap too large" for the result.
   Raster DecodeRegion(size_t index, Rect region, int32_t step = 1) const;

@@ -196,7 +196,8 @@ TEST(Library, RegionsOfAFrameAreItsPixelsThereEveryStepthOne) {
   icnkit::Raster big(300, 200);
   for (int32_t y = 0; y < big.height; ++y) {
     for (int32_t x = 0; x < big.width; ++x) {
-      big.At(x, y) = (x + 2 * y) % 23 < 4 ? 0 : uint8_t((x / 7 + y / 3) % 9 == 0 ? 40 : x * y % 251);
+      big.At(x, y) =
+          (x + 2 * y) % 23 < 4 ? 0 : uint8_t((x / 7 + y / 3) % 9 == 0 ? 40 : x * y % 251);
     }
   }
   std::vector<icnkit::Archive> archives;
@@ -205,10 +206,11 @@ TEST(Library, RegionsOfAFrameAreItsPixelsThereEveryStepthOne) {
   }
   for (const int32_t bits : {0, 32}) {
     const icnkit::NewFrame frame{big.View(), -150, -200, bits};
-    archives.push_back(icnkit::Archive::Open(
-        icnkit::BuildArchive(icnkit::Generation::H2, std::span(&frame, 1)), icnkit::Generation::H2));
+    archives.push_back(
+        icnkit::Archive::Open(icnkit::BuildArchive(icnkit::Generation::H2, std::span(&frame, 1)),
+                              icnkit::Generation::H2));
   }
-  const icnkit::Rect regions[] = {{0, 0, 300, 200},  {5, 7, 40, 30},    {-10, -20, 50, 60},
+  const icnkit::Rect regions[] = {{0, 0, 300, 200},   {5, 7, 40, 30},     {-10, -20, 50, 60},
                                   {250, 150, 90, 90}, {0, 0, 1, 1},       {310, 0, 5, 5},
                                   {0, 210, 5, 5},     {-50, -50, 20, 20}, {3, 3, 0, 9}};
   for (const icnkit::Archive& archive : archives) {
@@ -234,7 +236,8 @@ TEST(Library, RegionsOfAFrameAreItsPixelsThereEveryStepthOne) {
   EXPECT_EQ(damaged.DecodeRegion(0, {10, 20, 200, 180}, 2).pixels,
             RegionOfDecoded(damaged.Decode(0), {10, 20, 200, 180}, 2).pixels);
   for (const auto& [region, step] : {std::pair<icnkit::Rect, int32_t>{{0, 0, -1, 5}, 1},
-                                     {{0, 0, 5, -1}, 1}, {{0, 0, 5, 5}, 0}}) {
+                                     {{0, 0, 5, -1}, 1},
+                                     {{0, 0, 5, 5}, 0}}) {
     EXPECT_THROW(damaged.DecodeRegion(0, region, step), icnkit::Error);
   }
   try {

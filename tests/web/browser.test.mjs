@@ -71,10 +71,14 @@ test('a page from a server imports the ES module', async () => {
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
     const counted = await page.evaluate(async () => {
       const kit = await (await import('/icnkit.mjs')).default();
-      const bytes = new Uint8Array(await (await fetch('/sample.icn')).arrayBuffer());
-      return `version ${kit.version()}; frames ${kit.open(bytes, 'H1').frames.length}`;
+      // An ArrayBuffer as fetch gives it, opened once; frame 0 (17 x 17)
+      // whole and every other pixel of it.
+      const archive = kit.open(await (await fetch('/sample.icn')).arrayBuffer(), 'H1');
+      const half = archive.decode(0, { step: 2 }).length;
+      return `version ${kit.version()}; frames ${archive.frames.length}; `
+        + `${archive.decode(0).length} pixels, ${half} every other`;
     });
-    assert.equal(counted, `version ${version}; frames 5`);
+    assert.equal(counted, `version ${version}; frames 5; 289 pixels, 81 every other`);
     assert.deepEqual(errors, []);
   } finally {
     server.close();

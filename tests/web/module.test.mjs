@@ -250,10 +250,19 @@ test('bytes of every kind are read, anything else is a TypeError; errors are the
     assert.throws(() => kit.open(wrong), TypeError);
     assert.throws(() => kit.info(wrong), TypeError);
   }
-  // A damaged archive: its header fits, its table or streams are cut.
-  assert.throws(() => kit.open(truncated('sample_h1.icn', 30), 'H1'),
-    (error) => error instanceof kit.Error && error.kind === 'InvalidInput'
-      && error.message.startsWith('Invalid archive: '));
+  // A damaged archive (its header fits, its table or streams are cut) gives
+  // the unpackers' reason, its generation given or not; the archive is the
+  // error's file.
+  for (const sample of samples) {
+    const cut = truncated(sample, bytesOf(sample).length - 20);
+    for (const generation of [null, sample === 'sample_h1.icn' ? 'H1' : 'H2']) {
+      assert.throws(() => kit.open(cut, generation, { name: 'x.icn' }), (error) => error instanceof kit.Error
+        && error.kind === 'InvalidInput' && error.file === 'x.icn'
+        && error.message === 'Invalid archive: frame 4 starts outside the file');
+    }
+    assert.throws(() => kit.info(truncated(sample, 20)),
+      { message: 'Invalid archive: frame table runs past the end of the file' });
+  }
 });
 
 test('the old names work one release, with a warning each once', async () => {

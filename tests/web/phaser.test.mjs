@@ -69,7 +69,7 @@ test('a sprite of an archive\'s frame is drawn where the game draws it', async (
     const { drawn, frameNames, icnError } =
       await page.evaluate(() => ({ drawn: window.drawn, frameNames: window.frameNames, icnError: window.icnError }));
     assert.deepEqual(frameNames.filter((name) => name !== '__BASE'), ['0000', '0001', '0002', '0003', '0004']);
-    assert.equal(icnError, 'bad: cannot tell whether bad.icn is H1 or H2; give its generation');
+    assert.equal(icnError, 'bad: Invalid archive: file shorter than its header');
     // The expected canvas: black, frame 3's opaque pixels at its place.
     const frame = kit.open(sample).frames[3];
     const palette = kit.palette('H1');
