@@ -16,8 +16,8 @@ const isArchiveName = (name) => archiveExtensions.some((ext) => name.toLowerCase
 const framesInWords = (count) => `${count} frame${count === 1 ? '' : 's'}`;
 const stem = (name) => name.replace(/\.[^.]*$/, '');
 
-// Workers. Each answers its requests once (with progress on the way); one
-// is kept started, so an archive chosen finds its module compiled.
+// Workers. Each answers its requests once, in order; one is kept started,
+// so an archive chosen finds its module compiled.
 const workerUrl = URL.createObjectURL(new Blob(
   [`var _scriptDir; var createIcnkit = ${createIcnkit}; (${icnkitWorkerMain})();`],
   { type: 'text/javascript' }));

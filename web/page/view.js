@@ -18,7 +18,6 @@ function stageRoom(entry) {
 
 // Sampled pixels a screen pixel (step) and screen pixels a sample (zoom).
 function stageScale(entry) {
-  const stage = $('.stage', entry.section);
   const chosen = Number($('.zoom', entry.section).value);
   if (chosen) return { zoom: chosen, step: 1 };
   const fit = Math.min(stageRoom(entry) / entry.rect.width,

@@ -3,8 +3,8 @@
 // else. A worker is made from a Blob holding createIcnkit's own source
 // (icnkit.js) and icnkitWorkerMain: a page opened from file:// may not load
 // a worker script from a file.
-// Requests are {id, op, args}; answers {id, progress: [done, total]} on the
-// way, then {id, result, warnings} or {id, error, warnings}.
+// Requests are {id, op, args}; answers {id, result, warnings} or {id,
+// error, warnings}, in the order asked.
 // The worker keeps its archive open (the bytes copied into the module once)
 // and decodes only what the page draws: a frame's region, every step-th
 // pixel, so a 16000 x 16000 frame costs a screen's worth of pixels.
