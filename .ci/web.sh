@@ -4,11 +4,12 @@
 # source packages), then runs its tests: the module under Node
 # (tests/web/module.test.mjs, Node's own test runner) and in headless
 # Chromium from file:// and from a server (tests/web/browser.test.mjs), the
-# page (tests/web/page.test.mjs) and the Phaser plugin in a Phaser 4 game
-# (tests/web/phaser.test.mjs), playwright-core and phaser from npm at the version of
-# tests/web/package-lock.json; the npm package installed from its tarball
-# into a project of its own (tests/web/npm_package.sh: Node, esbuild,
-# TypeScript); the sizes docs/web.md gives (tests/web/sizes_check.py),
+# page (tests/web/page.test.mjs, with axe-core's checks; page-load.test.mjs,
+# hostile and big archives) and the Phaser plugin in a Phaser 4 game
+# (tests/web/phaser.test.mjs), playwright-core, axe-core and phaser from npm
+# at the version of tests/web/package-lock.json; the npm package installed
+# from its tarball into a project of its own (tests/web/npm_package.sh: Node,
+# esbuild, TypeScript); the sizes docs/web.md gives (tests/web/sizes_check.py),
 # within 10% of the build's. The outputs are compared with the native
 # icnkit's (build/bin/icnkit).
 # What is missing is installed first; node must be on the machine (18 or
@@ -44,7 +45,8 @@ node --test tests/web/module.test.mjs
 
 step "the module and the page in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-node --test tests/web/browser.test.mjs tests/web/page.test.mjs tests/web/phaser.test.mjs
+node --test tests/web/browser.test.mjs tests/web/page.test.mjs tests/web/page-load.test.mjs \
+  tests/web/phaser.test.mjs
 
 step "the npm package: npm pack, npm install of the tarball, Node, esbuild, TypeScript"
 tests/web/npm_package.sh build-web/web

@@ -1,282 +1,263 @@
-// icnkit's page: each archive opened (file input #open, or dropped) gets a
-// section with its frames drawn, an animation, its frame table and icnkit
+// icnkit's page: each archive opened ("Open archives…", or dropped) gets a
+// section with its frames (grid.js), the frame at its place with the pixel
+// under the pointer and the palette (view.js), its frame table, icnkit
 // info's summary, and buttons that save what the icnkit tool would write.
-// Files dropped on an open archive's section (or chosen in its Edit input)
-// rebuild it: a sheet's PNG and JSON, or frame PNGs (and setup.ini) over its
-// frame folder. The module runs in a Web Worker (worker.js); nothing is
+// Edits (edit.js) rebuild it: frame positions and bits, a sheet's PNG and
+// JSON, or frame PNGs over its frame folder; Undo and Revert go back.
+// This file: the workers, status and errors, opening and closing archives.
+// The module runs in one Web Worker an archive (worker.js); nothing is
 // fetched or sent, files are read and saved on this machine only.
 'use strict';
 
-const shownAtFirst = 200;  // frames drawn and table rows made before "Show all"
 const $ = (selector, within = document) => within.querySelector(selector);
+// Every name the tools take for an archive (H2: .icn only).
+const archiveExtensions = ['.icn', '.std', '.atk', '.obj', '.wlk', '.wip', '.xtl'];
+const isArchiveName = (name) => archiveExtensions.some((ext) => name.toLowerCase().endsWith(ext));
+const framesInWords = (count) => `${count} frame${count === 1 ? '' : 's'}`;
+const stem = (name) => name.replace(/\.[^.]*$/, '');
 
-// The worker and its requests, each answered once (with progress on the way).
-const worker = new Worker(URL.createObjectURL(new Blob(
+// Workers. Each answers its requests once, in order; one is kept started,
+// so an archive chosen finds its module compiled.
+const workerUrl = URL.createObjectURL(new Blob(
   [`var _scriptDir; var createIcnkit = ${createIcnkit}; (${icnkitWorkerMain})();`],
-  { type: 'text/javascript' })));
-const pending = new Map();
-let lastId = 0;
-worker.onmessage = ({ data }) => {
-  const request = pending.get(data.id);
-  if (data.progress) return request.progress?.(...data.progress);
-  pending.delete(data.id);
-  for (const warning of data.warnings) showWarning(warning);
-  if ('error' in data) request.reject(new Error(data.error));
-  else request.resolve(data.result);
-};
-function ask(op, args, progress) {
-  return new Promise((resolve, reject) => {
-    pending.set(++lastId, { resolve, reject, progress });
-    worker.postMessage({ id: lastId, op, args });
-  });
+  { type: 'text/javascript' }));
+const busy = new Set();  // the clients whose work Cancel ends
+class Cancelled extends Error {}
+class Client {
+  constructor() {
+    this.worker = new Worker(workerUrl);
+    this.pending = new Map();
+    this.lastId = 0;
+    this.worker.onmessage = ({ data }) => {
+      const request = this.pending.get(data.id);
+      this.pending.delete(data.id);
+      this.settled();
+      for (const warning of data.warnings) setStatus(`Warning: ${warning}`);
+      if ('error' in data) request.reject(new Error(data.error));
+      else request.resolve(data.result);
+    };
+    // A worker that stops (its module failed to start, say) fails its work.
+    this.worker.onerror = (event) => {
+      event.preventDefault();
+      for (const request of this.pending.values()) request.reject(new Error(event.message || 'The worker stopped'));
+      this.pending.clear();
+      this.settled();
+    };
+  }
+  // Runs op in the worker; with label, the work is shown and Cancel ends it.
+  ask(op, args, { transfer = [], label } = {}) {
+    return new Promise((resolve, reject) => {
+      this.pending.set(++this.lastId, { resolve, reject, label });
+      if (label) {
+        busy.add(this);
+        setStatus(`${label}…`, 0, 0);
+        $('#cancel').hidden = false;
+      }
+      this.worker.postMessage({ id: this.lastId, op, args }, transfer);
+    });
+  }
+  settled() {
+    if ([...this.pending.values()].some((request) => request.label)) return;
+    busy.delete(this);
+    if (busy.size === 0) {
+      $('#cancel').hidden = true;
+      $('#progress').hidden = true;
+    }
+  }
+  end() {
+    this.worker.terminate();
+    for (const request of this.pending.values()) request.reject(new Cancelled('Cancelled'));
+    this.pending.clear();
+    this.settled();
+  }
+}
+let spare = new Client();
+function newClient() {
+  const client = spare;
+  spare = new Client();
+  return client;
 }
 
-// Status, progress and errors.
+// Status, progress and errors; an archive's draw error is shown once.
 function setStatus(text, done, total) {
   $('#status-text').textContent = text;
   const bar = $('#progress');
   bar.hidden = total === undefined;
-  if (total !== undefined) Object.assign(bar, { max: total || 1, value: done });
+  if (total) Object.assign(bar, { max: total, value: done });
+  else bar.removeAttribute('value');
 }
 function showError(message) {
   const box = $('#error');
   box.hidden = false;
   box.textContent += `${box.textContent ? '\n' : ''}${message}`;
 }
-function showWarning(message) {
-  setStatus(`Warning: ${message}`);
-}
 function clearError() {
   $('#error').hidden = true;
   $('#error').textContent = '';
+  $('#ask-generation').hidden = true;
+  undecided.length = 0;
 }
 // Runs work; a failure is shown on the page (after what, when given),
 // never left uncaught.
 async function guarded(work, what = '') {
   try {
-    await work();
+    return await work();
   } catch (error) {
+    if (error instanceof Cancelled) return undefined;  // cancel() said so
     showError(what ? `${what}: ${error.message}` : error.message);
     setStatus('');
   }
 }
 
-function save(name, bytes, type = 'application/octet-stream') {
+function save(name, data, type = 'application/octet-stream') {
   const link = document.createElement('a');
-  link.href = URL.createObjectURL(new Blob([bytes], { type }));
+  link.href = URL.createObjectURL(data instanceof Blob ? data : new Blob([data], { type }));
   link.download = name;
   link.click();
   setTimeout(() => URL.revokeObjectURL(link.href), 60000);
 }
-const stem = (name) => name.replace(/\.[^.]*$/, '');
-const framesInWords = (count) => `${count} frame${count === 1 ? '' : 's'}`;
+const bytesOf = async (blob) => new Uint8Array(await blob.arrayBuffer());
 
-// A frame's pixels on a canvas in the palette's colours, index 0 transparent.
-function drawFrame(canvas, frame, palette, x = 0, y = 0) {
-  if (frame.width === 0 || frame.height === 0) return;
-  const image = new ImageData(frame.width, frame.height);
-  for (let i = 0; i < frame.pixels.length; ++i) {
-    const index = frame.pixels[i];
-    if (index === 0) continue;
-    image.data.set(palette.subarray(index * 3, index * 3 + 3), i * 4);
-    image.data[i * 4 + 3] = 255;
-  }
-  canvas.getContext('2d').putImageData(image, x, y);
-}
-function frameCanvas(frame, palette) {
-  const canvas = document.createElement('canvas');
-  canvas.className = 'checkered';
-  canvas.width = Math.max(frame.width, 1);
-  canvas.height = Math.max(frame.height, 1);
-  drawFrame(canvas, frame, palette);
-  return canvas;
-}
-
-// Adds rows (made by make(i)) to parent up to shownAtFirst, then a button
-// that shows the rest.
-function someThenAll(parent, count, make) {
-  const add = (from, to) => {
-    for (let i = from; i < to; ++i) parent.append(make(i));
-  };
-  add(0, Math.min(count, shownAtFirst));
-  if (count <= shownAtFirst) return;
-  const more = document.createElement('button');
-  more.textContent = `Show all ${count}`;
-  more.onclick = () => {
-    more.remove();
-    add(shownAtFirst, count);
-  };
-  parent.after(more);
-  return more;
-}
-
-const tableColumns = ['index', 'left', 'top', 'width', 'height', 'bits', 'fill_only', 'offset', 'length'];
-function fillTable(table, details) {
-  table.replaceChildren();
-  const head = table.insertRow();
-  for (const column of ['frame', ...tableColumns.slice(1)]) {
-    head.appendChild(document.createElement('th')).textContent = column.replace('_only', '');
-  }
-  someThenAll(table.createTBody(), details.frames.length, (i) => {
-    const row = document.createElement('tr');
-    for (const column of tableColumns) {
-      const value = details.frames[i][column];
-      row.insertCell().textContent = value === null ? '-' : value === true ? 'yes' : value === false ? 'no' : value;
+// An opened (or rebuilt) archive's records, palette and rectangle taken in:
+// records hold left, top, width, height, bits, fillOnly a frame, the last
+// two once the worker has read them (flags). The rectangle holds every
+// frame and the reference point.
+function adopt(entry, opened) {
+  entry.generation = opened.generation;
+  entry.palette = opened.palette;
+  entry.count = opened.places.length / 4;
+  entry.records = new Int32Array(entry.count * 6);
+  for (let i = 0; i < entry.count * 4; ++i) entry.records[(i >> 2) * 6 + (i & 3)] = opened.places[i];
+  const union = opened.union;
+  const [x0, y0] = [Math.min(union.left, 0), Math.min(union.top, 0)];
+  const [x1, y1] = union.width && union.height
+    ? [Math.max(union.left + union.width, 1), Math.max(union.top + union.height, 1)] : [1, 1];
+  entry.rect = { x: x0, y: y0, width: x1 - x0, height: y1 - y0 };
+  // Changes made while it was rebuilt stay shown (and are rebuilt next).
+  const pending = () => Object.entries(entry.changes ?? {}).forEach(([i, change]) => applyChange(entry, i, change));
+  pending();
+  entry.current = Math.min(entry.current ?? 0, Math.max(entry.count - 1, 0));
+  entry.shownErrors = new Set();
+  if (!entry.section) makeSection(entry);
+  render(entry);
+  const records = entry.records;
+  entry.client.ask('flags').then((flags) => {
+    if (entry.records !== records) return;
+    for (let i = 0; i < entry.count; ++i) {
+      records[i * 6 + 4] = flags[i] & 255;
+      records[i * 6 + 5] = flags[i] >> 8;
     }
-    return row;
-  });
+    pending();
+    showFrame(entry, entry.current);
+    if (entry.tableShown) drawTable(entry);
+  }, (error) => error instanceof Cancelled || drawError(entry, error.message));
+}
+const record = (entry, i) => {
+  const [left, top, width, height, bits, fillOnly] = entry.records.subarray(i * 6, i * 6 + 6);
+  return { left, top, width, height, bits, fillOnly: fillOnly === 1 };
+};
+function drawError(entry, message) {
+  if (entry.shownErrors.has(message)) return;
+  entry.shownErrors.add(message);
+  showError(`${entry.name}: ${message}`);
 }
 
-// The animation: every frame at its place on the archive's rectangle.
-function animate(section, entry) {
-  const canvas = $('.animation', section);
-  const rect = entry.details.rectangle ?? { x: 0, y: 0, width: 1, height: 1 };
-  let frame = 0;
-  let playing = true;
-  const draw = () => {
-    const zoom = Number($('.zoom', section).value);
-    canvas.width = rect.width;
-    canvas.height = rect.height;
-    canvas.style.width = `${rect.width * zoom}px`;
-    canvas.style.height = `${rect.height * zoom}px`;
-    const shown = entry.archive.frames[frame];
-    if (shown) drawFrame(canvas, shown, entry.archive.palette, shown.left - rect.x, shown.top - rect.y);
-  };
-  const tick = () => {
-    clearTimeout(entry.timer);
-    if (!section.isConnected) return;
-    draw();
-    const delay = Number($('.speed', section).value);
-    $('.speed-text', section).textContent = `${delay} ms`;
-    if (playing && entry.archive.frames.length > 1) {
-      frame = (frame + 1) % entry.archive.frames.length;
-      entry.timer = setTimeout(tick, delay);
-    }
-  };
-  $('.zoom', section).onchange = draw;
-  $('.speed', section).oninput = tick;
-  $('.play', section).onclick = (event) => {
-    playing = !playing;
-    event.target.textContent = playing ? 'Pause' : 'Play';
-    tick();
-  };
-  tick();
-}
-
-// Shows entry ({name, bytes, archive, info, details}) in its section.
 function render(entry) {
   const section = entry.section;
   $('.name', section).textContent = entry.name;
-  $('.summary', section).textContent =
-    `${entry.archive.generation}, ${framesInWords(entry.archive.frames.length)}`;
-  const frames = $('.frames', section);
-  frames.replaceChildren();
-  frames.nextElementSibling?.tagName === 'BUTTON' && frames.nextElementSibling.remove();
-  someThenAll(frames, entry.archive.frames.length, (i) => {
-    const figure = document.createElement('figure');
-    figure.append(frameCanvas(entry.archive.frames[i], entry.archive.palette));
-    figure.appendChild(document.createElement('figcaption')).textContent = String(i).padStart(4, '0');
-    return figure;
-  });
-  fillTable($('.table', section), entry.details);
-  $('.info', section).textContent = entry.info;
-  animate(section, entry);
+  $('.summary', section).textContent = `${entry.generation}, ${framesInWords(entry.count)}`;
+  const modified = entry.blob !== entry.file;
+  $('.modified', section).hidden = !modified;
+  $('.undo', section).disabled = entry.history.length === 0;
+  $('.revert', section).disabled = !modified;
+  $('.info', section).textContent = '';
+  if ($('.info-box', section).open) showInfo(entry);
+  drawPalette(entry);
+  resetGrid(entry);
+  resetTable(entry);
+  showFrame(entry, entry.current);
+}
+async function showInfo(entry) {
+  const pre = $('.info', entry.section);
+  if (pre.textContent) return;
+  await guarded(async () => {
+    pre.textContent = await entry.client.ask('info', {});
+  }, entry.name);
 }
 
-// Opens bytes as entry (new, or the archive it replaces after an edit).
-async function load(entry, bytes) {
-  setStatus(`Opening ${entry.name}…`, 0, 0);
-  const opened = await ask('open', { bytes: bytes.slice(), name: entry.name },
-    (done, total) => setStatus(`Opening ${entry.name}: ${done} of ${framesInWords(total)}`, done, total));
-  Object.assign(entry, opened, { bytes });
-  if (!entry.section) makeSection(entry);
-  render(entry);
-  setStatus(`${entry.name}: ${entry.archive.generation}, ${framesInWords(entry.archive.frames.length)}`);
+// Opens file (of generation, told from the bytes when not given) in a
+// section of its own.
+async function openFile(file, generation) {
+  const entry = { name: file.name, file, blob: file, history: [], client: newClient() };
+  const opened = await guarded(async () => {
+    try {
+      return await entry.client.ask('open', { file, name: file.name, generation },
+        { label: `Opening ${file.name}` });
+    } catch (error) {
+      entry.client.end();
+      if (/cannot tell whether .* is H1 or H2/.test(error.message)) askGeneration(file);
+      throw error;
+    }
+  }, file.name);
+  if (!opened) return;
+  entry.fileGeneration = opened.generation;
+  adopt(entry, opened);
+  setStatus(`${entry.name}: ${entry.generation}, ${framesInWords(entry.count)}`);
 }
-
-function makeSection(entry) {
-  const section = $('#archive-template').content.firstElementChild.cloneNode(true);
-  entry.section = section;
-  section.entry = entry;
-  const args = () => ({ bytes: entry.bytes.slice(), name: entry.name, generation: entry.archive.generation });
-  const on = (selector, work) => {
-    $(selector, section).onclick = () => {
-      clearError();
-      guarded(work, entry.name);
-    };
-  };
-  on('.download-archive', async () => save(entry.name, entry.bytes));
-  on('.download-sheet', async () => {
-    const sheet = await ask('sheet', args());
-    save(`${stem(entry.name)}.png`, sheet.png, 'image/png');
-    save(`${stem(entry.name)}.json`, sheet.json, 'application/json');
-  });
-  on('.download-gif', async () => save(`${stem(entry.name)}.gif`,
-    await ask('gif', { ...args(), delay: Number($('.speed', section).value) }), 'image/gif'));
-  on('.download-frames', async () => save(`${entry.name}.cadres.zip`, await ask('frames', args()),
-    'application/zip'));
-  on('.close', async () => section.remove());
-  $('.edit', section).onchange = (event) => {
-    const files = [...event.target.files];
-    event.target.value = '';
-    clearError();
-    guarded(() => edit(entry, files), entry.name);
-  };
-  $('#archives').append(section);
-}
-
-// Rebuilds entry's archive from dropped files: a sheet (a .json and its
-// PNG) or frame files over its frame folder.
-async function edit(entry, files) {
-  const read = async (file) => ({ name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) });
-  const json = files.find((file) => file.name.toLowerCase().endsWith('.json'));
-  let bytes;
-  setStatus(`Rebuilding ${entry.name}…`);
-  if (json) {
-    const pngs = files.filter((file) => file.name.toLowerCase().endsWith('.png'));
-    if (pngs.length !== 1) throw new Error(`${json.name}: drop it with its sheet PNG, one PNG`);
-    bytes = await ask('packSheet', { png: (await read(pngs[0])).bytes, json: await json.text(),
-      imageName: pngs[0].name, jsonName: json.name });
-  } else {
-    bytes = await ask('packFrames', { bytes: entry.bytes.slice(), name: entry.name,
-      generation: entry.archive.generation, files: await Promise.all(files.map(read)) });
-  }
-  await load(entry, bytes);
-  setStatus(`${entry.name} rebuilt: ${entry.archive.generation}, ${framesInWords(entry.archive.frames.length)}`);
-}
-
 async function openFiles(files) {
-  for (const file of files) {
-    await guarded(async () => {
-      await load({ name: file.name }, new Uint8Array(await file.arrayBuffer()));
-    }, file.name);
-  }
+  for (const file of files) await openFile(file);
+}
+// An archive whose generation the bytes do not tell: the user gives it.
+const undecided = [];
+function askGeneration(file) {
+  undecided.push(file);
+  const form = $('#ask-generation');
+  $('.file', form).textContent = undecided[0].name;
+  form.hidden = false;
+}
+$('#ask-generation').onsubmit = (event) => {
+  event.preventDefault();
+  const [file, ...rest] = undecided;
+  clearError();
+  rest.forEach(askGeneration);
+  openFile(file, $('#ask-generation .generation').value);
+};
+
+function closeArchive(entry) {
+  entry.client.end();
+  clearTimeout(entry.timer);
+  const next = entry.section.nextElementSibling ?? entry.section.previousElementSibling;
+  entry.section.remove();
+  setStatus(`${entry.name} closed`);
+  ($('.stage', next ?? document) ?? $('#open-button')).focus();
 }
 
+// Cancel (or Escape) ends the work going on: an archive being opened is
+// not opened; one being rebuilt or saved stays as it was.
+function cancel() {
+  for (const client of [...busy]) {
+    client.end();
+    const entry = [...document.querySelectorAll('.archive')].map((s) => s.entry)
+      .find((open) => open.client === client);
+    if (entry) restart(entry);
+  }
+  setStatus('Cancelled');
+}
+async function restart(entry) {
+  entry.client = newClient();
+  await guarded(async () => {
+    adopt(entry, await entry.client.ask('open', { file: entry.blob, name: entry.name, generation: entry.generation }));
+  }, entry.name);
+}
+$('#cancel').onclick = cancel;
+document.addEventListener('keydown', (event) => {
+  if (event.key === 'Escape' && busy.size) cancel();
+});
+
+$('#open-button').onclick = () => $('#open').click();
 $('#open').onchange = (event) => {
   const files = [...event.target.files];
   event.target.value = '';
   clearError();
   openFiles(files);
 };
-// Dropping: archives open; other files edit the archive dropped on (or the
-// last one opened).
-document.addEventListener('dragover', (event) => {
-  event.preventDefault();
-  document.body.classList.add('dragging');
-});
-document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
-document.addEventListener('drop', (event) => {
-  event.preventDefault();
-  document.body.classList.remove('dragging');
-  const files = [...event.dataTransfer.files];
-  const archives = files.filter((file) => file.name.toLowerCase().endsWith('.icn'));
-  const others = files.filter((file) => !archives.includes(file));
-  const target = event.target.closest?.('.archive') ?? [...document.querySelectorAll('.archive')].pop();
-  clearError();
-  openFiles(archives).then(() => {
-    if (others.length === 0) return;
-    if (!target) return showError('Open an archive first, then drop its edited sheet or frames on it.');
-    guarded(() => edit(target.entry, others), target.entry.name);
-  });
-});
