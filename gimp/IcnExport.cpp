@@ -51,7 +51,7 @@ std::string GimpPaletteName(Generation generation) {
       for (const Colour& colour : GenerationPalette(generation)) {
         GimpRGB rgb;
         gimp_rgb_set_uchar(&rgb, colour.red, colour.green, colour.blue);
-        gimp_palette_add_entry(made, nullptr, &rgb, &entry);
+        gimp_palette_add_entry(made, "", &rgb, &entry);
       }
       g_free(made);
     }
@@ -71,12 +71,18 @@ Generation ImageGeneration(gint32 image) {
     if (!generation && colours == GenerationPalette(each)) generation = each;
   }
   if (generation && colours == GenerationPalette(*generation)) return *generation;
-  const Generation wanted = generation.value_or(Generation::H1);
-  Refuse(std::string("The image is not indexed with the ") + GenerationName(wanted) +
-         " palette, which an archive's frames use. Choose Image > Mode > Indexed, \"Use custom "
-         "palette\" and the palette \"" + GimpPaletteName(wanted) +
-         "\" (for H2 sprites \"" + GimpPaletteName(Generation::H2) +
-         "\"), then export again.");
+  // Opened from an archive: its generation; else either.
+  const std::string palettes = generation ? "the palette \"" + GimpPaletteName(*generation) + "\""
+                                          : "the palette \"" + GimpPaletteName(Generation::H1) +
+                                                "\" (H2 sprites: \"" +
+                                                GimpPaletteName(Generation::H2) + "\")";
+  Refuse(std::string("The image is not indexed with ") +
+         (generation ? std::string("the ") + GenerationName(*generation) + " palette"
+                     : std::string("a generation's palette")) +
+         ", which an archive's frames use: choose Image > Mode > Indexed, \"Use custom "
+         "palette\", " +
+         palettes +
+         ", untick \"Remove unused and duplicate colors from colormap\", then export again.");
 }
 
 std::string LayerName(gint32 layer) {
@@ -100,17 +106,19 @@ struct LayerFrame {
 void CheckLayer(gint32 layer, const std::string& name) {
   const std::string what = "Layer \"" + name + "\" ";
   if (gimp_item_is_group(layer)) {
-    Refuse(what + "is a layer group, which an archive cannot hold: move its layers out of it "
-                  "(Layer > Stack) or merge it (Layer > Merge Down).");
+    Refuse(what +
+           "is a layer group, which an archive cannot hold: move its layers out of it "
+           "(Layer > Stack) or merge it (Layer > Merge Down).");
   }
   if (gimp_layer_get_mask(layer) != -1) {
     Refuse(what + "has a mask, which an archive cannot hold: apply or delete it (Layer > Mask).");
   }
   if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0])) ||
       name.find_first_not_of("0123456789") != std::string::npos || name.size() > 5) {
-    Refuse(what + "is not named by a frame number: the frames are the layers named 0000, "
-                  "0001, ... in the order of their numbers; rename it (Layer > Edit Layer "
-                  "Attributes).");
+    Refuse(what +
+           "is not named by a frame number: the frames are the layers named 0000, "
+           "0001, ... in the order of their numbers; rename it (Layer > Edit Layer "
+           "Attributes).");
   }
 }
 
@@ -133,8 +141,7 @@ LayerFrame ReadLayer(gint32 layer, const std::pair<int32_t, int32_t>& reference)
   std::vector<guchar> data(size_t(width) * size_t(height) * size_t(bytes));
   GeglBuffer* buffer = gimp_drawable_get_buffer(layer);
   const GeglRectangle whole = {0, 0, width, height};
-  gegl_buffer_get(buffer, &whole, 1.0, format, data.data(), GEGL_AUTO_ROWSTRIDE,
-                  GEGL_ABYSS_NONE);
+  gegl_buffer_get(buffer, &whole, 1.0, format, data.data(), GEGL_AUTO_ROWSTRIDE, GEGL_ABYSS_NONE);
   g_object_unref(buffer);
   // Indexed layers: the index, then alpha where the layer has one; a
   // transparent pixel is index 0.

@@ -67,9 +67,8 @@ gint32 FrameLayer(gint32 image, const Archive& archive, size_t index, const Rect
 gint32 LoadArchiveImage(const std::string& path) {
   const Archive archive = OpenArchive(path);
   const Rect canvas = archive.Union();
-  const gint32 image =
-      gimp_image_new(canvas.width > 0 ? canvas.width : 1, canvas.height > 0 ? canvas.height : 1,
-                     GIMP_INDEXED);
+  const gint32 image = gimp_image_new(canvas.width > 0 ? canvas.width : 1,
+                                      canvas.height > 0 ? canvas.height : 1, GIMP_INDEXED);
   const Palette palette = GenerationPalette(archive.Generation());
   std::vector<guchar> colours;
   for (const Colour& colour : palette) {

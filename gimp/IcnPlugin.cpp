@@ -27,8 +27,7 @@ void Query() {
        const_cast<gchar*>("The run mode { RUN-INTERACTIVE (0), RUN-NONINTERACTIVE (1) }")},
       {GIMP_PDB_STRING, const_cast<gchar*>("filename"),
        const_cast<gchar*>("The name of the archive to open")},
-      {GIMP_PDB_STRING, const_cast<gchar*>("raw-filename"),
-       const_cast<gchar*>("The name entered")},
+      {GIMP_PDB_STRING, const_cast<gchar*>("raw-filename"), const_cast<gchar*>("The name entered")},
   };
   static const GimpParamDef loadResults[] = {
       {GIMP_PDB_IMAGE, const_cast<gchar*>("image"), const_cast<gchar*>("Output image")},
@@ -41,16 +40,15 @@ void Query() {
        const_cast<gchar*>("Drawable to save (unused: every layer is a frame)")},
       {GIMP_PDB_STRING, const_cast<gchar*>("filename"),
        const_cast<gchar*>("The name of the archive to write")},
-      {GIMP_PDB_STRING, const_cast<gchar*>("raw-filename"),
-       const_cast<gchar*>("The name entered")},
+      {GIMP_PDB_STRING, const_cast<gchar*>("raw-filename"), const_cast<gchar*>("The name entered")},
   };
   gimp_install_procedure(kLoadProcedure, "Opens ICN sprite archives (H1 and H2)",
                          "An indexed image with the generation's palette and one layer per "
                          "frame, named 0000, 0001, ..., at the frame's place; index 0 is "
                          "transparent.",
-                         "icnkit", "icnkit", "2026", "ICN sprite archive", nullptr,
-                         GIMP_PLUGIN, G_N_ELEMENTS(loadArguments), G_N_ELEMENTS(loadResults),
-                         loadArguments, loadResults);
+                         "icnkit", "icnkit", "2026", "ICN sprite archive", nullptr, GIMP_PLUGIN,
+                         G_N_ELEMENTS(loadArguments), G_N_ELEMENTS(loadResults), loadArguments,
+                         loadResults);
   gimp_register_file_handler_mime(kLoadProcedure, kMimeType);
   gimp_register_load_handler(kLoadProcedure, kExtensions, "");
 

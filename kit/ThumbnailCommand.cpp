@@ -5,6 +5,7 @@
 // it). Written on the public API alone (include/icnkit/).
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,9 +77,9 @@ void RunThumbnail(TKit& kit, const TThumbnailOptions& options) {
                         options.Archive + " has no frame with pixels to show");
   }
   const icnkit::Raster thumbnail = Scaled(pixels, options.Size);
-  icnkit::SaveFile(options.Output,
-                   icnkit::EncodePng(thumbnail.View(),
-                                     icnkit::GenerationPalette(archive.Generation()), true));
+  icnkit::SaveFile(
+      options.Output,
+      icnkit::EncodePng(thumbnail.View(), icnkit::GenerationPalette(archive.Generation()), true));
   kit.Summary = "wrote thumbnail " + options.Output + " (" + std::to_string(thumbnail.width) +
                 " x " + std::to_string(thumbnail.height) + ", frame " + std::to_string(*frame) +
                 ")";
