@@ -123,7 +123,9 @@ void CheckLayer(gint32 layer, const std::string& name) {
 }
 
 LayerFrame ReadLayer(gint32 layer, const std::pair<int32_t, int32_t>& reference) {
-  LayerFrame frame{layer, LayerName(layer)};
+  LayerFrame frame;
+  frame.layer = layer;
+  frame.name = LayerName(layer);
   CheckLayer(layer, frame.name);
   frame.number = std::stoul(frame.name);
   gint x = 0;

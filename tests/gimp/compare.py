@@ -83,7 +83,7 @@ for gen in ('h1', 'h2'):
 
 log = open(os.path.join(work, 'gimp.log'), errors='replace').read()
 if damaged_message not in log:
-    failures.append('damaged.icn: GIMP did not show "%s"' % damaged_message)
+    failures.append('damaged.obj: GIMP did not show "%s"' % damaged_message)
 if 'Image > Mode > Indexed' not in log or os.path.exists(os.path.join(work, 'rgb.icn')):
     failures.append('an RGB image was not refused with what to do, or rgb.icn was written')
 if not failures:

@@ -27,13 +27,14 @@ cd "$work"
 # GIMP with a profile of its own whose plug-in folder holds the plug-in,
 # as a user installs it.
 export GIMP2_DIRECTORY=$work/profile
-mkdir -p "$GIMP2_DIRECTORY/plug-ins/file-icn" in dump out png tools
+mkdir -p "$GIMP2_DIRECTORY"/{plug-ins/file-icn,palettes,gradients,brushes,patterns} in dump out png tools
 cp "$build/gimp/file-icn" "$GIMP2_DIRECTORY/plug-ins/file-icn/"
 "$build/bin/icnkit_gimp_archives" in "$count"
 cp "$root/examples/sample_h1.icn" "$root/examples/sample_h2.icn" in/
 for archive in in/*; do "$icnkit" unpack -q --format png -o png "$archive"; done
-head -c 40 "$root/examples/sample_h1.icn" >damaged.icn
-"$icnkit" info damaged.icn 2>damaged.txt && { echo "gimp-check: damaged.icn opens" >&2; exit 1; }
+# A damaged H1 archive (by its name): the frame table cut short.
+head -c 40 "$root/examples/sample_h1.icn" >damaged.obj
+"$icnkit" info -g h1 damaged.obj 2>damaged.txt && { echo "gimp-check: damaged.obj opens" >&2; exit 1; }
 
 # 3: the tools' route for the painted pixel: index 7 at pixel (1, 1) of
 # frame 0001 (its layer's; in the frame file, from its opaque pixels' box).
@@ -53,14 +54,16 @@ done
 
 names=$(cd in && ls | sed 's/.*/"&"/' | tr '\n' ' ')
 started=$(date +%s)
+# Script-Fu runs each -b command afresh: each loads dump.scm.
+scm="(load \"$root/tests/gimp/dump.scm\")"
 timeout 900 gimp-console -i -d -f \
-  -b "(load \"$root/tests/gimp/dump.scm\")" \
-  -b "(icn-check-all \"$work/in\" \"$work/dump\" \"$work/out\" '($names))" \
-  -b "(icn-paint \"$work/in/sample_h1.icn\" \"0001\" 1 1 \"$work/painted_h1.icn\")" \
-  -b "(icn-paint \"$work/in/sample_h2.icn\" \"0001\" 1 1 \"$work/painted_h2.icn\")" \
-  -b "(file-icn-load RUN-NONINTERACTIVE \"$work/damaged.icn\" \"damaged.icn\")" \
-  -b "(icn-export-rgb \"$work/in/sample_h2.icn\" \"$work/rgb.icn\")" \
+  -b "$scm (icn-check-all \"$work/in\" \"$work/dump\" \"$work/out\" '($names))" \
+  -b "$scm (icn-paint \"$work/in/sample_h1.icn\" \"0001\" 1 1 \"$work/painted_h1.icn\")" \
+  -b "$scm (icn-paint \"$work/in/sample_h2.icn\" \"0001\" 1 1 \"$work/painted_h2.icn\")" \
+  -b "(file-icn-load RUN-NONINTERACTIVE \"$work/damaged.obj\" \"damaged.obj\")" \
+  -b "$scm (icn-export-rgb \"$work/in/sample_h2.icn\" \"$work/rgb.icn\")" \
   -b '(gimp-quit 0)' >gimp.log 2>&1 || { cat gimp.log >&2; exit 1; }
 echo "gimp-check: GIMP ran $(($(date +%s) - started)) s for $(ls in | wc -l) archives"
 
-/usr/bin/python3 "$root/tests/gimp/compare.py" "$work" "$(sed 's/^icnkit: //' damaged.txt)"
+/usr/bin/python3 "$root/tests/gimp/compare.py" "$work" "$(sed 's/^icnkit: damaged.obj: //' damaged.txt)" ||
+  { echo "gimp-check: GIMP's output:" >&2; cat gimp.log >&2; exit 1; }

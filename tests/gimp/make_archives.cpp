@@ -3,12 +3,16 @@
 // built with BuildArchive from pseudo-random frames: sizes, places, pixels
 // with index 0 between them, frames without pixels, fill-only frames and
 // bits. H1 archives take every H1 name but ".std" (whose frame 0 the name
-// makes fill-only), so each archive is a packer's archive of its frames.
+// makes fill-only), and frames without pixels lie where the packers put
+// them, so each archive is what the packers make of its frame folder.
 // icnkit_gimp_archives --bench PATH: one H2 archive of 2,000 frames of
 // 256 x 256 pixels, for bench/gimp_bench.sh.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "icnkit/archive.h"
@@ -55,13 +59,33 @@ TFrame RandomFrame(TRandom& random, icnkit::Generation generation) {
   return frame;
 }
 
-void Write(const std::string& path, icnkit::Generation generation,
-           const std::vector<TFrame>& frames) {
+std::vector<uint8_t> Build(icnkit::Generation generation, const std::vector<TFrame>& frames) {
   std::vector<icnkit::NewFrame> built;
   for (const TFrame& frame : frames) {
     built.push_back({frame.Pixels.View(), frame.Left, frame.Top, frame.Bits});
   }
-  icnkit::SaveFile(path, icnkit::BuildArchive(generation, built));
+  return icnkit::BuildArchive(generation, built);
+}
+
+// Writes the archive of frames, those without pixels where the packers put
+// them: at the top-left corner of the other frames' rectangle (a frame
+// folder's origin), else at (0, 0).
+void Write(const std::string& path, icnkit::Generation generation, std::vector<TFrame> frames) {
+  const icnkit::Archive first = icnkit::Archive::Open(Build(generation, frames), generation);
+  std::optional<std::pair<int32_t, int32_t>> corner;
+  for (size_t i = 0; i < first.FrameCount(); ++i) {
+    const icnkit::FrameRecord record = first.Frame(i);
+    if (record.width == 0) continue;
+    corner = corner ? std::pair{std::min(corner->first, record.left),
+                                std::min(corner->second, record.top)}
+                    : std::pair{record.left, record.top};
+  }
+  for (size_t i = 0; i < frames.size(); ++i) {
+    if (first.Frame(i).width != 0) continue;
+    frames[i].Left = corner ? corner->first : 0;
+    frames[i].Top = corner ? corner->second : 0;
+  }
+  icnkit::SaveFile(path, Build(generation, frames));
 }
 
 int Run(int argc, char** argv) {
