@@ -1,8 +1,9 @@
 ; Script-Fu of tests/gimp/gimp_check.sh, loaded into GIMP's batch mode.
 ; (icn-dump image port): per layer, bottom first, one line
-;   NAME X Y WIDTH HEIGHT BITS P0 P1 ...
-; with each pixel's index, 0 where it is transparent; the first line holds
-; the image's generation and reference point parasites and its size.
+;   NAME X Y WIDTH HEIGHT BITS R G B A R G B A ...
+; with each pixel's colour and alpha; the first line holds the image's
+; generation and reference point parasites, its size, base type and colour
+; map's size.
 (define (icn-parasite-text parasite) (caddr parasite))
 (define (icn-write-fields port . fields)
   (for-each (lambda (field) (display field port) (display " " port)) fields))
@@ -20,16 +21,14 @@
              (offsets (gimp-drawable-offsets layer)))
         (icn-write-fields port (car (gimp-item-get-name layer)) (car offsets) (cadr offsets)
           width height (icn-parasite-text (car (gimp-item-get-parasite layer "icn-bits"))))
-        (let rows ((y 0))
-          (if (< y height)
-            (begin
-              (let columns ((x 0))
-                (if (< x width)
-                  (let ((pixel (cadr (gimp-drawable-get-pixel layer x y))))
-                    (icn-write-fields port
-                      (if (= (vector-ref pixel 1) 0) 0 (vector-ref pixel 0)))
-                    (columns (+ x 1)))))
-              (rows (+ y 1)))))
+        ; The layer's pixels as GIMP shows them, R G B A each, through one
+        ; call (a thumbnail of the layer's own size is its pixels).
+        (let* ((thumbnail (gimp-drawable-thumbnail layer width height))
+               (data (list-ref thumbnail 4))
+               (count (list-ref thumbnail 3)))
+          (let loop ((i 0))
+            (if (< i count)
+              (begin (display (vector-ref data i) port) (display " " port) (loop (+ i 1))))))
         (newline port)))
     (reverse (vector->list (cadr (gimp-image-get-layers image))))))
 
