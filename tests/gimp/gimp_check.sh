@@ -10,11 +10,11 @@
 #     edit in another program (Pillow) and `icnkit pack` give;
 #  4. a damaged archive fails with the library's message, and an RGB image
 #     is refused with what to do, its file not written.
-# Usage: tests/gimp/gimp_check.sh BUILD_DIR [COUNT]   (COUNT: 150)
+# Usage: tests/gimp/gimp_check.sh BUILD_DIR [COUNT]   (COUNT: 100)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-build}" && pwd)
-count=${2:-150}
+count=${2:-100}
 icnkit=$build/bin/icnkit
 for file in "$icnkit" "$build/gimp/file-icn" "$build/bin/icnkit_gimp_archives"; do
   [ -x "$file" ] || { echo "gimp-check: $file is missing (build with libgimp2.0-dev)" >&2; exit 1; }
