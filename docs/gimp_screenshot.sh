@@ -18,6 +18,5 @@ xvfb-run -a -s "-screen 0 1200x800x24" bash -c "
   sleep \${ICNKIT_SHOT_WAIT:-40}
   import -window root '$work/screen.png'
   kill %1"
-cp "$work/screen.png" /tmp/icnkit-gimp-screen.png
 convert "$work/screen.png" ${ICNKIT_SHOT_CROP:+-crop "$ICNKIT_SHOT_CROP" +repage} -colors 64 -strip PNG8:"$root/docs/gimp.png"
 ls -l "$root/docs/gimp.png"

@@ -8,8 +8,9 @@
 #     preview frame, scaled by a whole factor, index 0 transparent;
 #  3. a damaged archive, another file and an archive without frames fail
 #     with exit status 1 and write nothing.
-# Usage: tests/desktop/desktop_check.sh BUILD_DIR   (built; needs xdg-utils,
-# shared-mime-info, libglib2.0-bin, python3-pil)
+# Usage: tests/desktop/desktop_check.sh BUILD_DIR [PREFIX]   (BUILD_DIR built,
+# installed into a temporary prefix; or PREFIX, a tree installed already;
+# needs xdg-utils, shared-mime-info, libglib2.0-bin, python3-pil)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-build}" && pwd)
@@ -19,18 +20,25 @@ failures=0
 ok() { echo "desktop-check: ok   $*"; }
 bad() { echo "desktop-check: FAIL $*" >&2; failures=$((failures + 1)); }
 
-cmake --install "$build" --prefix "$work/usr" >/dev/null
-share=$work/usr/share
-[ -f "$share/mime/packages/icnkit.xml" ] || { echo "desktop-check: no MIME type installed" >&2; exit 1; }
-update-mime-database "$share/mime"
+prefix=${2:-$work/usr}
+[ -n "${2:-}" ] || cmake --install "$build" --prefix "$prefix" >/dev/null
+for file in share/mime/packages/icnkit.xml share/thumbnailers/icnkit.thumbnailer; do
+  [ -f "$prefix/$file" ] || { echo "desktop-check: $prefix/$file is not installed" >&2; exit 1; }
+done
+# The installed MIME package alone in a data folder of its own, its
+# database made as the package's trigger makes it.
+share=$work/share
+mkdir -p "$share/mime/packages"
+cp "$prefix/share/mime/packages/icnkit.xml" "$share/mime/packages/"
 export XDG_DATA_HOME=$work/home XDG_DATA_DIRS=$share:/usr/share XDG_CURRENT_DESKTOP=GNOME
+update-mime-database "$share/mime"
 mkdir -p "$XDG_DATA_HOME"
 for gen in h1 h2; do
   type=$(xdg-mime query filetype "$root/examples/sample_$gen.icn")
   if [ "$type" = image/x-icn ]; then ok "sample_$gen.icn is $type"; else bad "sample_$gen.icn is '$type'"; fi
 done
 
-thumbnailer=$share/thumbnailers/icnkit.thumbnailer
+thumbnailer=$prefix/share/thumbnailers/icnkit.thumbnailer
 exec_line=$(sed -n 's/^Exec=//p' "$thumbnailer")
 # Runs the Exec line as a file manager does: %s, %i, %o replaced, the
 # program found on PATH (the installed bin/).
@@ -38,9 +46,9 @@ thumbnail() {
   local line=${exec_line//%s/$1}
   line=${line//%i/\'$2\'}
   line=${line//%o/\'$3\'}
-  PATH=$work/usr/bin:$PATH sh -c "$line"
+  PATH=$prefix/bin:$PATH sh -c "$line"
 }
-"$work/usr/bin/icnkit" unpack -q --preview --format png -o "$work/preview" "$root/examples"
+"$prefix/bin/icnkit" unpack -q --preview --format png -o "$work/preview" "$root/examples"
 for size in 128 32 7; do
   for gen in h1 h2; do
     out=$work/thumb_${gen}_$size.png
