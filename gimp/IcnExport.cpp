@@ -32,7 +32,9 @@ Palette ImageColours(gint32 image) {
   gint count = 0;
   guchar* map = gimp_image_get_colormap(image, &count);
   Palette colours;
-  for (gint i = 0; i < count; ++i) colours.push_back({map[3 * i], map[3 * i + 1], map[3 * i + 2]});
+  for (size_t i = 0; i < size_t(count); ++i) {
+    colours.push_back({map[3 * i], map[3 * i + 1], map[3 * i + 2]});
+  }
   g_free(map);
   return colours;
 }
@@ -40,7 +42,7 @@ Palette ImageColours(gint32 image) {
 // The palette "ICN H1" or "ICN H2" among GIMP's palettes (made when
 // missing), for Image > Mode > Indexed's "Use custom palette".
 std::string GimpPaletteName(Generation generation) {
-  const std::string name = std::string("ICN ") + GenerationName(generation);
+  std::string name = std::string("ICN ") + GenerationName(generation);
   gint found = 0;
   gchar** names = gimp_palettes_get_list(("^" + name + "$").c_str(), &found);
   g_strfreev(names);
@@ -140,16 +142,16 @@ LayerFrame ReadLayer(gint32 layer, const std::pair<int32_t, int32_t>& reference)
   frame.pixels = Raster(width, height);
   const Babl* format = gimp_drawable_get_format(layer);
   const int bytes = babl_format_get_bytes_per_pixel(format);
-  std::vector<guchar> data(size_t(width) * size_t(height) * size_t(bytes));
+  std::vector<guchar> stored(size_t(width) * size_t(height) * size_t(bytes));
   GeglBuffer* buffer = gimp_drawable_get_buffer(layer);
   const GeglRectangle whole = {0, 0, width, height};
-  gegl_buffer_get(buffer, &whole, 1.0, format, data.data(), GEGL_AUTO_ROWSTRIDE, GEGL_ABYSS_NONE);
+  gegl_buffer_get(buffer, &whole, 1.0, format, stored.data(), GEGL_AUTO_ROWSTRIDE, GEGL_ABYSS_NONE);
   g_object_unref(buffer);
   // Indexed layers: the index, then alpha where the layer has one; a
   // transparent pixel is index 0.
   for (size_t i = 0; i < frame.pixels.pixels.size(); ++i) {
-    const bool opaque = bytes < 2 || data[i * size_t(bytes) + 1] >= 128;
-    frame.pixels.pixels[i] = opaque ? data[i * size_t(bytes)] : 0;
+    const bool opaque = bytes < 2 || stored[i * size_t(bytes) + 1] >= 128;
+    frame.pixels.pixels[i] = opaque ? stored[i * size_t(bytes)] : 0;
   }
   return frame;
 }
@@ -184,6 +186,7 @@ void SaveArchiveImage(gint32 image, const std::string& path) {
   std::sort(frames.begin(), frames.end(),
             [](const LayerFrame& a, const LayerFrame& b) { return a.number < b.number; });
   std::vector<NewFrame> built;
+  built.reserve(frames.size());
   for (const LayerFrame& frame : frames) {
     built.push_back({frame.pixels.View(), frame.left, frame.top, frame.bits});
   }
