@@ -20,7 +20,11 @@ mkdir -p "$GIMP2_DIRECTORY/plug-ins/file-icn"
 cp "$build/gimp/file-icn" "$GIMP2_DIRECTORY/plug-ins/file-icn/"
 "$build/bin/icnkit_gimp_archives" --bench big.icn
 
-seconds() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N); echo "$t1 - $t0" | bc; }
+seconds() {
+  local t0 t1
+  t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N)
+  awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }'
+}
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 gimp_run() { timeout 1800 gimp-console -i -d -f "$@" -b '(gimp-quit 0)'; }
 open_save='(let ((image (car (file-icn-load RUN-NONINTERACTIVE "big.icn" "big.icn"))))
@@ -37,9 +41,9 @@ done
 s=$(printf '%s\n' "${startup[@]}" | median)
 w=$(printf '%s\n' "${work[@]}" | median)
 u=$(printf '%s\n' "${unpack[@]}" | median)
-o=$(echo "$w - $s" | bc)
+o=$(awk -v w="$w" -v s="$s" 'BEGIN { print w - s }')
 printf 'archive: 2000 frames of 256 x 256 (H2), %s bytes\n' "$(stat -c %s big.icn)"
 printf 'GIMP start-up alone:              %6.2f s\n' "$s"
 printf 'GIMP open + export (start-up off): %6.2f s\n' "$o"
 printf 'icnkit unpack --format png:        %6.2f s\n' "$u"
-printf 'ratio open+export / unpack:        %6.2f\n' "$(echo "$o / $u" | bc -l)"
+printf 'ratio open+export / unpack:        %6.2f\n' "$(awk -v o="$o" -v u="$u" 'BEGIN { print o / u }')"
