@@ -51,8 +51,17 @@ if [ "$(cat "$control/shlibs")" != "libicnkit 1 icnkit (>= $(dpkg-deb -f "$deb" 
   exit 1
 fi
 echo "deb-check: $(basename "$library") (SONAME $soname) with its links, shlibs and the ldconfig trigger"
+# The file managers' MIME type and thumbnailer, and the GIMP plug-in where
+# libgimp2.0-dev is installed.
+plugin=
+if pkg-config --exists gimp-2.0 2>/dev/null; then
+  plugin=$unpacked$(pkg-config --variable=gimplibdir gimp-2.0)/plug-ins/file-icn/file-icn
+fi
+for file in usr/share/mime/packages/icnkit.xml usr/share/thumbnailers/icnkit.thumbnailer ${plugin:+"${plugin#"$unpacked"/}"}; do
+  [ -f "$unpacked/$file" ] || { echo "deb-check: the package has no $file" >&2; exit 1; }
+done
 
-for program in "$unpacked"/usr/bin/* "$library"; do
+for program in "$unpacked"/usr/bin/* "$library" ${plugin:+"$plugin"}; do
   needed=$(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }')
   # ldd tells where each one is found; dpkg which package put it there.
   while read -r lib path; do

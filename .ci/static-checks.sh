@@ -37,7 +37,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DICNKIT_FUZZ=ON \
   -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 
 echo "== clang-tidy"
-sources="^$root/(format|support|fs|cli|settings|image|conventions|unpack|pack|tools|kit|png|palette|sheet|folders|api|testdata|examples|tests|bench|fuzz|python)/"
+sources="^$root/(format|support|fs|cli|settings|image|conventions|unpack|pack|tools|kit|png|palette|sheet|folders|api|testdata|examples|tests|bench|fuzz|python|gimp)/"
 if ! run-clang-tidy -p "$build" -quiet -j"$jobs" "$sources" >"$build/clang-tidy.log" 2>&1; then
   grep -E '(warning|error): ' "$build/clang-tidy.log" | sed -r 's/\x1b\[[0-9;]*m//g' | sort -u
   echo "== clang-tidy found problems (full output: $build/clang-tidy.log)"

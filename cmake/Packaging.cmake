@@ -10,7 +10,10 @@
 #     pages, share/doc/icnkit/ with the copyright file and the changelog, and
 #     the library (cmake/Library.cmake): lib/<multiarch>/ with libicnkit.so.1
 #     (and its links) and libicnkit.a, its CMake package and icnkit.pc, and
-#     include/icnkit/. One package holds the tools and the library.
+#     include/icnkit/, share/mime/packages/icnkit.xml and
+#     share/thumbnailers/icnkit.thumbnailer, and where libgimp2.0-dev was
+#     found the GIMP plug-in (lib/gimp/2.0/plug-ins/file-icn/file-icn). One
+#     package holds the tools, the library and the plug-in.
 # Included at the end of the top-level CMakeLists.txt, once every target exists.
 set(CPACK_PACKAGE_NAME icnkit)
 set(CPACK_PACKAGE_VENDOR "icnkit")
@@ -53,6 +56,13 @@ else()
   add_custom_target(icnkit_changelog ALL DEPENDS ${ICNKIT_CHANGELOG_GZ})
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${ICNKIT_CHANGELOG_GZ}
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # File managers: the MIME type of archives (shared-mime-info, whose
+  # trigger updates the database) and the thumbnailer that runs "icnkit
+  # thumbnail" for it (freedesktop thumbnail rules).
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/icnkit-mime.xml
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/mime/packages RENAME icnkit.xml)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/icnkit.thumbnailer
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/thumbnailers)
   # A stripped install (cpack, CPACK_STRIP_FILES) runs a plain "strip", which
   # leaves the compiler's .comment section; take it out as dh_strip does.
   if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF" AND CMAKE_STRIP)
@@ -62,6 +72,9 @@ else()
     endforeach()
     if(TARGET icnkit_shared)
       list(APPEND ICNKIT_STRIPPED_FILES ${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:icnkit_shared>)
+    endif()
+    if(TARGET file-icn)
+      list(APPEND ICNKIT_STRIPPED_FILES ${ICNKIT_GIMP_PLUGIN_DIR}/file-icn)
     endif()
     foreach(file ${ICNKIT_STRIPPED_FILES})
       install(CODE "if(CMAKE_INSTALL_DO_STRIP)
@@ -85,7 +98,9 @@ folders of 8-bit indexed BMP files plus a setup.ini holding their origin
 and flags, to be edited in any paint program and packed again, byte for
 byte. dravel and dravix unpack H1 and H2 archives (or write one preview
 bitmap per archive), morlet and morvix pack the frame folders again.
-icnkit does all of it and more: PNG frames, sprite sheets, GIFs, palettes.
+icnkit does all of it and more: PNG frames, sprite sheets, GIFs, palettes,
+thumbnails for file managers (with the MIME type image/x-icn). The GIMP
+plug-in file-icn opens archives as layered indexed images and exports them.
 The C++ library libicnkit (shared and static, with its headers, CMake
 package and pkg-config file) gives programs the same work.")
   # Versioned library dependencies, read from the binaries by dpkg-shlibdeps

@@ -1,0 +1,41 @@
+// The GIMP 2.10 file plug-in file-icn: opens ICN archives as indexed images
+// with one layer per frame and exports them again, on the public API alone
+// (include/icnkit/). What an image keeps of its archive:
+//   image parasite "icn-generation"       "H1" or "H2"
+//   image parasite "icn-reference-point"  "X Y": the image pixel where the
+//                                         sprite's reference point lies
+//   layer parasite "icn-bits"             the frame's setup.ini [Bits] value
+// A layer "0000", "0001", ... is the frame of that number, at its place
+// (layer offset = frame left/top + reference point); the bottom layer is
+// frame 0, as Filters > Animation > Playback plays layers bottom first.
+// Index 0 is transparent: pixels of index 0 are transparent, transparent
+// pixels are index 0.
+#pragma once
+
+#include <libgimp/gimp.h>
+
+#include <string>
+
+namespace icnkit {
+
+inline constexpr const char* kGenerationParasite = "icn-generation";
+inline constexpr const char* kReferenceParasite = "icn-reference-point";
+inline constexpr const char* kBitsParasite = "icn-bits";
+
+// The image of the archive file at path; throws icnkit::Error with the
+// library's message when it cannot be read or opened.
+gint32 LoadArchiveImage(const std::string& path);
+
+// Writes image's layers as the archive file at path, whole or not at all.
+// Throws icnkit::Error with a message that says what to do when the image
+// is not indexed with a generation's palette or holds a layer the archive
+// cannot hold; nothing is written then.
+void SaveArchiveImage(gint32 image, const std::string& path);
+
+// A parasite's text ("" when the item has none); image or layer.
+std::string ImageParasiteText(gint32 image, const char* name);
+std::string ItemParasiteText(gint32 item, const char* name);
+void AttachImageText(gint32 image, const char* name, const std::string& text);
+void AttachItemText(gint32 item, const char* name, const std::string& text);
+
+}  // namespace icnkit
