@@ -36,7 +36,7 @@ const char* Version() {
 }
 
 const char* GenerationName(Generation generation) {
-  return ::GenerationName(Internal(generation));
+  return icnkit::GenerationName(Internal(generation));
 }
 
 Generation ParseGeneration(std::string_view text) {
@@ -50,7 +50,7 @@ Generation ParseGeneration(std::string_view text) {
 
 std::optional<Generation> DetectGeneration(std::span<const uint8_t> bytes) {
   return Guarded([&]() -> std::optional<Generation> {
-    const std::optional<TIcnGeneration> detected = ::DetectGeneration(bytes);
+    const std::optional<TIcnGeneration> detected = icnkit::DetectIcnGeneration(bytes);
     if (!detected) return std::nullopt;
     return icnkit_api::Public(*detected);
   });
@@ -77,7 +77,7 @@ struct Archive::Impl {
   std::string Name;
 
   TIcnFrame Record(size_t index) const {
-    const size_t count = ::FrameCount(Bytes);
+    const size_t count = icnkit::FrameCount(Bytes);
     if (index >= count) {
       throw TZtError(ZtFormat("Frame %zu out of range: the archive has %zu frames", index, count));
     }
@@ -122,7 +122,7 @@ Archive Archive::Open(std::span<const uint8_t> bytes, std::shared_ptr<const void
     impl->Owner = std::move(owner);
     impl->Bytes = bytes;
     impl->Name = std::move(name);
-    impl->FillOnlyKnown = std::make_unique<std::atomic<uint8_t>[]>(::FrameCount(bytes));
+    impl->FillOnlyKnown = std::make_unique<std::atomic<uint8_t>[]>(icnkit::FrameCount(bytes));
     return Archive(std::move(impl));
   } catch (const TZtError& error) {
     const bool named = std::string(error.what()).find(name) != std::string::npos;
@@ -155,7 +155,7 @@ std::span<const uint8_t> Archive::Bytes() const {
 }
 
 size_t Archive::FrameCount() const {
-  return ::FrameCount(impl_->Bytes);
+  return icnkit::FrameCount(impl_->Bytes);
 }
 
 FrameRecord Archive::Frame(size_t index) const {
@@ -190,7 +190,7 @@ std::optional<uint64_t> Archive::StreamLength(size_t index) const {
   return Guarded([&]() -> std::optional<uint64_t> {
     const TIcnFrame record = impl_->Record(index);
     const std::optional<size_t> length =
-        ::StreamLength(impl_->Bytes, impl_->Format->Codes, FrameDataAt(impl_->Bytes, record),
+        icnkit::StreamLength(impl_->Bytes, impl_->Format->Codes, FrameDataAt(impl_->Bytes, record),
                        MaxStreamLength(record), impl_->FillOnly(index, record));
     if (!length) return std::nullopt;
     return *length;

@@ -5,6 +5,8 @@
 
 #include "fs/FileSystem.h"
 
+namespace icnkit {
+
 namespace icnkit_api {
 
 TIcnGeneration Internal(icnkit::Generation generation) {
@@ -82,3 +84,5 @@ void ThrowAsError(const std::string& file) {
 }
 
 }  // namespace icnkit_api
+
+}  // namespace icnkit

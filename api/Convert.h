@@ -13,6 +13,8 @@
 #include "icnkit/raster.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 namespace icnkit_api {
 
 // How the library's callers name a generation nothing tells
@@ -51,3 +53,5 @@ auto Guarded(TWork&& work) -> decltype(work()) {
 }
 
 }  // namespace icnkit_api
+
+}  // namespace icnkit

@@ -24,7 +24,7 @@ Palette GenerationPalette(Generation generation) {
 
 PaletteFormat PaletteFormatOfName(const std::string& name) {
   return Guarded([&] {
-    switch (::PaletteFormatOfName(name)) {
+    switch (icnkit::PaletteFileFormatOfName(name)) {
       case TPaletteFormat::Bmp:
         return PaletteFormat::Bmp;
       case TPaletteFormat::Png:
@@ -44,7 +44,7 @@ PaletteFormat PaletteFormatOfName(const std::string& name) {
 
 Palette ReadPalette(std::span<const uint8_t> bytes, const std::string& name, PaletteDepth depth) {
   return Guarded([&] {
-    return Public(::ReadPaletteFile(bytes, name, static_cast<TPaletteDepth>(depth)));
+    return Public(icnkit::ReadPaletteFile(bytes, name, static_cast<TPaletteDepth>(depth)));
   });
 }
 
@@ -59,7 +59,7 @@ std::vector<uint8_t> WritePalette(const Palette& colours, PaletteFormat format) 
                                                 TPaletteFormat::JascPal, TPaletteFormat::Gpl,
                                                 TPaletteFormat::Act,     TPaletteFormat::Raw};
   return Guarded(
-      [&] { return ::WritePaletteFile(Internal(colours), kFormats[static_cast<int>(format)]); });
+      [&] { return icnkit::WritePaletteFile(Internal(colours), kFormats[static_cast<int>(format)]); });
 }
 
 Palette ReadPaletteFile(const std::string& path, PaletteDepth depth) {

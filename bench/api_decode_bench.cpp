@@ -17,6 +17,8 @@
 
 #include "icnkit/icnkit.h"
 
+using namespace icnkit;
+
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: api_decode_bench ARCHIVE REPEATS\n");

@@ -12,6 +12,8 @@
 #include "format/MaskedRuns.h"
 #include "testdata/ArchiveBuilder.h"
 
+using namespace icnkit;
+
 namespace {
 
 constexpr int32_t kSide = 256;

@@ -6,4 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace icnkit {
+
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+}  // namespace icnkit

@@ -5,6 +5,8 @@
 #include "cli/Report.h"
 #include "cli/StandardStreams.h"
 
+namespace icnkit {
+
 std::unique_ptr<TReportSink> MakeNativeReportSink() {
   return std::make_unique<TConsoleReport>(stdout, stderr);
 }
@@ -18,3 +20,5 @@ void PrepareStandardStreams() {}
 bool IsTerminal(std::FILE* stream) {
   return isatty(fileno(stream)) != 0;
 }
+
+}  // namespace icnkit

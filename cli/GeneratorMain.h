@@ -13,6 +13,8 @@
 #include "fs/FileSystem.h"
 #include "fs/Path.h"
 
+namespace icnkit {
+
 inline int RunGenerator(
     int argc, char** argv, const char* name,
     const std::function<void(TFileSystem& fs, const std::string& folder)>& write) {
@@ -29,3 +31,5 @@ inline int RunGenerator(
   }
   return 0;
 }
+
+}  // namespace icnkit

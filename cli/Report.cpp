@@ -1,6 +1,8 @@
 // The console form of the final message, shared by every platform.
 #include "cli/Report.h"
 
+namespace icnkit {
+
 namespace {
 
 // The length of the well-formed UTF-8 sequence starting at text[i] that is
@@ -88,3 +90,5 @@ bool TConsoleReport::Inform(const std::string& caption, const std::string& text)
 bool TConsoleReport::Fail(const std::string& caption, const std::string& text) {
   return WriteLine(Err_, ConsoleLine(caption, text, true));
 }
+
+}  // namespace icnkit

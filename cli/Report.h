@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+namespace icnkit {
+
 class TReportSink {
  public:
   virtual ~TReportSink() = default;
@@ -45,3 +47,5 @@ class TConsoleReport : public TReportSink {
 
 // The sink of this build's platform, for main.
 std::unique_ptr<TReportSink> MakeNativeReportSink();
+
+}  // namespace icnkit

@@ -7,6 +7,8 @@
 #include "fs/Path.h"
 #include "icnkit/version.h"
 
+namespace icnkit {
+
 const char* const kToolVersion = ICNKIT_VERSION;
 const char* const kCreditLines =
     "icnkit: ICN sprite archive tools\r\n"
@@ -87,3 +89,5 @@ int RunTool(TToolContext& context, const TToolDescription& tool,
   // Success that cannot be reported (stdout closed or full) is no success.
   return inform("Operation succesful.");
 }
+
+}  // namespace icnkit

@@ -22,6 +22,8 @@
 
 #include "cli/ToolContext.h"
 
+namespace icnkit {
+
 // The version shown in the first usage line.
 extern const char* const kToolVersion;
 // The three credit lines that end every usage text, joined by CR LF.
@@ -64,3 +66,5 @@ std::string ToolErrorText(const std::string& message, const std::string& current
 // text) for the first copy that fails.
 void CopySelfToCurrentFolder(TFileSystem& fs, const std::string& programName,
                              const std::vector<std::string>& companions = {});
+
+}  // namespace icnkit

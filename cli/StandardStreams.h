@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace icnkit {
+
 // Makes stdout and stderr write their bytes unchanged: on Windows they are
 // switched out of text mode (so a line ends in "\n", not "\r\n", as on
 // POSIX) and a console shows UTF-8 while the program runs. Call once, first.
@@ -14,3 +16,5 @@ void PrepareStandardStreams();
 // Windows a console, where they are switched on (consoles before Windows 10
 // cannot, and count as no terminal).
 bool IsTerminal(std::FILE* stream);
+
+}  // namespace icnkit

@@ -6,7 +6,11 @@
 #include "cli/Report.h"
 #include "fs/FileSystem.h"
 
+namespace icnkit {
+
 struct TToolContext {
   TFileSystem& Fs;
   TReportSink& Report;
 };
+
+}  // namespace icnkit

@@ -14,6 +14,8 @@
 
 #include <cstdlib>
 
+namespace icnkit {
+
 namespace {
 
 int DefaultMessageBox(const wchar_t* text, const wchar_t* caption, uint32_t type) {
@@ -133,3 +135,5 @@ bool IsTerminal(std::FILE* stream) {
   return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
          ::SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
+
+}  // namespace icnkit

@@ -6,6 +6,8 @@
 
 #include "cli/Report.h"
 
+namespace icnkit {
+
 // MessageBoxW without its owner and the Windows types.
 using TMessageBoxFunction = int (*)(const wchar_t* text, const wchar_t* caption, uint32_t type);
 
@@ -26,3 +28,5 @@ class TWindowsReport : public TReportSink {
   bool Console_;
   TMessageBoxFunction Box_;
 };
+
+}  // namespace icnkit

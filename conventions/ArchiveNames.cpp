@@ -6,6 +6,8 @@
 #include "fs/Files.h"
 #include "fs/Path.h"
 
+namespace icnkit {
+
 namespace {
 
 constexpr const char* kH1Extensions[] = {".icn", ".obj", ".atk", ".std", ".wlk", ".wip", ".xtl"};
@@ -40,3 +42,5 @@ TPackPaths PackPathsFor(TFileSystem& fs, const std::string& argument) {
   }
   return paths;
 }
+
+}  // namespace icnkit

@@ -11,6 +11,8 @@
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
 
+namespace icnkit {
+
 // Whether a file name has one of the generation's archive extensions
 // (compared whole, dot included, letters A-Z without regard to case).
 bool IsArchiveName(TIcnGeneration generation, const std::string& name);
@@ -31,3 +33,5 @@ struct TPackPaths {
 // "Folder doesn't exist: %s" (the folder with its trailing delimiter) when
 // an archive path has no frame folder.
 TPackPaths PackPathsFor(TFileSystem& fs, const std::string& argument);
+
+}  // namespace icnkit

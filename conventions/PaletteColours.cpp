@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace icnkit {
+
 namespace {
 
 TRgbQuad Rgb(int red, int green, int blue) {
@@ -52,3 +54,5 @@ std::vector<TRgbQuad> PaletteColours(TIcnGeneration generation) {
   }
   return colours;
 }
+
+}  // namespace icnkit

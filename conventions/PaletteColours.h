@@ -14,4 +14,8 @@
 #include "format/IcnArchive.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 std::vector<TRgbQuad> PaletteColours(TIcnGeneration generation);
+
+}  // namespace icnkit

@@ -7,6 +7,8 @@
 #include "fs/Files.h"
 #include "image/BmpFile.h"
 
+namespace icnkit {
+
 namespace {
 
 // One image per thread, generation and source: the icnkit tool unpacks
@@ -67,3 +69,5 @@ void DiscardWorkImage() {
   delete tWorkImageSlots;
   tWorkImageSlots = nullptr;
 }
+
+}  // namespace icnkit

@@ -17,6 +17,8 @@
 #include "fs/FileSystem.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 // Where the generation's palette bitmap is read from:
 // ApplicationFolder(fs) + its name, or, when that file is missing, the
 // installed layout ApplicationFolder(fs) + "../share/icnkit/" + its name.
@@ -38,3 +40,5 @@ TIndexedImage& WorkImage(TFileSystem& fs, TIcnGeneration generation,
 // again. Every thread other than the main one calls it before it ends
 // (RunJobs' workers do), or its images are never freed.
 void DiscardWorkImage();
+
+}  // namespace icnkit

@@ -7,6 +7,8 @@
 #include "conventions/PaletteColours.h"
 #include "image/IndexedImage.h"
 
+using namespace icnkit;
+
 namespace {
 
 void WritePalette(TFileSystem& fs, TIcnGeneration generation, const std::string& path) {

@@ -23,6 +23,8 @@
 #include "fs/Path.h"
 #include "testdata/ArchiveBuilder.h"
 
+using namespace icnkit;
+
 namespace {
 
 // A frame as the encoders see it: a top-down raster of palette indices.

@@ -10,6 +10,8 @@
 #include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerGeneration.h"
 
+namespace icnkit {
+
 namespace {
 
 template <class TBytes>
@@ -76,3 +78,5 @@ std::vector<uint8_t> PackSheetImage(const TSheetDescription& sheet, std::span<co
   }
   return PackSheet(sheet, image, imageName);
 }
+
+}  // namespace icnkit

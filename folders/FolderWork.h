@@ -19,6 +19,8 @@
 #include "sheet/SheetJson.h"
 #include "unpack/FrameOutput.h"
 
+namespace icnkit {
+
 // What packs an archive of that generation ("pack it with morlet").
 using TGenerationAdvice = std::function<std::string(TIcnGeneration)>;
 
@@ -52,3 +54,5 @@ size_t PackArchiveFolder(TFileSystem& fs, const TPackPaths& paths,
 std::vector<uint8_t> PackSheetImage(const TSheetDescription& sheet, std::span<const uint8_t> png,
                                     const std::string& imageName, TPackPalettes& palettes,
                                     bool remap, const TWarningSink& warn);
+
+}  // namespace icnkit

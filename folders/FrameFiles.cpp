@@ -9,6 +9,8 @@
 #include "image/BmpFile.h"
 #include "png/Png.h"
 
+namespace icnkit {
+
 TFrameOutput MakeFrameOutput(const std::string& format, bool transparent,
                              std::vector<TRgbQuad> palette) {
   TFrameOutput output;
@@ -75,3 +77,5 @@ size_t CheckFrameNames(TFileSystem& fs, const std::string& folder) {
   }
   return stems.size();
 }
+
+}  // namespace icnkit

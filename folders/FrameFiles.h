@@ -18,6 +18,8 @@
 #include "pack/FrameInput.h"
 #include "unpack/FrameOutput.h"
 
+namespace icnkit {
+
 // Where what the user should know goes, a warning at a time.
 using TWarningSink = std::function<void(const std::string& message)>;
 
@@ -59,3 +61,5 @@ TFrameInput MakeFrameInput(TPackPalettes& palettes, TIcnGeneration generation, b
 // frame <stem>" when two of them differ only in their extension:
 // both would be packed.
 size_t CheckFrameNames(TFileSystem& fs, const std::string& folder);
+
+}  // namespace icnkit

@@ -6,6 +6,8 @@
 #include "fs/Files.h"
 #include "settings/IniDocument.h"
 
+namespace icnkit {
+
 namespace {
 
 constexpr const char* kSection = "Position";
@@ -27,3 +29,5 @@ std::optional<TIcnGeneration> ReadGenerationKey(TFileSystem& fs, const std::stri
   }
   return generation;
 }
+
+}  // namespace icnkit

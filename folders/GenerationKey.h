@@ -11,7 +11,11 @@
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
 
+namespace icnkit {
+
 // The key's generation in folder's setup.ini (folder ends in a delimiter);
 // none when setup.ini or the key is missing. Raises "Generation is
 // "<value>", not H1 or H2" for another value.
 std::optional<TIcnGeneration> ReadGenerationKey(TFileSystem& fs, const std::string& folder);
+
+}  // namespace icnkit

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace icnkit {
+
 inline uint16_t GetU16(const uint8_t* p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
@@ -21,3 +23,5 @@ inline void PutU16(uint8_t* p, uint16_t value) {
 inline void PutU32(uint8_t* p, uint32_t value) {
   for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(value >> (8 * k));
 }
+
+}  // namespace icnkit

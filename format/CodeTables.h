@@ -13,6 +13,8 @@
 
 #include "format/FrameRaster.h"
 
+namespace icnkit {
+
 enum class TCodeKind : uint8_t {
   EndRow,   // column 0 of the next row
   Literal,  // Length indices follow (fill-only frames: none, index 5)
@@ -109,3 +111,5 @@ constexpr TIcnCodeTable H2CodeTable() {
 
 inline constexpr TIcnCodeTable kH1CodeTable = icn_detail::H1CodeTable();
 inline constexpr TIcnCodeTable kH2CodeTable = icn_detail::H2CodeTable();
+
+}  // namespace icnkit

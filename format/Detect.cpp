@@ -7,6 +7,8 @@
 #include "format/Bytes.h"
 #include "format/Error.h"
 
+namespace icnkit {
+
 std::optional<size_t> StreamLength(TArchiveImage image, const TIcnCodeTable& codes, size_t start,
                                    uint64_t limit, bool fillOnly) {
   if (start >= image.size()) return std::nullopt;
@@ -110,8 +112,6 @@ std::optional<std::string> UnpackerReason(TArchiveImage image, TIcnGeneration ge
 
 }  // namespace
 
-namespace icnkit {
-
 bool TableFitsGeneration(std::span<const uint8_t> head, uint64_t fileSize,
                          TIcnGeneration generation) {
   if (fileSize < kIcnHeaderSize || head.size() < kIcnHeaderSize) return false;
@@ -145,8 +145,6 @@ TIcnGeneration TellGeneration(TArchiveImage image, const std::string& name,
   throw UndecidedGeneration(name, advice);
 }
 
-}  // namespace icnkit
-
 bool FitsGeneration(TArchiveImage image, const TIcnGenerationInfo& generation) {
   if (!icnkit::TableFitsGeneration(image, image.size(), generation.Generation)) return false;
   const size_t count = FrameCount(image);
@@ -165,7 +163,7 @@ TGenerationFit FitGenerations(TArchiveImage image) {
   return {FitsGeneration(image, kH1Generation), FitsGeneration(image, kH2Generation)};
 }
 
-std::optional<TIcnGeneration> DetectGeneration(TArchiveImage image) {
+std::optional<TIcnGeneration> DetectIcnGeneration(TArchiveImage image) {
   const TGenerationFit fit = FitGenerations(image);
   if (fit.H1 == fit.H2) return std::nullopt;
   return fit.H1 ? TIcnGeneration::H1 : TIcnGeneration::H2;
@@ -174,3 +172,5 @@ std::optional<TIcnGeneration> DetectGeneration(TArchiveImage image) {
 TZtError UndecidedGeneration(const std::string& name, const std::string& advice) {
   return TZtError("cannot tell whether " + name + " is H1 or H2; " + advice);
 }
+
+}  // namespace icnkit

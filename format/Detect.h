@@ -23,6 +23,8 @@
 #include "format/Generation.h"
 #include "format/IcnArchive.h"
 
+namespace icnkit {
+
 struct TGenerationFit {
   bool H1 = false;
   bool H2 = false;
@@ -31,7 +33,7 @@ struct TGenerationFit {
 TGenerationFit FitGenerations(TArchiveImage image);
 
 // The one generation that fits, or none when both or neither do.
-std::optional<TIcnGeneration> DetectGeneration(TArchiveImage image);
+std::optional<TIcnGeneration> DetectIcnGeneration(TArchiveImage image);
 
 // The error of an archive (or frame folder) called name whose generation
 // nothing tells: "cannot tell whether <name> is H1 or H2; <advice>", advice
@@ -40,8 +42,6 @@ TZtError UndecidedGeneration(const std::string& name, const std::string& advice)
 
 // Whether the archive fits the generation (the rules above).
 bool FitsGeneration(TArchiveImage image, const TIcnGenerationInfo& generation);
-
-namespace icnkit {
 
 // The longest start of a file that holds an archive's header and frame
 // table, whatever its frame count: 6 + 65535 x 13 bytes.
@@ -72,11 +72,11 @@ bool TableFitsGeneration(std::span<const uint8_t> head, uint64_t fileSize,
 TIcnGeneration TellGeneration(TArchiveImage image, const std::string& name,
                               const std::string& advice);
 
-}  // namespace icnkit
-
 // The length of the stream starting at offset start of image, end-of-frame
 // code included, read with the generation's codes (fill-only: literal runs
 // carry no indices), looking at most limit bytes; none when the end code is
 // not reached within the file and the limit.
 std::optional<size_t> StreamLength(TArchiveImage image, const TIcnCodeTable& codes, size_t start,
                                    uint64_t limit, bool fillOnly);
+
+}  // namespace icnkit

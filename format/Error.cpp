@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace icnkit {
+
 std::string ZtFormat(const char* format, ...) {
   va_list args;
   va_start(args, format);
@@ -15,3 +17,5 @@ std::string ZtFormat(const char* format, ...) {
   va_end(args);
   return result;
 }
+
+}  // namespace icnkit

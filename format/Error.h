@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace icnkit {
+
 // What a failure is about, for callers that act on it (the library tells a
 // missing file apart): input that is not what the call takes (the default),
 // a file or folder that does not exist, any other failure of the system.
@@ -29,3 +31,5 @@ std::string ZtFormat(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+
+}  // namespace icnkit

@@ -13,6 +13,8 @@
 #include "format/FrameCursor.h"
 #include "format/StreamBuffer.h"
 
+namespace icnkit {
+
 namespace icn_detail {
 
 // With masked moves, the decode loop tells literal runs (0x01..0x7F, as
@@ -207,3 +209,5 @@ void EncodeFrame(std::vector<uint8_t>& output, const uint8_t* source, ptrdiff_t 
 }
 
 }  // namespace icn_detail
+
+}  // namespace icnkit

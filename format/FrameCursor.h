@@ -24,6 +24,8 @@
 #define ICN_ALWAYS_INLINE inline __attribute__((always_inline))
 #endif
 
+namespace icnkit {
+
 // Copies and fills of run length, inlined: runs are mostly short, and a
 // call into the C library per run would cost more than the run itself. The
 // moves overlap instead of looping byte by byte and never touch a byte
@@ -206,3 +208,5 @@ class TBasicFrameCursor {
 };
 
 using TFrameCursor = TBasicFrameCursor<false>;
+
+}  // namespace icnkit

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace icnkit {
+
 struct TFrameRaster {
   uint8_t* TopLeft = nullptr;
   ptrdiff_t RowStep = 0;
@@ -20,3 +22,5 @@ struct TFrameRaster {
 // Palette index 0 is transparent; fill-only literal runs decode to index 5.
 constexpr uint8_t kTransparentIndex = 0;
 constexpr uint8_t kFillOnlyIndex = 5;
+
+}  // namespace icnkit

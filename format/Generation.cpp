@@ -3,6 +3,8 @@
 #include "format/H1Codec.h"
 #include "format/H2Codec.h"
 
+namespace icnkit {
+
 namespace {
 
 bool H1FillOnly(const std::string& archiveName, TArchiveImage image, size_t index,
@@ -73,3 +75,5 @@ void DecodeFrame(const TIcnGenerationInfo& format, TArchiveImage archive, const 
   }
   format.Decode(stream, target, fillOnly);
 }
+
+}  // namespace icnkit

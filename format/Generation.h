@@ -14,6 +14,8 @@
 #include "format/FrameRaster.h"
 #include "format/IcnArchive.h"
 
+namespace icnkit {
+
 // Bit 5 of a frame's "Bits" value: the frame is fill-only.
 constexpr int32_t kFillOnlyBit = 32;
 
@@ -59,3 +61,5 @@ std::optional<TIcnGeneration> ParseGenerationName(const std::string& text);
 // paints nothing, so its stream is not decoded at all.
 void DecodeFrame(const TIcnGenerationInfo& format, TArchiveImage archive, const TIcnFrame& record,
                  bool fillOnly, const TFrameRaster& target);
+
+}  // namespace icnkit

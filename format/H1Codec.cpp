@@ -2,6 +2,8 @@
 
 #include "format/FrameCodec.h"
 
+namespace icnkit {
+
 void DecodeH1Frame(std::span<const uint8_t> stream, const TFrameRaster& target, bool fillOnly) {
   icn_detail::DecodeFrame<kH1CodeTable>(stream, target, fillOnly);
 }
@@ -10,3 +12,5 @@ void EncodeH1Frame(std::vector<uint8_t>& output, const uint8_t* source, ptrdiff_
                    int32_t width, int32_t height, bool fillOnly) {
   icn_detail::EncodeFrame<kH1CodeTable>(output, source, rowStep, width, height, fillOnly);
 }
+
+}  // namespace icnkit

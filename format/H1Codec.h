@@ -16,6 +16,8 @@
 #include "format/FrameRaster.h"
 #include "format/IcnArchive.h"
 
+namespace icnkit {
+
 // Decodes the stream (from its first byte to the end of the archive image)
 // into target. Stops at the end-of-frame code, at the end of the data, or at
 // more end-of-row codes than target.Height; runs are clipped to the frame.
@@ -27,3 +29,5 @@ void EncodeH1Frame(std::vector<uint8_t>& output, const uint8_t* source, ptrdiff_
 // archive's file name, without its folder ("font.icn": all; ".std": frame 0),
 // and a scan of its stream.
 bool DeduceH1FillOnly(const std::string& archiveName, TArchiveImage image, size_t index);
+
+}  // namespace icnkit

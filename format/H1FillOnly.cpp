@@ -7,6 +7,8 @@
 #include "format/H1Codec.h"
 #include "format/Text.h"
 
+namespace icnkit {
+
 namespace {
 
 // Whether any of the n bytes at p is 0, a machine word at a time (a word
@@ -76,3 +78,5 @@ bool DeduceH1FillOnly(const std::string& archiveName, TArchiveImage image, size_
   const size_t last = FrameDataEnd(image, TIcnGeneration::H1, index) - 1;
   return ScanSaysFillOnly(image, start, last, record.Height, MaxStreamLength(record));
 }
+
+}  // namespace icnkit

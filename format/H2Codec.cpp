@@ -2,6 +2,8 @@
 
 #include "format/FrameCodec.h"
 
+namespace icnkit {
+
 bool IsFillOnly(const TIcnFrame& record) {
   return (record.Bits & 0x20) != 0;
 }
@@ -14,3 +16,5 @@ void EncodeH2Frame(std::vector<uint8_t>& output, const uint8_t* source, ptrdiff_
                    int32_t width, int32_t height, bool fillOnly) {
   icn_detail::EncodeFrame<kH2CodeTable>(output, source, rowStep, width, height, fillOnly);
 }
+
+}  // namespace icnkit

@@ -18,8 +18,12 @@
 #include "format/FrameRaster.h"
 #include "format/IcnArchive.h"
 
+namespace icnkit {
+
 // Bit 5 of the H2 record's Bits byte.
 bool IsFillOnly(const TIcnFrame& record);
 void DecodeH2Frame(std::span<const uint8_t> stream, const TFrameRaster& target, bool fillOnly);
 void EncodeH2Frame(std::vector<uint8_t>& output, const uint8_t* source, ptrdiff_t rowStep,
                    int32_t width, int32_t height, bool fillOnly);
+
+}  // namespace icnkit

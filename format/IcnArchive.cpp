@@ -9,6 +9,8 @@
 #include "format/Error.h"
 #include "format/Generation.h"
 
+namespace icnkit {
+
 namespace {
 
 // Offset of record i; the caller has checked that the whole table fits.
@@ -220,3 +222,5 @@ std::vector<uint8_t>& TIcnArchiveWriter::Finish() {
   Sink_(0, header);
   return Buffer_;
 }
+
+}  // namespace icnkit

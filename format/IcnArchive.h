@@ -29,6 +29,8 @@
 
 #include "format/Rectangle.h"
 
+namespace icnkit {
+
 enum class TIcnGeneration { H1, H2 };
 
 constexpr size_t kIcnHeaderSize = 6;
@@ -145,3 +147,5 @@ class TIcnArchiveWriter {
   std::vector<uint8_t> Records_;
   size_t First_ = 0;
 };
+
+}  // namespace icnkit

@@ -40,6 +40,8 @@
 #define ICN_MASKED_RUNS_CLOBBERS "cc"
 #endif
 
+namespace icnkit {
+
 // Whether this processor (and its operating system, which has to save the
 // 512-bit registers) runs the masked moves.
 inline bool MaskedRunsAvailable() {
@@ -101,3 +103,5 @@ inline bool MaskedRunsAvailable() {
   return false;
 }
 #endif
+
+}  // namespace icnkit

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace icnkit {
+
 struct TRectangle {
   int32_t Left = 0;  // may be negative
   int32_t Top = 0;
@@ -24,3 +26,5 @@ struct TRectangle {
   }
   bool operator==(const TRectangle&) const = default;
 };
+
+}  // namespace icnkit

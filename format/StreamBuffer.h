@@ -6,6 +6,8 @@
 
 #include "format/Error.h"
 
+namespace icnkit {
+
 // Makes room for `more` bytes beyond the buffer's size, growing the capacity
 // at least geometrically so that appending many frames stays linear.
 inline void ReserveFor(std::vector<uint8_t>& buffer, uint64_t more) {
@@ -17,3 +19,5 @@ inline void ReserveFor(std::vector<uint8_t>& buffer, uint64_t more) {
   if (doubled > buffer.max_size()) doubled = buffer.max_size();
   buffer.reserve(static_cast<size_t>(needed > doubled ? needed : doubled));
 }
+
+}  // namespace icnkit

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+namespace icnkit {
+
 inline std::string AsciiLower(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -17,3 +19,5 @@ inline std::string AsciiLower(std::string text) {
 inline std::string CountOf(size_t count, const std::string& noun) {
   return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
+
+}  // namespace icnkit

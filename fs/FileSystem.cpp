@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <utility>
 
+namespace icnkit {
+
 namespace {
 
 std::string MessageOf(uint32_t code, const std::string& text) {
@@ -81,3 +83,5 @@ void TFolderListing::Add(std::string_view name, TPathKind kind) {
   Text_ += name;
   Text_ += '\0';
 }
+
+}  // namespace icnkit

@@ -62,6 +62,8 @@
 
 #include "format/Error.h"
 
+namespace icnkit {
+
 // A failure of the system: its error code (errno, or the Windows error
 // code) and its text without trailing blanks and dots. what() is
 // "System Error.  Code: <code>.\r\n<text>", or "A call to an OS function
@@ -81,12 +83,10 @@ class TSystemError : public TZtError {
 // "Not a regular file: <path>": a device, pipe or socket (links followed)
 // where the tools read or write a file. Of kind Invalid: the file is not
 // what the call takes, the system did not fail.
-namespace icnkit {
 class TNotRegularFile : public TZtError {
  public:
   explicit TNotRegularFile(const std::string& path) : TZtError("Not a regular file: " + path) {}
 };
-}  // namespace icnkit
 
 // Whether a system error code says that a file, or a folder on its path, is
 // not there (POSIX reports both as ENOENT, 2; Windows tells the two apart,
@@ -323,3 +323,5 @@ class TFileSystem {
 
 // The file system of this build's platform.
 std::unique_ptr<TFileSystem> MakeNativeFileSystem();
+
+}  // namespace icnkit

@@ -5,6 +5,8 @@
 
 #include "fs/Path.h"
 
+namespace icnkit {
+
 namespace {
 
 // What stopped MakeFolders: the error of the failing step (0: none known)
@@ -178,15 +180,11 @@ void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uin
   file.Save();
 }
 
-namespace icnkit {
-
 std::string FollowedArchiveLinks(TFileSystem& fs, const std::string& path) {
   const std::string target = fs.ResolveLinks(path);
   CheckWrittenFolder(fs, target);
   return target;
 }
-
-}  // namespace icnkit
 
 void SaveArchiveFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes) {
   TStreamedFile file(fs, icnkit::FollowedArchiveLinks(fs, path), /*durable=*/true, path);
@@ -253,3 +251,5 @@ std::string ApplicationFolder(TFileSystem& fs) {
     throw TZtError("Cannot find the program's own folder. " + e.Text);
   }
 }
+
+}  // namespace icnkit

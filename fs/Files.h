@@ -9,6 +9,8 @@
 
 #include "fs/FileSystem.h"
 
+namespace icnkit {
+
 // True when path names an existing folder (links followed).
 bool IsDirectory(TFileSystem& fs, const std::string& path);
 
@@ -101,9 +103,7 @@ class TStreamedFile {
 // replaced beside its target and the link stays. Links are followed under
 // the rule of the folders written (CheckWrittenFolder): a link of another
 // user on the way is "Not following a link owned by another user: <link>".
-namespace icnkit {
 std::string FollowedArchiveLinks(TFileSystem& fs, const std::string& path);
-}  // namespace icnkit
 
 // SaveWholeFile (durable) for an archive the user named, written through
 // its links (FollowedArchiveLinks). Every failure names the archive as the
@@ -149,3 +149,5 @@ void SaveNewOrReplaceFile(TFileSystem& fs, const std::string& path, std::span<co
 // The folder of the running executable, with its trailing delimiter.
 // Raises "Cannot find the program's own folder. <text>".
 std::string ApplicationFolder(TFileSystem& fs);
+
+}  // namespace icnkit

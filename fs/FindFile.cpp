@@ -7,6 +7,8 @@
 
 #include "fs/Path.h"
 
+namespace icnkit {
+
 namespace {
 
 char LowerAscii(char c) {
@@ -167,3 +169,5 @@ const std::string& TZtFindFile::FullPath() {
   if (Found_ && CachedFullPath_.empty()) CachedFullPath_ = Folder_ + CurrentName_;
   return CachedFullPath_;
 }
+
+}  // namespace icnkit

@@ -18,6 +18,8 @@
 
 #include "fs/FileSystem.h"
 
+namespace icnkit {
+
 // True when name matches the wildcard pattern (rules above).
 bool MaskMatches(std::string_view pattern, std::string_view name);
 
@@ -84,3 +86,5 @@ class TZtFindFile {
   std::string CurrentName_;
   std::string CachedFullPath_;
 };
+
+}  // namespace icnkit

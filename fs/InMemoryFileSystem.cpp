@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+namespace icnkit {
+
 namespace {
 
 // Keys are spelled with '/' alone.
@@ -239,3 +241,5 @@ std::string TInMemoryFileSystem::ExecutablePath() {
 bool TInMemoryFileSystem::IsLinkOfAnotherUser(const std::string& path) {
   return LinksOfOtherUsers.count(Key(path)) != 0;
 }
+
+}  // namespace icnkit

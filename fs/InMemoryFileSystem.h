@@ -23,6 +23,8 @@
 #include "fs/FileSystem.h"
 #include "fs/Path.h"
 
+namespace icnkit {
+
 class TInMemoryFileSystem : public TFileSystem {
  public:
   explicit TInMemoryFileSystem(const TZtPathStyle& style = NativePathStyle());
@@ -82,3 +84,5 @@ class TInMemoryFileSystem : public TFileSystem {
 
   TZtPathStyle Style_;
 };
+
+}  // namespace icnkit

@@ -1,5 +1,7 @@
 #include "fs/Pages.h"
 
+namespace icnkit {
+
 std::span<uint8_t> WholePages(std::span<uint8_t> bytes) {
   static const uintptr_t page = SystemPageSize();
   const uintptr_t first = reinterpret_cast<uintptr_t>(bytes.data());
@@ -8,3 +10,5 @@ std::span<uint8_t> WholePages(std::span<uint8_t> bytes) {
   if (stop <= start) return {};
   return bytes.subspan(start - first, stop - start);
 }
+
+}  // namespace icnkit

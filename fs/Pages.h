@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+namespace icnkit {
+
 // The size of the system's memory pages, a power of two.
 size_t SystemPageSize();
 
@@ -18,3 +20,5 @@ std::span<uint8_t> WholePages(std::span<uint8_t> bytes);
 // as zeros on Linux, as anything elsewhere. The buffer is freed as usual.
 // Windows keeps the memory (nothing there drops pages of a heap block).
 void ReleasePages(std::span<uint8_t> bytes);
+
+}  // namespace icnkit

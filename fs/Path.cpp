@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+namespace icnkit {
+
 TZtPathStyle TZtPathStyle::Windows() {
   return TZtPathStyle{"\\/:", "\\/", '\\', ".\\/:"};
 }
@@ -90,3 +92,5 @@ std::string NormaliseSlashPath(const std::string& path) {
   if (trailing) result += "/";
   return result;
 }
+
+}  // namespace icnkit

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+namespace icnkit {
+
 struct TZtPathStyle {
   const char* SplitSet;      // delimiters that end a folder part
   const char* TrailingSet;   // delimiters the trailing-slash operations see
@@ -58,3 +60,5 @@ std::string WithoutTrailingSlash(const std::string& path,
 // collapse, ".." removes the part before it (none at the root); a trailing
 // '/' (or "/.", "/..") stays as one '/'. No file is looked at.
 std::string NormaliseSlashPath(const std::string& path);
+
+}  // namespace icnkit

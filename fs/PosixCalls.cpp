@@ -13,6 +13,8 @@
 
 #include "fs/PosixTemporaryFiles.h"
 
+namespace icnkit {
+
 namespace icn_posix {
 
 [[noreturn]] void Throw(int code, bool opening) {
@@ -102,3 +104,5 @@ std::unique_ptr<TFileReplacement> BeginTemporaryReplace(const std::string& path,
 }
 
 }  // namespace icn_posix
+
+}  // namespace icnkit

@@ -9,6 +9,8 @@
 
 #include "fs/FileSystem.h"
 
+namespace icnkit {
+
 namespace icn_posix {
 
 [[noreturn]] void Throw(int code, bool opening = false);
@@ -22,3 +24,5 @@ std::unique_ptr<TFileReplacement> BeginTemporaryReplace(const std::string& path,
                                                         bool durable);
 
 }  // namespace icn_posix
+
+}  // namespace icnkit

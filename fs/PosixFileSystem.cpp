@@ -21,6 +21,8 @@
 #include <mach-o/dyld.h>
 #endif
 
+namespace icnkit {
+
 namespace {
 
 using namespace icn_posix;
@@ -361,3 +363,5 @@ std::string ExecutableFileName(const std::string& programName) {
   }
   return name;
 }
+
+}  // namespace icnkit

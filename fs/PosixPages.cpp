@@ -4,6 +4,8 @@
 
 #include "fs/Pages.h"
 
+namespace icnkit {
+
 size_t SystemPageSize() {
   return static_cast<size_t>(::sysconf(_SC_PAGESIZE));
 }
@@ -13,3 +15,5 @@ void ReleasePages(std::span<uint8_t> bytes) {
   // Only a hint: when it fails, the memory is merely kept.
   if (!pages.empty()) ::madvise(pages.data(), pages.size(), MADV_DONTNEED);
 }
+
+}  // namespace icnkit

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <utility>
 
+namespace icnkit {
+
 namespace {
 
 // Files written at once: one per thread that writes; a file that finds no
@@ -28,7 +30,9 @@ sigset_t HandledSet() {
   return set;
 }
 
-extern "C" void RemoveRegisteredAndRaise(int number) {
+// C linkage, as a signal handler has; static, as nothing outside calls it.
+extern "C" {
+static void RemoveRegisteredAndRaise(int number) {
   for (std::atomic<const char*>& slot : Registry) {
     if (const char* path = slot.load()) ::unlink(path);
   }
@@ -43,6 +47,7 @@ extern "C" void RemoveRegisteredAndRaise(int number) {
   ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
   ::raise(number);
 }
+}  // extern "C"
 
 int Register(const char* path) {
   for (int i = 0; i < kSlots; ++i) {
@@ -102,3 +107,5 @@ void TRegisteredFile::Keep() {
   if (Slot_ >= 0) Registry[Slot_].store(nullptr);
   Slot_ = -1;
 }
+
+}  // namespace icnkit

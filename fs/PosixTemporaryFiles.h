@@ -13,6 +13,8 @@
 
 #include <string>
 
+namespace icnkit {
+
 // Installs the handlers, once per process. A signal that is ignored when
 // the process starts (nohup, a background job) stays ignored.
 void InstallTemporaryFileHandlers();
@@ -44,3 +46,5 @@ class TRegisteredFile {
   int Slot_ = -1;
   bool Created_ = false;  // made here, and not kept yet
 };
+
+}  // namespace icnkit

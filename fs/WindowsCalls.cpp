@@ -9,6 +9,8 @@
 #include "fs/WindowsTemporaryFiles.h"
 #include "fs/WindowsText.h"
 
+namespace icnkit {
+
 namespace icn_windows {
 
 [[noreturn]] void Throw(DWORD code, bool opening) {
@@ -150,3 +152,5 @@ std::unique_ptr<TFileReplacement> BeginTemporaryReplace(const std::string& path,
 }
 
 }  // namespace icn_windows
+
+}  // namespace icnkit

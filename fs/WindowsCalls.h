@@ -13,6 +13,8 @@
 //
 #include "fs/WindowsHeaders.h"
 
+namespace icnkit {
+
 namespace icn_windows {
 
 [[noreturn]] void Throw(DWORD code, bool opening = false);
@@ -48,3 +50,5 @@ DWORD MoveReplacing(const std::string& from, const std::string& to);
 std::unique_ptr<TFileReplacement> BeginTemporaryReplace(const std::string& path, bool durable);
 
 }  // namespace icn_windows
+
+}  // namespace icnkit

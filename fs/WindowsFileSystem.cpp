@@ -12,6 +12,8 @@
 
 #include "fs/WindowsHeaders.h"
 
+namespace icnkit {
+
 namespace {
 
 using namespace icn_windows;
@@ -318,3 +320,5 @@ TZtPathStyle NativePathStyle() {
 std::string ExecutableFileName(const std::string& programName) {
   return programName + ".exe";
 }
+
+}  // namespace icnkit

@@ -12,3 +12,7 @@
 #endif
 #include <windows.h>
 #undef CopyFile
+
+namespace icnkit {
+
+}  // namespace icnkit

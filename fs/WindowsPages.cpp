@@ -2,6 +2,8 @@
 #include "fs/Pages.h"
 #include "fs/WindowsHeaders.h"
 
+namespace icnkit {
+
 size_t SystemPageSize() {
   SYSTEM_INFO info;
   GetSystemInfo(&info);
@@ -11,3 +13,5 @@ size_t SystemPageSize() {
 // The buffers are heap blocks: decommitting their pages would break the
 // heap, so the memory is kept.
 void ReleasePages(std::span<uint8_t>) {}
+
+}  // namespace icnkit

@@ -7,6 +7,8 @@
 
 #include "fs/WindowsHeaders.h"
 
+namespace icnkit {
+
 namespace {
 
 struct TRegistry {
@@ -59,3 +61,5 @@ size_t RemoveRegisteredFiles() {
   }
   return removed;
 }
+
+}  // namespace icnkit

@@ -14,6 +14,8 @@
 #include <functional>
 #include <string>
 
+namespace icnkit {
+
 // Installs the handler, once per process.
 void InstallTemporaryFileHandler();
 
@@ -38,3 +40,5 @@ class TRegisteredFile {
 // What the handler does before the process ends: deletes every registered
 // file. Returns how many were deleted (tests).
 size_t RemoveRegisteredFiles();
+
+}  // namespace icnkit

@@ -2,6 +2,8 @@
 //
 #include "fs/WindowsHeaders.h"
 
+namespace icnkit {
+
 std::wstring Utf16(const std::string& text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
@@ -20,3 +22,5 @@ std::string Utf8(const std::wstring& text) {
   ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
   return narrow;
 }
+
+}  // namespace icnkit

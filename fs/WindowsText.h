@@ -4,5 +4,9 @@
 
 #include <string>
 
+namespace icnkit {
+
 std::wstring Utf16(const std::string& text);
 std::string Utf8(const std::wstring& text);
+
+}  // namespace icnkit

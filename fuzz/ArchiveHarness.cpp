@@ -20,6 +20,8 @@
 #include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerGeneration.h"
 
+using namespace icnkit;
+
 namespace {
 
 // The export allocates the whole union rectangle; the harness does so only

@@ -7,4 +7,6 @@
 
 #include "format/IcnArchive.h"
 
+using namespace icnkit;
+
 void FuzzArchive(TIcnGeneration generation, const uint8_t* data, size_t size);

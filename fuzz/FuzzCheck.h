@@ -13,3 +13,5 @@
       std::abort();                                                                      \
     }                                                                                    \
   } while (false)
+
+using namespace icnkit;

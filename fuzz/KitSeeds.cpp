@@ -15,6 +15,8 @@
 #include "sheet/SheetFrames.h"
 #include "testdata/BmpBuilder.h"
 
+using namespace icnkit;
+
 namespace {
 
 using testdata::TBytes;

@@ -10,6 +10,8 @@
 #include "fuzz/SeedWriter.h"
 #include "testdata/Bytes.h"
 
+using namespace icnkit;
+
 // png_read: indexed PNGs of every bit depth, grey, RGB and RGBA of 8 and 16
 // bits, plain and interlaced, in the colours of FuzzPngPalette().
 void PngSeeds(const std::string& folder);

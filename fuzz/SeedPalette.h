@@ -9,6 +9,8 @@
 
 #include "image/BmpHeader.h"
 
+using namespace icnkit;
+
 inline std::vector<TRgbQuad> FuzzPngPalette() {
   std::vector<TRgbQuad> palette(256);
   for (unsigned i = 0; i < 256; ++i) {

@@ -7,6 +7,8 @@
 #include "fs/Files.h"
 #include "testdata/Bytes.h"
 
+using namespace icnkit;
+
 struct TSeedWriter {
   std::string Folder;
   int Count = 0;

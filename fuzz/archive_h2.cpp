@@ -4,6 +4,8 @@
 
 #include "fuzz/ArchiveHarness.h"
 
+using namespace icnkit;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzArchive(TIcnGeneration::H2, data, size);
   return 0;

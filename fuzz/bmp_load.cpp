@@ -11,6 +11,8 @@
 #include "image/IndexedImage.h"
 #include "image/TrimBox.h"
 
+using namespace icnkit;
+
 namespace {
 
 uint32_t U16(const uint8_t* p) {

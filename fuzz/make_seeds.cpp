@@ -20,6 +20,8 @@
 #include "testdata/ArchiveBuilder.h"
 #include "testdata/BmpBuilder.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace testdata;

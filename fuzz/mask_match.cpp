@@ -11,6 +11,8 @@
 #include "fs/FindFile.h"
 #include "fuzz/FuzzCheck.h"
 
+using namespace icnkit;
+
 namespace {
 
 char Lower(char c) {

@@ -15,6 +15,8 @@
 #include "fuzz/FuzzCheck.h"
 #include "palette/PaletteFile.h"
 
+using namespace icnkit;
+
 namespace {
 
 // Index 7 is a name that tells no format.
@@ -66,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   for (const TFormatName& written : kWritten) {
     const std::vector<uint8_t> file = WritePaletteFile(colours, written.Format);
-    FUZZ_CHECK(PaletteFormatOfName(written.Name) == written.Format);
+    FUZZ_CHECK(PaletteFileFormatOfName(written.Name) == written.Format);
     std::vector<TRgbQuad> again;
     try {
       again = ReadPaletteFile(file, written.Name, false);

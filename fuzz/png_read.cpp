@@ -21,6 +21,8 @@
 #include "image/IndexedImage.h"
 #include "png/Png.h"
 
+using namespace icnkit;
+
 namespace {
 
 uint32_t U32Be(const uint8_t* p) {

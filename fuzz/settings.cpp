@@ -20,6 +20,8 @@
 #include "settings/IniDocument.h"
 #include "settings/SettingsFile.h"
 
+using namespace icnkit;
+
 namespace {
 
 struct TKey {

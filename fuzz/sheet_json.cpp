@@ -18,6 +18,8 @@
 #include "sheet/SheetJson.h"
 #include "sheet/SheetPack.h"
 
+using namespace icnkit;
+
 namespace {
 
 // The sheet images packed here: the tool's own are bounded by the PNG

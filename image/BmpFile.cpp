@@ -6,6 +6,8 @@
 
 #include "fs/Files.h"
 
+namespace icnkit {
+
 void WriteBmpFile(TFileSystem& fs, const std::string& path, std::span<const uint8_t> bytes) {
   // The file is built whole in memory: a new bitmap is written in place
   // (removed again if that fails), an existing one replaced whole or not at
@@ -23,3 +25,5 @@ TIndexedImage LoadBmpFromFile(TFileSystem& fs, const std::string& path) {
   image.LoadBmp(bytes);
   return image;
 }
+
+}  // namespace icnkit

@@ -11,6 +11,8 @@
 #include "fs/FileSystem.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 // Writes bytes as the file at path (SaveNewOrReplaceFile): a new file in
 // place, removed again on a failure; an existing one replaced whole or not
 // at all.
@@ -20,3 +22,5 @@ void WriteBmpFile(TFileSystem& fs, const std::string& path, std::span<const uint
 // path, system text) when it cannot be opened, and the loader's messages
 // (TIndexedImage::LoadBmp).
 TIndexedImage LoadBmpFromFile(TFileSystem& fs, const std::string& path);
+
+}  // namespace icnkit

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <limits>
 
+namespace icnkit {
+
 namespace bmp {
 
 void ThrowNotValid() {
@@ -218,3 +220,5 @@ TBmpHeader ParseBmpHeader(std::span<const uint8_t> file) {
   if (header.PixelBytes > available) bmp::ThrowReadError();
   return header;
 }
+
+}  // namespace icnkit

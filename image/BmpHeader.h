@@ -32,6 +32,8 @@
 #include "format/Bytes.h"
 #include "format/Error.h"
 
+namespace icnkit {
+
 struct TRgbQuad {
   uint8_t Blue = 0;
   uint8_t Green = 0;
@@ -107,3 +109,5 @@ struct TBmpHeader {
 // image is not valid", "Stream read error" or "Bitmap too large: W x H",
 // each where the loader has always raised it (see BmpHeader.cpp).
 TBmpHeader ParseBmpHeader(std::span<const uint8_t> file);
+
+}  // namespace icnkit

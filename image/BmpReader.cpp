@@ -6,6 +6,8 @@
 #include "image/BmpHeader.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 namespace {
 
 // RLE8 decoding into the output area [out, out + size). Every write is
@@ -89,3 +91,5 @@ void TIndexedImage::LoadBmp(std::span<const uint8_t> file) {
   }
   *this = std::move(loaded);
 }
+
+}  // namespace icnkit

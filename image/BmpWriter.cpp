@@ -14,6 +14,8 @@
 #include "image/BmpHeader.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 std::vector<uint8_t> TIndexedImage::BmpBytes() const {
   // No pixels, no bitmap.
   if (!HasPixels()) return {};
@@ -49,3 +51,5 @@ std::vector<uint8_t> TIndexedImage::BmpBytes() const {
   std::memcpy(p + pixelOffset, Pixels_.Data(), static_cast<size_t>(imageSize));
   return file;
 }
+
+}  // namespace icnkit

@@ -1,5 +1,7 @@
 #include "image/FrameDrawing.h"
 
+namespace icnkit {
+
 TFrameRaster FrameRasterAt(TIndexedImage& image, int32_t column, int32_t row, int32_t width,
                            int32_t height) {
   TFrameRaster raster;
@@ -23,3 +25,5 @@ void DrawFrame(const TIcnGenerationInfo& format, TIndexedImage& image, TArchiveI
   DecodeFrame(format, archive, record, fillOnly,
               FrameRasterAt(image, column, row, record.Width, record.Height));
 }
+
+}  // namespace icnkit

@@ -10,6 +10,8 @@
 #include "format/IcnArchive.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 // The colour every frame is drawn on: red 0, green 255, blue 255 (0x00BBGGRR),
 // entry 0 of the palettes, which the packers read back as transparent.
 constexpr uint32_t kFillColour = 0xFFFF00;
@@ -24,3 +26,5 @@ TFrameRaster FrameRasterAt(TIndexedImage& image, int32_t column, int32_t row, in
 // (column, row) (DecodeFrame). A frame without pixels paints nothing.
 void DrawFrame(const TIcnGenerationInfo& format, TIndexedImage& image, TArchiveImage archive,
                const TIcnFrame& record, bool fillOnly, int32_t column, int32_t row);
+
+}  // namespace icnkit

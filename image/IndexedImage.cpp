@@ -6,6 +6,8 @@
 #include <limits>
 #include <new>
 
+namespace icnkit {
+
 // Storage of the given size, all bytes 0; "Bitmap too large" when memory
 // runs out. The size has been checked against the BMP limits already.
 TZtZeroedBuffer TIndexedImage::AllocatePixels(int64_t width, int64_t height, size_t bytes) {
@@ -88,3 +90,5 @@ const uint8_t* TIndexedImage::RowAddress(int32_t r) const {
 uint8_t* TIndexedImage::RowAddress(int32_t r) {
   return const_cast<uint8_t*>(static_cast<const TIndexedImage*>(this)->RowAddress(r));
 }
+
+}  // namespace icnkit

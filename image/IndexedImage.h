@@ -16,6 +16,8 @@
 #include "image/BmpHeader.h"
 #include "image/ZtZeroedBuffer.h"
 
+namespace icnkit {
+
 class TIndexedImage {
  public:
   TIndexedImage() = default;
@@ -80,3 +82,5 @@ class TIndexedImage {
   std::vector<TRgbQuad> ColourTable_;
   TZtZeroedBuffer Pixels_;
 };
+
+}  // namespace icnkit

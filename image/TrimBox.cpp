@@ -4,6 +4,8 @@
 
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 namespace {
 
 // Scanning eight pixels at a time: a frame is mostly a few long runs, and a
@@ -65,3 +67,5 @@ TRectangle TrimBox(const uint8_t* topLeft, ptrdiff_t rowStep, int32_t width, int
   }
   return {left, top, right + 1 - left, bottom + 1 - top};
 }
+
+}  // namespace icnkit

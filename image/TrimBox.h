@@ -8,6 +8,8 @@
 
 #include "format/Rectangle.h"
 
+namespace icnkit {
+
 class TIndexedImage;
 
 // Rows count from the top. An image without pixels, or with only
@@ -18,3 +20,5 @@ TRectangle TrimBox(const TIndexedImage& image);
 // The same for the width x height raster at topLeft, rows rowStep apart,
 // top row first.
 TRectangle TrimBox(const uint8_t* topLeft, ptrdiff_t rowStep, int32_t width, int32_t height);
+
+}  // namespace icnkit

@@ -15,6 +15,8 @@
 #include <new>
 #include <utility>
 
+namespace icnkit {
+
 class TZtZeroedBuffer {
  public:
   TZtZeroedBuffer() = default;
@@ -73,3 +75,5 @@ class TZtZeroedBuffer {
   size_t Size_ = 0;
   size_t Capacity_ = 0;
 };
+
+}  // namespace icnkit

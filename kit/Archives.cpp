@@ -9,6 +9,8 @@
 #include "fs/Path.h"
 #include "kit/Jobs.h"
 
+namespace icnkit {
+
 void AddGenerationOption(CLI::App& command, TGenerationChoice& choice,
                          const std::string& autoText) {
   command
@@ -94,3 +96,5 @@ std::vector<std::string> ExpandArchiveArguments(TFileSystem& fs, TGenerationChoi
   }
   return archives;
 }
+
+}  // namespace icnkit

@@ -15,6 +15,8 @@ namespace CLI {
 class App;
 }
 
+namespace icnkit {
+
 // -g h1|h2|auto; nullopt is auto.
 using TGenerationChoice = std::optional<TIcnGeneration>;
 
@@ -58,3 +60,5 @@ void CheckFolderArgument(TFileSystem& fs, const std::string& argument, const std
 // The archives of a folder (ending in a delimiter or not), natural order.
 std::vector<std::string> ArchivesOfFolder(TFileSystem& fs, TGenerationChoice choice,
                                           const std::string& folder);
+
+}  // namespace icnkit

@@ -6,6 +6,8 @@
 #include "fs/StreamOutput.h"
 #include "kit/Jobs.h"
 
+namespace icnkit {
+
 int RunBatch(TKit& kit, size_t count, unsigned jobs,
              const std::function<size_t(size_t index, std::string& file)>& work) {
   std::vector<std::string> files(count);
@@ -24,8 +26,6 @@ int RunBatch(TKit& kit, size_t count, unsigned jobs,
   }
   return failures.empty() ? 0 : 1;
 }
-
-namespace icnkit {
 
 void WithStandardOutput(TKit& kit, const std::function<void(TKit&)>& work) {
   TStreamOutputFileSystem fs(kit.Fs, kStandardOutputName, kit.Out);

@@ -8,6 +8,8 @@
 
 #include "kit/Kit.h"
 
+namespace icnkit {
+
 // Runs work(index, file) for each of count items, jobs at a time (kit/Jobs.h).
 // work returns the frames it did (for the progress bar) and may set file to
 // the file a failure concerns; a failure is reported as "icnkit: file:
@@ -15,8 +17,6 @@
 // failure.
 int RunBatch(TKit& kit, size_t count, unsigned jobs,
              const std::function<size_t(size_t index, std::string& file)>& work);
-
-namespace icnkit {
 
 // The output name that means standard output where a subcommand writes one
 // file (pack, gif): "-o -".

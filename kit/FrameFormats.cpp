@@ -5,6 +5,8 @@
 #include "fs/Files.h"
 #include "palette/PaletteFile.h"
 
+namespace icnkit {
+
 void AddPaletteOptions(CLI::App& command, TPaletteOptions& options) {
   command
       .add_option("--palette", options.File,
@@ -35,3 +37,5 @@ icnkit::PaletteDepth PaletteDepthOf(const TPaletteOptions& options) {
   if (options.SixBit) return icnkit::PaletteDepth::SixBit;
   return options.EightBit ? icnkit::PaletteDepth::EightBit : icnkit::PaletteDepth::Detect;
 }
+
+}  // namespace icnkit

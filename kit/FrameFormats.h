@@ -14,6 +14,8 @@ namespace CLI {
 class App;
 }
 
+namespace icnkit {
+
 struct TPaletteOptions {
   std::string File;  // empty: the generation's palette
   bool SixBit = false;
@@ -32,3 +34,5 @@ icnkit::PaletteDepth PaletteDepthOf(const TPaletteOptions& options);
 
 // The colours of --palette FILE (palette/PaletteFile.h); empty without it.
 std::vector<TRgbQuad> LoadPaletteOption(TFileSystem& fs, const TPaletteOptions& options);
+
+}  // namespace icnkit

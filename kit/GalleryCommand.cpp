@@ -20,6 +20,8 @@
 #include "sheet/Gif.h"
 #include "sheet/SheetCompose.h"
 
+namespace icnkit {
+
 namespace {
 
 struct TGalleryOptions {
@@ -122,3 +124,5 @@ void RegisterGalleryCommand(CLI::App& app, TKit& kit) {
   AddPaletteOptions(*command, options->Palette);
   command->callback([&kit, options] { RunGallery(kit, *options); });
 }
+
+}  // namespace icnkit

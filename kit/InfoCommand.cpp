@@ -12,6 +12,8 @@
 #include "kit/Batch.h"
 #include "kit/Kit.h"
 
+namespace icnkit {
+
 namespace {
 
 struct TInfoOptions {
@@ -71,3 +73,5 @@ void RegisterInfoCommand(CLI::App& app, TKit& kit) {
   AddJobsOption(*command, options->Jobs);
   command->callback([&kit, options] { RunInfo(kit, *options); });
 }
+
+}  // namespace icnkit

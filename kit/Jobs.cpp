@@ -11,6 +11,8 @@
 #include "conventions/WorkImage.h"
 #include "fs/FileSystem.h"
 
+namespace icnkit {
+
 unsigned DefaultJobs() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
@@ -73,3 +75,5 @@ std::vector<TJobFailure> RunJobs(size_t count, unsigned jobs,
             [](const TJobFailure& a, const TJobFailure& b) { return a.Index < b.Index; });
   return failures;
 }
+
+}  // namespace icnkit

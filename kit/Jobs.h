@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace icnkit {
+
 struct TJobFailure {
   size_t Index = 0;
   std::string Message;
@@ -26,3 +28,5 @@ std::vector<TJobFailure> RunJobs(size_t count, unsigned jobs,
 
 // The message of the exception being handled (inside a catch block).
 std::string CurrentExceptionMessage();
+
+}  // namespace icnkit

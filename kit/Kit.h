@@ -29,6 +29,8 @@ namespace CLI {
 class App;
 }
 
+namespace icnkit {
+
 // What every subcommand works with, created in main. Fs must be safe to use
 // from several threads at once with -j above 1: the native file systems keep
 // no state between calls (temporary names are made create-exclusive).
@@ -50,3 +52,5 @@ int RunKit(TKit& kit, const std::vector<std::string>& arguments);
 
 // The version of "icnkit --version".
 std::string KitVersionText();
+
+}  // namespace icnkit

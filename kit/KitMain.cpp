@@ -9,6 +9,8 @@
 #include "kit/Jobs.h"
 #include "kit/Kit.h"
 
+namespace icnkit {
+
 #define ICNKIT_SUBCOMMAND(Name) void Register##Name##Command(CLI::App& app, TKit& kit);
 #include "kit/Subcommands.def"
 #undef ICNKIT_SUBCOMMAND
@@ -124,3 +126,5 @@ int RunKit(TKit& kit, const std::vector<std::string>& arguments) {
   if (kit.Status == 0 && !kit.Summary.empty()) kit.Report.Note(kit.Summary);
   return kit.Status;
 }
+
+}  // namespace icnkit

@@ -2,6 +2,8 @@
 
 #include "format/Error.h"
 
+namespace icnkit {
+
 void TKitReport::SetQuiet(bool quiet) {
   std::lock_guard lock(Mutex_);
   Quiet_ = quiet;
@@ -116,3 +118,5 @@ void TKitReport::DrawBarLocked(bool force) {
   std::fflush(Err_);
   BarShown_ = true;
 }
+
+}  // namespace icnkit

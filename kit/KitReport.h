@@ -10,6 +10,8 @@
 #include <mutex>
 #include <string>
 
+namespace icnkit {
+
 class TKitReport {
  public:
   // terminal: whether err is a terminal (the progress bar is drawn only
@@ -69,3 +71,5 @@ class TKitReport {
   std::chrono::steady_clock::time_point Start_;
   std::chrono::steady_clock::time_point LastDraw_;
 };
+
+}  // namespace icnkit

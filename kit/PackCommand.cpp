@@ -13,6 +13,8 @@
 #include "kit/Kit.h"
 #include "kit/SheetPack.h"
 
+namespace icnkit {
+
 namespace {
 
 struct TPackOptions {
@@ -98,3 +100,5 @@ void RegisterPackCommand(CLI::App& app, TKit& kit) {
   AddPaletteOptions(*command, options->Palette);
   command->callback([&kit, options] { RunPack(kit, *options); });
 }
+
+}  // namespace icnkit

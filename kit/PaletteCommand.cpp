@@ -9,6 +9,8 @@
 #include "kit/FrameFormats.h"
 #include "kit/Kit.h"
 
+namespace icnkit {
+
 namespace {
 
 struct TPaletteCommandOptions {
@@ -45,3 +47,5 @@ void RegisterPaletteCommand(CLI::App& app, TKit& kit) {
   AddPaletteDepthOptions(*command, options->Depth);
   command->callback([&kit, options] { RunPaletteCommand(kit, *options); });
 }
+
+}  // namespace icnkit

@@ -21,6 +21,8 @@
 #include "kit/Kit.h"
 #include "sheet/Gif.h"
 
+namespace icnkit {
+
 namespace {
 
 struct TViewOptions {
@@ -275,3 +277,5 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
              });
   });
 }
+
+}  // namespace icnkit

@@ -5,6 +5,8 @@
 #include "fs/Files.h"
 #include "fs/Path.h"
 
+namespace icnkit {
+
 void PackFromSheet(TKit& kit, const std::string& jsonPath, const std::string& output,
                    TPackPalettes& palettes, bool remap) {
   const std::vector<uint8_t> text = LoadNamedFile(kit.Fs, jsonPath);
@@ -20,3 +22,5 @@ void PackFromSheet(TKit& kit, const std::string& jsonPath, const std::string& ou
   SaveArchiveFile(kit.Fs, archivePath, archive);
   kit.Summary = "packed " + CountOf(sheet.Frames.size(), "frame") + " into " + archivePath;
 }
+
+}  // namespace icnkit

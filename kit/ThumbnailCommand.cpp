@@ -17,6 +17,8 @@
 #include "icnkit/palette.h"
 #include "kit/Kit.h"
 
+namespace icnkit {
+
 namespace {
 
 struct TThumbnailOptions {
@@ -103,3 +105,5 @@ void RegisterThumbnailCommand(CLI::App& app, TKit& kit) {
       ->transform(CLI::IsMember({"h1", "h2", "auto"}, CLI::ignore_case).description(""));
   command->callback([&kit, options] { RunThumbnail(kit, *options); });
 }
+
+}  // namespace icnkit

@@ -19,6 +19,8 @@
 #include "unpack/PreviewExport.h"
 #include "unpack/UnpackerGeneration.h"
 
+namespace icnkit {
+
 namespace {
 
 struct TUnpackOptions {
@@ -162,3 +164,5 @@ void RegisterUnpackCommand(CLI::App& app, TKit& kit) {
   AddPaletteOptions(*command, options->Palette);
   command->callback([&kit, options] { RunUnpack(kit, *options); });
 }
+
+}  // namespace icnkit

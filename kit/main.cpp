@@ -6,6 +6,8 @@
 #include "cli/StandardStreams.h"
 #include "kit/Kit.h"
 
+using namespace icnkit;
+
 int main(int argc, char** argv) {
   PrepareStandardStreams();
   const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();

@@ -5,6 +5,8 @@
 #include "settings/IniDocument.h"
 #include "settings/SettingsFile.h"
 
+namespace icnkit {
+
 namespace {
 constexpr char kBits[] = "Bits";
 }
@@ -42,3 +44,5 @@ uint8_t TFrameBits::Of(std::string_view frameName) const {
   if (found == Starts_.end() || KeyAt(*found) != key) return 0;
   return static_cast<uint8_t>(Text_[*found]);
 }
+
+}  // namespace icnkit

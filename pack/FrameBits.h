@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+namespace icnkit {
+
 class TSettingsFile;
 
 class TFrameBits {
@@ -27,3 +29,5 @@ class TFrameBits {
   std::string Text_;
   std::vector<uint32_t> Starts_;  // sorted by name
 };
+
+}  // namespace icnkit

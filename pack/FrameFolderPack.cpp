@@ -14,6 +14,8 @@
 #include "pack/TrimmedFrame.h"
 #include "settings/SettingsFile.h"
 
+namespace icnkit {
+
 namespace {
 
 // The frame files of the folder: "*.bmp" in any letter case (or what input
@@ -137,3 +139,5 @@ void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
   frameFile.clear();
   output.Save(writer.Finish());
 }
+
+}  // namespace icnkit

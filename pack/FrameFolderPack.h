@@ -11,6 +11,8 @@
 #include "pack/FrameInput.h"
 #include "pack/PackerGeneration.h"
 
+namespace icnkit {
+
 // Packs the bitmaps of folder (ending in a path delimiter), or the frame
 // files input names and reads, in the natural order of their names into the
 // archive at archivePath, which is created or
@@ -31,3 +33,5 @@
 void PackFrameFolder(TFileSystem& fs, const TPackerGeneration& generation,
                      const std::string& archivePath, const std::string& folder,
                      std::string& frameFile, const TFrameInput& input = {});
+
+}  // namespace icnkit

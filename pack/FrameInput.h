@@ -10,6 +10,8 @@
 #include "fs/FileSystem.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 struct TFrameInput {
   // Whether the folder's file of this name is a frame; null: "*.bmp" in any
   // letter case.
@@ -18,3 +20,5 @@ struct TFrameInput {
   // TZtError for a file that is no frame.
   std::function<void(TFileSystem& fs, const std::string& path, TIndexedImage& image)> Load;
 };
+
+}  // namespace icnkit

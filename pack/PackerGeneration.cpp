@@ -1,5 +1,7 @@
 #include "pack/PackerGeneration.h"
 
+namespace icnkit {
+
 namespace {
 
 const TPackerGeneration kMorlet = {"Morlet", kH1Generation};
@@ -10,3 +12,5 @@ const TPackerGeneration kMorvix = {"Morvix", kH2Generation};
 const TPackerGeneration& PackerGeneration(TIcnGeneration generation) {
   return generation == TIcnGeneration::H1 ? kMorlet : kMorvix;
 }
+
+}  // namespace icnkit

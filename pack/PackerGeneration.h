@@ -6,6 +6,8 @@
 
 #include "format/Generation.h"
 
+namespace icnkit {
+
 struct TPackerGeneration {
   // Caption of every message box, and the name in the usage text.
   const char* ProgramName;
@@ -13,3 +15,5 @@ struct TPackerGeneration {
 };
 
 const TPackerGeneration& PackerGeneration(TIcnGeneration generation);
+
+}  // namespace icnkit

@@ -6,6 +6,8 @@
 #include "format/Detect.h"
 #include "format/Error.h"
 
+namespace icnkit {
+
 namespace {
 
 const char* NameOf(TIcnGeneration generation) {
@@ -40,3 +42,5 @@ void CheckReplacedGeneration(TFileSystem& fs, const std::string& archivePath,
   throw TZtError(ZtFormat("Not an %s archive: %s (it is %s; %s)", NameOf(generation),
                           archivePath.c_str(), NameOf(*found), advice(*found).c_str()));
 }
+
+}  // namespace icnkit

@@ -9,6 +9,8 @@
 #include "format/Generation.h"
 #include "fs/FileSystem.h"
 
+namespace icnkit {
+
 // Refuses to replace the archive at archivePath with one of generation when
 // the archive is told with certainty to be of the other generation by its
 // header and frame table (format/Detect.h TableFitsGeneration: exactly that
@@ -22,3 +24,5 @@
 void CheckReplacedGeneration(TFileSystem& fs, const std::string& archivePath,
                              TIcnGeneration generation,
                              const std::function<std::string(TIcnGeneration)>& advice);
+
+}  // namespace icnkit

@@ -5,6 +5,8 @@
 #include "format/Error.h"
 #include "image/TrimBox.h"
 
+namespace icnkit {
+
 bool IsEmptyFrameImage(const TIndexedImage& image) {
   return image.DeviceDependent() && image.Compression() == kBiRgb && image.Width() == 0 &&
          image.Height() == 0 && !image.HasPixels();
@@ -26,3 +28,5 @@ TTrimmedFrame TrimFrame(const TIcnGenerationInfo& format, const uint8_t* topLeft
   }
   return frame;
 }
+
+}  // namespace icnkit

@@ -11,6 +11,8 @@
 #include "format/IcnArchive.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 struct TTrimmedFrame {
   TIcnFrame Record;  // DataOffset 0: the writer sets it
   // The trimmed rectangle's top-left pixel and the step to the row below,
@@ -35,3 +37,5 @@ bool IsEmptyFrameImage(const TIndexedImage& image);
 // outside -32768..32767, a side past 65535).
 TTrimmedFrame TrimFrame(const TIcnGenerationInfo& format, const uint8_t* topLeft, ptrdiff_t rowStep,
                         int32_t width, int32_t height, int64_t x, int64_t y, int32_t bits);
+
+}  // namespace icnkit

@@ -12,6 +12,8 @@
 #include "image/IndexedImage.h"
 #include "png/Png.h"
 
+namespace icnkit {
+
 namespace {
 
 constexpr size_t kMaxColours = 256;
@@ -182,17 +184,13 @@ std::string Extension(const std::string& name) {
 
 }  // namespace
 
-namespace icnkit {
-
 bool ReadsAsSixBit(const std::vector<TRgbQuad>& colours) {
   return std::all_of(colours.begin(), colours.end(), [](const TRgbQuad& c) {
     return std::max({c.Red, c.Green, c.Blue}) <= kSixBitHighest;
   });
 }
 
-}  // namespace icnkit
-
-TPaletteFormat PaletteFormatOfName(const std::string& name) {
+TPaletteFormat PaletteFileFormatOfName(const std::string& name) {
   const std::string ext = Extension(name);
   if (ext == ".bmp") return TPaletteFormat::Bmp;
   if (ext == ".png") return TPaletteFormat::Png;
@@ -233,7 +231,7 @@ std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes, const std:
   if (StartsWith(bytes, "\x89PNG\r\n\x1a\n")) return ReadPngPalette(bytes, name);
   if (StartsWith(bytes, "JASC-PAL")) return ReadJasc(bytes, name);
   if (StartsWith(bytes, "GIMP Palette")) return ReadGpl(bytes, name);
-  const TPaletteFormat format = PaletteFormatOfName(name);
+  const TPaletteFormat format = PaletteFileFormatOfName(name);
   if (format == TPaletteFormat::Act) return ReadAct(bytes, name);
   // A .pal that is not JASC text is taken as raw bytes, as many are.
   if (format == TPaletteFormat::Raw ||
@@ -282,3 +280,5 @@ std::vector<uint8_t> WritePaletteFile(const std::vector<TRgbQuad>& colours, TPal
   }
   throw TZtError("Unknown palette format");
 }
+
+}  // namespace icnkit

@@ -13,9 +13,9 @@
 
 #include "image/BmpHeader.h"
 
-enum class TPaletteFormat { Bmp, Png, JascPal, Gpl, Act, Raw };
-
 namespace icnkit {
+
+enum class TPaletteFormat { Bmp, Png, JascPal, Gpl, Act, Raw };
 
 // How a raw palette's values are read: Detect takes them as 6-bit VGA
 // values when none passes 63, SixBit always (a value above 63 is then an
@@ -26,11 +26,9 @@ enum class TPaletteDepth { Detect, SixBit, EightBit };
 // reads as 6-bit: no value passes 63, so it would read back brighter.
 bool ReadsAsSixBit(const std::vector<TRgbQuad>& colours);
 
-}  // namespace icnkit
-
 // The format a palette file's name says (.bmp .png .pal .gpl .act .raw/.vga),
 // case-insensitive. Throws TZtError for an unknown extension.
-TPaletteFormat PaletteFormatOfName(const std::string& name);
+TPaletteFormat PaletteFileFormatOfName(const std::string& name);
 
 // The colours of a palette file (up to 256; Reserved bytes 0). The format
 // is recognised from the content where it tells (BMP, PNG, JASC-PAL, GPL),
@@ -50,3 +48,5 @@ inline std::vector<TRgbQuad> ReadPaletteFile(std::span<const uint8_t> bytes,
 // colours as a file of format (Bmp and Png give a 1x1 8-bit image carrying
 // the table). Throws TZtError for more than 256 colours.
 std::vector<uint8_t> WritePaletteFile(const std::vector<TRgbQuad>& colours, TPaletteFormat format);
+
+}  // namespace icnkit

@@ -16,6 +16,8 @@
 
 #include "format/Error.h"
 
+namespace icnkit {
+
 namespace {
 
 // Ancillary chunks libspng keeps in memory (text, profiles, unknown ones):
@@ -395,3 +397,5 @@ void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& p
   }
   image = std::move(state.Image);
 }
+
+}  // namespace icnkit

@@ -14,6 +14,8 @@
 #include "image/BmpHeader.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 // The 8-bit image as an indexed PNG: bit depth 8, colour type 3, PLTE from
 // its colour table; with transparentZero a tRNS chunk makes index 0 fully
 // transparent. An image without pixels gives no bytes (the empty frame).
@@ -43,3 +45,5 @@ void DecodePngFrame(std::span<const uint8_t> png, const std::vector<TRgbQuad>& p
 // 256 colours, Reserved 0. Throws TZtError for a damaged file or one
 // without PLTE.
 std::vector<TRgbQuad> ReadPngPalette(std::span<const uint8_t> png, const std::string& displayName);
+
+}  // namespace icnkit

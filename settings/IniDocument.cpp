@@ -7,6 +7,8 @@
 
 #include "format/Text.h"
 
+namespace icnkit {
+
 namespace {
 
 bool IsBlank(char c) {
@@ -269,3 +271,5 @@ std::string TIniDocument::Text() const {
   }
   return text;
 }
+
+}  // namespace icnkit

@@ -30,6 +30,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace icnkit {
+
 enum class TIniLineEnd : uint8_t { Lf, CrLf };
 
 // The form under which a section or key is looked for: blanks (space, tab,
@@ -96,3 +98,5 @@ class TIniDocument {
   mutable std::unordered_map<std::string, std::optional<TSection>> Sections_;
   std::vector<const TSection*> NewSections_;  // in the order they were added
 };
+
+}  // namespace icnkit

@@ -14,6 +14,8 @@
 #include "fs/Files.h"
 #include "settings/IniDocument.h"
 
+namespace icnkit {
+
 namespace {
 
 // Values are read as through a buffer of 2048 bytes, the terminating zero
@@ -140,3 +142,5 @@ void TSettingsFile::Flush() {
   Forget();
   if (dirty) SaveSettingsText(Fs_, Path_, text);
 }
+
+}  // namespace icnkit

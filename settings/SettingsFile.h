@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+namespace icnkit {
+
 class TFileSystem;
 class TIniDocument;
 
@@ -58,3 +60,5 @@ class TSettingsFile {
 // The value-text conversion of ReadNumber: "12", "+12", "$C", "0xC", "xC",
 // "-0x1", "0xFFFFFFFF" (-1) ...; nullopt for an empty or invalid text.
 std::optional<int32_t> ParseSettingsNumber(const std::string& text);
+
+}  // namespace icnkit

@@ -5,6 +5,8 @@
 #include "format/Error.h"
 #include "format/Text.h"
 
+namespace icnkit {
+
 namespace {
 
 // The box a card draws its sprite in, and the page its animation.
@@ -219,3 +221,5 @@ std::string GalleryStyleSheet() {
          ".cell{display:inline-block;image-rendering:pixelated}\n"
          ".empty{color:#999;font-style:italic}\n";
 }
+
+}  // namespace icnkit

@@ -28,6 +28,8 @@
 
 #include "sheet/SheetJson.h"
 
+namespace icnkit {
+
 struct TGalleryArchive {
   std::string Name;             // the archive's file name, as shown
   std::string Slug;             // file names in a/: unique, safe in URLs
@@ -44,3 +46,5 @@ std::string GallerySlug(std::string_view name);
 std::string GalleryIndexHtml(const std::vector<TGalleryArchive>& archives);
 std::string GalleryPageHtml(const TGalleryArchive& archive);
 std::string GalleryStyleSheet();
+
+}  // namespace icnkit

@@ -9,6 +9,8 @@
 
 #include "format/Error.h"
 
+namespace icnkit {
+
 namespace {
 
 [[noreturn]] void ThrowGifError(int code) {
@@ -226,3 +228,5 @@ std::vector<uint8_t> EncodeArchiveGif(const TArchiveFrames& frames,
   });
   return output;
 }
+
+}  // namespace icnkit

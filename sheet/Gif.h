@@ -21,6 +21,8 @@
 #include "image/BmpHeader.h"
 #include "sheet/SheetFrames.h"
 
+namespace icnkit {
+
 struct TGifOptions {
   int32_t DelayMs = 100;  // per frame; the GIF stores hundredths, rounded
   size_t First = 0;       // the frames shown, inclusive
@@ -81,3 +83,5 @@ class TArchiveGif {
 std::vector<uint8_t> EncodeArchiveGif(const TArchiveFrames& frames,
                                       const std::vector<TRgbQuad>& palette,
                                       const TGifOptions& options);
+
+}  // namespace icnkit

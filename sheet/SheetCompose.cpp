@@ -3,6 +3,8 @@
 #include "format/Error.h"
 #include "image/FrameDrawing.h"
 
+namespace icnkit {
+
 std::string SheetFrameName(size_t index) {
   return ZtFormat("%.4d", static_cast<int>(index));
 }
@@ -64,3 +66,5 @@ TSheet ComposeSheet(const TArchiveFrames& frames, const std::vector<TRgbQuad>& p
   }
   return sheet;
 }
+
+}  // namespace icnkit

@@ -17,6 +17,8 @@
 #include "sheet/SheetJson.h"
 #include "sheet/SheetLayout.h"
 
+namespace icnkit {
+
 struct TSheetOptions {
   TLayoutOptions Layout;
   bool Untrimmed = false;
@@ -38,3 +40,5 @@ std::string SheetFrameName(size_t index);
 // large" when the sheet cannot be made.
 TSheet ComposeSheet(const TArchiveFrames& frames, const std::vector<TRgbQuad>& palette,
                     const TSheetOptions& options);
+
+}  // namespace icnkit

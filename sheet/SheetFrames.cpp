@@ -1,5 +1,7 @@
 #include "sheet/SheetFrames.h"
 
+namespace icnkit {
+
 TArchiveFrames ReadArchiveFrames(TArchiveImage archive, TIcnGeneration generation,
                                  const std::string& archiveName) {
   ValidateArchive(archive, generation);
@@ -34,3 +36,5 @@ TFrameRaster TopDownRaster(uint8_t* buffer, ptrdiff_t stride, int32_t x, int32_t
   raster.Height = h;
   return raster;
 }
+
+}  // namespace icnkit

@@ -13,6 +13,8 @@
 #include "format/Generation.h"
 #include "format/IcnArchive.h"
 
+namespace icnkit {
+
 struct TFrameFacts {
   TIcnFrame Record;
   bool FillOnly = false;
@@ -44,3 +46,5 @@ void DecodeFrameInto(const TArchiveFrames& frames, size_t i, const TFrameRaster&
 // `stride` bytes per row (x, y, w, h inside it; checked by the caller).
 TFrameRaster TopDownRaster(uint8_t* buffer, ptrdiff_t stride, int32_t x, int32_t y, int32_t w,
                            int32_t h);
+
+}  // namespace icnkit

@@ -5,6 +5,8 @@
 
 #include "format/Error.h"
 
+namespace icnkit {
+
 namespace {
 
 using TOrderedJson = nlohmann::ordered_json;
@@ -180,3 +182,5 @@ TSheetDescription ReadSheetJson(std::string_view text, const std::string& displa
   sheet.Y = reader.Int(position, "Y", "meta.Position", kMinPosition, kMaxPosition);
   return sheet;
 }
+
+}  // namespace icnkit

@@ -32,6 +32,8 @@
 #include "format/IcnArchive.h"
 #include "format/Rectangle.h"
 
+namespace icnkit {
+
 struct TSheetFrame {
   std::string Filename;
   TRectangle Frame;  // x, y, w, h
@@ -68,3 +70,5 @@ std::string WriteSheetJson(const TSheetDescription& sheet);
 // number outside its field's range, a rotated frame, or meta.image or
 // meta.Archive that is not a plain file name.
 TSheetDescription ReadSheetJson(std::string_view text, const std::string& displayName);
+
+}  // namespace icnkit

@@ -6,6 +6,8 @@
 
 #include "format/Error.h"
 
+namespace icnkit {
+
 namespace {
 
 bool HasPixels(const TCellSize& cell) {
@@ -131,3 +133,5 @@ TSheetLayout LayOutCells(std::span<const TCellSize> cells, const TLayoutOptions&
              ? LayOutShelves(cells, options.Padding)
              : LayOutGrid(cells, options.Columns, options.Padding);
 }
+
+}  // namespace icnkit

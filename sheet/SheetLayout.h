@@ -18,6 +18,8 @@
 #include <span>
 #include <vector>
 
+namespace icnkit {
+
 struct TCellSize {
   int32_t Width = 0;
   int32_t Height = 0;
@@ -51,3 +53,5 @@ constexpr int64_t kMaxSheetPixels = int64_t{1} << 31;
 
 // Throws TZtError for a negative padding or column count.
 TSheetLayout LayOutCells(std::span<const TCellSize> cells, const TLayoutOptions& options);
+
+}  // namespace icnkit

@@ -9,6 +9,8 @@
 #include "format/Generation.h"
 #include "image/TrimBox.h"
 
+namespace icnkit {
+
 namespace {
 
 // The smallest rectangle that holds both (edges within 32 bits).
@@ -171,3 +173,5 @@ std::vector<uint8_t> PackSheet(const TSheetDescription& sheet, const TIndexedIma
   }
   return std::move(writer.Finish());
 }
+
+}  // namespace icnkit

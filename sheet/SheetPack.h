@@ -17,6 +17,8 @@
 #include "image/IndexedImage.h"
 #include "sheet/SheetJson.h"
 
+namespace icnkit {
+
 // image is the sheet's 8-bit image (imageName in messages). Throws TZtError:
 //   "<image>: the image is W x H pixels, but the sheet's JSON says W x H"
 //   "frame N (\"name\"): its cell (x, y, w x h) lies outside the W x H sheet"
@@ -27,3 +29,5 @@
 //   "Wrong bitmap format" for an image that is not 8 bits per pixel.
 std::vector<uint8_t> PackSheet(const TSheetDescription& sheet, const TIndexedImage& image,
                                const std::string& imageName);
+
+}  // namespace icnkit

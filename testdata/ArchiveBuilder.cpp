@@ -2,6 +2,8 @@
 
 #include "format/Generation.h"
 
+namespace icnkit {
+
 namespace testdata {
 
 TIcnFrame Record(int16_t left, int16_t top, uint16_t width, uint16_t height, uint8_t bits) {
@@ -54,3 +56,5 @@ TBytes BuildArchive(TIcnGeneration generation, const std::vector<TTestFrame>& fr
 }
 
 }  // namespace testdata
+
+}  // namespace icnkit

@@ -11,6 +11,8 @@
 #include "format/IcnArchive.h"
 #include "testdata/Bytes.h"
 
+namespace icnkit {
+
 namespace testdata {
 
 // One frame of a built archive: its record (DataOffset is computed) and the
@@ -43,3 +45,5 @@ TTestFrame SolidFrame(TIcnGeneration generation, int16_t left, int16_t top, uint
 TBytes BuildArchive(TIcnGeneration generation, const std::vector<TTestFrame>& frames);
 
 }  // namespace testdata
+
+}  // namespace icnkit

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace icnkit {
+
 namespace testdata {
 namespace {
 
@@ -116,3 +118,5 @@ std::vector<TBytes> RowsOf(const TIndexedImage& image) {
 }
 
 }  // namespace testdata
+
+}  // namespace icnkit

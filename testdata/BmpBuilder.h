@@ -12,6 +12,8 @@
 #include "image/IndexedImage.h"
 #include "testdata/Bytes.h"
 
+namespace icnkit {
+
 namespace testdata {
 
 // A BMP with a 40-byte info header, or any other info size, whose extra
@@ -60,3 +62,5 @@ TBytes BottomUpData(const std::vector<TBytes>& rows);
 std::vector<TBytes> RowsOf(const TIndexedImage& image);
 
 }  // namespace testdata
+
+}  // namespace icnkit

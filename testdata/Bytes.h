@@ -8,20 +8,24 @@
 
 #include "format/Bytes.h"
 
+namespace icnkit {
+
 namespace testdata {
 
 using TBytes = std::vector<uint8_t>;
 
 inline void PutU16(TBytes& bytes, size_t at, uint32_t value) {
-  ::PutU16(bytes.data() + at, static_cast<uint16_t>(value));
+  icnkit::PutU16(bytes.data() + at, static_cast<uint16_t>(value));
 }
 
 inline void PutU32(TBytes& bytes, size_t at, uint32_t value) {
-  ::PutU32(bytes.data() + at, value);
+  icnkit::PutU32(bytes.data() + at, value);
 }
 
 inline uint32_t GetU32(const TBytes& bytes, size_t at) {
-  return ::GetU32(bytes.data() + at);
+  return icnkit::GetU32(bytes.data() + at);
 }
 
 }  // namespace testdata
+
+}  // namespace icnkit

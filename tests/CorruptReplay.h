@@ -10,6 +10,8 @@
 
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 // Runs check(name, expected outcome) for each file of tests/data/corrupt/
 // whose name starts with prefix, under SCOPED_TRACE(name). A file that
 // expected does not list fails (a finding without its expected outcome),

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <stdexcept>
 
+using namespace icnkit;
+
 namespace {
 
 // The methods that count their calls, the names FailOn and Calls take.

@@ -9,6 +9,8 @@
 
 #include "fs/InMemoryFileSystem.h"
 
+using namespace icnkit;
+
 class TMemoryFileSystem : public TInMemoryFileSystem {
  public:
   using TInMemoryFileSystem::TInMemoryFileSystem;

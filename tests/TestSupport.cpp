@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+using namespace icnkit;
+
 namespace {
 
 void RemoveTree(const std::string& path) {

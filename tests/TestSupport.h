@@ -16,6 +16,8 @@
 #include "fs/FileSystem.h"
 #include "fs/Path.h"
 
+using namespace icnkit;
+
 // A fresh folder under the system's temporary folder, removed (recursively)
 // when the object dies. Path() ends with '/'.
 class TTempFolder {

@@ -8,6 +8,8 @@
 
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);

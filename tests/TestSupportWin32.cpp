@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+using namespace icnkit;
+
 namespace {
 
 bool EndsInSlash(const std::string& path) {

@@ -7,6 +7,8 @@
 #include "pack/FrameFolderPack.h"
 #include "pack/ReplacedArchive.h"
 
+namespace icnkit {
+
 std::string PackerUsageText(const TPackerGeneration& generation) {
   const std::string name = generation.ProgramName;
   const std::string executable = ExecutableFileName(name);
@@ -61,3 +63,5 @@ int RunPacker(TToolContext& context, TIcnGeneration generation,
   };
   return RunTool(context, tool, arguments);
 }
+
+}  // namespace icnkit

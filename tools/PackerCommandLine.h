@@ -29,6 +29,8 @@
 #include "format/IcnArchive.h"
 #include "pack/PackerGeneration.h"
 
+namespace icnkit {
+
 // Lines joined by CR LF, no CR LF after the last one.
 std::string PackerUsageText(const TPackerGeneration& generation);
 
@@ -37,3 +39,5 @@ std::string PackerUsageText(const TPackerGeneration& generation);
 // bitmap being packed, if any.
 int RunPacker(TToolContext& context, TIcnGeneration generation,
               const std::vector<std::string>& arguments);
+
+}  // namespace icnkit

@@ -9,6 +9,8 @@
 #include "unpack/FrameFolderExport.h"
 #include "unpack/PreviewExport.h"
 
+namespace icnkit {
+
 namespace {
 
 bool HasWildcard(const std::string& argument) {
@@ -129,3 +131,5 @@ int RunUnpacker(TToolContext& context, const TUnpackerGeneration& generation,
   };
   return RunTool(context, tool, arguments);
 }
+
+}  // namespace icnkit

@@ -26,6 +26,8 @@
 #include "cli/ToolContext.h"
 #include "unpack/UnpackerGeneration.h"
 
+namespace icnkit {
+
 // The entry point of dravel and dravix over the arguments (program name
 // first); returns the process's exit status.
 int RunUnpacker(TToolContext& context, const TUnpackerGeneration& generation,
@@ -44,3 +46,5 @@ std::string UnpackerUsageText(const TUnpackerGeneration& generation);
 void ProcessArchives(TFileSystem& fs, const TUnpackerGeneration& generation,
                      const std::string& mask, const std::string& previewFolder,
                      std::string& currentArchive);
+
+}  // namespace icnkit

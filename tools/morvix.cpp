@@ -4,6 +4,8 @@
 #include "cli/Arguments.h"
 #include "tools/PackerCommandLine.h"
 
+using namespace icnkit;
+
 int main(int argc, char** argv) {
   const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
   const std::unique_ptr<TReportSink> report = MakeNativeReportSink();

@@ -11,6 +11,8 @@
 #include "image/FrameDrawing.h"
 #include "settings/SettingsFile.h"
 
+namespace icnkit {
+
 namespace {
 
 // How much of the frame table is read before its pages are given back.
@@ -106,3 +108,5 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
   ExportFrames(fs, generation, archivePath, archive, nullptr, folder, output);
   made.Keep();
 }
+
+}  // namespace icnkit

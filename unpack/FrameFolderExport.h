@@ -28,6 +28,8 @@
 #include "unpack/FrameOutput.h"
 #include "unpack/UnpackerGeneration.h"
 
+namespace icnkit {
+
 // Unpacks archivePath into folder (ending in a delimiter) through fs, the
 // frames written as output says (by default "%.4d.bmp" BMP files). Raises
 // TZtError
@@ -50,3 +52,5 @@ void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
 void ExportFrameFolder(TFileSystem& fs, const TUnpackerGeneration& generation,
                        const std::string& archivePath, TArchiveImage archive,
                        const std::string& folder, const TFrameOutput& output = {});
+
+}  // namespace icnkit

@@ -5,6 +5,8 @@
 
 #include "image/BmpFile.h"
 
+namespace icnkit {
+
 namespace {
 
 // Lends the image another colour table while it is encoded.
@@ -40,3 +42,5 @@ void SaveFrame(TFileSystem& fs, TIndexedImage& image, const TFrameOutput& output
   }
   WriteBmpFile(fs, path, bytes);
 }
+
+}  // namespace icnkit

@@ -11,6 +11,8 @@
 #include "fs/FileSystem.h"
 #include "image/IndexedImage.h"
 
+namespace icnkit {
+
 struct TFrameOutput {
   // The extension of the frame files, dot included ("0000.bmp").
   std::string Extension = ".bmp";
@@ -34,3 +36,5 @@ struct TFrameOutput {
 // image.SaveBmpFile(fs, path).
 void SaveFrame(TFileSystem& fs, TIndexedImage& image, const TFrameOutput& output,
                const std::string& path);
+
+}  // namespace icnkit

@@ -8,6 +8,8 @@
 #include "fs/Path.h"
 #include "image/FrameDrawing.h"
 
+namespace icnkit {
+
 const uint8_t PreviewStartTable[2] = {0, 1};
 
 bool IsStdArchive(const TUnpackerGeneration& generation, TArchiveImage image,
@@ -50,3 +52,5 @@ void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
   DrawFrame(generation.Format, image, archive, record, fillOnly, 0, 0);
   SaveFrame(fs, image, output, bitmapPath);
 }
+
+}  // namespace icnkit

@@ -12,6 +12,8 @@
 #include "unpack/FrameOutput.h"
 #include "unpack/UnpackerGeneration.h"
 
+namespace icnkit {
+
 // First frame considered, indexed by the ".std" test: a ".std" archive of
 // more than one frame keeps a fill-only shape in frame 0, which makes a poor
 // preview, so it starts at frame 1.
@@ -38,3 +40,5 @@ void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
 void ExportPreview(TFileSystem& fs, const TUnpackerGeneration& generation,
                    const std::string& archivePath, TArchiveImage archive,
                    const std::string& bitmapPath, const TFrameOutput& output = {});
+
+}  // namespace icnkit

@@ -1,5 +1,7 @@
 #include "unpack/UnpackerGeneration.h"
 
+namespace icnkit {
+
 const TUnpackerGeneration kDravelGeneration = {
     .ProgramName = "Dravel",
     .Format = kH1Generation,
@@ -17,3 +19,5 @@ const TUnpackerGeneration kDravixGeneration = {
 const TUnpackerGeneration& UnpackerGeneration(TIcnGeneration generation) {
   return generation == TIcnGeneration::H1 ? kDravelGeneration : kDravixGeneration;
 }
+
+}  // namespace icnkit

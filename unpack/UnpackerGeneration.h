@@ -11,6 +11,8 @@
 
 #include "format/Generation.h"
 
+namespace icnkit {
+
 struct TUnpackerGeneration {
   // Caption of every message box; also names the executable ("dravel").
   const char* ProgramName;
@@ -27,3 +29,5 @@ extern const TUnpackerGeneration kDravixGeneration;  // H2
 
 // kDravelGeneration or kDravixGeneration.
 const TUnpackerGeneration& UnpackerGeneration(TIcnGeneration generation);
+
+}  // namespace icnkit

@@ -10,6 +10,8 @@
 #include "icnkit/icnkit.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 using TBytes = std::vector<uint8_t>;

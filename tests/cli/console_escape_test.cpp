@@ -8,6 +8,8 @@
 #include "cli/Report.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 TEST(EscapeControls, ControlCharactersAreShownEscaped) {

@@ -9,6 +9,8 @@
 #include "cli/ToolContext.h"
 #include "tests/MemoryFileSystem.h"
 
+using namespace icnkit;
+
 namespace {
 
 std::string Contents(FILE* file) {

@@ -9,6 +9,8 @@
 //
 #include "fs/WindowsHeaders.h"
 
+using namespace icnkit;
+
 namespace {
 
 struct TBoxCall {

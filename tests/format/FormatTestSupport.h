@@ -16,6 +16,8 @@
 #include "format/IcnArchive.h"
 #include "testdata/ArchiveBuilder.h"
 
+using namespace icnkit;
+
 using namespace testdata;
 
 inline TBytes Bytes(std::initializer_list<int> values) {

@@ -17,6 +17,8 @@
 #include "tests/format/FormatTestSupport.h"
 #include "unpack/UnpackerGeneration.h"
 
+using namespace icnkit;
+
 namespace {
 
 // Files whose validation must fail, with the message.

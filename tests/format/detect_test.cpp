@@ -8,6 +8,8 @@
 #include "format/Generation.h"
 #include "testdata/ArchiveBuilder.h"
 
+using namespace icnkit;
+
 using namespace testdata;
 
 namespace {
@@ -86,7 +88,7 @@ TEST(DetectGeneration, TellsEveryBuiltShapeOfBothGenerations) {
       const bool h1 = generation == TIcnGeneration::H1;
       EXPECT_EQ(fit.H1, h1) << shape.Name << (h1 ? " (H1)" : " (H2)");
       EXPECT_EQ(fit.H2, !h1) << shape.Name << (h1 ? " (H1)" : " (H2)");
-      EXPECT_EQ(DetectGeneration(archive), generation) << shape.Name;
+      EXPECT_EQ(DetectIcnGeneration(archive), generation) << shape.Name;
     }
   }
 }
@@ -96,7 +98,7 @@ TEST(DetectGeneration, AnArchiveWithoutFramesFitsBothAndIsUndecided) {
     const TBytes archive = BuildArchive(generation, {});
     const TGenerationFit fit = FitGenerations(archive);
     EXPECT_TRUE(fit.H1 && fit.H2);
-    EXPECT_EQ(DetectGeneration(archive), std::nullopt);
+    EXPECT_EQ(DetectIcnGeneration(archive), std::nullopt);
   }
 }
 
@@ -125,7 +127,7 @@ TEST(DetectGeneration, AnArchiveReadingBothWaysIsUndecided) {
   const TGenerationFit fit = FitGenerations(archive);
   EXPECT_TRUE(fit.H1);
   EXPECT_TRUE(fit.H2);
-  EXPECT_EQ(DetectGeneration(archive), std::nullopt);
+  EXPECT_EQ(DetectIcnGeneration(archive), std::nullopt);
 }
 
 TEST(DetectGeneration, DamagedArchivesFitNeither) {
@@ -141,7 +143,7 @@ TEST(DetectGeneration, DamagedArchivesFitNeither) {
     const TGenerationFit fit = FitGenerations(*archive);
     EXPECT_FALSE(fit.H1);
     EXPECT_FALSE(fit.H2);
-    EXPECT_EQ(DetectGeneration(*archive), std::nullopt);
+    EXPECT_EQ(DetectIcnGeneration(*archive), std::nullopt);
   }
   EXPECT_FALSE(FitGenerations(TBytes{1, 0, 0}).H1);
   EXPECT_FALSE(FitGenerations(TBytes{}).H2);

@@ -17,6 +17,8 @@
 #include "format/H2Codec.h"
 #include "tests/format/FormatTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 using icn_detail::DecodeFrameAs;

@@ -12,6 +12,8 @@
 #include "format/H2Codec.h"
 #include "tests/format/FormatTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 // H2 special-run selector m: the value it names.

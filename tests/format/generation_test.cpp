@@ -11,6 +11,8 @@
 #include "format/Text.h"
 #include "tests/format/FormatTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 // The tables are data fixed at compile time: nothing to prepare, nothing

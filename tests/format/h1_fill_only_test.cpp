@@ -4,6 +4,8 @@
 #include "fs/Path.h"
 #include "tests/format/FormatTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 constexpr auto H1 = TIcnGeneration::H1;

@@ -5,6 +5,8 @@
 #include "format/H2Codec.h"
 #include "tests/format/FormatTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 TBytes Encode(const TBytes& pixels, int32_t width, int32_t height, bool fillOnly = false) {

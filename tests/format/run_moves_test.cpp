@@ -7,6 +7,8 @@
 #include "format/FrameCursor.h"
 #include "tests/format/FormatTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 TEST(FormatRuns, CopyAndFillWriteExactlyTheRun) {

@@ -19,6 +19,8 @@
 #include "tools/UnpackerCommandLine.h"
 #include "unpack/UnpackerGeneration.h"
 
+using namespace icnkit;
+
 namespace {
 
 std::vector<uint8_t> Archive() {

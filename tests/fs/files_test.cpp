@@ -11,6 +11,8 @@
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 const std::vector<uint8_t> kOld{4, 5};

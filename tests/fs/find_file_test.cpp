@@ -11,6 +11,8 @@
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 TEST(MaskMatches, WildcardsAndCase) {

@@ -21,6 +21,8 @@
 #include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerGeneration.h"
 
+using namespace icnkit;
+
 namespace {
 
 std::vector<uint8_t> Bytes(const std::string& text) {

@@ -9,6 +9,8 @@
 
 #include "tests/MemoryFileSystem.h"
 
+using namespace icnkit;
+
 namespace {
 
 const std::vector<uint8_t> kOld{4, 5};

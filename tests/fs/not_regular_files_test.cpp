@@ -16,6 +16,8 @@
 #include "testdata/ArchiveBuilder.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 // A small H1 archive of two frames.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace icnkit;
+
 namespace {
 
 const TZtPathStyle kWin = TZtPathStyle::Windows();

@@ -14,6 +14,8 @@
 #include "image/BmpFile.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 std::vector<uint8_t> Bytes(const std::string& text) {

@@ -12,6 +12,8 @@
 #include "testdata/ArchiveBuilder.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 int PendingSignal = 0;

@@ -13,6 +13,8 @@
 //
 #include "fs/WindowsHeaders.h"
 
+using namespace icnkit;
+
 namespace {
 
 // Wine lets a rename replace read-only and open files; Windows does not.

@@ -9,6 +9,8 @@
 //
 #include "fs/WindowsHeaders.h"
 
+using namespace icnkit;
+
 namespace {
 
 HANDLE CreateNew(const std::string& path) {

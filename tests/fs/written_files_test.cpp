@@ -11,6 +11,8 @@
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 const std::vector<uint8_t> kBytes{1, 2, 3};

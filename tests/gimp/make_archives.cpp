@@ -19,6 +19,8 @@
 #include "icnkit/error.h"
 #include "icnkit/folders.h"
 
+using namespace icnkit;
+
 namespace {
 
 // A small generator of its own, so that every platform makes the same files.

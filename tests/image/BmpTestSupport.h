@@ -10,6 +10,8 @@
 #include "image/IndexedImage.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 inline std::unique_ptr<TIndexedImage> LoadBmpBytes(const std::vector<uint8_t>& bytes) {
   auto image = std::make_unique<TIndexedImage>();
   image->LoadBmp(bytes);

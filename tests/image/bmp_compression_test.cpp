@@ -9,6 +9,8 @@
 #include "testdata/BmpBuilder.h"
 #include "tests/image/BmpTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace testdata;

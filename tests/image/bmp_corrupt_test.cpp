@@ -11,6 +11,8 @@
 #include "tests/CorruptReplay.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 std::string LoadMessage(const std::string& path) {

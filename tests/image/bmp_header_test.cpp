@@ -4,6 +4,8 @@
 #include "image/BmpHeader.h"
 #include "testdata/BmpBuilder.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace testdata;

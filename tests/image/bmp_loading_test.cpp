@@ -11,6 +11,8 @@
 #include "tests/TestSupport.h"
 #include "tests/image/BmpTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace testdata;

@@ -18,6 +18,8 @@
 #include "tools/PackerCommandLine.h"
 #include "tools/UnpackerCommandLine.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace packtest;

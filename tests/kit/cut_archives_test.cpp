@@ -14,6 +14,8 @@
 #include "tools/UnpackerCommandLine.h"
 #include "unpack/UnpackerGeneration.h"
 
+using namespace icnkit;
+
 namespace {
 
 TEST(CutArchives, GiveTheUnpackersReasonInEveryFace) {

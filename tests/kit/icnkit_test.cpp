@@ -9,6 +9,8 @@
 #include "testdata/ArchiveBuilder.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 using namespace testdata;
 
 namespace {

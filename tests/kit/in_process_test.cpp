@@ -28,6 +28,8 @@
 #include "tests/TestSupport.h"
 #include "unpack/FrameFolderExport.h"
 
+using namespace icnkit;
+
 using namespace testdata;
 
 namespace {

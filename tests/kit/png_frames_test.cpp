@@ -9,6 +9,8 @@
 #include "tests/TestSupport.h"
 #include "tests/png/PngTestSupport.h"
 
+using namespace icnkit;
+
 using namespace testdata;
 
 namespace {

@@ -13,6 +13,8 @@
 #include "tests/TestSupport.h"
 #include "tests/sheet/HtmlScan.h"
 
+using namespace icnkit;
+
 namespace {
 
 void CopySamples(const TTempFolder& work) {

@@ -5,6 +5,8 @@
 
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 uint32_t BigEndian(const std::vector<uint8_t>& bytes, size_t at) {

@@ -18,6 +18,8 @@
 #include "testdata/ArchiveBuilder.h"
 #include "testdata/BmpBuilder.h"
 
+using namespace icnkit;
+
 namespace packtest {
 
 using namespace testdata;

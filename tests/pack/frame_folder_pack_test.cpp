@@ -12,6 +12,8 @@
 #include "tests/TestSupport.h"
 #include "tests/pack/PackTestSupport.h"
 
+using namespace icnkit;
+
 using namespace packtest;
 
 namespace {

@@ -15,6 +15,8 @@
 #include "testdata/BmpBuilder.h"
 #include "tests/MemoryFileSystem.h"
 
+using namespace icnkit;
+
 namespace {
 
 using testdata::TBytes;

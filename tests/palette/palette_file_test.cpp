@@ -14,6 +14,8 @@
 #include "tests/TestSupport.h"
 #include "tests/png/PngTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 std::vector<uint8_t> Bytes(const std::string& text) {
@@ -35,7 +37,7 @@ TEST(PaletteFile, EveryFormatReadsBackWhatItWrote) {
   sixteen.resize(16);
   for (size_t f = 0; f < std::size(kFormats); ++f) {
     SCOPED_TRACE(kNames[f]);
-    EXPECT_EQ(PaletteFormatOfName(kNames[f]), kFormats[f]);
+    EXPECT_EQ(PaletteFileFormatOfName(kNames[f]), kFormats[f]);
     const std::vector<uint8_t> full = WritePaletteFile(TestPalette(), kFormats[f]);
     EXPECT_EQ(ReadPaletteFile(full, kNames[f], false), TestPalette());
     // Shorter tables keep their length, but in raw bytes, which have none.
@@ -110,10 +112,10 @@ TEST(PaletteFile, SixBitRawValuesAreRecognisedOrForced) {
 
 TEST(PaletteFile, UnknownAndDamagedFilesAreNamed) {
   EXPECT_EQ(
-      MessageOf([] { PaletteFormatOfName("dir.v2/palette"); }),
+      MessageOf([] { PaletteFileFormatOfName("dir.v2/palette"); }),
       "Unknown palette format \"dir.v2/palette\": the name must end in .bmp, .png, .pal, .gpl, "
       ".act, .raw or .vga");
-  EXPECT_EQ(PaletteFormatOfName("C:\\x\\P.GPL"), TPaletteFormat::Gpl);
+  EXPECT_EQ(PaletteFileFormatOfName("C:\\x\\P.GPL"), TPaletteFormat::Gpl);
   EXPECT_EQ(ReadError(Bytes("hello"), "p.txt"),
             "Unknown palette format \"p.txt\": the name must end in .bmp, .png, .pal, .gpl, .act, "
             ".raw or .vga");

@@ -16,6 +16,8 @@
 #include "format/Error.h"
 #include "image/BmpHeader.h"
 
+using namespace icnkit;
+
 // 256 distinct colours: blue is the index.
 inline std::vector<TRgbQuad> TestPalette() {
   std::vector<TRgbQuad> palette(256);

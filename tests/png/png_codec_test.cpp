@@ -14,6 +14,8 @@
 #include "tests/TestSupport.h"
 #include "tests/png/PngTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 // What a decode gives: the image, or the message, and the warnings.

@@ -12,6 +12,8 @@
 
 #include "settings/IniDocument.h"
 
+using namespace icnkit;
+
 namespace {
 
 std::string FrameName(int i) {

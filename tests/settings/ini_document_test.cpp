@@ -9,6 +9,8 @@
 
 #include "settings/IniDocument.h"
 
+using namespace icnkit;
+
 namespace {
 
 TEST(IniDocument, UneditedTextComesBackByteForByte) {

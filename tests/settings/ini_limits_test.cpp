@@ -11,6 +11,8 @@
 #include "tests/TestSupport.h"
 #include "tests/pack/PackTestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace packtest;

@@ -10,6 +10,8 @@
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 // The line end of a settings file the tools create.

@@ -12,6 +12,8 @@
 #include "sheet/SheetFrames.h"
 #include "tests/pack/PackTestSupport.h"
 
+using namespace icnkit;
+
 namespace sheettest {
 
 using namespace testdata;

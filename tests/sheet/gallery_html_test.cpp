@@ -11,6 +11,8 @@
 #include "tests/sheet/HtmlScan.h"
 #include "tests/sheet/SheetTestSupport.h"
 
+using namespace icnkit;
+
 using namespace sheettest;
 using nlohmann::ordered_json;
 

@@ -14,6 +14,8 @@
 #include "tests/TestSupport.h"
 #include "tests/sheet/SheetTestSupport.h"
 
+using namespace icnkit;
+
 using namespace sheettest;
 
 namespace {

@@ -21,6 +21,8 @@
 #include "tests/TestSupport.h"
 #include "tests/sheet/SheetTestSupport.h"
 
+using namespace icnkit;
+
 using namespace sheettest;
 using nlohmann::json;
 using nlohmann::ordered_json;

@@ -8,6 +8,8 @@
 #include "sheet/SheetLayout.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 bool HasPixels(const TCellSize& cell) {

@@ -9,6 +9,8 @@
 #include "tests/TestSupport.h"
 #include "tests/sheet/SheetTestSupport.h"
 
+using namespace icnkit;
+
 using namespace sheettest;
 
 namespace {

@@ -7,6 +7,8 @@
 
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace {
 
 struct TCase {

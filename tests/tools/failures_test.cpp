@@ -26,6 +26,8 @@
 #include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerGeneration.h"
 
+using namespace icnkit;
+
 namespace {
 
 using TBytes = std::vector<uint8_t>;

@@ -21,6 +21,8 @@
 #include "tools/UnpackerCommandLine.h"
 #include "unpack/UnpackerGeneration.h"
 
+using namespace icnkit;
+
 namespace {
 
 using TBytes = std::vector<uint8_t>;

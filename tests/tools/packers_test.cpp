@@ -10,6 +10,8 @@
 #include "tests/pack/PackTestSupport.h"
 #include "tools/PackerCommandLine.h"
 
+using namespace icnkit;
+
 using namespace packtest;
 
 namespace {

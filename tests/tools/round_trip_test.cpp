@@ -17,6 +17,8 @@
 #include "tests/pack/PackTestSupport.h"
 #include "tools/PackerCommandLine.h"
 
+using namespace icnkit;
+
 using namespace packtest;
 
 namespace {

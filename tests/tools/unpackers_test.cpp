@@ -15,6 +15,8 @@
 #include "tests/unpack/UnpackTestArchives.h"
 #include "tools/UnpackerCommandLine.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace unpack_testing;

@@ -11,6 +11,8 @@
 #include "testdata/ArchiveBuilder.h"
 #include "tests/TestSupport.h"
 
+using namespace icnkit;
+
 namespace unpack_testing {
 
 using namespace testdata;

@@ -8,6 +8,8 @@
 #include "tests/unpack/UnpackTestArchives.h"
 #include "unpack/FrameFolderExport.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace unpack_testing;

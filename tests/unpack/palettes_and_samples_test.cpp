@@ -10,6 +10,8 @@
 #include "tests/unpack/UnpackTestArchives.h"
 #include "unpack/UnpackerGeneration.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace unpack_testing;

@@ -5,6 +5,8 @@
 #include "tests/unpack/UnpackTestArchives.h"
 #include "unpack/PreviewExport.h"
 
+using namespace icnkit;
+
 namespace {
 
 using namespace unpack_testing;

@@ -16,6 +16,8 @@
 #include "unpack/FrameFolderExport.h"
 #include "unpack/UnpackerGeneration.h"
 
+using namespace icnkit;
+
 namespace {
 
 using testdata::TBytes;
