@@ -13,5 +13,3 @@
       std::abort();                                                                      \
     }                                                                                    \
   } while (false)
-
-using namespace icnkit;

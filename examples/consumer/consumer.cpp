@@ -4,8 +4,6 @@
 
 #include <cstdio>
 
-using namespace icnkit;
-
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "Usage: consumer ARCHIVE FRAME0.png\n");

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-using namespace icnkit;
-
 // The text between each occurrence of prefix and the next '"', in order:
 // Captures(html, "<img src=\"") gives every such image's address.
 inline std::vector<std::string> Captures(const std::string& html, const std::string& prefix) {

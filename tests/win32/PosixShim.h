@@ -10,8 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace icnkit;
-
 // mkdir with a mode: Windows folders have no mode bits.
 inline int mkdir(const char* path, int /*mode*/) {
   return ::_mkdir(path);
