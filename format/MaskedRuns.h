@@ -30,6 +30,8 @@
 #endif
 #endif
 
+namespace icnkit {
+
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__) && \
     !defined(ICN_SANITIZED_BUILD)
 #define ICN_HAVE_MASKED_RUNS 1
@@ -39,8 +41,6 @@
 #else
 #define ICN_MASKED_RUNS_CLOBBERS "cc"
 #endif
-
-namespace icnkit {
 
 // Whether this processor (and its operating system, which has to save the
 // 512-bit registers) runs the masked moves.
