@@ -175,12 +175,10 @@ void BindSource(py::module_& m) {
              const icnkit::Rect rect = s.archive().Union();
              return py::make_tuple(rect.left, rect.top, rect.width, rect.height);
            })
-      .def("stream",
-           [](const Source& s, size_t index) {
-             return py::make_tuple(s.archive().Frame(index).stream_offset,
-                                   s.archive().StreamLength(index));
+      .def("info",
+           [](const Source& s, const std::string& file) {
+             return icnkit::InfoJson(s.archive(), file);
            })
-      .def_property_readonly("size", [](const Source& s) { return s.archive().Bytes().size(); })
       .def("to_bytes", [](const Source& s) { return BytesObject(s.archive().Bytes()); })
       .def(
           "unpack",

@@ -27,19 +27,7 @@ def info(archive, generation=None):
     archive: an Archive, or what open() takes (then generation as there).
     "file" is the path an archive was opened by, as given, else its name."""
     archive = _archive(archive, generation)
-    native = archive._native()
-    frames = []
-    for index in range(native.frame_count):
-        left, top, width, height, bits, fill_only = native.record(index)
-        offset, length = native.stream(index)
-        frames.append({'index': index, 'left': left, 'top': top, 'width': width,
-                       'height': height, 'bits': bits, 'fill_only': fill_only,
-                       'offset': offset, 'length': length})
-    x, y, width, height = native.union()
-    return {'file': archive.filename or 'archive.icn', 'size': native.size,
-            'generation': native.generation, 'frame_count': len(frames),
-            'rectangle': {'x': x, 'y': y, 'width': width, 'height': height} if frames else None,
-            'frames': frames}
+    return _json.loads(archive._native().info(archive.filename or 'archive.icn'))
 
 
 def _target(archive, path, extensions):
