@@ -3,9 +3,10 @@
 // frames, 65,535 frames, an 88 MB archive of 2,000 frames of 256 x 256.
 // Each ends in an error or a drawing within a second, with no main-thread
 // task over 100 ms and the browser's memory bounded by what is on screen
-// (and the archive's own size). The limits are the page's promises; on a
-// machine shared with other work, ICNKIT_PAGE_SLACK (default 1) multiplies
-// the time limits (1 s, 100 ms), never the memory ones.
+// (and the archive's own size). Every run checks what the page ends in and
+// the memory bounds, and prints the times; the time limits (1 s, 100 ms) are
+// checked as a benchmark, with ICNKIT_PAGE_TIMING=1 (bench/page_bench.sh), on
+// a machine doing nothing else: ICNKIT_PAGE_SLACK (default 1) multiplies them.
 import assert from 'node:assert/strict';
 import { statSync, writeFileSync } from 'node:fs';
 import { after, before, test } from 'node:test';
@@ -13,7 +14,8 @@ import { browserMemory, kit, launch, longestTask, openPage, work } from './page-
 
 const mb = (bytes) => Math.round(bytes / 2 ** 20);
 const slack = Number(process.env.ICNKIT_PAGE_SLACK ?? 1);
-const [second, task] = [1000 * slack, 100 * slack];
+const timed = process.env.ICNKIT_PAGE_TIMING === '1';
+const [second, task] = timed ? [1000 * slack, 100 * slack] : [Infinity, Infinity];
 let browser;
 let page;
 let idle;
