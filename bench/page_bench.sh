@@ -9,4 +9,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [[ -f build-web/web/icnkit.js ]] || { echo "page_bench: build the module first (cmake --preset web)" >&2; exit 1; }
-ICNKIT_PAGE_TIMING=1 node --test --test-reporter=spec tests/web/page-load.test.mjs
+ICNKIT_PAGE_TIMING=1 node --test tests/web/page-load.test.mjs
