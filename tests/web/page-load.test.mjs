@@ -92,7 +92,7 @@ test('65,535 frames open and scroll, grid and table, with no task over 100 ms', 
   await closeAll();
   const frames = Array.from({ length: 65535 }, (_, i) =>
     ({ left: i % 50, top: 0, width: 2, height: 1, bits: 0, pixels: new Uint8Array([i % 255 + 1, 0]) }));
-  writeFileSync(`${work}/many.icn`, kit.pack('H1', frames));
+  writeFileSync(`${work}/many.icn`, kit.build('H1', frames));
   await choose(`${work}/many.icn`);
   assert.equal(await page.textContent('.archive .summary'), 'H1, 65535 frames');
   await page.click('.archive .table-box summary');
@@ -137,7 +137,7 @@ test('an 88 MB archive of 2,000 frames: the first frame within a second, memory 
     seed = (seed * 1103515245 + 12345) >>> 0;
     return p % 256 < 172 ? (seed >>> 24) % 200 + 10 : 0;
   });
-  const one = Buffer.from(kit.pack('H1', [{ left: -128, top: -128, width: 256, height: 256, bits: 0, pixels }]));
+  const one = Buffer.from(kit.build('H1', [{ left: -128, top: -128, width: 256, height: 256, bits: 0, pixels }]));
   const stream = one.subarray(6 + 12);
   const table = Buffer.alloc(12 * 2000);
   for (let i = 0; i < 2000; ++i) {
