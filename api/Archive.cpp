@@ -191,7 +191,7 @@ std::optional<uint64_t> Archive::StreamLength(size_t index) const {
     const TIcnFrame record = impl_->Record(index);
     const std::optional<size_t> length =
         icnkit::StreamLength(impl_->Bytes, impl_->Format->Codes, FrameDataAt(impl_->Bytes, record),
-                       MaxStreamLength(record), impl_->FillOnly(index, record));
+                             MaxStreamLength(record), impl_->FillOnly(index, record));
     if (!length) return std::nullopt;
     return *length;
   });

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "api/Convert.h"
-#include "folders/FolderWork.h"
 #include "conventions/WorkImage.h"
+#include "folders/FolderWork.h"
 #include "format/Detect.h"
 #include "fs/Files.h"
 #include "fs/FindFile.h"
@@ -94,9 +94,9 @@ std::string UnpackFile(const std::string& path, const std::string& folder,
     const TFrameOutput output = OutputOf(options);
     // A damaged archive's reason names the archive as the file.
     file = path;
-    const TIcnGeneration generation = options.generation
-                                          ? Internal(*options.generation)
-                                          : TellGeneration(bytes, path, icnkit_api::kGenerationAdvice);
+    const TIcnGeneration generation =
+        options.generation ? Internal(*options.generation)
+                           : TellGeneration(bytes, path, icnkit_api::kGenerationAdvice);
     file.clear();
     std::string target = folder.empty() ? FrameFolderOf(path) : WithTrailingSlash(folder);
     file = path;

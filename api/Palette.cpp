@@ -12,7 +12,8 @@ namespace icnkit {
 
 static_assert(static_cast<int>(PaletteDepth::Detect) == static_cast<int>(TPaletteDepth::Detect) &&
               static_cast<int>(PaletteDepth::SixBit) == static_cast<int>(TPaletteDepth::SixBit) &&
-              static_cast<int>(PaletteDepth::EightBit) == static_cast<int>(TPaletteDepth::EightBit));
+              static_cast<int>(PaletteDepth::EightBit) ==
+                  static_cast<int>(TPaletteDepth::EightBit));
 
 using icnkit_api::Guarded;
 using icnkit_api::Internal;
@@ -52,14 +53,17 @@ Palette ReadPalette(std::span<const uint8_t> bytes, const std::string& name, boo
   return ReadPalette(bytes, name, six_bit ? PaletteDepth::SixBit : PaletteDepth::Detect);
 }
 
-bool RawPaletteReadsAsSixBit(const Palette& colours) { return ReadsAsSixBit(Internal(colours)); }
+bool RawPaletteReadsAsSixBit(const Palette& colours) {
+  return ReadsAsSixBit(Internal(colours));
+}
 
 std::vector<uint8_t> WritePalette(const Palette& colours, PaletteFormat format) {
   static constexpr TPaletteFormat kFormats[] = {TPaletteFormat::Bmp,     TPaletteFormat::Png,
                                                 TPaletteFormat::JascPal, TPaletteFormat::Gpl,
                                                 TPaletteFormat::Act,     TPaletteFormat::Raw};
-  return Guarded(
-      [&] { return icnkit::WritePaletteFile(Internal(colours), kFormats[static_cast<int>(format)]); });
+  return Guarded([&] {
+    return icnkit::WritePaletteFile(Internal(colours), kFormats[static_cast<int>(format)]);
+  });
 }
 
 Palette ReadPaletteFile(const std::string& path, PaletteDepth depth) {

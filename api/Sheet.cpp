@@ -2,8 +2,8 @@
 #include "icnkit/sheet.h"
 
 #include "api/Convert.h"
-#include "folders/FolderWork.h"
 #include "conventions/PaletteColours.h"
+#include "folders/FolderWork.h"
 #include "fs/Path.h"
 #include "icnkit/version.h"
 #include "png/Png.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "folders/FrameFiles.h"
 #include "conventions/ArchiveNames.h"
+#include "folders/FrameFiles.h"
 #include "format/IcnArchive.h"
 #include "fs/FileSystem.h"
 #include "sheet/SheetJson.h"
@@ -26,10 +26,9 @@ using TGenerationAdvice = std::function<std::string(TIcnGeneration)>;
 
 // The frame folder of an archive (unpack/FrameFolderExport.h, frames as
 // output says) and, for an archive with frames, setup.ini's Generation key
-// (folders/GenerationKey.h), written with the rest of setup.ini. archivePath names the archive (its name decides
-// H1's fill-only frames). The bytes of a vector are given back page by page
-// as the frames are written: afterwards only their header may be read.
-// Returns the frame count.
+// (folders/GenerationKey.h), written with the rest of setup.ini. archivePath names the archive (its
+// name decides H1's fill-only frames). The bytes of a vector are given back page by page as the
+// frames are written: afterwards only their header may be read. Returns the frame count.
 size_t UnpackArchiveFolder(TFileSystem& fs, std::vector<uint8_t>& bytes, TIcnGeneration generation,
                            const std::string& archivePath, const std::string& folder,
                            const TFrameOutput& output);

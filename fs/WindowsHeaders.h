@@ -13,6 +13,4 @@
 #include <windows.h>
 #undef CopyFile
 
-namespace icnkit {
-
-}  // namespace icnkit
+namespace icnkit {}  // namespace icnkit

@@ -84,10 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   padded.resize(256, TRgbQuad{0, 0, 0, 0});
   const std::vector<uint8_t> raw = WritePaletteFile(colours, TPaletteFormat::Raw);
   FUZZ_CHECK(ReadPaletteFile(raw, "w.raw", TPaletteDepth::EightBit) == padded);
-  FUZZ_CHECK(icnkit::ReadsAsSixBit(colours) == (RawReadBack(colours) != padded ||
-                                                std::all_of(padded.begin(), padded.end(),
-                                                            [](const TRgbQuad& c) {
-                                                              return c == TRgbQuad{0, 0, 0, 0};
-                                                            })));
+  FUZZ_CHECK(icnkit::ReadsAsSixBit(colours) ==
+             (RawReadBack(colours) != padded ||
+              std::all_of(padded.begin(), padded.end(), [](const TRgbQuad& c) {
+                return c == TRgbQuad{0, 0, 0, 0};
+              })));
   return 0;
 }

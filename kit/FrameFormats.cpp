@@ -17,8 +17,8 @@ void AddPaletteOptions(CLI::App& command, TPaletteOptions& options) {
 }
 
 void AddPaletteDepthOptions(CLI::App& command, TPaletteOptions& options) {
-  CLI::Option* six = command.add_flag(
-      "--palette-6bit", options.SixBit, "Read a raw palette file's values as 6-bit (0..63, scaled)");
+  CLI::Option* six = command.add_flag("--palette-6bit", options.SixBit,
+                                      "Read a raw palette file's values as 6-bit (0..63, scaled)");
   CLI::Option* eight = command.add_flag(
       "--palette-8bit", options.EightBit,
       "Read a raw palette file's values as 8-bit (as they are), even all within 0..63");

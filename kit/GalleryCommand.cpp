@@ -75,8 +75,8 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     const TArchiveGif gif(frames, palette, TGifOptions{});  // its checks before any file
     TGalleryArchive& entry = entries[i];
     entry.Sheet = sheet.Description;
-    const icnkit::Archive archive = icnkit::Archive::Open(
-        std::span<const uint8_t>(bytes), nullptr, PublicGeneration(generation), entry.Name);
+    const icnkit::Archive archive = icnkit::Archive::Open(std::span<const uint8_t>(bytes), nullptr,
+                                                          PublicGeneration(generation), entry.Name);
     entry.Info = nlohmann::ordered_json::parse(icnkit::InfoJson(archive, archives[i]));
     const std::string base = pages + entry.Slug;
     SaveWholeFile(kit.Fs, base + ".png", EncodeIndexedPng(sheet.Image, /*transparentZero=*/true));

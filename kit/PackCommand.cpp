@@ -4,8 +4,8 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
-#include "folders/FolderWork.h"
 #include "conventions/ArchiveNames.h"
+#include "folders/FolderWork.h"
 #include "format/Text.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"

@@ -139,8 +139,8 @@ void RunViewsOn(TKit& kit, const TViewOptions& options, const std::string& noun,
   const icnkit::Palette forced =
       options.Palette.File.empty()
           ? icnkit::Palette{}
-          : icnkit::ReadPalette(LoadNamedFile(kit.Fs, options.Palette.File),
-                                options.Palette.File, PaletteDepthOf(options.Palette));
+          : icnkit::ReadPalette(LoadNamedFile(kit.Fs, options.Palette.File), options.Palette.File,
+                                PaletteDepthOf(options.Palette));
   kit.Status = RunBatch(kit, targets.size(), options.Jobs, [&](size_t i, std::string& file) {
     const TViewTarget& target = targets[i];
     const std::string& archive = target.Archive;
@@ -148,8 +148,8 @@ void RunViewsOn(TKit& kit, const TViewOptions& options, const std::string& noun,
     std::vector<uint8_t> bytes;
     LoadWholeFile(kit.Fs, archive, bytes);
     const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archive);
-    const icnkit::Archive opened = icnkit::Archive::Open(
-        std::move(bytes), PublicGeneration(generation), NameOfPath(archive));
+    const icnkit::Archive opened =
+        icnkit::Archive::Open(std::move(bytes), PublicGeneration(generation), NameOfPath(archive));
     return work(kit.Fs, opened, forced, target);
   });
   kit.Summary = ViewSummary(options, noun, targets, kit.Report.FramesDone());

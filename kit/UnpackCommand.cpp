@@ -7,8 +7,8 @@
 #include <map>
 #include <memory>
 
-#include "folders/FolderWork.h"
 #include "conventions/ArchiveNames.h"
+#include "folders/FolderWork.h"
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"

@@ -75,13 +75,12 @@ py::array FrameStore::Pixels(size_t index, std::optional<uint64_t> bound) {
     const uint64_t size = uint64_t(record.width) * uint64_t(record.height);
     // A frame past the bound of every image is refused as such by Decode.
     if (bound && held_ + size > *bound && size <= icnkit::MaxPixels()) {
-      throw icnkit::Error(
-          icnkit::ErrorKind::InvalidInput,
-          "Too many decoded pixels: frame " + std::to_string(index) + " (" +
-              std::to_string(record.width) + " x " + std::to_string(record.height) +
-              ") would make " + std::to_string(held_ + size) +
-              " held by the archive, past icnkit.MAX_DECODED_PIXELS (" + std::to_string(*bound) +
-              "); let go of frames' pixels, or raise it");
+      throw icnkit::Error(icnkit::ErrorKind::InvalidInput,
+                          "Too many decoded pixels: frame " + std::to_string(index) + " (" +
+                              std::to_string(record.width) + " x " + std::to_string(record.height) +
+                              ") would make " + std::to_string(held_ + size) +
+                              " held by the archive, past icnkit.MAX_DECODED_PIXELS (" +
+                              std::to_string(*bound) + "); let go of frames' pixels, or raise it");
     }
     held_ += size;  // counted before the GIL goes, for the other threads
     auto decoded = std::make_unique<Decoded>();
@@ -109,9 +108,9 @@ py::array FrameStore::Hand(size_t index, std::unique_ptr<Decoded> decoded) {
   decoded->store = shared_from_this();
   Decoded* raw = decoded.release();  // the capsule's from here
   const py::capsule owner(raw, [](void* p) { Released(static_cast<Decoded*>(p)); });
-  py::array array = py::array_t<uint8_t>(
-      {py::ssize_t(raw->raster.height), py::ssize_t(raw->raster.width)},
-      raw->raster.pixels.data(), owner);
+  py::array array =
+      py::array_t<uint8_t>({py::ssize_t(raw->raster.height), py::ssize_t(raw->raster.width)},
+                           raw->raster.pixels.data(), owner);
   live_[index] = {py::weakref(array), raw};
   return array;
 }

@@ -148,26 +148,24 @@ py::bytes Build(const std::string& generation, const std::vector<py::tuple>& fra
 std::optional<std::string> Detect(const py::buffer& data) {
   const py::buffer_info info = data.request();
   const auto* start = static_cast<const uint8_t*>(info.ptr);
-  const std::optional<icnkit::Generation> generation = icnkit::DetectGeneration(
-      std::span<const uint8_t>(start, size_t(info.size * info.itemsize)));
+  const std::optional<icnkit::Generation> generation =
+      icnkit::DetectGeneration(std::span<const uint8_t>(start, size_t(info.size * info.itemsize)));
   if (!generation) return std::nullopt;
   return icnkit::GenerationName(*generation);
 }
 
 void BindSource(py::module_& m) {
   py::class_<Source>(m, "Source")
-      .def_property_readonly("generation",
-                             [](const Source& s) {
-                               return icnkit::GenerationName(s.archive().Generation());
-                             })
+      .def_property_readonly(
+          "generation",
+          [](const Source& s) { return icnkit::GenerationName(s.archive().Generation()); })
       .def_property_readonly("name", [](const Source& s) { return TextObject(s.archive().Name()); })
-      .def_property_readonly("frame_count", [](const Source& s) { return s.archive().FrameCount(); })
+      .def_property_readonly("frame_count",
+                             [](const Source& s) { return s.archive().FrameCount(); })
       .def_property_readonly("held", [](const Source& s) { return s.store->Held(); })
       .def("record", &Source::Record)
-      .def("pixels",
-           [](const Source& s, size_t index, std::optional<uint64_t> bound) {
-             return s.store->Pixels(index, bound);
-           })
+      .def("pixels", [](const Source& s, size_t index,
+                        std::optional<uint64_t> bound) { return s.store->Pixels(index, bound); })
       .def("discard", [](const Source& s, size_t index) { s.store->Discard(index); })
       .def("build", &Source::Build)
       .def("union",
@@ -175,20 +173,17 @@ void BindSource(py::module_& m) {
              const icnkit::Rect rect = s.archive().Union();
              return py::make_tuple(rect.left, rect.top, rect.width, rect.height);
            })
-      .def("info",
-           [](const Source& s, const std::string& file) {
-             return icnkit::InfoJson(s.archive(), file);
-           })
+      .def("info", [](const Source& s,
+                      const std::string& file) { return icnkit::InfoJson(s.archive(), file); })
       .def("to_bytes", [](const Source& s) { return BytesObject(s.archive().Bytes()); })
-      .def(
-          "unpack",
-          [](const Source& s, const std::string& folder, const std::string& format,
-             bool transparent, const Palette& palette) {
-            const icnkit::UnpackOptions options =
-                UnpackOptionsOf(std::nullopt, format, transparent, palette);
-            const py::gil_scoped_release free;
-            icnkit::UnpackArchive(s.archive(), folder, options);
-          })
+      .def("unpack",
+           [](const Source& s, const std::string& folder, const std::string& format,
+              bool transparent, const Palette& palette) {
+             const icnkit::UnpackOptions options =
+                 UnpackOptionsOf(std::nullopt, format, transparent, palette);
+             const py::gil_scoped_release free;
+             icnkit::UnpackArchive(s.archive(), folder, options);
+           })
       .def("sheet",
            [](const Source& s, int32_t columns, bool packed, int32_t padding, bool untrimmed,
               int32_t delay, const std::string& image_name, const Palette& palette) {
@@ -263,7 +258,8 @@ PYBIND11_MODULE(_icnkit, m) {
     return icnkit::GenerationName(icnkit::ParseGeneration(generation));
   });
   m.def("generation_palette", [](const std::string& generation) {
-    return icnkit::python::ColoursOf(icnkit::GenerationPalette(icnkit::ParseGeneration(generation)));
+    return icnkit::python::ColoursOf(
+        icnkit::GenerationPalette(icnkit::ParseGeneration(generation)));
   });
   m.def("unpack_file", [](const std::string& path, const std::string& folder,
                           const std::optional<std::string>& generation, const std::string& format,
@@ -276,22 +272,22 @@ PYBIND11_MODULE(_icnkit, m) {
     }
     return TextObject(unpacked);
   });
-  m.def("pack_folder", [](const std::string& folder, const std::string& archive,
-                          const std::optional<std::string>& generation, bool remap,
-                          const Palette& palette) {
-    Warnings warnings;
-    icnkit::PackOptions options;
-    options.generation = GenerationOf(generation);
-    options.remap = remap;
-    options.palette = PaletteOf(palette);
-    options.warning = warnings.Handler();
-    std::string packed;
-    {
-      const py::gil_scoped_release free;
-      packed = icnkit::PackFolder(folder, archive, options);
-    }
-    return py::make_tuple(TextObject(packed), warnings.lines);
-  });
+  m.def("pack_folder",
+        [](const std::string& folder, const std::string& archive,
+           const std::optional<std::string>& generation, bool remap, const Palette& palette) {
+          Warnings warnings;
+          icnkit::PackOptions options;
+          options.generation = GenerationOf(generation);
+          options.remap = remap;
+          options.palette = PaletteOf(palette);
+          options.warning = warnings.Handler();
+          std::string packed;
+          {
+            const py::gil_scoped_release free;
+            packed = icnkit::PackFolder(folder, archive, options);
+          }
+          return py::make_tuple(TextObject(packed), warnings.lines);
+        });
   m.def("pack_sheet", [](const py::bytes& png, const py::bytes& json, const std::string& image_name,
                          const std::string& json_name, bool remap, const Palette& palette) {
     Warnings warnings;
@@ -313,10 +309,10 @@ PYBIND11_MODULE(_icnkit, m) {
   });
   // depth: 0 detect, 6 or 8 bits.
   m.def("read_palette", [](const std::string& path, int depth) {
-    return icnkit::python::ColoursOf(icnkit::ReadPaletteFile(
-        path, depth == 6   ? icnkit::PaletteDepth::SixBit
-              : depth == 8 ? icnkit::PaletteDepth::EightBit
-                           : icnkit::PaletteDepth::Detect));
+    return icnkit::python::ColoursOf(
+        icnkit::ReadPaletteFile(path, depth == 6   ? icnkit::PaletteDepth::SixBit
+                                      : depth == 8 ? icnkit::PaletteDepth::EightBit
+                                                   : icnkit::PaletteDepth::Detect));
   });
   m.def("write_palette", [](const std::string& path, const Colours& colours) {
     icnkit::WritePaletteFile(path, PaletteOf(colours));

@@ -80,9 +80,9 @@ TEST(Library, RebuildingTheFramesOfAPackersArchiveGivesItsBytes) {
       std::string setup(files.back().bytes.begin(), files.back().bytes.end());
       std::erase(setup, '\r');  // CR LF on Windows
       EXPECT_EQ(setup.substr(0, setup.find("[Bits]")),
-                "[Position]\nX=" + std::to_string(bounds.left) + "\nY=" +
-                    std::to_string(bounds.top) + "\nGeneration=" +
-                    icnkit::GenerationName(sample.Generation) + "\n")
+                "[Position]\nX=" + std::to_string(bounds.left) +
+                    "\nY=" + std::to_string(bounds.top) +
+                    "\nGeneration=" + icnkit::GenerationName(sample.Generation) + "\n")
           << sample.Name;
     }
   }

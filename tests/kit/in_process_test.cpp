@@ -11,10 +11,10 @@
 #include <random>
 #include <thread>
 
-#include "folders/FrameFiles.h"
-#include "folders/GenerationKey.h"
 #include "conventions/PaletteColours.h"
 #include "conventions/WorkImage.h"
+#include "folders/FrameFiles.h"
+#include "folders/GenerationKey.h"
 #include "image/BmpFile.h"
 #include "kit/Jobs.h"
 #include "kit/Kit.h"

@@ -148,7 +148,8 @@ TEST_F(KitMessages, ARunEndsWithWhatItDid) {
 // say (not both); writing a dark one warns that it reads back brighter.
 TEST_F(KitMessages, RawPalettesHaveADepth) {
   std::string dark = "GIMP Palette\n";
-  for (int i = 0; i < 256; ++i) dark += std::to_string(i % 64) + " 0 " + std::to_string(i / 8) + "\n";
+  for (int i = 0; i < 256; ++i)
+    dark += std::to_string(i % 64) + " 0 " + std::to_string(i / 8) + "\n";
   WriteText(Folder / "dark.gpl", dark);
   const std::string kTry = "Try 'icnkit palette --help' for more information.\n";
   Expect({

@@ -106,7 +106,8 @@ TEST(PaletteFile, SixBitRawValuesAreRecognisedOrForced) {
   dark[255].Blue = 63;
   EXPECT_EQ(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::EightBit), dark);
   EXPECT_EQ(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::Detect), scaled);
-  EXPECT_TRUE(icnkit::ReadsAsSixBit(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::EightBit)));
+  EXPECT_TRUE(
+      icnkit::ReadsAsSixBit(ReadPaletteFile(raw, "x.vga", icnkit::TPaletteDepth::EightBit)));
   EXPECT_FALSE(icnkit::ReadsAsSixBit(scaled));
 }
 
