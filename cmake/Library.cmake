@@ -74,12 +74,17 @@ install(FILES ${PROJECT_BINARY_DIR}/include/icnkit/version.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/icnkit)
 install(EXPORT icnkitTargets NAMESPACE icnkit:: DESTINATION ${icnkit_cmake_dir})
 install(EXPORT icnkitStaticTargets NAMESPACE icnkit:: DESTINATION ${icnkit_cmake_dir})
+# Made in a folder of their own, for installing alone: in the build tree's
+# top folder, find_package would take them for a package there (a PATH
+# holding build/bin makes build/ a prefix it searches) and fail on the
+# targets files, which only the installed tree has.
+set(icnkit_package_dir ${PROJECT_BINARY_DIR}/cmake-package)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/icnkitConfig.cmake.in
-                              ${PROJECT_BINARY_DIR}/icnkitConfig.cmake
+                              ${icnkit_package_dir}/icnkitConfig.cmake
                               INSTALL_DESTINATION ${icnkit_cmake_dir})
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/icnkitConfigVersion.cmake
+write_basic_package_version_file(${icnkit_package_dir}/icnkitConfigVersion.cmake
                                  COMPATIBILITY SameMajorVersion)
-install(FILES ${PROJECT_BINARY_DIR}/icnkitConfig.cmake ${PROJECT_BINARY_DIR}/icnkitConfigVersion.cmake
+install(FILES ${icnkit_package_dir}/icnkitConfig.cmake ${icnkit_package_dir}/icnkitConfigVersion.cmake
         DESTINATION ${icnkit_cmake_dir})
 # icnkit.pc finds its prefix from where it lies (${pcfiledir}), so the
 # installed tree may be moved, or installed under another prefix than the
