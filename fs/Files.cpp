@@ -181,7 +181,7 @@ void SaveWholeFile(TFileSystem& fs, const std::string& path, std::span<const uin
 }
 
 std::string FollowedArchiveLinks(TFileSystem& fs, const std::string& path) {
-  const std::string target = fs.ResolveLinks(path);
+  std::string target = fs.ResolveLinks(path);
   CheckWrittenFolder(fs, target);
   return target;
 }

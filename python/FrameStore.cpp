@@ -28,7 +28,7 @@ uint64_t Hash(const icnkit::Raster& raster) {
   for (; at + 32 <= size; at += 32) {
     for (int k = 0; k < 4; ++k) {
       uint64_t word = 0;
-      std::memcpy(&word, data + at + 8 * k, 8);
+      std::memcpy(&word, data + at + (size_t{8} * static_cast<size_t>(k)), 8);
       lanes[k] = round(lanes[k], word);
     }
   }

@@ -37,11 +37,12 @@ TEST(WrittenFiles, WhatIsNoRegularFileIsRefusedByEveryWriter) {
       {"WriteFileAtomic", [](TFileSystem& fs) { fs.WriteFileAtomic("/w/p", kBytes, true); }},
       {"CopyFile", [](TFileSystem& fs) { fs.CopyFile("/w/source", "/w/p"); }},
   };
-  for (const auto& [name, write] : writers) {
+  for (const auto& writer : writers) {
+    const auto& name = writer.first;
     TMemoryFileSystem fs;
     fs.AddFile("/w/source", kBytes);
     fs.Others.insert("/w/p");
-    EXPECT_EQ(MessageOf([&] { write(fs); }), "Not a regular file: /w/p") << name;
+    EXPECT_EQ(MessageOf([&] { writer.second(fs); }), "Not a regular file: /w/p") << name;
     EXPECT_EQ(fs.Log, std::vector<std::string>{}) << name;
     EXPECT_EQ(fs.Calls("BeginReplace") + fs.Calls("CopyFile"), 0) << name;
   }
