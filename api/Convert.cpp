@@ -4,6 +4,7 @@
 #include <new>
 
 #include "fs/FileSystem.h"
+#include "settings/SettingsFile.h"
 
 namespace icnkit {
 
@@ -76,7 +77,7 @@ void ThrowAsError(const std::string& file) {
                            : error.Kind == TZtErrorKind::System ? ErrorKind::Io
                                                                 : ErrorKind::InvalidInput;
     const auto* system = dynamic_cast<const TSystemError*>(&error);
-    throw Error(kind, system != nullptr && !system->Text.empty() ? system->Text : error.what(),
+    throw Error(kind, system != nullptr && !system->Text.empty() ? system->Text : MessageWithReason(error),
                 file, system != nullptr ? static_cast<int>(system->Code) : 0);
   } catch (const std::exception& error) {
     throw Error(ErrorKind::InvalidInput, error.what(), file);

@@ -78,11 +78,15 @@ bool MakeFoldersKeepingError(TFileSystem& fs, const std::string& folder, TFolder
                                     const std::string& text) {
   std::string full = fs.FullPath(path);
   if (full.empty()) full = path;
-  throw TZtError(ZtFormat("Cannot create file \"%s\". %s", full.c_str(), text.c_str()),
-                 TZtErrorKind::System);
+  throw TCannotCreateFile(full, text);
 }
 
 }  // namespace
+
+TCannotCreateFile::TCannotCreateFile(const std::string& fullPath, std::string reason)
+    : TZtError(ZtFormat("Cannot create file \"%s\". %s", fullPath.c_str(), reason.c_str()),
+               TZtErrorKind::System),
+      Reason(std::move(reason)) {}
 
 bool IsDirectory(TFileSystem& fs, const std::string& path) {
   return fs.Stat(path).Kind == TPathKind::Folder;

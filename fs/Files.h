@@ -41,6 +41,14 @@ class TMadeFolders {
   std::vector<std::string> Made_;  // outermost first
 };
 
+// "Cannot create file "<full path>". <Reason>": a file the tools write
+// could not be made or written; Reason is the system's text.
+class TCannotCreateFile : public TZtError {
+ public:
+  TCannotCreateFile(const std::string& fullPath, std::string reason);
+  std::string Reason;
+};
+
 // Refuses folder, a folder the tools write into (a frame folder, a preview
 // or output folder, by name or by the user's argument), when a link of
 // another user stands at its name (TFileSystem::IsLinkOfAnotherUser): in a

@@ -10,6 +10,7 @@
 
 #include "conventions/WorkImage.h"
 #include "fs/FileSystem.h"
+#include "settings/SettingsFile.h"
 
 namespace icnkit {
 
@@ -24,6 +25,8 @@ std::string CurrentExceptionMessage() {
     return "Out of memory";
   } catch (const TSystemError& error) {
     return error.Text.empty() ? std::string(error.what()) : error.Text;
+  } catch (const TZtError& error) {
+    return MessageWithReason(error);
   } catch (const std::exception& error) {
     return error.what();
   } catch (...) {

@@ -29,16 +29,28 @@ constexpr TIniLineEnd kNewFileLineEnd = TIniLineEnd::CrLf;
 constexpr TIniLineEnd kNewFileLineEnd = TIniLineEnd::Lf;
 #endif
 
-// Throws "Unable to write to <path>" when the file cannot be written.
+// Throws TSettingsWriteError when the file cannot be written.
 void SaveSettingsText(TFileSystem& fs, const std::string& path, const std::string& text) {
   try {
     SaveWholeFile(fs, path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-  } catch (const TZtError&) {
-    throw TZtError(ZtFormat("Unable to write to %s", path.c_str()), TZtErrorKind::System);
+  } catch (const TCannotCreateFile& error) {
+    throw TSettingsWriteError(path, error.Reason);
+  } catch (const TZtError& error) {
+    throw TSettingsWriteError(path, error.what());
   }
 }
 
 }  // namespace
+
+TSettingsWriteError::TSettingsWriteError(const std::string& path, std::string reason)
+    : TZtError(ZtFormat("Unable to write to %s", path.c_str()), TZtErrorKind::System),
+      Reason(std::move(reason)) {}
+
+std::string MessageWithReason(const TZtError& error) {
+  const auto* write = dynamic_cast<const TSettingsWriteError*>(&error);
+  if (write == nullptr || write->Reason.empty()) return error.what();
+  return std::string(error.what()) + ". " + write->Reason;
+}
 
 std::optional<int32_t> ParseSettingsNumber(const std::string& value) {
   std::string_view text = value;
@@ -80,9 +92,13 @@ TIniDocument* TSettingsFile::Document() {
   try {
     LoadWholeFile(Fs_, Path_, bytes);
   } catch (const TSystemError& error) {
-    if (!IsMissingFileCode(error.Code)) return nullptr;
+    if (!IsMissingFileCode(error.Code)) {
+      ReadFailure_ = error.Text;
+      return nullptr;
+    }
     bytes.clear();
-  } catch (const TZtError&) {
+  } catch (const TZtError& error) {
+    ReadFailure_ = error.what();
     return nullptr;
   }
   Document_ = std::make_unique<TIniDocument>(std::move(bytes), kNewFileLineEnd);
@@ -116,9 +132,7 @@ void TSettingsFile::WriteNumber(const std::string& section, const std::string& k
 void TSettingsFile::WriteText(const std::string& section, const std::string& key,
                               const std::string& value) {
   TIniDocument* document = Document();
-  if (document == nullptr) {
-    throw TZtError(ZtFormat("Unable to write to %s", Path_.c_str()), TZtErrorKind::System);
-  }
+  if (document == nullptr) throw TSettingsWriteError(Path_, ReadFailure_);
   document->Set(section, key, value);
   if (Saved_) {
     Dirty_ = true;

@@ -18,10 +18,25 @@
 #include <string>
 #include <string_view>
 
+#include "format/Error.h"
+
 namespace icnkit {
 
 class TFileSystem;
 class TIniDocument;
+
+// "Unable to write to <path>", as the tools show it; Reason is what stopped
+// the write ("Permission denied", "Not a regular file: <path>", ...), for
+// the faces that say why (Reason() after ". ").
+class TSettingsWriteError : public TZtError {
+ public:
+  TSettingsWriteError(const std::string& path, std::string reason);
+  std::string Reason;
+};
+
+// The message of a failure with its reason: "Unable to write to <path>.
+// Permission denied" for a TSettingsWriteError with one, else what().
+std::string MessageWithReason(const TZtError& error);
 
 class TSettingsFile {
  public:
@@ -36,11 +51,11 @@ class TSettingsFile {
   // Calls visit with every key of section in the file (TIniDocument::ForEachKey).
   void ForEachKey(const std::string& section,
                   const std::function<void(std::string_view key)>& visit);
-  // "Unable to write to %s" with the path on failure.
+  // TSettingsWriteError on failure.
   void WriteNumber(const std::string& section, const std::string& key, int32_t value);
   // The same with a text value, written as it is.
   void WriteText(const std::string& section, const std::string& key, const std::string& value);
-  // Writes pending changes; "Unable to write to %s" on failure.
+  // Writes pending changes; TSettingsWriteError on failure.
   void Flush();
 
  private:
@@ -55,6 +70,7 @@ class TSettingsFile {
   std::unique_ptr<TIniDocument> Document_;
   bool Saved_ = false;  // the first write since loading has reached the file
   bool Dirty_ = false;  // writes since then are only in the document
+  std::string ReadFailure_;  // why the file could not be read, if it could not
 };
 
 // The value-text conversion of ReadNumber: "12", "+12", "$C", "0xC", "xC",

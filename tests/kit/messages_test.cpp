@@ -72,6 +72,13 @@ TEST_F(KitMessages, MistakesAreNamed) {
   });
   EXPECT_TRUE(FileExists(Folder / "hero.icn.cadres/0004.png"));
   EXPECT_FALSE(FileExists(Folder / "site"));
+  // A write that fails says why, after the tools' own words.
+  std::filesystem::create_directories(Folder / "ball.icn.cadres/setup.ini");
+  const TRunResult run = RunProgram("icnkit", {"unpack", "ball.icn"}, Folder.Path());
+  EXPECT_EQ(run.ExitCode, 1);
+  const std::string said = NativeSlashes("icnkit: Unable to write to ball.icn.cadres/setup.ini. ");
+  EXPECT_EQ(run.Stderr.substr(0, said.size()), said);
+  EXPECT_GT(run.Stderr.size(), said.size() + 1) << run.Stderr;
 }
 
 // Neither generation fits: not an archive. Both fit: -g tells.

@@ -106,10 +106,14 @@ def test_errors_name_their_file_and_carry_errno(tmp_path):
         (lambda: icnkit.Archive('H1', []).save(tmp_path), IsADirectoryError, errno.EISDIR),
         (lambda: icnkit.read_palette(tmp_path), IsADirectoryError, errno.EISDIR),
         (lambda: icnkit.open(tmp_path / 'file' / 'x.icn'), NotADirectoryError, errno.ENOTDIR),
+        (lambda: icnkit.unpack(SAMPLE, tmp_path / 'ini'), IsADirectoryError, errno.EISDIR),
     ]
+    (tmp_path / 'ini' / 'setup.ini').mkdir(parents=True)
     if os.geteuid() != 0:  # root writes anywhere
         (tmp_path / 'locked').mkdir(mode=0o555)
         cases.append((lambda: icnkit.Archive('H1', []).save(tmp_path / 'locked' / 'x.icn'),
+                      PermissionError, errno.EACCES))
+        cases.append((lambda: icnkit.unpack(SAMPLE, tmp_path / 'locked'),
                       PermissionError, errno.EACCES))
     for call, subclass, number in cases:
         with pytest.raises(subclass) as caught:

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 
 #include "fs/Files.h"
 #include "settings/SettingsFile.h"
@@ -148,15 +149,26 @@ TEST(SettingsFile, FirstWriteReachesTheFileAtOnceLaterOnesOnFlush) {
   EXPECT_EQ(ReadText(path), expected);
 }
 
+// The tools say "Unable to write to <path>"; MessageWithReason adds what
+// stopped the write, for the faces that say why.
 TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
+  const auto messages = [](const std::function<void()>& write) {
+    try {
+      write();
+    } catch (const TZtError& error) {
+      return std::string(error.what()) + " | " + MessageWithReason(error);
+    }
+    return std::string("no failure");
+  };
   TTempFolder folder;
   // A folder that is a file: the first write fails at once.
   WriteText(folder / "plain", "x");
   const std::string blocked = folder / "plain/setup.ini";
   {
     TSettingsFile settings(NativeFs(), blocked);
-    EXPECT_EQ(MessageOf([&] { settings.WriteNumber("Position", "X", 1); }),
-              "Unable to write to " + blocked);
+    EXPECT_EQ(messages([&] { settings.WriteNumber("Position", "X", 1); }),
+              "Unable to write to " + blocked + " | Unable to write to " + blocked +
+                  ". Not a directory");
   }  // the destructor's flush does not throw
 
   // A file that turns into a folder after the first write: the cached keys
@@ -167,7 +179,19 @@ TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
   ASSERT_EQ(std::remove(path.c_str()), 0);
   ASSERT_TRUE(NativeFs().MakeFolder(path));
   settings.WriteNumber("Position", "Y", 2);
-  EXPECT_EQ(MessageOf([&] { settings.Flush(); }), "Unable to write to " + path);
+  EXPECT_EQ(messages([&] { settings.Flush(); }),
+            "Unable to write to " + path + " | Unable to write to " + path + ". Is a directory");
+
+  // The reason of a refused write, and of a file that could not be read.
+  TMemoryFileSystem platform;
+  platform.AddFolder("/f");
+  platform.Others.insert("/f/setup.ini");
+  EXPECT_EQ(messages([&] { TSettingsFile(platform, "/f/setup.ini").WriteNumber("s", "k", 1); }),
+            "Unable to write to /f/setup.ini | Unable to write to /f/setup.ini. Not a regular "
+            "file: /f/setup.ini");
+  TSettingsFile unread(NativeFs(), path);
+  EXPECT_EQ(messages([&] { unread.WriteNumber("s", "k", 1); }),
+            "Unable to write to " + path + " | Unable to write to " + path + ". Is a directory");
 }
 
 // A "setup.ini" that exists but cannot be read (here a folder) reads as
