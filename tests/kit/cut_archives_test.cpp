@@ -38,8 +38,8 @@ TEST(CutArchives, GiveTheUnpackersReasonInEveryFace) {
       const int unpacked = RunUnpacker(context, sample.Unpacker, {"Dravel", "/w/x.icn"});
       ASSERT_EQ(unpackerReport.Messages.size(), 1u) << what;
       // "Invalid archive: <reason>.\r\n<archive>" or "Operation succesful."
-      std::string reason = unpackerReport.Messages[0].Text;
-      reason = reason.substr(0, reason.find(".\r\n"));
+      const std::string& said = unpackerReport.Messages[0].Text;
+      const std::string reason = said.substr(0, said.find(".\r\n"));
 
       TCapturedReport err;
       TKitReport report(err.File, false);
