@@ -77,8 +77,9 @@ void ThrowAsError(const std::string& file) {
                            : error.Kind == TZtErrorKind::System ? ErrorKind::Io
                                                                 : ErrorKind::InvalidInput;
     const auto* system = dynamic_cast<const TSystemError*>(&error);
-    throw Error(kind, system != nullptr && !system->Text.empty() ? system->Text : MessageWithReason(error),
-                file, system != nullptr ? static_cast<int>(system->Code) : 0);
+    throw Error(
+        kind, system != nullptr && !system->Text.empty() ? system->Text : MessageWithReason(error),
+        file, system != nullptr ? static_cast<int>(system->Code) : 0);
   } catch (const std::exception& error) {
     throw Error(ErrorKind::InvalidInput, error.what(), file);
   }

@@ -68,8 +68,8 @@ class TSettingsFile {
   TFileSystem& Fs_;
   std::string Path_;
   std::unique_ptr<TIniDocument> Document_;
-  bool Saved_ = false;  // the first write since loading has reached the file
-  bool Dirty_ = false;  // writes since then are only in the document
+  bool Saved_ = false;       // the first write since loading has reached the file
+  bool Dirty_ = false;       // writes since then are only in the document
   std::string ReadFailure_;  // why the file could not be read, if it could not
 };
 

@@ -166,9 +166,9 @@ TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
   const std::string blocked = folder / "plain/setup.ini";
   {
     TSettingsFile settings(NativeFs(), blocked);
-    EXPECT_EQ(messages([&] { settings.WriteNumber("Position", "X", 1); }),
-              "Unable to write to " + blocked + " | Unable to write to " + blocked +
-                  ". Not a directory");
+    EXPECT_EQ(
+        messages([&] { settings.WriteNumber("Position", "X", 1); }),
+        "Unable to write to " + blocked + " | Unable to write to " + blocked + ". Not a directory");
   }  // the destructor's flush does not throw
 
   // A file that turns into a folder after the first write: the cached keys
