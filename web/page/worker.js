@@ -32,6 +32,9 @@ function icnkitWorkerMain() {
     const archive = kit.open(bytes, generation || null, { name });
     state?.archive.close();
     state = { archive, palette: paletteWords(archive.palette) };
+    return described(archive);
+  }
+  function described(archive) {
     const places = new Int32Array(archive.frameCount * 4);
     archive.frames.forEach((frame, i) => places.set([frame.left, frame.top, frame.width, frame.height], i * 4));
     return { generation: archive.generation, palette: archive.palette.slice(), places, union: archive.rect };
@@ -55,6 +58,8 @@ function icnkitWorkerMain() {
     // A file (or Blob), read here: the page's thread never holds its bytes.
     open: async (kit, args) => open(kit, new Uint8Array(await args.file.arrayBuffer()), args.name,
       args.generation),
+    // The archive open, as open tells it (after a refused edit).
+    current: () => described(state.archive),
     // Each frame's bits, plus 256 when it is fill-only.
     flags: () => Int32Array.from(state.archive.frames, (frame) => frame.bits + (frame.fillOnly ? 256 : 0)),
     // Frames' pixels as drawn: {index, region} each; RGBA and indices back.
