@@ -59,7 +59,7 @@ test('archives open, drawn and told as icnkit tells them; bad input is shown', a
   const frame = kit.open(sample('sample_h1.icn')).frames[3];
   const thumb = h1.locator('.frames canvas').nth(3);
   await page.waitForFunction((width) => document.querySelectorAll('.frames canvas')[3].width === width, frame.width);
-  assert.deepEqual(await pixelsOf(thumb), rgbaOf(frame.pixels, kit.palette('H1')));
+  assert.deepEqual(await pixelsOf(thumb), rgbaOf(frame.pixels, kit.readPalette('H1')));
   const shown = await thumb.evaluate((canvas) => [canvas.style.width, canvas.style.height,
     getComputedStyle(canvas).imageRendering]);
   assert.deepEqual(shown, [`${frame.width * 3}px`, `${frame.height * 3}px`, 'pixelated']);
@@ -196,7 +196,7 @@ test('the stage tells the pixel under the pointer; the palette, reference point 
   // Frame 0 (17 x 17 at (-8, -41)): its pixel (8, 9) under the pointer.
   const frame = kit.open(sample('sample_h1.icn')).frames[0];
   const index = frame.pixels[9 * 17 + 8];
-  const palette = kit.palette('H1');
+  const palette = kit.readPalette('H1');
   const view = await h1.locator('.view').boundingBox();
   const origin = await h1.locator('.view').evaluate((canvas) => [parseFloat(canvas.style.left), parseFloat(canvas.style.top)]);
   // The rectangle starts at (-10, -41); the canvas at its first sample in view.
