@@ -303,6 +303,24 @@ test('axe-core finds nothing serious, at 360 and 1920 pixels, light and dark', a
   }
 });
 
+test('a worker that stops, or whose answer cannot be read, fails the work asked of it', async () => {
+  const failed = await page.evaluate(async () => {
+    const client = document.querySelector('.archive').entry.client;
+    const messages = [];
+    for (const event of [new ErrorEvent('error', { message: 'stopped' }), new MessageEvent('messageerror')]) {
+      const asked = client.ask('info', {});
+      client.worker.dispatchEvent(event);
+      messages.push(await asked.then(() => 'answered', (error) => error.message));
+    }
+    return messages;
+  });
+  assert.deepEqual(failed, ['stopped', 'An answer of the worker could not be read']);
+  // Its late answers are let go; the archive goes on.
+  assert.deepEqual(await downloads(page, section(page, 'sample_h1.icn').locator('.download-sheet'), 2),
+    Object.fromEntries(['png', 'json'].map((ext) =>
+      [`sample_h1.${ext}`, readFileSync(`${runNative('sample_h1.icn', 'sheet')}/sample_h1.${ext}`)])));
+});
+
 test('nothing was fetched or sent, and no script error went uncaught', () => {
   assert.deepEqual(page.requests.filter((url) => !/^(file|blob|data):/.test(url)), []);
   assert.deepEqual(page.errors, []);

@@ -4,7 +4,8 @@
 // (icnkit.js) and icnkitWorkerMain: a page opened from file:// may not load
 // a worker script from a file.
 // Requests are {id, op, args}; answers {id, result, warnings} or {id,
-// error, warnings}, in the order asked.
+// error, warnings}, in the order asked; {id: null, error} when a request
+// could not be read.
 // The worker keeps its archive open (the bytes copied into the module once)
 // and decodes only what the page draws: a frame's region, every step-th
 // pixel, so a 16000 x 16000 frame costs a screen's worth of pixels.
@@ -100,6 +101,8 @@ function icnkitWorkerMain() {
     }
     return list;
   }
+  self.addEventListener('messageerror', () => self.postMessage({ id: null,
+    error: 'A request to the worker could not be read' }));
   self.onmessage = async ({ data: { id, op, args } }) => {
     const warnings = [];
     try {
