@@ -171,9 +171,9 @@ test('frames placed by keys, by dragging and in the table: the archive icnkit pa
   const placed = { 'sample_h1.icn': readFileSync(`${work}/placed.icn`) };
   assert.deepEqual(archive, placed);
   // What the module refuses is shown, and the frames stay as the archive
-  // holds them: bits H1 cannot keep, a place past 32767.
+  // holds them: bits H1 cannot keep, a place past 32767, no number.
   for (const [input, value, message] of [['bits', '8', 'frame 1: Bits out of range: 8 (H1: 0 or 32)'],
-    ['left', '32768', 'frame 1: Frame out of range']]) {
+    ['left', '32768', 'frame 1: Frame out of range'], ['top', '', 'frame 1: top must be a whole number']]) {
     const cell = h1.locator(`.table input.${input}`).nth(1);
     const before = await cell.inputValue();
     await cell.fill(value);

@@ -92,7 +92,10 @@ function applyChange(entry, i, change) {
 }
 function setRecord(entry, i, change) {
   const wrong = Object.keys(change).find((key) => !Number.isInteger(change[key]));
-  if (wrong) return setStatus(`${wrong} must be a whole number`);
+  if (wrong) {
+    showError(`${entry.name}: frame ${i}: ${wrong} must be a whole number; nothing changed`);
+    return entry.tableShown && drawTable(entry);
+  }
   applyChange(entry, i, change);
   entry.changes ??= {};
   entry.changes[i] = { ...entry.changes[i], ...change };

@@ -151,7 +151,8 @@ function drawTable(entry) {
       input.dataset.frame = i;
       input.setAttribute('aria-label', `${key} of frame ${i}`);
       input.onfocus = () => entry.current !== i && showFrame(entry, i);
-      input.onchange = () => setRecord(entry, i, { [key]: Number(input.value) });
+      // Text that is no number reads as '' (not 0).
+      input.onchange = () => setRecord(entry, i, { [key]: input.value === '' ? NaN : Number(input.value) });
       cell.append(input);
     }
     row.insertCell().textContent = frame.fillOnly ? 'yes' : 'no';
