@@ -53,6 +53,7 @@ test('archives open, drawn and told as icnkit tells them; bad input is shown', a
   assert.equal(await h1.locator('.info').textContent(),
     execFileSync(native, ['info', 'sample_h1.icn'], { cwd: `${root}examples`, encoding: 'utf8' }));
   await h1.locator('.table-box summary').click();
+  await h1.locator('.table tr.row').first().waitFor();  // drawn when the box's toggle event comes
   assert.equal(await h1.locator('.table tr.row').count(), 5);
   // Frame 3's thumbnail: its pixels in the palette's colours, shown at a
   // whole factor of its size, pixelated.
