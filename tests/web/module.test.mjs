@@ -72,7 +72,7 @@ test('open gives records, palette and pixels; pack, packFiles and packSheet give
       const archive = kit.open(bytes);
       const info = JSON.parse(kit.info(bytes, { name: sample, json: true }))[0];
       assert.equal(archive.generation, info.generation);
-      assert.deepEqual(archive.palette, kit.palette(archive.generation));
+      assert.deepEqual(archive.palette, kit.readPalette(archive.generation));
       assert.deepEqual(archive.frames.map(({ left, top, width, height, bits, fillOnly }) =>
         ({ left, top, width, height, bits, fill_only: fillOnly })),
       info.frames.map(({ left, top, width, height, bits, fill_only }) =>

@@ -31,6 +31,12 @@ export async function openPage(browser, options = {}) {
   page.on('request', (request) => page.requests.push(request.url()));
   page.on('pageerror', (error) => page.errors.push(error.message));
   page.on('console', (message) => message.type() === 'error' && page.errors.push(message.text()));
+  // ICNKIT_PAGE_DEBUG=1: what the page and its workers log, printed.
+  if (process.env.ICNKIT_PAGE_DEBUG) {
+    const print = (where) => (message) => console.log(`[${where}] ${message.type()}: ${message.text()}`);
+    page.on('console', print('page'));
+    page.on('worker', (worker) => worker.on('console', print('worker')));
+  }
   await page.addInitScript(() => {
     window.longTasks = [];
     new PerformanceObserver((list) => {
@@ -55,18 +61,29 @@ export function runNative(sample, ...args) {
 export const section = (page, name) =>
   page.locator('.archive', { has: page.locator('.name', { hasText: name }) });
 
-// The files a click (or key) saves, by name.
-export async function downloads(page, act, count) {
+// The files a click (or key) saves, by name; a failure, not a wait for
+// ever, when they do not all come within timeout ms (what the page shows
+// then told).
+export async function downloads(page, act, count, timeout = 20000) {
   const saved = [];
-  const done = new Promise((resolve) => page.on('download', async function take(download) {
+  let take;
+  const done = new Promise((resolve) => page.on('download', take = async (download) => {
     saved.push([download.suggestedFilename(), readFileSync(await download.path())]);
-    if (saved.length === count) {
-      page.off('download', take);
-      resolve();
-    }
+    if (saved.length === count) resolve();
   }));
-  await (typeof act === 'function' ? act() : act.click());
-  await done;
+  let timer;
+  const late = new Promise((resolve) => { timer = setTimeout(resolve, timeout); });
+  try {
+    await (typeof act === 'function' ? act() : act.click());
+    if (await Promise.race([done.then(() => false), late.then(() => true)])) {
+      const shown = await page.evaluate(() => ['#status-text', '#error']
+        .map((id) => document.querySelector(id)?.textContent ?? '').join('; error: '));
+      throw new Error(`${saved.length} of ${count} downloads in ${timeout} ms; the page says: ${shown}`);
+    }
+  } finally {
+    clearTimeout(timer);
+    page.off('download', take);
+  }
   return Object.fromEntries(saved);
 }
 

@@ -72,7 +72,7 @@ test('a sprite of an archive\'s frame is drawn where the game draws it', async (
     assert.equal(icnError, 'bad: Invalid archive: file shorter than its header');
     // The expected canvas: black, frame 3's opaque pixels at its place.
     const frame = kit.open(sample).frames[3];
-    const palette = kit.palette('H1');
+    const palette = kit.readPalette('H1');
     const expected = Array.from({ length: width * height }, () => [0, 0, 0, 255]);
     for (let row = 0; row < frame.height; ++row) {
       for (let column = 0; column < frame.width; ++column) {

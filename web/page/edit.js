@@ -92,7 +92,10 @@ function applyChange(entry, i, change) {
 }
 function setRecord(entry, i, change) {
   const wrong = Object.keys(change).find((key) => !Number.isInteger(change[key]));
-  if (wrong) return setStatus(`${wrong} must be a whole number`);
+  if (wrong) {
+    showError(`${entry.name}: frame ${i}: ${wrong} must be a whole number; nothing changed`);
+    return entry.tableShown && drawTable(entry);
+  }
   applyChange(entry, i, change);
   entry.changes ??= {};
   entry.changes[i] = { ...entry.changes[i], ...change };
@@ -109,13 +112,20 @@ function moveFrame(entry, dx, dy) {
   showFrame(entry, entry.current);
 }
 // Waits for the rebuilds asked for; the changes since, rebuilt first.
+// Changes the module refuses (an H1 frame's bits but 0 or 32, a place no
+// record holds) fail with its message, and the frames are shown again as
+// the archive holds them.
 async function flushRecords(entry) {
   clearTimeout(entry.rebuildTimer);
   const changes = entry.changes;
   entry.changes = null;
   if (changes) {
     const flushing = entry.client.ask('records', { changes }, { label: `Rebuilding ${entry.name}` })
-      .then((opened) => rebuilt(entry, opened, 'rebuilt'))
+      .then((opened) => rebuilt(entry, opened, 'rebuilt'), async (error) => {
+        if (error instanceof Cancelled) throw error;
+        adopt(entry, await entry.client.ask('current'));
+        throw new Error(`${error.message}; nothing changed`);
+      })
       .finally(() => entry.flushing === flushing && (entry.flushing = null));
     entry.flushing = flushing;
   }

@@ -143,18 +143,28 @@ function drawTable(entry) {
         cell.textContent = frame[key];
         continue;
       }
+      // H1 keeps only the fill-only bit (32) of a frame's bits.
+      const bitsMax = entry.generation === 'H1' ? 32 : 255;
       const input = Object.assign(document.createElement('input'), { type: 'number', value: frame[key],
-        min: key === 'bits' ? 0 : -32768, max: key === 'bits' ? 255 : 32767, className: key });
+        min: key === 'bits' ? 0 : -32768, max: key === 'bits' ? bitsMax : 32767, className: key });
+      if (key === 'bits' && entry.generation === 'H1') input.step = 32;
+      input.dataset.frame = i;
       input.setAttribute('aria-label', `${key} of frame ${i}`);
       input.onfocus = () => entry.current !== i && showFrame(entry, i);
-      input.onchange = () => setRecord(entry, i, { [key]: Number(input.value) });
+      // Text that is no number reads as '' (not 0).
+      input.onchange = () => setRecord(entry, i, { [key]: input.value === '' ? NaN : Number(input.value) });
       cell.append(input);
     }
     row.insertCell().textContent = frame.fillOnly ? 'yes' : 'no';
     rows.push(row);
   }
   rows.push(gap(entry.count - last));
-  if (!body.contains(document.activeElement)) body.replaceChildren(...rows);
+  if (!body.contains(document.activeElement)) return body.replaceChildren(...rows);
+  // A row being edited stays; the other values shown follow the records.
+  for (const input of body.querySelectorAll('input')) {
+    const i = Number(input.dataset.frame);
+    if (input !== document.activeElement && i < entry.count) input.value = record(entry, i)[input.className];
+  }
 }
 
 function setUpGrid(entry) {

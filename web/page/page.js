@@ -29,20 +29,23 @@ class Client {
     this.pending = new Map();
     this.lastId = 0;
     this.worker.onmessage = ({ data }) => {
+      if (data.id === null) return this.fail(new Error(data.error));  // a request it could not read
       const request = this.pending.get(data.id);
+      if (!request) return undefined;  // failed already
       this.pending.delete(data.id);
       this.settled();
       for (const warning of data.warnings) setStatus(`Warning: ${warning}`);
       if ('error' in data) request.reject(new Error(data.error));
       else request.resolve(data.result);
     };
-    // A worker that stops (its module failed to start, say) fails its work.
+    // A worker that stops (its module failed to start, say) or an answer
+    // that cannot be read fails the work asked: no wait is left for ever.
     this.worker.onerror = (event) => {
       event.preventDefault();
-      for (const request of this.pending.values()) request.reject(new Error(event.message || 'The worker stopped'));
-      this.pending.clear();
-      this.settled();
+      this.fail(new Error(event.message || 'The worker stopped'));
     };
+    this.worker.addEventListener('messageerror',
+      () => this.fail(new Error('An answer of the worker could not be read')));
   }
   // Runs op in the worker; with label, the work is shown and Cancel ends it.
   ask(op, args, { transfer = [], label } = {}) {
@@ -64,11 +67,14 @@ class Client {
       $('#progress').hidden = true;
     }
   }
-  end() {
-    this.worker.terminate();
-    for (const request of this.pending.values()) request.reject(new Cancelled('Cancelled'));
+  fail(error) {
+    for (const request of this.pending.values()) request.reject(error);
     this.pending.clear();
     this.settled();
+  }
+  end() {
+    this.worker.terminate();
+    this.fail(new Cancelled('Cancelled'));
   }
 }
 let spare = new Client();

@@ -4,7 +4,8 @@
 // (icnkit.js) and icnkitWorkerMain: a page opened from file:// may not load
 // a worker script from a file.
 // Requests are {id, op, args}; answers {id, result, warnings} or {id,
-// error, warnings}, in the order asked.
+// error, warnings}, in the order asked; {id: null, error} when a request
+// could not be read.
 // The worker keeps its archive open (the bytes copied into the module once)
 // and decodes only what the page draws: a frame's region, every step-th
 // pixel, so a 16000 x 16000 frame costs a screen's worth of pixels.
@@ -32,6 +33,9 @@ function icnkitWorkerMain() {
     const archive = kit.open(bytes, generation || null, { name });
     state?.archive.close();
     state = { archive, palette: paletteWords(archive.palette) };
+    return described(archive);
+  }
+  function described(archive) {
     const places = new Int32Array(archive.frameCount * 4);
     archive.frames.forEach((frame, i) => places.set([frame.left, frame.top, frame.width, frame.height], i * 4));
     return { generation: archive.generation, palette: archive.palette.slice(), places, union: archive.rect };
@@ -55,6 +59,8 @@ function icnkitWorkerMain() {
     // A file (or Blob), read here: the page's thread never holds its bytes.
     open: async (kit, args) => open(kit, new Uint8Array(await args.file.arrayBuffer()), args.name,
       args.generation),
+    // The archive open, as open tells it (after a refused edit).
+    current: () => described(state.archive),
     // Each frame's bits, plus 256 when it is fill-only.
     flags: () => Int32Array.from(state.archive.frames, (frame) => frame.bits + (frame.fillOnly ? 256 : 0)),
     // Frames' pixels as drawn: {index, region} each; RGBA and indices back.
@@ -95,6 +101,8 @@ function icnkitWorkerMain() {
     }
     return list;
   }
+  self.addEventListener('messageerror', () => self.postMessage({ id: null,
+    error: 'A request to the worker could not be read' }));
   self.onmessage = async ({ data: { id, op, args } }) => {
     const warnings = [];
     try {
