@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "fs/Files.h"
@@ -152,46 +153,50 @@ TEST(SettingsFile, FirstWriteReachesTheFileAtOnceLaterOnesOnFlush) {
 // The tools say "Unable to write to <path>"; MessageWithReason adds what
 // stopped the write, for the faces that say why.
 TEST(SettingsFile, UnwritableFilesRaiseUnableToWrite) {
+  // "<what()> | <the reason MessageWithReason adds>".
   const auto messages = [](const std::function<void()>& write) {
     try {
       write();
     } catch (const TZtError& error) {
-      return std::string(error.what()) + " | " + MessageWithReason(error);
+      const size_t said = std::strlen(error.what());
+      return std::string(error.what()) + " |" + MessageWithReason(error).substr(said + 1);
     }
     return std::string("no failure");
   };
   TTempFolder folder;
+  const std::string path = folder / "setup.ini";
   // A folder that is a file: the first write fails at once.
   WriteText(folder / "plain", "x");
   const std::string blocked = folder / "plain/setup.ini";
+#if defined(_WIN32)
+  const std::string notFolder = "Not a folder: " + folder / "plain", isFolder = "Access denied";
+#else
+  const std::string notFolder = "Not a directory", isFolder = "Is a directory";
+#endif
   {
     TSettingsFile settings(NativeFs(), blocked);
-    EXPECT_EQ(
-        messages([&] { settings.WriteNumber("Position", "X", 1); }),
-        "Unable to write to " + blocked + " | Unable to write to " + blocked + ". Not a directory");
+    EXPECT_EQ(messages([&] { settings.WriteNumber("Position", "X", 1); }),
+              "Unable to write to " + blocked + " | " + notFolder);
   }  // the destructor's flush does not throw
 
   // A file that turns into a folder after the first write: the cached keys
   // cannot be flushed, and the first key stays where it was written.
-  const std::string path = folder / "setup.ini";
   TSettingsFile settings(NativeFs(), path);
   settings.WriteNumber("Position", "X", 1);
   ASSERT_EQ(std::remove(path.c_str()), 0);
   ASSERT_TRUE(NativeFs().MakeFolder(path));
   settings.WriteNumber("Position", "Y", 2);
-  EXPECT_EQ(messages([&] { settings.Flush(); }),
-            "Unable to write to " + path + " | Unable to write to " + path + ". Is a directory");
+  EXPECT_EQ(messages([&] { settings.Flush(); }), "Unable to write to " + path + " | " + isFolder);
 
-  // The reason of a refused write, and of a file that could not be read.
+  // A file that could not be read, and a refused write.
+  TSettingsFile unread(NativeFs(), path);
+  EXPECT_EQ(messages([&] { unread.WriteNumber("s", "k", 1); }),
+            "Unable to write to " + path + " | " + isFolder);
   TMemoryFileSystem platform;
   platform.AddFolder("/f");
   platform.Others.insert("/f/setup.ini");
   EXPECT_EQ(messages([&] { TSettingsFile(platform, "/f/setup.ini").WriteNumber("s", "k", 1); }),
-            "Unable to write to /f/setup.ini | Unable to write to /f/setup.ini. Not a regular "
-            "file: /f/setup.ini");
-  TSettingsFile unread(NativeFs(), path);
-  EXPECT_EQ(messages([&] { unread.WriteNumber("s", "k", 1); }),
-            "Unable to write to " + path + " | Unable to write to " + path + ". Is a directory");
+            "Unable to write to /f/setup.ini | Not a regular file: /f/setup.ini");
 }
 
 // A "setup.ini" that exists but cannot be read (here a folder) reads as
