@@ -254,6 +254,10 @@ PYBIND11_MODULE(_icnkit, m) {
     const py::gil_scoped_release free;  // bytes stays alive: the caller holds it
     icnkit::SaveFile(path, {reinterpret_cast<const uint8_t*>(view.data()), view.size()});
   });
+  m.def("frame_range", [](const std::string& text, size_t count) {
+    const icnkit::FrameRange range = icnkit::ParseFrameRange(text, count);
+    return py::make_tuple(range.first, range.last);
+  });
   m.def("generation_name", [](const std::string& generation) {
     return icnkit::GenerationName(icnkit::ParseGeneration(generation));
   });

@@ -74,26 +74,12 @@ def sheet(archive, path, columns=None, packed=False, padding=0, untrimmed=False,
 
 def _frame_range(frames, count):
     """(first, last) of a frames= option ("A-B", "A", or (A, B)) as "icnkit
-    gif --frames" takes it: B past the last frame is the last."""
-    if isinstance(frames, str):
-        text = frames
-        parts = text.split('-', 1)
-        if len(parts) == 1:
-            parts = parts * 2
-        if not all(part.isdigit() and part.isascii() for part in parts):
-            raise Error(f'--frames: expected A-B or A (frame numbers from 0), not "{text}"')
-        first, last = map(int, parts)
-    else:
+    gif --frames" takes it (icnkit::ParseFrameRange): B past the last frame
+    is the last."""
+    if not isinstance(frames, str):
         first, last = (operator.index(n) for n in frames)
-        text = f'{first}-{last}'
-        if first < 0 or last < 0:
-            raise Error(f'--frames: expected A-B or A (frame numbers from 0), not "{text}"')
-    if first > last:
-        raise Error(f'--frames {text}: the range is reversed; write {last}-{first}')
-    if first >= count:
-        raise Error(f'--frames {text}: the archive has no frames' if count == 0 else
-                    f"--frames {text}: the archive's frames are 0-{count - 1}")
-    return first, min(last, count - 1)
+        frames = f'{first}-{last}'
+    return _icnkit.frame_range(frames, count)
 
 
 def gif(archive, path, delay=100, frames=None, scale=1, palette=None, palette_6bit=False,
