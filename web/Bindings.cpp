@@ -272,6 +272,12 @@ val GifRaw(const ArchiveHandle& archive, const val& options) {
     gif.delay_ms = NumberOption<int32_t>(options, "delay", 100);
     gif.scale = NumberOption<int32_t>(options, "scale", 1);
     gif.palette = PaletteOption(options);
+    const std::string frames = TextOption(options, "frames", {});
+    if (!frames.empty()) {
+      const icnkit::FrameRange range = icnkit::ParseFrameRange(frames, archive.Get().FrameCount());
+      gif.first = range.first;
+      gif.last = range.last;
+    }
     return ArrayOf(icnkit::MakeGif(archive.Get(), gif));
   });
 }

@@ -144,6 +144,8 @@ export interface GifOptions extends ArchiveOptions, PaletteOption {
   delay?: number;
   /** Each pixel as scale x scale pixels, 1..64 (default 1). */
   scale?: number;
+  /** Only frames 'A-B' or 'A' (numbered from 0; B past the last: to the last). */
+  frames?: string;
 }
 
 export interface UnpackOptions extends ArchiveOptions, PaletteOption {
