@@ -99,9 +99,8 @@ FrameRange ParseFrameRange(std::string_view text, size_t frame_count) {
 }
 
 Thumbnail MakeThumbnail(const Archive& archive, int32_t size) {
-  if (size < 1) {
-    throw Error(ErrorKind::InvalidInput,
-                "Invalid thumbnail size: " + std::to_string(size) + " (1 or more)");
+  if (size < 1 || size > 4096) {
+    throw Error(ErrorKind::InvalidInput, "The size must lie within 1..4096");
   }
   Thumbnail thumbnail;
   const std::optional<size_t> frame = archive.PreviewFrame();

@@ -202,6 +202,22 @@ void BindSource(py::module_& m) {
              }
              return py::make_tuple(BytesObject(sheet.png), py::bytes(sheet.json));
            })
+      .def("thumbnail",
+           [](const Source& s, int32_t size) -> py::object {
+             icnkit::Thumbnail thumbnail;
+             std::vector<uint8_t> png;
+             {
+               const py::gil_scoped_release free;
+               thumbnail = icnkit::MakeThumbnail(s.archive(), size);
+               if (thumbnail.pixels.width > 0) {
+                 png = icnkit::EncodePng(thumbnail.pixels.View(),
+                                         icnkit::GenerationPalette(s.archive().Generation()),
+                                         /*transparent_zero=*/true);
+               }
+             }
+             if (png.empty()) return py::none();
+             return py::make_tuple(BytesObject(png), thumbnail.frame);
+           })
       .def("gif", [](const Source& s, int32_t delay, int32_t scale, size_t first, size_t last,
                      const Palette& palette) {
         icnkit::GifOptions options;

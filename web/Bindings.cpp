@@ -282,6 +282,21 @@ val GifRaw(const ArchiveHandle& archive, const val& options) {
   });
 }
 
+// thumbnail: what "icnkit thumbnail -s size" writes, as PNG bytes.
+val ThumbnailRaw(const ArchiveHandle& archive, const val& options) {
+  return Guarded([&] {
+    const icnkit::Archive& opened = archive.Get();
+    const icnkit::Thumbnail thumbnail =
+        icnkit::MakeThumbnail(opened, NumberOption<int32_t>(options, "size", 128));
+    if (thumbnail.pixels.width == 0) {
+      throw icnkit::Error(icnkit::ErrorKind::InvalidInput,
+                          opened.Name() + " has no frame with pixels to show");
+    }
+    return ArrayOf(icnkit::EncodePng(thumbnail.pixels.View(),
+                                     icnkit::GenerationPalette(opened.Generation()), true));
+  });
+}
+
 val UnpackRaw(const ArchiveHandle& archive, const val& options) {
   return Guarded([&] {
     icnkit::UnpackOptions unpack;
@@ -391,6 +406,7 @@ EMSCRIPTEN_BINDINGS(icnkit) {
   emscripten::function("buildRaw", &BuildRaw);
   emscripten::function("sheetRaw", &SheetRaw);
   emscripten::function("gifRaw", &GifRaw);
+  emscripten::function("thumbnailRaw", &ThumbnailRaw);
   emscripten::function("unpackRaw", &UnpackRaw);
   emscripten::function("infoRaw", &InfoRaw);
   emscripten::function("packSheetRaw", &PackSheetRaw);

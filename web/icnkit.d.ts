@@ -148,6 +148,11 @@ export interface GifOptions extends ArchiveOptions, PaletteOption {
   frames?: string;
 }
 
+export interface ThumbnailOptions extends ArchiveOptions {
+  /** Fit the thumbnail in size x size pixels, 1..4096 (default 128). */
+  size?: number;
+}
+
 export interface UnpackOptions extends ArchiveOptions, PaletteOption {
   /** The frame files: 'bmp' (the default, as the tool) or 'png'. */
   format?: 'bmp' | 'png';
@@ -220,6 +225,8 @@ export interface Icnkit {
   packSheet(png: Bytes, json: string, options?: PackSheetOptions): Uint8Array;
   /** The animated GIF `icnkit gif` writes. */
   gif(archive: ArchiveSource, options?: GifOptions): Uint8Array;
+  /** The PNG `icnkit thumbnail` writes: the preview frame scaled to fit size x size. */
+  thumbnail(archive: ArchiveSource, options?: ThumbnailOptions): Uint8Array;
   /** A palette file's colours, 3 bytes each; name (its file name) tells a format the bytes do not. */
   readPalette(bytes: Bytes, name: string, options?: ReadPaletteOptions): Uint8Array;
   /** The generation's own 256 colours, 3 bytes each. */

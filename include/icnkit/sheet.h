@@ -107,7 +107,8 @@ struct Thumbnail {
 // The preview frame of archive scaled by a whole factor to fit size x size,
 // as "icnkit thumbnail" writes it (EncodePng, index 0 transparent): up, each
 // pixel a k x k square, by the largest k that fits; down, every k-th pixel,
-// by the smallest k that fits. Throws Error (InvalidInput) for size below 1.
+// by the smallest k that fits. Throws Error (InvalidInput) "The size must
+// lie within 1..4096".
 ICNKIT_API Thumbnail MakeThumbnail(const Archive& archive, int32_t size);
 
 }  // namespace icnkit

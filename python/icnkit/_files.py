@@ -1,5 +1,5 @@
-"""What the icnkit tool's subcommands info, sheet, gif, unpack, pack and
-pack --sheet do, for Python scripts (imported into the package icnkit,
+"""What the icnkit tool's subcommands info, sheet, gif, thumbnail, unpack,
+pack and pack --sheet do, for Python scripts (imported into the package icnkit,
 whose names these are)."""
 import builtins as _builtins
 import json as _json
@@ -101,6 +101,23 @@ def gif(archive, path, delay=100, frames=None, scale=1, palette=None, palette_6b
     file = _target(archive, path, ('.gif',))('.gif')
     _icnkit.save_file(_path(file), data)
     return file
+
+
+def thumbnail(archive, path, size=128, generation=None):
+    """Does what "icnkit thumbnail -s size archive path" does, byte for
+    byte: writes the preview frame of an archive (the one "icnkit unpack
+    --preview" shows), scaled by a whole factor to fit size x size (1..4096),
+    as an indexed PNG with index 0 transparent, and returns path.
+
+    archive: an Archive, or what open() takes (then generation as there).
+    An archive without a frame with pixels is an icnkit.Error."""
+    archive = _archive(archive, generation)
+    made = archive._native().thumbnail(_ranged(size, 'size', 1, 4096))
+    if made is None:
+        name = archive.filename or 'archive.icn'
+        raise Error(f'{name} has no frame with pixels to show')
+    _icnkit.save_file(_path(path), made[0])
+    return os.fsdecode(_path(path))
 
 
 def unpack(archive, folder=None, format='bmp', palette=None, palette_6bit=False,

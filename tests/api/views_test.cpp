@@ -85,7 +85,14 @@ TEST(Views, ThumbnailsScaleThePreviewFrameByWholeFactors) {
             std::vector<int32_t>({1, 1}));
   const Thumbnail none = MakeThumbnail(ArchiveOf(Generation::H2, "a.icn", {{0, 0}}), 8);
   EXPECT_EQ(none.pixels.width, 0);
-  EXPECT_THROW(MakeThumbnail(archive, 0), Error);
+  for (const int32_t size : {0, 4097}) {
+    try {
+      (void)MakeThumbnail(archive, size);
+      ADD_FAILURE() << size;
+    } catch (const Error& error) {
+      EXPECT_STREQ(error.what(), "The size must lie within 1..4096");
+    }
+  }
 }
 
 }  // namespace
