@@ -17,6 +17,8 @@
 #include "icnkit/folders.h"
 #include "icnkit/version.h"
 #include "image/BmpHeader.h"
+#include "unpack/PreviewExport.h"
+#include "unpack/UnpackerGeneration.h"
 
 namespace icnkit {
 
@@ -290,6 +292,13 @@ Raster Archive::DecodeRegion(size_t index, Rect region, int32_t step) const {
     DecodeFrameRows(*impl_->Format, impl_->Bytes, record, impl_->FillOnly(index, record),
                     row.data(), rowWidth, rows);
     return out;
+  });
+}
+
+std::optional<size_t> Archive::PreviewFrame() const {
+  return Guarded([&] {
+    return ChoosePreviewFrame(UnpackerGeneration(impl_->Format->Generation), impl_->Bytes,
+                              impl_->Name);
   });
 }
 

@@ -1,5 +1,8 @@
-// Sheets and GIFs of the API over sheet/ and png/.
+// Sheets, GIFs and thumbnails of the API over sheet/ and png/.
 #include "icnkit/sheet.h"
+
+#include <algorithm>
+#include <optional>
 
 #include "api/Convert.h"
 #include "conventions/PaletteColours.h"
@@ -85,6 +88,38 @@ void WriteGif(const Archive& archive, const GifOptions& options, const ByteSink&
     if (progress) told = [&](size_t done) { progress(done, gif.ImageCount()); };
     gif.Write(sink, told);
   });
+}
+
+FrameRange ParseFrameRange(std::string_view text, size_t frame_count) {
+  return Guarded([&] {
+    TGifOptions range;
+    const bool cut = icnkit::ParseFrameRange(std::string(text), frame_count, range);
+    return FrameRange{range.First, range.Last, cut};
+  });
+}
+
+Thumbnail MakeThumbnail(const Archive& archive, int32_t size) {
+  if (size < 1 || size > 4096) {
+    throw Error(ErrorKind::InvalidInput, "The size must lie within 1..4096");
+  }
+  Thumbnail thumbnail;
+  const std::optional<size_t> frame = archive.PreviewFrame();
+  if (!frame) return thumbnail;
+  thumbnail.frame = *frame;
+  const Raster pixels = archive.Decode(*frame);
+  if (pixels.width == 0 || pixels.height == 0) return thumbnail;
+  const int32_t side = std::max(pixels.width, pixels.height);
+  const bool up = side <= size;
+  const int32_t k = up ? size / side : (side + size - 1) / size;
+  Raster& scaled = thumbnail.pixels;
+  scaled = Raster(up ? pixels.width * k : (pixels.width + k - 1) / k,
+                  up ? pixels.height * k : (pixels.height + k - 1) / k);
+  for (int32_t y = 0; y < scaled.height; ++y) {
+    for (int32_t x = 0; x < scaled.width; ++x) {
+      scaled.At(x, y) = up ? pixels.At(x / k, y / k) : pixels.At(x * k, y * k);
+    }
+  }
+  return thumbnail;
 }
 
 }  // namespace icnkit

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "format/Text.h"
-#include "fs/Files.h"
 #include "icnkit/palette.h"
 #include "kit/FrameFormats.h"
 #include "kit/Kit.h"
@@ -24,10 +23,9 @@ struct TPaletteCommandOptions {
 // values is written as asked, with a warning.
 void RunPaletteCommand(TKit& kit, const TPaletteCommandOptions& options) {
   const icnkit::PaletteFormat format = icnkit::PaletteFormatOfName(options.Output);
-  const std::vector<uint8_t> input = LoadNamedFile(kit.Fs, options.Input);
   const icnkit::Palette colours =
-      icnkit::ReadPalette(input, options.Input, PaletteDepthOf(options.Depth));
-  SaveWholeFile(kit.Fs, options.Output, icnkit::WritePalette(colours, format), true);
+      icnkit::ReadPaletteFile(options.Input, PaletteDepthOf(options.Depth));
+  icnkit::WritePaletteFile(options.Output, colours);
   if (format == icnkit::PaletteFormat::Raw && icnkit::RawPaletteReadsAsSixBit(colours)) {
     kit.Report.Warning(options.Output +
                        ": every value is within 0..63, so it reads back as a 6-bit palette "

@@ -14,12 +14,12 @@
 #include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/Path.h"
+#include "icnkit/error.h"
 #include "icnkit/sheet.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
 #include "kit/Kit.h"
-#include "sheet/Gif.h"
 
 namespace icnkit {
 
@@ -239,9 +239,8 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
     // A range that is no range is a usage error, before any archive is read.
     if (!options->Frames.empty()) {
       try {
-        TGifOptions probe;
-        ParseFrameRange(options->Frames, SIZE_MAX, probe);
-      } catch (const TZtError& error) {
+        (void)icnkit::ParseFrameRange(options->Frames);
+      } catch (const icnkit::Error& error) {
         throw CLI::ValidationError(error.what());
       }
     }
@@ -252,14 +251,14 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
                gif.palette = palette;
                const size_t count = archive.FrameCount();
                if (!options->Frames.empty()) {
-                 TGifOptions range;
-                 if (ParseFrameRange(options->Frames, count, range)) {
+                 const icnkit::FrameRange range = icnkit::ParseFrameRange(options->Frames, count);
+                 if (range.cut) {
                    kit.Report.Detail(ZtFormat(
                        "%s: --frames %s cut to %zu-%zu, the frames there are",
-                       target.Archive.c_str(), options->Frames.c_str(), range.First, range.Last));
+                       target.Archive.c_str(), options->Frames.c_str(), range.first, range.last));
                  }
-                 gif.first = range.First;
-                 gif.last = range.Last;
+                 gif.first = range.first;
+                 gif.last = range.last;
                }
                // The file is begun with the first piece, after every check,
                // and written as encoded; the bar counts frames when there is

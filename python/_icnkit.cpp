@@ -202,6 +202,22 @@ void BindSource(py::module_& m) {
              }
              return py::make_tuple(BytesObject(sheet.png), py::bytes(sheet.json));
            })
+      .def("thumbnail",
+           [](const Source& s, int32_t size) -> py::object {
+             icnkit::Thumbnail thumbnail;
+             std::vector<uint8_t> png;
+             {
+               const py::gil_scoped_release free;
+               thumbnail = icnkit::MakeThumbnail(s.archive(), size);
+               if (thumbnail.pixels.width > 0) {
+                 png = icnkit::EncodePng(thumbnail.pixels.View(),
+                                         icnkit::GenerationPalette(s.archive().Generation()),
+                                         /*transparent_zero=*/true);
+               }
+             }
+             if (png.empty()) return py::none();
+             return py::make_tuple(BytesObject(png), thumbnail.frame);
+           })
       .def("gif", [](const Source& s, int32_t delay, int32_t scale, size_t first, size_t last,
                      const Palette& palette) {
         icnkit::GifOptions options;
@@ -253,6 +269,10 @@ PYBIND11_MODULE(_icnkit, m) {
     const std::string_view view = bytes;
     const py::gil_scoped_release free;  // bytes stays alive: the caller holds it
     icnkit::SaveFile(path, {reinterpret_cast<const uint8_t*>(view.data()), view.size()});
+  });
+  m.def("frame_range", [](const std::string& text, size_t count) {
+    const icnkit::FrameRange range = icnkit::ParseFrameRange(text, count);
+    return py::make_tuple(range.first, range.last);
   });
   m.def("generation_name", [](const std::string& generation) {
     return icnkit::GenerationName(icnkit::ParseGeneration(generation));

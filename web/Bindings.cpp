@@ -272,7 +272,28 @@ val GifRaw(const ArchiveHandle& archive, const val& options) {
     gif.delay_ms = NumberOption<int32_t>(options, "delay", 100);
     gif.scale = NumberOption<int32_t>(options, "scale", 1);
     gif.palette = PaletteOption(options);
+    const std::string frames = TextOption(options, "frames", {});
+    if (!frames.empty()) {
+      const icnkit::FrameRange range = icnkit::ParseFrameRange(frames, archive.Get().FrameCount());
+      gif.first = range.first;
+      gif.last = range.last;
+    }
     return ArrayOf(icnkit::MakeGif(archive.Get(), gif));
+  });
+}
+
+// thumbnail: what "icnkit thumbnail -s size" writes, as PNG bytes.
+val ThumbnailRaw(const ArchiveHandle& archive, const val& options) {
+  return Guarded([&] {
+    const icnkit::Archive& opened = archive.Get();
+    const icnkit::Thumbnail thumbnail =
+        icnkit::MakeThumbnail(opened, NumberOption<int32_t>(options, "size", 128));
+    if (thumbnail.pixels.width == 0) {
+      throw icnkit::Error(icnkit::ErrorKind::InvalidInput,
+                          opened.Name() + " has no frame with pixels to show");
+    }
+    return ArrayOf(icnkit::EncodePng(thumbnail.pixels.View(),
+                                     icnkit::GenerationPalette(opened.Generation()), true));
   });
 }
 
@@ -385,6 +406,7 @@ EMSCRIPTEN_BINDINGS(icnkit) {
   emscripten::function("buildRaw", &BuildRaw);
   emscripten::function("sheetRaw", &SheetRaw);
   emscripten::function("gifRaw", &GifRaw);
+  emscripten::function("thumbnailRaw", &ThumbnailRaw);
   emscripten::function("unpackRaw", &UnpackRaw);
   emscripten::function("infoRaw", &InfoRaw);
   emscripten::function("packSheetRaw", &PackSheetRaw);

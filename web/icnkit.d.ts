@@ -144,6 +144,13 @@ export interface GifOptions extends ArchiveOptions, PaletteOption {
   delay?: number;
   /** Each pixel as scale x scale pixels, 1..64 (default 1). */
   scale?: number;
+  /** Only frames 'A-B' or 'A' (numbered from 0; B past the last: to the last). */
+  frames?: string;
+}
+
+export interface ThumbnailOptions extends ArchiveOptions {
+  /** Fit the thumbnail in size x size pixels, 1..4096 (default 128). */
+  size?: number;
 }
 
 export interface UnpackOptions extends ArchiveOptions, PaletteOption {
@@ -218,6 +225,8 @@ export interface Icnkit {
   packSheet(png: Bytes, json: string, options?: PackSheetOptions): Uint8Array;
   /** The animated GIF `icnkit gif` writes. */
   gif(archive: ArchiveSource, options?: GifOptions): Uint8Array;
+  /** The PNG `icnkit thumbnail` writes: the preview frame scaled to fit size x size. */
+  thumbnail(archive: ArchiveSource, options?: ThumbnailOptions): Uint8Array;
   /** A palette file's colours, 3 bytes each; name (its file name) tells a format the bytes do not. */
   readPalette(bytes: Bytes, name: string, options?: ReadPaletteOptions): Uint8Array;
   /** The generation's own 256 colours, 3 bytes each. */

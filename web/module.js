@@ -233,6 +233,11 @@
       throw error;
     }
   };
+  Module['thumbnail'] = (source, options) => {
+    const checked = optionsOf(options, 'thumbnail');
+    return withArchive(source, checked, 'thumbnail',
+      (handle) => Module['thumbnailRaw'](handle, checked));
+  };
   Module['info'] = (source, options) => {
     const checked = optionsOf(options, 'info');
     return withArchive(source, checked, 'info', (handle) => Module['infoRaw'](handle, checked));

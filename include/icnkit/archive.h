@@ -110,6 +110,12 @@ class ICNKIT_API Archive {
   // step below 1, and Raster's "Bitmap too large" for the result.
   Raster DecodeRegion(size_t index, Rect region, int32_t step = 1) const;
 
+  // The frame "icnkit unpack --preview" and "icnkit thumbnail" show: from
+  // the first frame on (from frame 1 in an H1 archive of more than one frame
+  // whose Name() ends in ".std": its frame 0 is a fill-only shape), the first
+  // more than one pixel high, else that first frame; none without frames.
+  std::optional<size_t> PreviewFrame() const;
+
   // Writes the archive's bytes as the file at path, as the packers write an
   // archive (SaveFile).
   void Save(const std::string& path) const;

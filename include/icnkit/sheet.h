@@ -1,5 +1,6 @@
 // Sprite sheets (one indexed PNG and its JSON, as "icnkit sheet" writes
-// them, and the way back to an archive) and animated GIFs ("icnkit gif").
+// them, and the way back to an archive), animated GIFs ("icnkit gif") and
+// thumbnails ("icnkit thumbnail").
 #pragma once
 
 #include <cstddef>
@@ -58,6 +59,21 @@ ICNKIT_API std::vector<uint8_t> ArchiveFromSheet(std::span<const uint8_t> png,
                                                  std::string_view json,
                                                  const SheetPackOptions& options = {});
 
+// Frames first to last of an archive, both included.
+struct FrameRange {
+  size_t first = 0;
+  size_t last = 0;
+  bool cut = false;  // the text's last frame lay past the archive's, cut to it
+};
+
+// The frames text names, as "icnkit gif --frames" reads it: "A-B" or "A",
+// numbered from 0; B past the last of frame_count frames is cut to it
+// (SIZE_MAX: the text alone is checked). Throws Error (InvalidInput)
+// "--frames: expected A-B or A (frame numbers from 0), not "<text>"",
+// "--frames <text>: the range is reversed; write B-A", "--frames <text>: the
+// archive's frames are 0-<count - 1>" ("...: the archive has no frames").
+ICNKIT_API FrameRange ParseFrameRange(std::string_view text, size_t frame_count = SIZE_MAX);
+
 struct GifOptions {
   int32_t delay_ms = 100;  // a frame; 0..655350, stored in hundredths
   int32_t scale = 1;       // each pixel as scale x scale pixels, 1..64
@@ -82,5 +98,17 @@ using ProgressHandler = std::function<void(size_t done, size_t total)>;
 // What sink throws ends the GIF and leaves as an Error.
 ICNKIT_API void WriteGif(const Archive& archive, const GifOptions& options, const ByteSink& sink,
                          const ProgressHandler& progress = {});
+
+struct Thumbnail {
+  Raster pixels;     // 0 x 0 when the archive has no frame with pixels to show
+  size_t frame = 0;  // the frame shown (Archive::PreviewFrame)
+};
+
+// The preview frame of archive scaled by a whole factor to fit size x size,
+// as "icnkit thumbnail" writes it (EncodePng, index 0 transparent): up, each
+// pixel a k x k square, by the largest k that fits; down, every k-th pixel,
+// by the smallest k that fits. Throws Error (InvalidInput) "The size must
+// lie within 1..4096".
+ICNKIT_API Thumbnail MakeThumbnail(const Archive& archive, int32_t size);
 
 }  // namespace icnkit

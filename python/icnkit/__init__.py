@@ -2,7 +2,8 @@
 
 The operations of the icnkit tool, by the same names (docs/api.md lists
 them in every face): open, info, decode (Frame.pixels), build, unpack,
-pack, sheet, pack_sheet, gif, read_palette, write_palette, detect. Options
+pack, sheet, pack_sheet, gif, thumbnail, read_palette, write_palette,
+detect. Options
 carry the tool's long option names: --scale is scale=, --palette-6bit
 palette_6bit=.
 
@@ -32,8 +33,8 @@ import numpy as _np
 from . import _icnkit
 
 __all__ = ['Archive', 'Error', 'Frame', 'MAX_DECODED_PIXELS', 'build', 'detect', 'gif', 'info',
-           'open', 'pack', 'pack_sheet', 'read_palette', 'sheet', 'unpack', 'write_palette',
-           '__version__']
+           'open', 'pack', 'pack_sheet', 'read_palette', 'sheet', 'thumbnail', 'unpack',
+           'write_palette', '__version__']
 
 __version__ = _icnkit.version
 
@@ -456,4 +457,4 @@ def write_palette(path, colours):
 
 
 # The tool's subcommands that write files (they use the names above).
-from ._files import gif, info, pack, pack_sheet, sheet, unpack  # noqa: E402
+from ._files import gif, info, pack, pack_sheet, sheet, thumbnail, unpack  # noqa: E402

@@ -67,6 +67,8 @@ def gif(archive: _Opened, path: _Path, delay: int = 100,
         frames: Union[str, tuple[int, int], None] = None, scale: int = 1,
         palette: _Palette = None, palette_6bit: bool = False, palette_8bit: bool = False,
         generation: Optional[_Generation] = None) -> str: ...
+def thumbnail(archive: _Opened, path: _Path, size: int = 128,
+              generation: Optional[_Generation] = None) -> str: ...
 def unpack(archive: Union[_Path, Archive], folder: Optional[_Path] = None,
            format: Literal["bmp", "png"] = "bmp", palette: _Palette = None,
            palette_6bit: bool = False, palette_8bit: bool = False, transparent: bool = False,

@@ -1,5 +1,5 @@
-"""What the icnkit tool's subcommands info, sheet, gif, unpack, pack and
-pack --sheet do, for Python scripts (imported into the package icnkit,
+"""What the icnkit tool's subcommands info, sheet, gif, thumbnail, unpack,
+pack and pack --sheet do, for Python scripts (imported into the package icnkit,
 whose names these are)."""
 import builtins as _builtins
 import json as _json
@@ -74,26 +74,12 @@ def sheet(archive, path, columns=None, packed=False, padding=0, untrimmed=False,
 
 def _frame_range(frames, count):
     """(first, last) of a frames= option ("A-B", "A", or (A, B)) as "icnkit
-    gif --frames" takes it: B past the last frame is the last."""
-    if isinstance(frames, str):
-        text = frames
-        parts = text.split('-', 1)
-        if len(parts) == 1:
-            parts = parts * 2
-        if not all(part.isdigit() and part.isascii() for part in parts):
-            raise Error(f'--frames: expected A-B or A (frame numbers from 0), not "{text}"')
-        first, last = map(int, parts)
-    else:
+    gif --frames" takes it (icnkit::ParseFrameRange): B past the last frame
+    is the last."""
+    if not isinstance(frames, str):
         first, last = (operator.index(n) for n in frames)
-        text = f'{first}-{last}'
-        if first < 0 or last < 0:
-            raise Error(f'--frames: expected A-B or A (frame numbers from 0), not "{text}"')
-    if first > last:
-        raise Error(f'--frames {text}: the range is reversed; write {last}-{first}')
-    if first >= count:
-        raise Error(f'--frames {text}: the archive has no frames' if count == 0 else
-                    f"--frames {text}: the archive's frames are 0-{count - 1}")
-    return first, min(last, count - 1)
+        frames = f'{first}-{last}'
+    return _icnkit.frame_range(frames, count)
 
 
 def gif(archive, path, delay=100, frames=None, scale=1, palette=None, palette_6bit=False,
@@ -115,6 +101,23 @@ def gif(archive, path, delay=100, frames=None, scale=1, palette=None, palette_6b
     file = _target(archive, path, ('.gif',))('.gif')
     _icnkit.save_file(_path(file), data)
     return file
+
+
+def thumbnail(archive, path, size=128, generation=None):
+    """Does what "icnkit thumbnail -s size archive path" does, byte for
+    byte: writes the preview frame of an archive (the one "icnkit unpack
+    --preview" shows), scaled by a whole factor to fit size x size (1..4096),
+    as an indexed PNG with index 0 transparent, and returns path.
+
+    archive: an Archive, or what open() takes (then generation as there).
+    An archive without a frame with pixels is an icnkit.Error."""
+    archive = _archive(archive, generation)
+    made = archive._native().thumbnail(_ranged(size, 'size', 1, 4096))
+    if made is None:
+        name = archive.filename or 'archive.icn'
+        raise Error(f'{name} has no frame with pixels to show')
+    _icnkit.save_file(_path(path), made[0])
+    return os.fsdecode(_path(path))
 
 
 def unpack(archive, folder=None, format='bmp', palette=None, palette_6bit=False,

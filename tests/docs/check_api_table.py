@@ -21,7 +21,8 @@ import re
 import sys
 
 OPERATIONS = ['open', 'info', 'decode', 'build', 'unpack', 'pack', 'sheet',
-              'sheet back to archive', 'gif', 'palette read', 'palette write', 'detect']
+              'sheet back to archive', 'gif', 'palette read', 'palette write', 'detect',
+              'thumbnail']
 FACES = {'cli': 'Command line', 'cpp': 'C++', 'python': 'Python', 'js': 'JavaScript'}
 
 

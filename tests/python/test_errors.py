@@ -62,6 +62,13 @@ def cases(tmp):
         (lambda: icnkit.write_palette(tmp / 'p.gpl', [1, 2, 3]), TypeError, '(n, 3)'),
         (lambda: icnkit.write_palette(tmp / 'p.xyz', [(1, 2, 3)]), icnkit.Error, ''),
         (lambda: icnkit.Frame(PIXELS).to_image(), ValueError, 'needs a palette'),
+        # --frames is read by the tool's own parser, messages included.
+        (lambda: icnkit.gif(opened, tmp / 'g.gif', frames='3-1'), icnkit.Error,
+         '--frames 3-1: the range is reversed; write 1-3'),
+        (lambda: icnkit.gif(opened, tmp / 'g.gif', frames=(-1, 2)), icnkit.Error,
+         '--frames: expected A-B or A (frame numbers from 0), not "-1-2"'),
+        (lambda: icnkit.gif(opened, tmp / 'g.gif', frames='9'), icnkit.Error,
+         "--frames 9: the archive's frames are 0-4"),
     ]
 
 

@@ -37,6 +37,7 @@ def test_every_row_of_the_table(sample, tmp_path):
         'icnkit.sheet': lambda: icnkit.sheet(archive, tmp_path / 's.png'),
         'icnkit.pack_sheet': lambda: icnkit.pack_sheet(tmp_path / 's.json', tmp_path / 'b.icn'),
         'icnkit.gif': lambda: icnkit.gif(sample, tmp_path / 'g.gif'),
+        'icnkit.thumbnail': lambda: icnkit.thumbnail(sample, tmp_path / 't.png'),
         'icnkit.write_palette': lambda: icnkit.write_palette(tmp_path / 'p.gpl', archive.palette),
         'icnkit.read_palette': lambda: icnkit.read_palette(tmp_path / 'p.act').shape,
         'icnkit.detect': lambda: icnkit.detect(data),
@@ -82,6 +83,13 @@ def test_the_tools_files_byte_for_byte(sample, tool, tmp_path):
     icnkit.gif(opened, tmp_path)
     assert (tmp_path / (sample.stem + '.gif')).read_bytes() == \
         (tmp_path / 'dir_tool' / (sample.stem + '.gif')).read_bytes()
+
+    for size in (8, 100):  # down and up
+        tool('thumbnail', '-s', str(size), sample, tmp_path / f'tool{size}.png')
+        assert icnkit.thumbnail(opened, tmp_path / f'py{size}.png', size=size) == \
+            str(tmp_path / f'py{size}.png')
+        assert (tmp_path / f'py{size}.png').read_bytes() == \
+            (tmp_path / f'tool{size}.png').read_bytes()
 
     info = json.loads(tool('info', '--json', sample).stdout)
     assert icnkit.info(sample) == info[0] == icnkit.info(icnkit.open(str(sample)))

@@ -47,9 +47,12 @@ test('every output is the native tool\'s, byte for byte', () => {
     assert.deepEqual(made.png, new Uint8Array(sheet.read(sample.replace('.icn', '.png'))));
     assert.equal(made.json, sheet.read(sample.replace('.icn', '.json')).toString());
 
-    const gif = runNative(sample, 'gif', '--delay', '80', '--scale', '2', sample);
-    assert.deepEqual(kit.gif(bytes, { name, delay: 80, scale: 2 }),
+    const gif = runNative(sample, 'gif', '--delay', '80', '--scale', '2', '--frames', '1-99', sample);
+    assert.deepEqual(kit.gif(bytes, { name, delay: 80, scale: 2, frames: '1-99' }),
       new Uint8Array(gif.read(sample.replace('.icn', '.gif'))));
+
+    const thumbnail = runNative(sample, 'thumbnail', '-s', '40', sample, 't.png');
+    assert.deepEqual(kit.thumbnail(bytes, { name, size: 40 }), new Uint8Array(thumbnail.read('t.png')));
 
     const unpack = runNative(sample, 'unpack', '--format', 'png', '--transparent', sample);
     const files = kit.unpackPng(bytes, { name, transparent: true });
@@ -125,6 +128,8 @@ test('bad input is an Error with the tools\' message, and the module goes on', (
     [() => kit.pack('H1', [{ width: 2, height: 2, pixels: new Uint8Array(3) }]),
       'frame 0: 2 x 2 pixels expected, 3 given'],
     [() => kit.gif(h1, { scale: 65 }), 'The scale must lie within 1..64'],
+    [() => kit.gif(h1, { frames: '3-1' }), '--frames 3-1: the range is reversed; write 1-3'],
+    [() => kit.thumbnail(h1, { size: 0 }), 'The size must lie within 1..4096'],
     [() => kit.packFiles(edited),
       'PNG "0002.png": pixel (0, 0) has colour #010203, which is not in the palette'],
   ];
