@@ -1,7 +1,8 @@
 // Exporting an image as an archive (gimp/IcnGimp.h): checks the whole image
 // first, builds the archive as the packers do (BuildArchive trims each
-// layer to its opaque pixels) and writes it as they do (SaveFile: whole or
-// not at all), or refuses and writes nothing.
+// layer to its opaque pixels; a layer that still shows the frame it was
+// opened as keeps that frame's stored bytes) and writes it as they do
+// (SaveFile: whole or not at all), or refuses and writes nothing.
 #include <gegl.h>
 
 #include <algorithm>
@@ -103,6 +104,7 @@ struct LayerFrame {
   int32_t left = 0;
   int32_t top = 0;
   int32_t bits = 0;
+  std::optional<size_t> source;  // the frame it was opened as, if any
 };
 
 void CheckLayer(gint32 layer, const std::string& name) {
@@ -137,6 +139,11 @@ LayerFrame ReadLayer(gint32 layer, const std::pair<int32_t, int32_t>& reference)
   frame.top = y - reference.second;
   const std::string bits = ItemParasiteText(layer, kBitsParasite);
   frame.bits = bits.empty() ? 0 : static_cast<int32_t>(std::stol(bits));
+  const std::string source = ItemParasiteText(layer, kFrameParasite);
+  if (!source.empty() && source.find_first_not_of("0123456789") == std::string::npos &&
+      source.size() < 6) {
+    frame.source = std::stoul(source);
+  }
   const gint width = gimp_drawable_width(layer);
   const gint height = gimp_drawable_height(layer);
   frame.pixels = Raster(width, height);
@@ -164,6 +171,33 @@ std::pair<int32_t, int32_t> ReferencePoint(gint32 image) {
   return {0, 0};
 }
 
+// The archive the image was opened from, while its file holds the bytes it
+// held then; else none (moved, changed, or an image made otherwise).
+std::optional<Archive> SourceArchive(gint32 image, Generation generation) {
+  const std::string text = ImageParasiteText(image, kSourceParasite);
+  const size_t space = text.find(' ');
+  if (space == std::string::npos) return std::nullopt;
+  try {
+    Archive source = Archive::OpenFile(text.substr(space + 1), generation);
+    if (BytesHash(source.Bytes()) == text.substr(0, space)) return source;
+  } catch (const Error&) {
+    // Not there or no longer an archive: every frame is built anew.
+  }
+  return std::nullopt;
+}
+
+// Whether frame's layer still shows frame index of source as opened: the
+// same pixels (a frame without pixels: the 1 x 1 transparent layer).
+bool ShowsFrame(const LayerFrame& frame, const Archive& source, size_t index) {
+  if (index >= source.FrameCount()) return false;
+  const FrameRecord record = source.Frame(index);
+  if (record.width <= 0 || record.height <= 0) {
+    return frame.pixels.width == 1 && frame.pixels.height == 1 && frame.pixels.pixels[0] == 0;
+  }
+  return frame.pixels.width == record.width && frame.pixels.height == record.height &&
+         frame.pixels.pixels == source.Decode(index).pixels;
+}
+
 }  // namespace
 
 void SaveArchiveImage(gint32 image, const std::string& path) {
@@ -185,10 +219,15 @@ void SaveArchiveImage(gint32 image, const std::string& path) {
   }
   std::sort(frames.begin(), frames.end(),
             [](const LayerFrame& a, const LayerFrame& b) { return a.number < b.number; });
+  const std::optional<Archive> source = SourceArchive(image, generation);
   std::vector<NewFrame> built;
   built.reserve(frames.size());
   for (const LayerFrame& frame : frames) {
     built.push_back({frame.pixels.View(), frame.left, frame.top, frame.bits});
+    if (source && frame.source && ShowsFrame(frame, *source, *frame.source)) {
+      built.back().source = &*source;
+      built.back().source_index = *frame.source;
+    }
   }
   std::vector<uint8_t> bytes;
   try {

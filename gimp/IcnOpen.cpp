@@ -59,10 +59,19 @@ gint32 FrameLayer(gint32 image, const Archive& archive, size_t index, const Rect
                   GEGL_AUTO_ROWSTRIDE);
   g_object_unref(buffer);
   AttachItemText(layer, kBitsParasite, std::to_string(record.bits));
+  AttachItemText(layer, kFrameParasite, std::to_string(index));
   return layer;
 }
 
 }  // namespace
+
+std::string BytesHash(std::span<const uint8_t> bytes) {
+  uint64_t hash = 0xcbf29ce484222325u;
+  for (const uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001b3u;
+  char text[17];
+  g_snprintf(text, sizeof text, "%016" G_GINT64_MODIFIER "x", static_cast<guint64>(hash));
+  return text;
+}
 
 gint32 LoadArchiveImage(const std::string& path) {
   const Archive archive = OpenArchive(path);
@@ -77,6 +86,7 @@ gint32 LoadArchiveImage(const std::string& path) {
   gimp_image_set_colormap(image, colours.data(), static_cast<gint>(palette.size()));
   gimp_image_set_filename(image, path.c_str());
   AttachImageText(image, kGenerationParasite, GenerationName(archive.Generation()));
+  AttachImageText(image, kSourceParasite, BytesHash(archive.Bytes()) + " " + path);
   AttachImageText(image, kReferenceParasite,
                   std::to_string(-canvas.left) + " " + std::to_string(-canvas.top));
   try {

@@ -5,7 +5,8 @@
 #     (icnkit_gimp_archives) open as the frames of `icnkit unpack --format
 #     png`: one layer per frame, named 0000, 0001, ..., bottom first, at the
 #     frame's place, with its pixels (index 0 transparent) and bits;
-#  2. exported untouched, each gives its archive's bytes;
+#  2. exported untouched, each gives its archive's bytes (one archive of
+#     another encoder among them);
 #  3. a pixel painted in GIMP gives the archive `icnkit unpack`, the same
 #     edit in another program (Pillow) and `icnkit pack` give;
 #  4. a damaged archive fails with the library's message, and an RGB image
@@ -31,6 +32,21 @@ mkdir -p "$GIMP2_DIRECTORY"/{plug-ins/file-icn,palettes,gradients,brushes,patter
 cp "$build/gimp/file-icn" "$GIMP2_DIRECTORY/plug-ins/file-icn/"
 "$build/bin/icnkit_gimp_archives" in "$count"
 cp "$root/examples/sample_h1.icn" "$root/examples/sample_h2.icn" in/
+# An H1 archive of another encoder, which the packers would write otherwise:
+# a code a pixel, transparent margins kept in the records, two bytes after
+# each stream. Its untouched export must keep every stored frame.
+/usr/bin/python3 - >in/other_encoder.icn <<'PY'
+import struct, sys
+table, streams = b'', b''
+for i in range(4):
+    rows = [[0 if x == 0 or y == 0 else 1 + (x * 3 + y * 5 + i) % 8 for x in range(6)]
+            for y in range(5 + i)]
+    table += struct.pack('<hhHHI', i - 3, -9, 6, len(rows), 48 + len(streams))
+    for row in rows:
+        streams += b''.join(b'\x81' if v == 0 else bytes([1, v]) for v in row) + b'\x00'
+    streams += b'\x80\x00\x00'
+sys.stdout.buffer.write(struct.pack('<HI', 4, len(table) + len(streams)) + table + streams)
+PY
 for archive in in/*; do "$icnkit" unpack -q --format png -o png "$archive"; done
 # A damaged H1 archive (by its name): the frame table cut short.
 head -c 40 "$root/examples/sample_h1.icn" >damaged.obj
