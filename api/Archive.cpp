@@ -58,6 +58,11 @@ std::optional<Generation> DetectGeneration(std::span<const uint8_t> bytes) {
   });
 }
 
+Generation ArchiveGeneration(std::span<const uint8_t> bytes, const std::string& name,
+                             const std::string& advice) {
+  return Guarded([&] { return icnkit_api::Public(TellGeneration(bytes, name, advice)); });
+}
+
 uint64_t MaxPixels() {
   return static_cast<uint64_t>(bmp::MaxPixels());
 }

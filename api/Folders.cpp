@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "api/Convert.h"
+#include "api/LibraryFileSystem.h"
 #include "conventions/WorkImage.h"
 #include "folders/FolderWork.h"
 #include "format/Detect.h"
@@ -14,6 +15,9 @@
 #include "fs/FindFile.h"
 #include "fs/InMemoryFileSystem.h"
 #include "fs/Path.h"
+#include "format/Text.h"
+#include "unpack/PreviewExport.h"
+#include "unpack/UnpackerGeneration.h"
 
 namespace icnkit {
 
@@ -27,9 +31,19 @@ namespace {
 constexpr const char* kMemoryFolder = "/frames";
 constexpr const char* kMemoryArchive = "/archive.icn";
 
-// "(it is H1; pack it as H1)": the library's callers name the generation.
-std::string ReplacedAdvice(TIcnGeneration generation) {
-  return std::string("pack it as ") + GenerationName(generation);
+// "cannot tell ...; use -g" where the caller names its option, else the
+// library's words.
+std::string Advice(const std::string& option) {
+  return option.empty() ? icnkit_api::kGenerationAdvice : "use " + option;
+}
+
+// "(it is H1; pack it with -g h1)", or "(it is H1; pack it as H1)": the
+// library's callers name the generation.
+TGenerationAdvice ReplacedAdvice(const std::string& option) {
+  return [option](TIcnGeneration generation) {
+    if (option.empty()) return std::string("pack it as ") + GenerationName(generation);
+    return "pack it with " + option + " " + AsciiLower(GenerationName(generation));
+  };
 }
 
 // The work images a call drew with are freed when it ends, so that no
@@ -48,7 +62,10 @@ TFrameOutput OutputOf(const UnpackOptions& options) {
   if (options.transparent && options.format != "png") {
     throw TZtError("transparent needs the png format");
   }
-  return MakeFrameOutput(options.format, options.transparent, Internal(options.palette));
+  TFrameOutput output =
+      MakeFrameOutput(options.format, options.transparent, Internal(options.palette));
+  output.Progress = options.progress;
+  return output;
 }
 
 // Runs work(file); what it raises leaves as an Error naming file, unless
@@ -70,20 +87,23 @@ size_t Pack(TFileSystem& fs, const TPackPaths& paths, const PackOptions& options
   TPackPalettes palettes([&] { return Internal(options.palette); });
   const std::optional<TIcnGeneration> generation =
       options.generation ? std::optional(Internal(*options.generation)) : std::nullopt;
-  return NamingFile([&](std::string& file) {
+  const size_t frames = NamingFile([&](std::string& file) {
     return PackArchiveFolder(fs, paths, generation, palettes, options.remap, options.warning,
-                             icnkit_api::kGenerationAdvice, ReplacedAdvice, file);
+                             Advice(options.generation_option),
+                             ReplacedAdvice(options.generation_option), file);
   });
+  if (options.progress) options.progress(frames, frames);
+  return frames;
 }
 
 }  // namespace
 
 void SaveFile(const std::string& path, std::span<const uint8_t> bytes) {
-  Guarded([&] { SaveArchiveFile(*MakeNativeFileSystem(), path, bytes); });
+  Guarded([&] { WithOutput(path, [&](TFileSystem& fs) { SaveArchiveFile(fs, path, bytes); }); });
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
-  return Guarded([&] { return LoadNamedFile(*MakeNativeFileSystem(), path); });
+  return Guarded([&] { return LoadNamedFile(LibraryFileSystem(), path); });
 }
 
 std::string UnpackFile(const std::string& path, const std::string& folder,
@@ -96,12 +116,11 @@ std::string UnpackFile(const std::string& path, const std::string& folder,
     file = path;
     const TIcnGeneration generation =
         options.generation ? Internal(*options.generation)
-                           : TellGeneration(bytes, path, icnkit_api::kGenerationAdvice);
+                           : TellGeneration(bytes, path, Advice(options.generation_option));
     file.clear();
     std::string target = folder.empty() ? FrameFolderOf(path) : WithTrailingSlash(folder);
     file = path;
-    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
-    UnpackArchiveFolder(*fs, bytes, generation, path, target, output);
+    UnpackArchiveFolder(LibraryFileSystem(), bytes, generation, path, target, output);
     return target;
   });
 }
@@ -110,9 +129,16 @@ void UnpackArchive(const Archive& archive, const std::string& folder,
                    const UnpackOptions& options) {
   const TWorkImagesFreed freed;
   Guarded([&] {
-    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
-    UnpackArchiveFolder(*fs, archive.Bytes(), Internal(archive.Generation()), archive.Name(),
+    UnpackArchiveFolder(LibraryFileSystem(), archive.Bytes(), Internal(archive.Generation()), archive.Name(),
                         WithTrailingSlash(folder), OutputOf(options));
+  });
+}
+
+void WritePreview(const Archive& archive, const std::string& path, const UnpackOptions& options) {
+  const TWorkImagesFreed freed;
+  Guarded([&] {
+    ExportPreview(LibraryFileSystem(), UnpackerGeneration(Internal(archive.Generation())),
+                  archive.Name(), archive.Bytes(), path, OutputOf(options));
   });
 }
 
@@ -134,12 +160,15 @@ std::vector<NamedFile> UnpackToFiles(const Archive& archive, const UnpackOptions
   });
 }
 
+std::string PackedArchivePath(const std::string& folder_or_archive) {
+  return Guarded([&] { return PackPathsFor(LibraryFileSystem(), folder_or_archive).Archive; });
+}
+
 std::string PackFolder(const std::string& folder_or_archive, const std::string& archive_path,
                        const PackOptions& options) {
-  const std::unique_ptr<TFileSystem> fs = Guarded([] { return MakeNativeFileSystem(); });
-  TPackPaths paths = Guarded([&] { return PackPathsFor(*fs, folder_or_archive); });
+  TPackPaths paths = Guarded([&] { return PackPathsFor(LibraryFileSystem(), folder_or_archive); });
   if (!archive_path.empty()) paths.Archive = archive_path;
-  Pack(*fs, paths, options);
+  WithOutput(paths.Archive, [&](TFileSystem& fs) { return Pack(fs, paths, options); });
   return paths.Archive;
 }
 

@@ -3,6 +3,7 @@
 #include "icnkit/palette.h"
 
 #include "api/Convert.h"
+#include "api/LibraryFileSystem.h"
 #include "conventions/PaletteColours.h"
 #include "fs/Files.h"
 #include "icnkit/folders.h"
@@ -78,8 +79,7 @@ Palette ReadPaletteFile(const std::string& path, bool six_bit) {
 void WritePaletteFile(const std::string& path, const Palette& colours) {
   const std::vector<uint8_t> bytes = WritePalette(colours, PaletteFormatOfName(path));
   Guarded([&] {
-    const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
-    SaveWholeFile(*fs, path, bytes, /*durable=*/true);
+    SaveWholeFile(LibraryFileSystem(), path, bytes, /*durable=*/true);
   });
 }
 

@@ -5,8 +5,10 @@
 #include <optional>
 
 #include "api/Convert.h"
+#include "api/LibraryFileSystem.h"
 #include "conventions/PaletteColours.h"
 #include "folders/FolderWork.h"
+#include "fs/Files.h"
 #include "fs/Path.h"
 #include "icnkit/version.h"
 #include "png/Png.h"
@@ -63,6 +65,26 @@ std::vector<uint8_t> ArchiveFromSheet(std::span<const uint8_t> png, std::string_
     TPackPalettes palettes([&] { return Internal(options.palette); });
     return PackSheetImage(sheet, png, options.image_name.empty() ? sheet.Image : options.image_name,
                           palettes, options.remap, options.warning);
+  });
+}
+
+std::string PackSheetFile(const std::string& json_path, const std::string& archive_path,
+                          const SheetPackOptions& options) {
+  return Guarded([&] {
+    TFileSystem& fs = LibraryFileSystem();
+    const std::vector<uint8_t> text = LoadNamedFile(fs, json_path);
+    const TSheetDescription sheet = ReadSheetJson(
+        std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), json_path);
+    const std::string imagePath = DirectoryOfPath(json_path) + sheet.Image;
+    const std::vector<uint8_t> png = LoadNamedFile(fs, imagePath);
+    TPackPalettes palettes([&] { return Internal(options.palette); });
+    const std::vector<uint8_t> archive =
+        PackSheetImage(sheet, png, imagePath, palettes, options.remap, options.warning);
+    const std::string path =
+        archive_path.empty() ? DirectoryOfPath(json_path) + sheet.Archive : archive_path;
+    WithOutput(path, [&](TFileSystem& out) { SaveArchiveFile(out, path, archive); });
+    if (options.progress) options.progress(sheet.Frames.size(), sheet.Frames.size());
+    return path;
   });
 }
 

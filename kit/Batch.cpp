@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "fs/StreamOutput.h"
+#include "icnkit/error.h"
 #include "kit/Jobs.h"
 
 namespace icnkit {
@@ -13,7 +13,13 @@ int RunBatch(TKit& kit, size_t count, unsigned jobs,
   std::vector<std::string> files(count);
   kit.Report.StartProgress(count);
   const std::vector<TJobFailure> failures = RunJobs(count, jobs, [&](size_t index) {
-    const size_t frames = work(index, files[index]);
+    size_t frames = 0;
+    try {
+      frames = work(index, files[index]);
+    } catch (const icnkit::Error& error) {
+      if (files[index].empty()) files[index] = error.File();
+      throw;
+    }
     kit.Report.Advance(frames);
   });
   kit.Report.EndProgress();
@@ -25,14 +31,6 @@ int RunBatch(TKit& kit, size_t count, unsigned jobs,
     kit.Report.Error(named ? failure.Message : file + ": " + failure.Message);
   }
   return failures.empty() ? 0 : 1;
-}
-
-void WithStandardOutput(TKit& kit, const std::function<void(TKit&)>& work) {
-  TStreamOutputFileSystem fs(kit.Fs, kStandardOutputName, kit.Out);
-  TKit piped{fs, kit.Report, kit.Out};
-  work(piped);
-  kit.Status = piped.Status;
-  kit.Summary = piped.Summary;
 }
 
 }  // namespace icnkit

@@ -12,19 +12,11 @@ namespace icnkit {
 
 // Runs work(index, file) for each of count items, jobs at a time (kit/Jobs.h).
 // work returns the frames it did (for the progress bar) and may set file to
-// the file a failure concerns; a failure is reported as "icnkit: file:
-// message" (or "icnkit: message" with file empty). Returns 0, or 1 after any
+// the file a failure concerns, else an icnkit::Error's File() is taken; a
+// failure is reported as "icnkit: file: message" (or "icnkit:
+// message" with file empty or in the message). Returns 0, or 1 after any
 // failure.
 int RunBatch(TKit& kit, size_t count, unsigned jobs,
              const std::function<size_t(size_t index, std::string& file)>& work);
-
-// The output name that means standard output where a subcommand writes one
-// file (pack, gif): "-o -".
-inline constexpr const char* kStandardOutputName = "-";
-
-// Runs work with a kit whose file system sends the file named "-" to
-// kit.Out instead (fs/StreamOutput.h), nothing else going there; the
-// status and summary work leaves come back to kit.
-void WithStandardOutput(TKit& kit, const std::function<void(TKit&)>& work);
 
 }  // namespace icnkit

@@ -2,9 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include "fs/Files.h"
-#include "palette/PaletteFile.h"
-
 namespace icnkit {
 
 void AddPaletteOptions(CLI::App& command, TPaletteOptions& options) {
@@ -26,11 +23,9 @@ void AddPaletteDepthOptions(CLI::App& command, TPaletteOptions& options) {
   eight->excludes(six);
 }
 
-std::vector<TRgbQuad> LoadPaletteOption(TFileSystem& fs, const TPaletteOptions& options) {
+icnkit::Palette LoadPaletteOption(const TPaletteOptions& options) {
   if (options.File.empty()) return {};
-  // The library's depths are the public ones, in their order.
-  return ReadPaletteFile(LoadNamedFile(fs, options.File), options.File,
-                         static_cast<icnkit::TPaletteDepth>(PaletteDepthOf(options)));
+  return ReadPaletteFile(options.File, PaletteDepthOf(options));
 }
 
 icnkit::PaletteDepth PaletteDepthOf(const TPaletteOptions& options) {

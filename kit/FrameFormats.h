@@ -1,14 +1,10 @@
 // The options of icnkit that choose the colours frames are written and read
-// with (--palette, --palette-6bit, --palette-8bit); what they are turned into,
-// the hooks of the engines, is folders/FrameFiles.h.
+// with (--palette, --palette-6bit, --palette-8bit).
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "fs/FileSystem.h"
 #include "icnkit/palette.h"
-#include "image/BmpHeader.h"
 
 namespace CLI {
 class App;
@@ -32,7 +28,7 @@ void AddPaletteDepthOptions(CLI::App& command, TPaletteOptions& options);
 // The depth a raw palette is read at, as the options say.
 icnkit::PaletteDepth PaletteDepthOf(const TPaletteOptions& options);
 
-// The colours of --palette FILE (palette/PaletteFile.h); empty without it.
-std::vector<TRgbQuad> LoadPaletteOption(TFileSystem& fs, const TPaletteOptions& options);
+// The colours of --palette FILE (icnkit::ReadPaletteFile); empty without it.
+icnkit::Palette LoadPaletteOption(const TPaletteOptions& options);
 
 }  // namespace icnkit

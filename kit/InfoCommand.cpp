@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "fs/Files.h"
-#include "fs/Path.h"
+#include "icnkit/files.h"
+#include "icnkit/folders.h"
 #include "icnkit/info.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
@@ -24,17 +24,15 @@ struct TInfoOptions {
 };
 
 void RunInfo(TKit& kit, const TInfoOptions& options) {
-  const std::vector<std::string> archives =
-      ExpandArchiveArguments(kit.Fs, options.Generation, options.Archives);
+  const std::vector<std::string> archives = FindArchives(options.Archives, options.Generation);
   // Each archive's JSON object or table; none for an archive that failed.
   std::vector<std::optional<std::string>> results(archives.size());
   kit.Status = RunBatch(kit, archives.size(), options.Jobs, [&](size_t i, std::string& file) {
     file = archives[i];
-    std::vector<uint8_t> bytes;
-    LoadWholeFile(kit.Fs, archives[i], bytes);
-    const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archives[i]);
-    const icnkit::Archive archive = icnkit::Archive::Open(
-        std::move(bytes), PublicGeneration(generation), NameOfPath(archives[i]));
+    std::vector<uint8_t> bytes = ReadFile(archives[i]);
+    const icnkit::Generation generation = ChosenGeneration(options.Generation, bytes, archives[i]);
+    const icnkit::Archive archive =
+        icnkit::Archive::Open(std::move(bytes), generation, FileNameOf(archives[i]));
     results[i] = options.Json ? icnkit::InfoJson(archive, archives[i])
                               : icnkit::InfoTable(archive, archives[i]);
     return archive.FrameCount();

@@ -8,9 +8,7 @@
 #include <system_error>
 #include <thread>
 
-#include "conventions/WorkImage.h"
-#include "fs/FileSystem.h"
-#include "settings/SettingsFile.h"
+#include "icnkit/error.h"
 
 namespace icnkit {
 
@@ -23,11 +21,7 @@ std::string CurrentExceptionMessage() {
     throw;
   } catch (const std::bad_alloc&) {
     return "Out of memory";
-  } catch (const TSystemError& error) {
-    return error.Text.empty() ? std::string(error.what()) : error.Text;
-  } catch (const TZtError& error) {
-    return MessageWithReason(error);
-  } catch (const std::exception& error) {
+  } catch (const std::exception& error) {  // icnkit::Error: the tools' message
     return error.what();
   } catch (...) {
     return "Unknown failure";
@@ -41,10 +35,6 @@ std::vector<TJobFailure> RunJobs(size_t count, unsigned jobs,
   std::mutex mutex;
   std::vector<TJobFailure> failures;
   const auto worker = [&] {
-    // The images a worker loaded die with it, however it leaves the loop.
-    struct TReleaseImages {
-      ~TReleaseImages() { DiscardWorkImage(); }
-    } release;
     while (!stop.load()) {
       const size_t index = next.fetch_add(1);
       if (index >= count) return;

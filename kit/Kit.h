@@ -1,5 +1,5 @@
-// icnkit: one tool with subcommands over the libraries of the four legacy
-// tools, following GNU conventions: "icnkit --help", "icnkit unpack --help",
+// icnkit: one tool with subcommands over the public library
+// (include/icnkit/), which holds the work of the four legacy tools, following GNU conventions: "icnkit --help", "icnkit unpack --help",
 // "--version"; exit status 0 (success), 1 (failure), 2 (usage error); every
 // error on stderr as "icnkit: ...".
 //
@@ -7,7 +7,7 @@
 //   1. kit/<Name>Command.cpp defines
 //        void Register<Name>Command(CLI::App& app, TKit& kit);
 //      which adds the subcommand (app.add_subcommand) with its options and a
-//      callback doing the work. The callback raises TZtError for a failure
+//      callback doing the work. The callback raises icnkit::Error for a failure
 //      (reported as "icnkit: <message>", exit 1), CLI::ValidationError for a
 //      usage error (exit 2), or sets kit.Status after reporting failures
 //      itself through kit.Report. It sets kit.Summary to what it did, the
@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "fs/FileSystem.h"
 #include "kit/KitReport.h"
 
 namespace CLI {
@@ -31,11 +30,10 @@ class App;
 
 namespace icnkit {
 
-// What every subcommand works with, created in main. Fs must be safe to use
-// from several threads at once with -j above 1: the native file systems keep
-// no state between calls (temporary names are made create-exclusive).
+// What every subcommand works with, created in main. The files are the
+// library's (include/icnkit/): the subcommands read and write them through
+// its calls alone.
 struct TKit {
-  TFileSystem& Fs;
   TKitReport& Report;
   // Standard output: tables, JSON.
   FILE* Out;

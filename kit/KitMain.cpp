@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <new>
 
-#include "cli/RunTool.h"
+#include "icnkit/version.h"
 #include "kit/Jobs.h"
 #include "kit/Kit.h"
 
@@ -16,7 +16,7 @@ namespace icnkit {
 #undef ICNKIT_SUBCOMMAND
 
 std::string KitVersionText() {
-  return std::string("icnkit ") + kToolVersion;
+  return std::string("icnkit ") + ICNKIT_VERSION;
 }
 
 namespace {

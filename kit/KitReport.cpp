@@ -1,7 +1,5 @@
 #include "kit/KitReport.h"
 
-#include "format/Error.h"
-
 namespace icnkit {
 
 void TKitReport::SetQuiet(bool quiet) {
@@ -47,8 +45,10 @@ std::string TKitReport::ProgressLine(size_t done, size_t total, double framesPer
   const size_t filled = total == 0 ? kWidth : done * kWidth / total;
   std::string bar(filled, '#');
   bar.resize(kWidth, '.');
-  return ZtFormat("[%s] %zu/%zu %s, %.0f frames/s", bar.c_str(), done, total, unit,
-                  framesPerSecond);
+  char rate[32];
+  std::snprintf(rate, sizeof rate, "%.0f", framesPerSecond);
+  return "[" + bar + "] " + std::to_string(done) + "/" + std::to_string(total) + " " + unit + ", " +
+         rate + " frames/s";
 }
 
 void TKitReport::StartProgress(size_t total) {

@@ -1,17 +1,17 @@
 // icnkit pack: the packers' archives, byte for byte, from frame folders of
-// BMP or PNG files, as the library packs (folders/FolderWork.h); the generation
-// from -g or setup.ini's Generation key.
+// BMP or PNG files, as the library packs (icnkit::PackFolder), or from a
+// sheet (icnkit::PackSheetFile); the generation from -g or setup.ini's
+// Generation key.
 #include <CLI/CLI.hpp>
 #include <memory>
 
-#include "conventions/ArchiveNames.h"
-#include "folders/FolderWork.h"
-#include "format/Text.h"
+#include "icnkit/files.h"
+#include "icnkit/folders.h"
+#include "icnkit/sheet.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
 #include "kit/Kit.h"
-#include "kit/SheetPack.h"
 
 namespace icnkit {
 
@@ -24,36 +24,32 @@ struct TPackOptions {
   unsigned Jobs = 1;
   bool Remap = false;
   TPaletteOptions Palette;
-  std::string Sheet;  // --sheet SHEET.json (kit/SheetPack.h)
+  std::string Sheet;  // --sheet SHEET.json
 };
 
-// "(it is H1; pack it with -g h1)".
-std::string GenerationAdvice(TIcnGeneration generation) {
-  return generation == TIcnGeneration::H1 ? "pack it with -g h1" : "pack it with -g h2";
+// "packed 12 frames into a.icn", "... to standard output".
+std::string PackedInto(size_t frames, const std::string& archive) {
+  return "packed " + CountOf(frames, "frame") +
+         (archive == kStandardOutput ? " to standard output" : " into " + archive);
 }
 
-void RunPackTo(TKit& kit, const TPackOptions& options);
+void PackFromSheet(TKit& kit, const TPackOptions& options) {
+  if (!options.Inputs.empty()) {
+    throw CLI::ValidationError("--sheet", "takes no frame folder: " + options.Inputs[0]);
+  }
+  SheetPackOptions pack;
+  pack.palette = LoadPaletteOption(options.Palette);
+  pack.remap = options.Remap;
+  pack.warning = [&kit](const std::string& warning) { kit.Report.Warning(warning); };
+  size_t frames = 0;
+  pack.progress = [&frames](size_t, size_t total) { frames = total; };
+  const std::string archive = PackSheetFile(options.Sheet, options.Output, pack);
+  kit.Summary = PackedInto(frames, archive);
+}
 
-// -o - sends the archive to standard output (kit/Batch.h).
 void RunPack(TKit& kit, const TPackOptions& options) {
-  if (options.Output != icnkit::kStandardOutputName) {
-    RunPackTo(kit, options);
-    return;
-  }
-  icnkit::WithStandardOutput(kit, [&options](TKit& piped) { RunPackTo(piped, options); });
-  const std::string into = std::string(" into ") + icnkit::kStandardOutputName;
-  if (kit.Summary.ends_with(into)) {
-    kit.Summary.replace(kit.Summary.size() - into.size(), into.size(), " to standard output");
-  }
-}
-
-void RunPackTo(TKit& kit, const TPackOptions& options) {
-  TPackPalettes palettes([&kit, &options] { return LoadPaletteOption(kit.Fs, options.Palette); });
   if (!options.Sheet.empty()) {
-    if (!options.Inputs.empty()) {
-      throw CLI::ValidationError("--sheet", "takes no frame folder: " + options.Inputs[0]);
-    }
-    PackFromSheet(kit, options.Sheet, options.Output, palettes, options.Remap);
+    PackFromSheet(kit, options);
     return;
   }
   if (options.Inputs.empty()) {
@@ -62,19 +58,27 @@ void RunPackTo(TKit& kit, const TPackOptions& options) {
   if (!options.Output.empty() && options.Inputs.size() > 1) {
     throw CLI::ValidationError("--output", "-o ARCHIVE takes one folder");
   }
-  std::vector<TPackPaths> items;
-  for (const std::string& input : options.Inputs) items.push_back(PackPathsFor(kit.Fs, input));
-  if (!options.Output.empty()) items[0].Archive = options.Output;
-  const TWarningSink warn = [&kit](const std::string& warning) { kit.Report.Warning(warning); };
-  kit.Status = RunBatch(kit, items.size(), options.Jobs, [&](size_t i, std::string& file) {
-    return PackArchiveFolder(kit.Fs, items[i], options.Generation, palettes, options.Remap, warn,
-                             "use -g", GenerationAdvice, file);
+  // Every folder is checked before any is packed.
+  std::vector<std::string> archives;
+  for (const std::string& input : options.Inputs) archives.push_back(PackedArchivePath(input));
+  if (!options.Output.empty()) archives[0] = options.Output;
+  PackOptions pack;
+  pack.generation = options.Generation;
+  pack.remap = options.Remap;
+  pack.palette = LoadPaletteOption(options.Palette);
+  pack.warning = [&kit](const std::string& warning) { kit.Report.Warning(warning); };
+  pack.generation_option = kGenerationOption;
+  kit.Status = RunBatch(kit, archives.size(), options.Jobs, [&](size_t i, std::string&) {
+    PackOptions counted = pack;
+    size_t frames = 0;
+    counted.progress = [&frames](size_t, size_t total) { frames = total; };
+    PackFolder(options.Inputs[i], archives[i], counted);
+    return frames;
   });
-  kit.Summary =
-      items.size() == 1
-          ? "packed " + CountOf(kit.Report.FramesDone(), "frame") + " into " + items[0].Archive
-          : "packed " + CountOf(kit.Report.FramesDone(), "frame") + " into " +
-                CountOf(items.size(), "archive") + " beside their frame folders";
+  kit.Summary = archives.size() == 1
+                    ? PackedInto(kit.Report.FramesDone(), archives[0])
+                    : "packed " + CountOf(kit.Report.FramesDone(), "frame") + " into " +
+                          CountOf(archives.size(), "archive") + " beside their frame folders";
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
-#include "format/Text.h"
+#include "kit/Archives.h"
 #include "icnkit/palette.h"
 #include "kit/FrameFormats.h"
 #include "kit/Kit.h"

@@ -11,10 +11,9 @@
 #include <memory>
 #include <optional>
 
-#include "format/Text.h"
-#include "fs/Files.h"
-#include "fs/Path.h"
 #include "icnkit/error.h"
+#include "icnkit/files.h"
+#include "icnkit/folders.h"
 #include "icnkit/sheet.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
@@ -40,21 +39,29 @@ struct TViewOptions {
 
 // An archive and where its files go: Base + extension, or Named (the -o
 // that names a file, as spelled) for the file of its extension.
+// text with the letters A-Z in lower case.
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 struct TViewTarget {
   std::string Archive;
   std::string Base;
   std::string Named;
 
   std::string File(const std::string& extension) const {
-    if (Named == icnkit::kStandardOutputName) return Named;
-    return AsciiLower(ExtensionOfPath(Named)) == extension ? Named : Base + extension;
+    if (Named == kStandardOutput) return Named;
+    return AsciiLower(ExtensionOf(Named)) == extension ? Named : Base + extension;
   }
 };
 
 // Whether -o names the file to write rather than a folder.
-bool OutputNamesFile(TKit& kit, const TViewOptions& options) {
-  if (options.Output.empty() || IsDirectory(kit.Fs, options.Output)) return false;
-  const std::string extension = AsciiLower(ExtensionOfPath(options.Output));
+bool OutputNamesFile(const TViewOptions& options) {
+  if (options.Output.empty() || KindOfPath(options.Output) == PathKind::Folder) return false;
+  const std::string extension = AsciiLower(ExtensionOf(options.Output));
   return std::find(options.Extensions.begin(), options.Extensions.end(), extension) !=
          options.Extensions.end();
 }
@@ -62,10 +69,9 @@ bool OutputNamesFile(TKit& kit, const TViewOptions& options) {
 // Where each archive's files go: two archives may not share a name there
 // (a.icn and a.obj in one folder, or -o for two folders), nor one -o that
 // names a file.
-std::vector<TViewTarget> Targets(TKit& kit, const TViewOptions& options) {
-  const std::vector<std::string> archives =
-      ExpandArchiveArguments(kit.Fs, options.Generation, options.Inputs);
-  if (options.Output == icnkit::kStandardOutputName) {
+std::vector<TViewTarget> Targets(const TViewOptions& options) {
+  const std::vector<std::string> archives = FindArchives(options.Inputs, options.Generation);
+  if (options.Output == kStandardOutput) {
     // One file of one archive can go to standard output: a GIF, not a
     // sheet's pair of files.
     if (options.Extensions.size() > 1) {
@@ -82,27 +88,27 @@ std::vector<TViewTarget> Targets(TKit& kit, const TViewOptions& options) {
     if (archives.empty()) return {};
     return {{archives[0], {}, options.Output}};
   }
-  if (OutputNamesFile(kit, options)) {
+  if (OutputNamesFile(options)) {
     if (archives.size() > 1) {
       throw CLI::ValidationError("--output", "-o " + options.Output +
                                                  " names one file; name a folder for " +
                                                  std::to_string(archives.size()) + " archives");
     }
     if (archives.empty()) return {};
-    return {{archives[0], ReplaceExtension(options.Output, ""), options.Output}};
+    return {{archives[0], WithExtension(options.Output, ""), options.Output}};
   }
-  // No folder is written through another user's link (fs/Files.h).
-  if (!options.Output.empty()) CheckWrittenFolder(kit.Fs, options.Output);
+  // No folder is written through another user's link.
+  if (!options.Output.empty()) CheckWrittenFolder(options.Output);
   std::vector<TViewTarget> targets;
   std::map<std::string, std::string> seen;
   for (const std::string& archive : archives) {
     const std::string folder =
-        options.Output.empty() ? DirectoryOfPath(archive) : WithTrailingSlash(options.Output);
-    const std::string base = folder + ReplaceExtension(NameOfPath(archive), "");
-    const auto [it, added] = seen.emplace(kit.Fs.FullPath(base), archive);
+        options.Output.empty() ? FolderOfPath(archive) : WithTrailingDelimiter(options.Output);
+    const std::string base = folder + WithExtension(FileNameOf(archive), "");
+    const auto [it, added] = seen.emplace(AbsolutePath(base), archive);
     if (!added) {
-      throw TZtError(ZtFormat("%s and %s would both write %s", archive.c_str(), it->second.c_str(),
-                              base.c_str()));
+      throw icnkit::Error(ErrorKind::InvalidInput,
+                          archive + " and " + it->second + " would both write " + base);
     }
     targets.push_back({archive, base, {}});
   }
@@ -115,7 +121,7 @@ std::string ViewSummary(const TViewOptions& options, const std::string& noun,
                         const std::vector<TViewTarget>& targets, size_t frames) {
   if (targets.empty()) return "found no archive";
   const std::string count = " (" + CountOf(frames, "frame") + ")";
-  if (targets[0].Named == icnkit::kStandardOutputName) {
+  if (targets[0].Named == kStandardOutput) {
     return "wrote " + noun + " to standard output" + count;
   }
   if (targets.size() == 1) {
@@ -127,42 +133,27 @@ std::string ViewSummary(const TViewOptions& options, const std::string& noun,
   }
   return "wrote " + CountOf(targets.size(), noun) + count + " " +
          (options.Output.empty() ? "beside the archives"
-                                 : "into " + WithTrailingSlash(options.Output));
+                                 : "into " + WithTrailingDelimiter(options.Output));
 }
 
-// Runs work(fs, archive, palette, target) for each archive, palette the
+// Runs work(archive, palette, target) for each archive, palette the
 // colours of --palette (empty: the generation's); work writes the archive's
-// files into fs (kit's, or the one of -o -) and returns the frames they show.
+// files (-o -: the one to standard output) and returns the frames they show.
 template <typename TWork>
-void RunViewsOn(TKit& kit, const TViewOptions& options, const std::string& noun, TWork work) {
-  const auto targets = Targets(kit, options);
-  const icnkit::Palette forced =
-      options.Palette.File.empty()
-          ? icnkit::Palette{}
-          : icnkit::ReadPalette(LoadNamedFile(kit.Fs, options.Palette.File), options.Palette.File,
-                                PaletteDepthOf(options.Palette));
+void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, TWork work) {
+  const auto targets = Targets(options);
+  const icnkit::Palette forced = LoadPaletteOption(options.Palette);
   kit.Status = RunBatch(kit, targets.size(), options.Jobs, [&](size_t i, std::string& file) {
     const TViewTarget& target = targets[i];
     const std::string& archive = target.Archive;
     file = archive;
-    std::vector<uint8_t> bytes;
-    LoadWholeFile(kit.Fs, archive, bytes);
-    const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, archive);
+    std::vector<uint8_t> bytes = ReadFile(archive);
+    const icnkit::Generation generation = ChosenGeneration(options.Generation, bytes, archive);
     const icnkit::Archive opened =
-        icnkit::Archive::Open(std::move(bytes), PublicGeneration(generation), NameOfPath(archive));
-    return work(kit.Fs, opened, forced, target);
+        icnkit::Archive::Open(std::move(bytes), generation, FileNameOf(archive));
+    return work(opened, forced, target);
   });
   kit.Summary = ViewSummary(options, noun, targets, kit.Report.FramesDone());
-}
-
-// RunViewsOn; -o - sends the one file to kit.Out (kit/Batch.h).
-template <typename TWork>
-void RunViews(TKit& kit, const TViewOptions& options, const std::string& noun, TWork work) {
-  if (options.Output != icnkit::kStandardOutputName) {
-    RunViewsOn(kit, options, noun, work);
-    return;
-  }
-  icnkit::WithStandardOutput(kit, [&](TKit& piped) { RunViewsOn(piped, options, noun, work); });
 }
 
 void AddCommonOptions(CLI::App& command, TViewOptions& options, const char* what) {
@@ -203,15 +194,15 @@ void RegisterSheetCommand(CLI::App& app, TKit& kit) {
       ->check(CLI::Range(0, 655350));
   command->callback([&kit, options] {
     RunViews(kit, *options, "sheet",
-             [&](TFileSystem& fs, const icnkit::Archive& archive, const icnkit::Palette& palette,
+             [&](const icnkit::Archive& archive, const icnkit::Palette& palette,
                  const TViewTarget& target) {
                icnkit::SheetOptions sheetOptions = options->Sheet;
                const std::string pngPath = target.File(".png");
-               sheetOptions.image_name = NameOfPath(pngPath);
+               sheetOptions.image_name = FileNameOf(pngPath);
                sheetOptions.palette = palette;
                const icnkit::Sheet sheet = icnkit::MakeSheet(archive, sheetOptions);
-               SaveWholeFile(fs, pngPath, sheet.png);
-               SaveWholeFile(fs, target.File(".json"),
+               WriteFile(pngPath, sheet.png);
+               WriteFile(target.File(".json"),
                              std::span(reinterpret_cast<const uint8_t*>(sheet.json.data()),
                                        sheet.json.size()));
                return archive.FrameCount();
@@ -245,7 +236,7 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
       }
     }
     RunViews(kit, *options, "GIF",
-             [&](TFileSystem& fs, const icnkit::Archive& archive, const icnkit::Palette& palette,
+             [&](const icnkit::Archive& archive, const icnkit::Palette& palette,
                  const TViewTarget& target) {
                icnkit::GifOptions gif = options->Gif;
                gif.palette = palette;
@@ -253,9 +244,9 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
                if (!options->Frames.empty()) {
                  const icnkit::FrameRange range = icnkit::ParseFrameRange(options->Frames, count);
                  if (range.cut) {
-                   kit.Report.Detail(ZtFormat(
-                       "%s: --frames %s cut to %zu-%zu, the frames there are",
-                       target.Archive.c_str(), options->Frames.c_str(), range.first, range.last));
+                   kit.Report.Detail(target.Archive + ": --frames " + options->Frames +
+                                     " cut to " + std::to_string(range.first) + "-" +
+                                     std::to_string(range.last) + ", the frames there are");
                  }
                  gif.first = range.first;
                  gif.last = range.last;
@@ -263,15 +254,11 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
                // The file is begun with the first piece, after every check,
                // and written as encoded; the bar counts frames when there is
                // one archive.
-               std::optional<TStreamedFile> file;
-               const auto opened = [&]() -> TStreamedFile& {
-                 if (!file) file.emplace(fs, target.File(".gif"));
-                 return *file;
-               };
+               FileWriter file(target.File(".gif"));
                icnkit::WriteGif(
-                   archive, gif, [&](std::span<const uint8_t> bytes) { opened().Append(bytes); },
+                   archive, gif, [&](std::span<const uint8_t> bytes) { file.Append(bytes); },
                    [&](size_t done, size_t total) { kit.Report.AdvanceWithin(done, total); });
-               opened().Save();
+               file.Save();
                return count == 0 ? 0 : std::min(gif.last, count - 1) - gif.first + 1;
              });
   });

@@ -1,23 +1,20 @@
 // icnkit unpack: the frame folders of the unpackers (the same files, byte
 // for byte, with --format bmp) plus setup.ini's Generation key, as the
-// library unpacks (folders/FolderWork.h), or previews with --preview; PNG
-// frames and other palettes through folders/FrameFiles.h.
+// library unpacks (icnkit::UnpackFile), or previews with --preview
+// (icnkit::WritePreview); PNG frames and other palettes by its options.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <map>
 #include <memory>
 
-#include "conventions/ArchiveNames.h"
-#include "folders/FolderWork.h"
-#include "format/Text.h"
-#include "fs/Files.h"
-#include "fs/Path.h"
+#include "icnkit/archive.h"
+#include "icnkit/error.h"
+#include "icnkit/files.h"
+#include "icnkit/folders.h"
 #include "kit/Archives.h"
 #include "kit/Batch.h"
 #include "kit/FrameFormats.h"
 #include "kit/Kit.h"
-#include "unpack/PreviewExport.h"
-#include "unpack/UnpackerGeneration.h"
 
 namespace icnkit {
 
@@ -42,17 +39,18 @@ struct TUnpackItem {
 
 // Frame folders: beside each archive, or in -o DIR. Two archives may not
 // share a folder: the second would overwrite the first's frames.
-std::vector<TUnpackItem> FrameFolderItems(TKit& kit, const TUnpackOptions& options) {
+std::vector<TUnpackItem> FrameFolderItems(const TUnpackOptions& options) {
   std::vector<TUnpackItem> items;
   std::map<std::string, std::string> targets;
-  for (const std::string& archive :
-       ExpandArchiveArguments(kit.Fs, options.Generation, options.Inputs)) {
-    const std::string folder = FrameFolderOf(
-        options.Output.empty() ? archive : WithTrailingSlash(options.Output) + NameOfPath(archive));
-    const auto [it, added] = targets.emplace(kit.Fs.FullPath(folder), archive);
+  for (const std::string& archive : FindArchives(options.Inputs, options.Generation)) {
+    const std::string folder =
+        FrameFolderPath(options.Output.empty()
+                            ? archive
+                            : WithTrailingDelimiter(options.Output) + FileNameOf(archive));
+    const auto [it, added] = targets.emplace(AbsolutePath(folder), archive);
     if (!added) {
-      throw TZtError(ZtFormat("%s and %s would both unpack into %s", archive.c_str(),
-                              it->second.c_str(), folder.c_str()));
+      throw icnkit::Error(ErrorKind::InvalidInput,
+                          archive + " and " + it->second + " would both unpack into " + folder);
     }
     items.push_back({archive, folder});
   }
@@ -60,17 +58,16 @@ std::vector<TUnpackItem> FrameFolderItems(TKit& kit, const TUnpackOptions& optio
 }
 
 // Previews: the archives of each folder into FOLDER/Icn Preview/ or -o DIR.
-std::vector<TUnpackItem> PreviewItems(TKit& kit, const TUnpackOptions& options,
-                                      const std::string& extension) {
+std::vector<TUnpackItem> PreviewItems(const TUnpackOptions& options) {
   std::vector<TUnpackItem> items;
   for (const std::string& input : options.Inputs) {
-    CheckFolderArgument(kit.Fs, input, "--preview");
-    const std::string folder = WithTrailingSlash(input);
-    const std::string target = options.Output.empty() ? WithTrailingSlash(folder + "Icn Preview")
-                                                      : WithTrailingSlash(options.Output);
-    for (const std::string& archive : ArchivesOfFolder(kit.Fs, options.Generation, folder)) {
-      items.push_back({archive, ZtFormat("%s%s%s", target.c_str(), NameOfPath(archive).c_str(),
-                                         extension.c_str())});
+    CheckFolderArgument(input, "--preview");
+    const std::string folder = WithTrailingDelimiter(input);
+    const std::string target = options.Output.empty()
+                                   ? WithTrailingDelimiter(folder + "Icn Preview")
+                                   : WithTrailingDelimiter(options.Output);
+    for (const std::string& archive : ArchivesInFolder(folder, options.Generation)) {
+      items.push_back({archive, target + FileNameOf(archive) + "." + options.Format});
     }
   }
   return items;
@@ -81,17 +78,16 @@ std::string UnpackSummary(const TUnpackOptions& options, const std::vector<TUnpa
                           size_t frames) {
   if (items.empty()) return "found no archive to unpack";
   if (options.Preview) {
-    const std::string folder = DirectoryOfPath(items[0].Target);
+    const std::string folder = FolderOfPath(items[0].Target);
     const bool shared = std::all_of(items.begin(), items.end(), [&](const TUnpackItem& item) {
-      return DirectoryOfPath(item.Target) == folder;
+      return FolderOfPath(item.Target) == folder;
     });
     return "wrote " + CountOf(items.size(), "preview") + " into " +
-           (shared ? folder
-                   : "each folder's Icn Preview" + std::string(1, NativePathStyle().Delimiter));
+           (shared ? folder : "each folder's Icn Preview" + std::string(1, PathDelimiter()));
   }
   const std::string place = items.size() == 1        ? items[0].Target
                             : options.Output.empty() ? "frame folders beside them"
-                                                     : WithTrailingSlash(options.Output);
+                                                     : WithTrailingDelimiter(options.Output);
   return "unpacked " + CountOf(items.size(), "archive") + ", " + CountOf(frames, "frame") +
          " into " + place;
 }
@@ -100,36 +96,43 @@ void RunUnpack(TKit& kit, const TUnpackOptions& options) {
   if (options.Transparent && options.Format != "png") {
     throw CLI::ValidationError("--transparent", "needs --format png");
   }
-  const TFrameOutput output = MakeFrameOutput(options.Format, options.Transparent,
-                                              LoadPaletteOption(kit.Fs, options.Palette));
-  const std::vector<TUnpackItem> items = options.Preview
-                                             ? PreviewItems(kit, options, output.Extension)
-                                             : FrameFolderItems(kit, options);
-  // No output folder is written through another user's link (fs/Files.h);
-  // the frame folders are checked as they are made. The output and preview
-  // folders are made before the work starts, and removed again when the
-  // run fails and leaves them empty (a frame folder, by its unpack).
-  if (!options.Output.empty()) CheckWrittenFolder(kit.Fs, options.Output);
-  TMadeFolders made(kit.Fs);
+  icnkit::UnpackOptions unpack;
+  unpack.format = options.Format;
+  unpack.transparent = options.Transparent;
+  unpack.palette = LoadPaletteOption(options.Palette);
+  unpack.generation_option = kGenerationOption;
+  unpack.generation = options.Generation;
+  const std::vector<TUnpackItem> items =
+      options.Preview ? PreviewItems(options) : FrameFolderItems(options);
+  // No output folder is written through another user's link; the frame
+  // folders are checked as they are made. The output and preview folders
+  // are made before the work starts, and removed again when the run fails
+  // and leaves them empty (a frame folder, by its unpack).
+  if (!options.Output.empty()) CheckWrittenFolder(options.Output);
+  MadeFolders made;
   if (!options.Output.empty() && !items.empty()) made.Make(options.Output);
   if (options.Preview) {
     for (const TUnpackItem& item : items) {
-      CheckWrittenFolder(kit.Fs, DirectoryOfPath(item.Target));
-      made.Make(DirectoryOfPath(item.Target));
+      CheckWrittenFolder(FolderOfPath(item.Target));
+      made.Make(FolderOfPath(item.Target));
     }
   }
   kit.Status = RunBatch(kit, items.size(), options.Jobs, [&](size_t i, std::string& file) {
     const TUnpackItem& item = items[i];
     file = item.Archive;
-    std::vector<uint8_t> bytes;
-    LoadWholeFile(kit.Fs, item.Archive, bytes);
-    const TIcnGeneration generation = ArchiveGeneration(options.Generation, bytes, item.Archive);
     if (options.Preview) {
-      ExportPreview(kit.Fs, UnpackerGeneration(generation), item.Archive, bytes, item.Target,
-                    output);
+      std::vector<uint8_t> bytes = ReadFile(item.Archive);
+      const icnkit::Generation generation =
+          ChosenGeneration(options.Generation, bytes, item.Archive);
+      WritePreview(Archive::Open(std::move(bytes), generation, FileNameOf(item.Archive)),
+                   item.Target, unpack);
       return size_t{1};
     }
-    return UnpackArchiveFolder(kit.Fs, bytes, generation, item.Archive, item.Target, output);
+    icnkit::UnpackOptions counted = unpack;
+    size_t frames = 0;
+    counted.progress = [&frames](size_t, size_t total) { frames = total; };
+    UnpackFile(item.Archive, item.Target, counted);
+    return frames;
   });
   if (kit.Status != 0) return;
   made.Keep();

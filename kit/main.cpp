@@ -1,5 +1,4 @@
-// icnkit's entry point: the native file system, the report on stderr, the
-// UTF-8 arguments.
+// icnkit's entry point: the report on stderr, the UTF-8 arguments.
 #include <cstdio>
 
 #include "cli/Arguments.h"
@@ -10,8 +9,7 @@ using namespace icnkit;
 
 int main(int argc, char** argv) {
   PrepareStandardStreams();
-  const std::unique_ptr<TFileSystem> fs = MakeNativeFileSystem();
   TKitReport report(stderr, IsTerminal(stderr));
-  TKit kit{*fs, report, stdout};
+  TKit kit{report, stdout};
   return RunKit(kit, CommandLineArguments(argc, argv));
 }

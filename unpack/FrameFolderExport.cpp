@@ -66,6 +66,7 @@ void ExportFrames(TFileSystem& fs, const TUnpackerGeneration& generation,
     name = ZtFormat("%.4d", static_cast<int>(i)) + output.Extension;
     SaveFrame(fs, image, output, folder + name);
     settings.WriteNumber("Bits", name, generation.Format.BitsValue(fillOnly, record));
+    if (output.Progress) output.Progress(i + 1, count);
   }
   settings.Flush();
 }

@@ -29,6 +29,8 @@ struct TFrameOutput {
   // "H2", after Y), which icnkit's packs read; the unpackers write no such
   // key (the legacy packers ignore it).
   bool GenerationKey = false;
+  // Told after each frame written: the frames done of the archive's.
+  std::function<void(size_t done, size_t total)> Progress;
 };
 
 // Writes image as the file at path the way output says (a new file in

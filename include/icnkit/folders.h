@@ -17,6 +17,7 @@
 
 #include "icnkit/archive.h"
 #include "icnkit/export.h"
+#include "icnkit/files.h"
 #include "icnkit/generation.h"
 #include "icnkit/images.h"
 #include "icnkit/palette.h"
@@ -39,6 +40,11 @@ struct UnpackOptions {
   std::string format = "bmp";            // the frame files: "bmp" or "png"
   bool transparent = false;              // png: a tRNS entry makes index 0 transparent
   Palette palette;                       // the colours the files carry; empty: the generation's
+  // How the caller gives the generation, for the message that asks for it
+  // ("cannot tell whether a.icn is H1 or H2; use -g"): "-g" gives "use
+  // -g"; empty: "give its generation".
+  std::string generation_option;
+  ProgressHandler progress;  // told after each frame written
 };
 
 // "icnkit unpack" of the archive file at path into folder (empty: the frame
@@ -53,20 +59,39 @@ ICNKIT_API std::string UnpackFile(const std::string& path, const std::string& fo
 ICNKIT_API void UnpackArchive(const Archive& archive, const std::string& folder,
                               const UnpackOptions& options = {});
 
+// "icnkit unpack --preview": the one frame of archive a preview shows
+// (Archive::PreviewFrame) drawn on its own rectangle, as the file at path
+// in options.format; nothing for an archive without frames.
+ICNKIT_API void WritePreview(const Archive& archive, const std::string& path,
+                             const UnpackOptions& options = {});
+
 struct PackOptions {
   // none: setup.ini's Generation key (what UnpackFile writes).
   std::optional<Generation> generation;
   bool remap = false;  // png frames: map each pixel by its colour
   Palette palette;     // png frames are matched against it; empty: the generation's
   WarningHandler warning;
+  // How the caller gives the generation, in the messages that ask for it:
+  // "-g" gives "cannot tell whether x.icn.cadres/ is H1 or H2; use -g" and
+  // "(it is H1; pack it with -g h1)"; empty: "give its generation" and
+  // "(it is H1; pack it as H1)".
+  std::string generation_option;
+  ProgressHandler progress;  // told the frames once the archive is made
 };
+
+// The archive PackFolder writes for folder_or_archive and no archive_path:
+// "x.icn" for the frame folder "x.icn.cadres" or for the archive "x.icn"
+// whose frame folder exists. Throws Error (NotFound) "Folder doesn't
+// exist: x.icn.cadres/" when it does not.
+ICNKIT_API std::string PackedArchivePath(const std::string& folder_or_archive);
 
 // "icnkit pack": the archive of a frame folder (folder_or_archive a folder
 // "x.icn.cadres", or the archive "x.icn" beside its frame folder), written
 // to archive_path (empty: "x.icn") as SaveFile does. Every ".bmp" and
 // ".png" file, in the natural order of their names, is a frame, trimmed to
 // its opaque pixels and placed by setup.ini's X and Y. Returns the archive's
-// path. Throws Error with the tools' messages ("Folder doesn't exist: ...",
+// path. archive_path kStandardOutput sends the archive there instead.
+// Throws Error with the tools' messages ("Folder doesn't exist: ...",
 // "Wrong bitmap format", "Frame out of range", ...); File() names the frame
 // file when the message does not.
 ICNKIT_API std::string PackFolder(const std::string& folder_or_archive,

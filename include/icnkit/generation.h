@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "icnkit/export.h"
@@ -24,5 +25,14 @@ ICNKIT_API Generation ParseGeneration(std::string_view text);
 // and every stream ends within the file and the length its frame allows.
 // None when neither fits, or both (an archive without frames).
 ICNKIT_API std::optional<Generation> DetectGeneration(std::span<const uint8_t> bytes);
+
+// The generation DetectGeneration tells, or why none, in the words of every
+// face (name: the archive's; advice: how the caller gives the generation
+// instead, "use -g"). Throws Error (InvalidInput): "cannot tell whether
+// <name> is H1 or H2; <advice>" when both fit; the unpacker's reason for an
+// archive of one generation cut short or damaged ("Invalid archive: frame 2
+// starts outside the file"); "Not an archive: <name>" for anything else.
+ICNKIT_API Generation ArchiveGeneration(std::span<const uint8_t> bytes, const std::string& name,
+                                        const std::string& advice);
 
 }  // namespace icnkit

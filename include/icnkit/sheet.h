@@ -13,6 +13,7 @@
 
 #include "icnkit/archive.h"
 #include "icnkit/export.h"
+#include "icnkit/files.h"
 #include "icnkit/images.h"
 #include "icnkit/palette.h"
 
@@ -47,6 +48,7 @@ struct SheetPackOptions {
   std::string image_name;
   std::string json_name = "sheet.json";
   WarningHandler warning;
+  ProgressHandler progress;  // told the frames once the archive is made
 };
 
 // The archive of a sheet whose image (png) may have been edited, as "icnkit
@@ -58,6 +60,16 @@ struct SheetPackOptions {
 ICNKIT_API std::vector<uint8_t> ArchiveFromSheet(std::span<const uint8_t> png,
                                                  std::string_view json,
                                                  const SheetPackOptions& options = {});
+
+// "icnkit pack --sheet": the archive of the sheet json_path describes, its
+// image the file beside it that meta.image names, written to archive_path
+// (empty: beside the JSON, as meta.archive names it; kStandardOutput:
+// standard output) as SaveFile writes it. Returns the archive's path.
+// Throws Error as ReadFile, ArchiveFromSheet (the files named by their
+// paths) and SaveFile.
+ICNKIT_API std::string PackSheetFile(const std::string& json_path,
+                                     const std::string& archive_path = {},
+                                     const SheetPackOptions& options = {});
 
 // Frames first to last of an archive, both included.
 struct FrameRange {
@@ -87,11 +99,6 @@ struct GifOptions {
 // transparent. Throws Error (InvalidInput) for options out of range and
 // "GIF too large: W x H".
 ICNKIT_API std::vector<uint8_t> MakeGif(const Archive& archive, const GifOptions& options = {});
-
-// Receives a file's bytes in order, in pieces each valid during the call.
-using ByteSink = std::function<void(std::span<const uint8_t> bytes)>;
-// Told, after each frame, the frames done of the total.
-using ProgressHandler = std::function<void(size_t done, size_t total)>;
 
 // The same GIF handed to sink piece by piece as it is encoded, never whole
 // in memory; everything MakeGif checks is checked before the first piece.

@@ -8,6 +8,7 @@
 
 #include "icnkit/archive.h"
 #include "icnkit/error.h"
+#include "api/LibraryFileSystem.h"
 #include "kit/Kit.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"
@@ -43,7 +44,8 @@ TEST(CutArchives, GiveTheUnpackersReasonInEveryFace) {
 
       TCapturedReport err;
       TKitReport report(err.File, false);
-      TKit kit{fs, report, err.File};
+      const TLibraryFileSystem onFs(fs);
+      TKit kit{report, err.File};
       const int informed = RunKit(kit, {"icnkit", "info", "w/x.icn"});
       std::string opened = "read";
       try {

@@ -15,8 +15,10 @@
 #include "conventions/WorkImage.h"
 #include "folders/FrameFiles.h"
 #include "folders/GenerationKey.h"
+#include "icnkit/error.h"
 #include "image/BmpFile.h"
 #include "kit/Jobs.h"
+#include "api/LibraryFileSystem.h"
 #include "kit/Kit.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/PackerGeneration.h"
@@ -208,7 +210,7 @@ TEST(KitJobRunner, ItemsInFlightFinishAndEveryFailureIsKept) {
       if (++arrived == 2) met.notify_all();
       met.wait_for(lock, std::chrono::seconds(60), [&] { return arrived == 2; });
       if (i == 0) throw std::bad_alloc();
-      throw TSystemError(28, "No space left on device");
+      throw icnkit::Error(icnkit::ErrorKind::Io, "No space left on device", {}, 28);
     }
   });
   ASSERT_EQ(failures.size(), 2u);
@@ -282,7 +284,8 @@ TEST(KitRun, GifIsStreamedAndAFullDiskKeepsTheOldOne) {
   fs.AddFile("/opt/icnkit/H2Palette.bmp", ReadBytes(BinPath("H2Palette.bmp")));
   TCapturedReport err;
   TKitReport report(err.File, false);
-  TKit kit{fs, report, err.File};
+  const TLibraryFileSystem onFs(fs);
+  TKit kit{report, err.File};
   ASSERT_EQ(RunKit(kit, {"icnkit", "gif", "--scale", "2", "w/a.icn"}), 0) << err.Text();
   EXPECT_GT(fs.Files.at("/w/a.gif").size(), kGifPieceBytes);
   EXPECT_GE(fs.Calls("WriteAt"), 2);
@@ -318,7 +321,8 @@ TEST(KitRun, UnpackReadsEachArchiveOnce) {
     fs.AddFile("/opt/icnkit/H2Palette.bmp", ReadBytes(BinPath("H2Palette.bmp")));
     TCapturedReport err;
     TKitReport report(err.File, false);
-    TKit kit{fs, report, err.File};
+    const TLibraryFileSystem onFs(fs);
+    TKit kit{report, err.File};
     const std::vector<std::string> arguments =
         preview ? std::vector<std::string>{"icnkit", "unpack", "--preview", "w"}
                 : std::vector<std::string>{"icnkit", "unpack",
@@ -336,7 +340,7 @@ TEST(KitRun, InfoInProcessOnTheNativeFileSystem) {
   TCapturedReport out;
   TCapturedReport err;
   TKitReport report(err.File, false);
-  TKit kit{NativeFs(), report, out.File};
+  TKit kit{report, out.File};
   EXPECT_EQ(RunKit(kit, {"icnkit", "info", "--json", folder / "a.icn"}), 0);
   EXPECT_NE(out.Text().find("\"generation\": \"H1\""), std::string::npos);
   EXPECT_EQ(RunKit(kit, {"icnkit", "info", "-g", "h9", folder / "a.icn"}), 2);
