@@ -98,11 +98,12 @@ bool MakeFolders(TFileSystem& fs, const std::string& folder) {
 }
 
 TMadeFolders::~TMadeFolders() {
+  // Innermost first; a folder not empty stays, and so will those above it,
+  // but not the other chains of folders made (several Make calls).
   for (auto folder = Made_.rbegin(); folder != Made_.rend(); ++folder) {
     try {
-      if (!Fs_.RemoveFolder(*folder)) return;  // not empty: neither is any above it
-    } catch (...) {
-      return;  // a destructor never throws; the folder stays
+      Fs_.RemoveFolder(*folder);
+    } catch (...) {  // a destructor never throws; the folder stays
     }
   }
 }
