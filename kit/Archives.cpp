@@ -46,7 +46,7 @@ void CheckFolderArgument(const std::string& argument, const std::string& what) {
   }
 }
 
-std::string CountOf(size_t count, const std::string& noun) {
+std::string Counted(size_t count, const std::string& noun) {
   return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 

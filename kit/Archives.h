@@ -42,6 +42,6 @@ void CheckFolderArgument(const std::string& argument, const std::string& what);
 
 // The count and the noun, the noun plural unless the count is 1: "1 frame",
 // "2 frames", "0 archives".
-std::string CountOf(size_t count, const std::string& noun);
+std::string Counted(size_t count, const std::string& noun);
 
 }  // namespace icnkit

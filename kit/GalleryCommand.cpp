@@ -41,8 +41,8 @@ void RunGallery(TKit& kit, const TGalleryOptions& options) {
     return writer.WritePage(i);
   });
   const std::string index = writer.Finish();
-  kit.Summary = "wrote the gallery of " + CountOf(archives.size(), "archive") + " (" +
-                CountOf(kit.Report.FramesDone(), "frame") + "): " + index;
+  kit.Summary = "wrote the gallery of " + Counted(archives.size(), "archive") + " (" +
+                Counted(kit.Report.FramesDone(), "frame") + "): " + index;
 }
 
 }  // namespace

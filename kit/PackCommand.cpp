@@ -29,7 +29,7 @@ struct TPackOptions {
 
 // "packed 12 frames into a.icn", "... to standard output".
 std::string PackedInto(size_t frames, const std::string& archive) {
-  return "packed " + CountOf(frames, "frame") +
+  return "packed " + Counted(frames, "frame") +
          (archive == kStandardOutput ? " to standard output" : " into " + archive);
 }
 
@@ -77,8 +77,8 @@ void RunPack(TKit& kit, const TPackOptions& options) {
   });
   kit.Summary = archives.size() == 1
                     ? PackedInto(kit.Report.FramesDone(), archives[0])
-                    : "packed " + CountOf(kit.Report.FramesDone(), "frame") + " into " +
-                          CountOf(archives.size(), "archive") + " beside their frame folders";
+                    : "packed " + Counted(kit.Report.FramesDone(), "frame") + " into " +
+                          Counted(archives.size(), "archive") + " beside their frame folders";
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ void RunPaletteCommand(TKit& kit, const TPaletteCommandOptions& options) {
                        ": every value is within 0..63, so it reads back as a 6-bit palette "
                        "(brighter) unless read with --palette-8bit");
   }
-  kit.Summary = "wrote palette " + options.Output + " (" + CountOf(colours.size(), "colour") + ")";
+  kit.Summary = "wrote palette " + options.Output + " (" + Counted(colours.size(), "colour") + ")";
 }
 
 }  // namespace

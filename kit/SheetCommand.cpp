@@ -120,7 +120,7 @@ std::vector<TViewTarget> Targets(const TViewOptions& options) {
 std::string ViewSummary(const TViewOptions& options, const std::string& noun,
                         const std::vector<TViewTarget>& targets, size_t frames) {
   if (targets.empty()) return "found no archive";
-  const std::string count = " (" + CountOf(frames, "frame") + ")";
+  const std::string count = " (" + Counted(frames, "frame") + ")";
   if (targets[0].Named == kStandardOutput) {
     return "wrote " + noun + " to standard output" + count;
   }
@@ -131,7 +131,7 @@ std::string ViewSummary(const TViewOptions& options, const std::string& noun,
     }
     return "wrote " + noun + " " + files + count;
   }
-  return "wrote " + CountOf(targets.size(), noun) + count + " " +
+  return "wrote " + Counted(targets.size(), noun) + count + " " +
          (options.Output.empty() ? "beside the archives"
                                  : "into " + WithTrailingDelimiter(options.Output));
 }

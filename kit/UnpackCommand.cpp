@@ -82,13 +82,13 @@ std::string UnpackSummary(const TUnpackOptions& options, const std::vector<TUnpa
     const bool shared = std::all_of(items.begin(), items.end(), [&](const TUnpackItem& item) {
       return FolderOfPath(item.Target) == folder;
     });
-    return "wrote " + CountOf(items.size(), "preview") + " into " +
+    return "wrote " + Counted(items.size(), "preview") + " into " +
            (shared ? folder : "each folder's Icn Preview" + std::string(1, PathDelimiter()));
   }
   const std::string place = items.size() == 1        ? items[0].Target
                             : options.Output.empty() ? "frame folders beside them"
                                                      : WithTrailingDelimiter(options.Output);
-  return "unpacked " + CountOf(items.size(), "archive") + ", " + CountOf(frames, "frame") +
+  return "unpacked " + Counted(items.size(), "archive") + ", " + Counted(frames, "frame") +
          " into " + place;
 }
 
