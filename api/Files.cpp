@@ -35,10 +35,14 @@ bool IsMask(const std::string& argument) {
 
 PathKind KindOfPath(const std::string& path) {
   switch (LibraryFileSystem().Stat(path).Kind) {
-    case TPathKind::Missing: return PathKind::Missing;
-    case TPathKind::File: return PathKind::File;
-    case TPathKind::Folder: return PathKind::Folder;
-    case TPathKind::Other: break;
+    case TPathKind::Missing:
+      return PathKind::Missing;
+    case TPathKind::File:
+      return PathKind::File;
+    case TPathKind::Folder:
+      return PathKind::Folder;
+    case TPathKind::Other:
+      break;
   }
   return PathKind::Other;
 }

@@ -11,11 +11,11 @@
 #include "conventions/WorkImage.h"
 #include "folders/FolderWork.h"
 #include "format/Detect.h"
+#include "format/Text.h"
 #include "fs/Files.h"
 #include "fs/FindFile.h"
 #include "fs/InMemoryFileSystem.h"
 #include "fs/Path.h"
-#include "format/Text.h"
 #include "unpack/PreviewExport.h"
 #include "unpack/UnpackerGeneration.h"
 
@@ -129,8 +129,8 @@ void UnpackArchive(const Archive& archive, const std::string& folder,
                    const UnpackOptions& options) {
   const TWorkImagesFreed freed;
   Guarded([&] {
-    UnpackArchiveFolder(LibraryFileSystem(), archive.Bytes(), Internal(archive.Generation()), archive.Name(),
-                        WithTrailingSlash(folder), OutputOf(options));
+    UnpackArchiveFolder(LibraryFileSystem(), archive.Bytes(), Internal(archive.Generation()),
+                        archive.Name(), WithTrailingSlash(folder), OutputOf(options));
   });
 }
 

@@ -78,9 +78,7 @@ Palette ReadPaletteFile(const std::string& path, bool six_bit) {
 
 void WritePaletteFile(const std::string& path, const Palette& colours) {
   const std::vector<uint8_t> bytes = WritePalette(colours, PaletteFormatOfName(path));
-  Guarded([&] {
-    SaveWholeFile(LibraryFileSystem(), path, bytes, /*durable=*/true);
-  });
+  Guarded([&] { SaveWholeFile(LibraryFileSystem(), path, bytes, /*durable=*/true); });
 }
 
 }  // namespace icnkit

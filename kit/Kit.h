@@ -1,5 +1,6 @@
 // icnkit: one tool with subcommands over the public library
-// (include/icnkit/), which holds the work of the four legacy tools, following GNU conventions: "icnkit --help", "icnkit unpack --help",
+// (include/icnkit/), which holds the work of the four legacy tools, following GNU conventions:
+// "icnkit --help", "icnkit unpack --help",
 // "--version"; exit status 0 (success), 1 (failure), 2 (usage error); every
 // error on stderr as "icnkit: ...".
 //

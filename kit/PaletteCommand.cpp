@@ -3,8 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
-#include "kit/Archives.h"
 #include "icnkit/palette.h"
+#include "kit/Archives.h"
 #include "kit/FrameFormats.h"
 #include "kit/Kit.h"
 

@@ -203,8 +203,8 @@ void RegisterSheetCommand(CLI::App& app, TKit& kit) {
                const icnkit::Sheet sheet = icnkit::MakeSheet(archive, sheetOptions);
                WriteFile(pngPath, sheet.png);
                WriteFile(target.File(".json"),
-                             std::span(reinterpret_cast<const uint8_t*>(sheet.json.data()),
-                                       sheet.json.size()));
+                         std::span(reinterpret_cast<const uint8_t*>(sheet.json.data()),
+                                   sheet.json.size()));
                return archive.FrameCount();
              });
   });
@@ -244,8 +244,8 @@ void RegisterGifCommand(CLI::App& app, TKit& kit) {
                if (!options->Frames.empty()) {
                  const icnkit::FrameRange range = icnkit::ParseFrameRange(options->Frames, count);
                  if (range.cut) {
-                   kit.Report.Detail(target.Archive + ": --frames " + options->Frames +
-                                     " cut to " + std::to_string(range.first) + "-" +
+                   kit.Report.Detail(target.Archive + ": --frames " + options->Frames + " cut to " +
+                                     std::to_string(range.first) + "-" +
                                      std::to_string(range.last) + ", the frames there are");
                  }
                  gif.first = range.first;

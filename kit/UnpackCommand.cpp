@@ -43,10 +43,9 @@ std::vector<TUnpackItem> FrameFolderItems(const TUnpackOptions& options) {
   std::vector<TUnpackItem> items;
   std::map<std::string, std::string> targets;
   for (const std::string& archive : FindArchives(options.Inputs, options.Generation)) {
-    const std::string folder =
-        FrameFolderPath(options.Output.empty()
-                            ? archive
-                            : WithTrailingDelimiter(options.Output) + FileNameOf(archive));
+    const std::string folder = FrameFolderPath(
+        options.Output.empty() ? archive
+                               : WithTrailingDelimiter(options.Output) + FileNameOf(archive));
     const auto [it, added] = targets.emplace(AbsolutePath(folder), archive);
     if (!added) {
       throw icnkit::Error(ErrorKind::InvalidInput,

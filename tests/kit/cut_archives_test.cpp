@@ -6,9 +6,9 @@
 // they; an empty file is no archive.
 #include <gtest/gtest.h>
 
+#include "api/LibraryFileSystem.h"
 #include "icnkit/archive.h"
 #include "icnkit/error.h"
-#include "api/LibraryFileSystem.h"
 #include "kit/Kit.h"
 #include "tests/MemoryFileSystem.h"
 #include "tests/TestSupport.h"

@@ -11,6 +11,7 @@
 #include <random>
 #include <thread>
 
+#include "api/LibraryFileSystem.h"
 #include "conventions/PaletteColours.h"
 #include "conventions/WorkImage.h"
 #include "folders/FrameFiles.h"
@@ -18,7 +19,6 @@
 #include "icnkit/error.h"
 #include "image/BmpFile.h"
 #include "kit/Jobs.h"
-#include "api/LibraryFileSystem.h"
 #include "kit/Kit.h"
 #include "pack/FrameFolderPack.h"
 #include "pack/PackerGeneration.h"
