@@ -80,7 +80,7 @@ std::string PackSheetFile(const std::string& json_path, const std::string& archi
     TPackPalettes palettes([&] { return Internal(options.palette); });
     const std::vector<uint8_t> archive =
         PackSheetImage(sheet, png, imagePath, palettes, options.remap, options.warning);
-    const std::string path =
+    std::string path =
         archive_path.empty() ? DirectoryOfPath(json_path) + sheet.Archive : archive_path;
     WithOutput(path, [&](TFileSystem& out) { SaveArchiveFile(out, path, archive); });
     if (options.progress) options.progress(sheet.Frames.size(), sheet.Frames.size());

@@ -46,6 +46,15 @@ void CheckFolderArgument(const std::string& argument, const std::string& what) {
   }
 }
 
+void ThrowClash(const std::string& archive, const std::string& other, const std::string& what) {
+  std::string message = archive;
+  message += " and ";
+  message += other;
+  message += " would both ";
+  message += what;
+  throw icnkit::Error(ErrorKind::InvalidInput, message);
+}
+
 std::string Counted(size_t count, const std::string& noun) {
   return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }

@@ -40,6 +40,11 @@ icnkit::Generation ChosenGeneration(TGenerationChoice choice, std::span<const ui
 // when it names something else.
 void CheckFolderArgument(const std::string& argument, const std::string& what);
 
+// Raises "<archive> and <other> would both <what>": two archives whose
+// outputs would land in one place (the second would overwrite the first's).
+[[noreturn]] void ThrowClash(const std::string& archive, const std::string& other,
+                             const std::string& what);
+
 // The count and the noun, the noun plural unless the count is 1: "1 frame",
 // "2 frames", "0 archives".
 std::string Counted(size_t count, const std::string& noun);

@@ -107,8 +107,7 @@ std::vector<TViewTarget> Targets(const TViewOptions& options) {
     const std::string base = folder + WithExtension(FileNameOf(archive), "");
     const auto [it, added] = seen.emplace(AbsolutePath(base), archive);
     if (!added) {
-      throw icnkit::Error(ErrorKind::InvalidInput,
-                          archive + " and " + it->second + " would both write " + base);
+      ThrowClash(archive, it->second, "write " + base);
     }
     targets.push_back({archive, base, {}});
   }

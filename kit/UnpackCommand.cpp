@@ -48,8 +48,7 @@ std::vector<TUnpackItem> FrameFolderItems(const TUnpackOptions& options) {
                                : WithTrailingDelimiter(options.Output) + FileNameOf(archive));
     const auto [it, added] = targets.emplace(AbsolutePath(folder), archive);
     if (!added) {
-      throw icnkit::Error(ErrorKind::InvalidInput,
-                          archive + " and " + it->second + " would both unpack into " + folder);
+      ThrowClash(archive, it->second, "unpack into " + folder);
     }
     items.push_back({archive, folder});
   }
