@@ -1,7 +1,7 @@
 // What "icnkit unpack" and "icnkit pack" do with one archive or one frame
-// folder, written once for the tool (kit/, its own file system and report)
-// and the library (the native file system, or the in-memory one for frame
-// folders as named files).
+// folder, written once for the library's calls (api/Folders.cpp, which the
+// tool uses too): on the library's file system, or on an in-memory one for
+// frame folders as named files.
 #pragma once
 
 #include <cstddef>
