@@ -78,9 +78,9 @@ GalleryWriter::~GalleryWriter() = default;
 
 size_t GalleryWriter::WritePage(size_t index) {
   Impl& gallery = *impl_;
-  TGalleryArchive& entry = gallery.Entries.at(index);
-  const std::string& path = gallery.Archives[index];
   return Guarded([&] {
+    TGalleryArchive& entry = gallery.Entries.at(index);
+    const std::string& path = gallery.Archives[index];
     TFileSystem& fs = LibraryFileSystem();
     std::vector<uint8_t> bytes = LoadNamedFile(fs, path);
     const TIcnGeneration generation =

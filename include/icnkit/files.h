@@ -97,9 +97,9 @@ ICNKIT_API void WriteFile(const std::string& path, std::span<const uint8_t> byte
 
 // WriteFile for a file written as it is made, never whole in memory: the
 // replacement is begun by the first Append, Save puts it in place (path
-// kStandardOutput: standard output). Destroyed
-// without Save (an exception passing), what was written is removed and the
-// file at path stays as it was. Not for several threads at once.
+// kStandardOutput: standard output). Destroyed without Save (an exception
+// passing), what was written is removed and the file at path stays as it
+// was. Not for several threads at once.
 class ICNKIT_API FileWriter {
  public:
   explicit FileWriter(std::string path);
