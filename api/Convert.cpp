@@ -63,6 +63,13 @@ icnkit::Raster RasterOf(const TIndexedImage& image) {
   return raster;
 }
 
+std::string GenerationAdvice(const std::string& option) {
+  if (option.empty()) return kGenerationAdvice;
+  std::string advice = "use ";
+  advice += option;
+  return advice;
+}
+
 void ThrowAsError(const std::string& file) {
   using icnkit::Error;
   using icnkit::ErrorKind;

@@ -21,6 +21,10 @@ namespace icnkit_api {
 // (UndecidedGeneration's advice).
 inline constexpr const char* kGenerationAdvice = "give its generation";
 
+// The advice where the caller names its option ("-g": "use -g"), else the
+// library's words (kGenerationAdvice).
+std::string GenerationAdvice(const std::string& option);
+
 TIcnGeneration Internal(icnkit::Generation generation);
 icnkit::Generation Public(TIcnGeneration generation);
 std::vector<TRgbQuad> Internal(const icnkit::Palette& palette);

@@ -31,18 +31,16 @@ namespace {
 constexpr const char* kMemoryFolder = "/frames";
 constexpr const char* kMemoryArchive = "/archive.icn";
 
-// "cannot tell ...; use -g" where the caller names its option, else the
-// library's words.
-std::string Advice(const std::string& option) {
-  return option.empty() ? icnkit_api::kGenerationAdvice : "use " + option;
-}
-
 // "(it is H1; pack it with -g h1)", or "(it is H1; pack it as H1)": the
 // library's callers name the generation.
 TGenerationAdvice ReplacedAdvice(const std::string& option) {
   return [option](TIcnGeneration generation) {
     if (option.empty()) return std::string("pack it as ") + GenerationName(generation);
-    return "pack it with " + option + " " + AsciiLower(GenerationName(generation));
+    std::string advice = "pack it with ";
+    advice += option;
+    advice += ' ';
+    advice += AsciiLower(GenerationName(generation));
+    return advice;
   };
 }
 
@@ -89,7 +87,7 @@ size_t Pack(TFileSystem& fs, const TPackPaths& paths, const PackOptions& options
       options.generation ? std::optional(Internal(*options.generation)) : std::nullopt;
   const size_t frames = NamingFile([&](std::string& file) {
     return PackArchiveFolder(fs, paths, generation, palettes, options.remap, options.warning,
-                             Advice(options.generation_option),
+                             icnkit_api::GenerationAdvice(options.generation_option),
                              ReplacedAdvice(options.generation_option), file);
   });
   if (options.progress) options.progress(frames, frames);
@@ -115,8 +113,9 @@ std::string UnpackFile(const std::string& path, const std::string& folder,
     // A damaged archive's reason names the archive as the file.
     file = path;
     const TIcnGeneration generation =
-        options.generation ? Internal(*options.generation)
-                           : TellGeneration(bytes, path, Advice(options.generation_option));
+        options.generation
+            ? Internal(*options.generation)
+            : TellGeneration(bytes, path, icnkit_api::GenerationAdvice(options.generation_option));
     file.clear();
     std::string target = folder.empty() ? FrameFolderOf(path) : WithTrailingSlash(folder);
     file = path;

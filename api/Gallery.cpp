@@ -54,8 +54,7 @@ GalleryWriter::GalleryWriter(std::string site, std::vector<std::string> archives
     gallery.Pages = gallery.Site + "a/";
     gallery.Archives = std::move(archives);
     if (options.generation) gallery.Generation = Internal(*options.generation);
-    gallery.Advice = options.generation_option.empty() ? icnkit_api::kGenerationAdvice
-                                                       : "use " + options.generation_option;
+    gallery.Advice = icnkit_api::GenerationAdvice(options.generation_option);
     gallery.Forced = Internal(options.palette);
     // Slugs made unique in the order of the archives: "a.icn", "a.icn-2", ...
     gallery.Entries.resize(gallery.Archives.size());
@@ -66,7 +65,10 @@ GalleryWriter::GalleryWriter(std::string site, std::vector<std::string> archives
       entry.Name = NameOfPath(gallery.Archives[i]);
       entry.Slug = GallerySlug(entry.Name);
       const int n = ++used[entry.Slug];
-      if (n > 1) entry.Slug += "-" + std::to_string(n);
+      if (n > 1) {
+        entry.Slug += '-';
+        entry.Slug += std::to_string(n);
+      }
     }
     if (!gallery.Site.empty()) CheckWrittenFolder(fs, gallery.Site);  // no other user's link
     CheckWrittenFolder(fs, gallery.Pages);

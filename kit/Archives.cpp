@@ -33,7 +33,9 @@ void AddJobsOption(CLI::App& command, unsigned& jobs) {
 icnkit::Generation ChosenGeneration(TGenerationChoice choice, std::span<const uint8_t> bytes,
                                     const std::string& path) {
   if (choice) return *choice;
-  return ArchiveGeneration(bytes, path, std::string("use ") + kGenerationOption);
+  std::string advice = "use ";
+  advice += kGenerationOption;
+  return ArchiveGeneration(bytes, path, advice);
 }
 
 void CheckFolderArgument(const std::string& argument, const std::string& what) {
