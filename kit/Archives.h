@@ -2,6 +2,7 @@
 // of an archive, the -j option and the folders an argument must name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
