@@ -308,24 +308,19 @@ PYBIND11_MODULE(_icnkit, m) {
           }
           return py::make_tuple(TextObject(packed), warnings.lines);
         });
-  m.def("pack_sheet", [](const py::bytes& png, const py::bytes& json, const std::string& image_name,
-                         const std::string& json_name, bool remap, const Palette& palette) {
+  m.def("pack_sheet_file", [](const std::string& json_path, const std::string& archive_path,
+                              bool remap, const Palette& palette) {
     Warnings warnings;
     icnkit::SheetPackOptions options;
     options.palette = PaletteOf(palette);
     options.remap = remap;
-    options.image_name = image_name;
-    options.json_name = json_name;
     options.warning = warnings.Handler();
-    const std::string_view image = png;
-    const std::string_view text = json;
-    std::vector<uint8_t> archive;
+    std::string packed;
     {
       const py::gil_scoped_release free;
-      archive = icnkit::ArchiveFromSheet(
-          {reinterpret_cast<const uint8_t*>(image.data()), image.size()}, text, options);
+      packed = icnkit::PackSheetFile(json_path, archive_path, options);
     }
-    return py::make_tuple(BytesObject(archive), warnings.lines);
+    return py::make_tuple(TextObject(packed), warnings.lines);
   });
   // depth: 0 detect, 6 or 8 bits.
   m.def("read_palette", [](const std::string& path, int depth) {

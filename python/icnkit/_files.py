@@ -1,7 +1,6 @@
 """What the icnkit tool's subcommands info, sheet, gif, thumbnail, unpack,
 pack and pack --sheet do, for Python scripts (imported into the package icnkit,
 whose names these are)."""
-import builtins as _builtins
 import json as _json
 import operator
 import os
@@ -181,21 +180,9 @@ def pack_sheet(sheet, archive=None, palette=None, palette_6bit=False, palette_8b
     sheet: the JSON's path. archive: where to write it; None for the file
     beside the JSON that its meta.Archive names. palette, palette_6bit,
     remap: as pack's, for the image."""
-    json_path = os.fsdecode(_path(sheet))
-    with _builtins.open(json_path, 'rb') as file:
-        text = file.read()
-    try:
-        meta = _json.loads(text).get('meta', {})
-    except (ValueError, AttributeError):
-        meta = {}
-    folder = os.path.dirname(json_path)
-    image = os.path.join(folder, str(meta.get('image', '')))
-    with _builtins.open(image, 'rb') as file:
-        png = file.read()
-    data, lines = _icnkit.pack_sheet(png, text, image, json_path, bool(remap),
-                                     _palette(palette, palette_6bit, palette_8bit))
+    packed, lines = _icnkit.pack_sheet_file(_path(sheet),
+                                            b'' if archive is None else _path(archive),
+                                            bool(remap),
+                                            _palette(palette, palette_6bit, palette_8bit))
     _warn(lines)
-    target = os.path.join(folder, str(meta.get('Archive'))) if archive is None else \
-        os.fsdecode(_path(archive))
-    _icnkit.save_file(_path(target), data)
-    return target
+    return packed

@@ -114,6 +114,7 @@ def test_errors_name_their_file_and_carry_errno(tmp_path):
         (lambda: icnkit.read_palette(tmp_path), IsADirectoryError, errno.EISDIR),
         (lambda: icnkit.open(tmp_path / 'file' / 'x.icn'), NotADirectoryError, errno.ENOTDIR),
         (lambda: icnkit.unpack(SAMPLE, tmp_path / 'ini'), IsADirectoryError, errno.EISDIR),
+        (lambda: icnkit.pack_sheet(tmp_path / 'missing.json'), FileNotFoundError, errno.ENOENT),
     ]
     (tmp_path / 'ini' / 'setup.ini').mkdir(parents=True)
     if os.geteuid() != 0:  # root writes anywhere
