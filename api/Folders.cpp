@@ -85,13 +85,15 @@ size_t Pack(TFileSystem& fs, const TPackPaths& paths, const PackOptions& options
   TPackPalettes palettes([&] { return Internal(options.palette); });
   const std::optional<TIcnGeneration> generation =
       options.generation ? std::optional(Internal(*options.generation)) : std::nullopt;
-  const size_t frames = NamingFile([&](std::string& file) {
-    return PackArchiveFolder(fs, paths, generation, palettes, options.remap, options.warning,
-                             icnkit_api::GenerationAdvice(options.generation_option),
-                             ReplacedAdvice(options.generation_option), file);
+  return NamingFile([&](std::string& file) {
+    const size_t frames =
+        PackArchiveFolder(fs, paths, generation, palettes, options.remap, options.warning,
+                          icnkit_api::GenerationAdvice(options.generation_option),
+                          ReplacedAdvice(options.generation_option), file);
+    file.clear();  // what the caller's progress raises concerns no file
+    if (options.progress) options.progress(frames, frames);
+    return frames;
   });
-  if (options.progress) options.progress(frames, frames);
-  return frames;
 }
 
 }  // namespace
